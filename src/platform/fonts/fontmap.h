@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The Windows font names that settings and window layouts store ("ＭＳ ゴシック",
+// "FixedSys", ...) stand for these faces here. Stored texts keep the Windows
+// names; Qt resolves them through the substitutions installed at start-up.
+namespace FontMap {
+void install();
+// The face a stored font name is drawn with (the name itself when it has no
+// substitute).
+QString substitute(const QString &windowsName);
+bool isFixedPitchName(const QString &windowsName);
+}
