@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/zksub_text.h"
+
 #include <QString>
 #include <QStringList>
 

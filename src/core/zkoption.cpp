@@ -1,0 +1,3 @@
+#include "core/zkoption.h"
+
+TFormatOption FormatOption;
