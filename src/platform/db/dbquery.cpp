@@ -244,10 +244,10 @@ bool TFDQuery::NextRecordSet()
 void TFDQuery::activate()
 {
     TDBResultSet *r = m_results[m_resultIndex].get();
+    m_active = true;
     m_fields.clear();
     for (int i = 0; i < r->ColumnCount(); ++i)
         m_fields.push_back(std::make_unique<TField>(this, i));
-    m_active = true;
     m_position = r->RecordCount() > 0 ? 0 : -1;
     m_eof = r->RecordCount() == 0;
     m_bof = true;
