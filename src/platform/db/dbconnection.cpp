@@ -30,7 +30,6 @@ const char *const MsgCancelled = "SQL の実行がキャンセルされました
 TFDConnection::TFDConnection(QObject *parent)
     : QObject(parent)
 {
-    m_params.SetValue(QStringLiteral("DriverID"), QStringLiteral("MSSQL"));
 }
 
 TFDConnection::~TFDConnection()
