@@ -50,3 +50,32 @@ QString QuoteSQLStr(const QString &s)
     out += QLatin1Char('\'');
     return out;
 }
+
+QString ListToText(const QStringList &lines)
+{
+    QString out;
+    for (const QString &line : lines) {
+        out += line;
+        out += QLatin1String("\r\n");
+    }
+    return out;
+}
+
+QStringList TextToList(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines += text.mid(start, i - start);
+        if (c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines += text.mid(start);
+    return lines;
+}
