@@ -102,9 +102,9 @@ void readDiagnostics(SQLSMALLINT type, SQLHANDLE handle, bool freetds, QList<TDB
         m.text = stripVendorPrefixes(fromWide(text.data(), qMin<qsizetype>(length, qsizetype(text.size()) - 1)));
         SQLINTEGER msgState = 0;
         const bool hasMsgState = SQL_SUCCEEDED(
-            SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_MSGSTATE, &msgState, SQL_IS_INTEGER, nullptr));
+            SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_MSGSTATE, &msgState, sizeof msgState, nullptr));
         SQLUSMALLINT line = 0;
-        if (SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_LINE, &line, SQL_IS_USMALLINT, nullptr)))
+        if (SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_LINE, &line, sizeof line, nullptr)))
             m.line = line;
         if (freetds) {
             // FreeTDS fills this field with the message's severity and does
@@ -114,7 +114,7 @@ void readDiagnostics(SQLSMALLINT type, SQLHANDLE handle, bool freetds, QList<TDB
         } else {
             m.state = hasMsgState ? msgState : 0;
             SQLINTEGER severity = 0;
-            if (SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_SEVERITY, &severity, SQL_IS_INTEGER, nullptr)))
+            if (SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_SEVERITY, &severity, sizeof severity, nullptr)))
                 m.severity = severity;
             SQLWCHAR proc[256] = {};
             SQLSMALLINT procLength = 0;
@@ -369,18 +369,33 @@ struct TDBOdbcBackend::Private
 
     void fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBBatch &batch);
     bool getData(SQLHSTMT st, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch);
+    // Reads the diagnostics of the last call; notes a cancel and a lost link
+    // (FreeTDS reports a dropped link as 01000 or HY000, not 08S01, and
+    // marks the connection dead).
     void collect(SQLHSTMT st, TDBBatch &batch, SQLRETURN rc)
     {
-        Q_UNUSED(rc)
         const qsizetype before = batch.messages.size();
         readDiagnostics(SQL_HANDLE_STMT, st, freetds, &batch.messages);
         for (qsizetype i = before; i < batch.messages.size(); ++i) {
-            const TDBMessage &m = batch.messages.at(i);
+            TDBMessage &m = batch.messages[i];
             if (isLinkFailure(m))
                 batch.linkLost = true;
             else if (m.sqlState == QLatin1String("HY008"))
                 batch.cancelled = true;
         }
+        if (rc == SQL_ERROR && !batch.linkLost && connectionDead()) {
+            batch.linkLost = true;
+            for (qsizetype i = before; i < batch.messages.size(); ++i) {
+                if (batch.messages.at(i).severity == 0)
+                    batch.messages[i].severity = 16;
+            }
+        }
+    }
+    bool connectionDead() const
+    {
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        return SQL_SUCCEEDED(ODBC(SQLGetConnectAttrW(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, sizeof dead, nullptr)))
+               && dead == SQL_CD_TRUE;
     }
 };
 
@@ -470,6 +485,13 @@ void TDBOdbcBackend::SetAutoCommit(bool on)
 {
     if (d->dbc == SQL_NULL_HDBC)
         return;
+    // Switching autocommit on ends an open transaction with a commit, as
+    // ODBC has it; FreeTDS would roll it back.
+    if (on && !SQL_SUCCEEDED(ODBC(SQLEndTran(SQL_HANDLE_DBC, d->dbc, SQL_COMMIT)))) {
+        QList<TDBMessage> diags;
+        readDiagnostics(SQL_HANDLE_DBC, d->dbc, d->freetds, &diags);
+        throw EDBError(TDBErrorKind::Driver, diags);
+    }
     const SQLRETURN rc = ODBC(SQLSetConnectAttrW(
         d->dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0));
     if (!SQL_SUCCEEDED(rc)) {
@@ -640,6 +662,12 @@ void TDBOdbcBackend::Private::fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBB
             type = typeNameOfSqlType(sqlType);
         int precision = int(size);
         int scale = digits;
+        // The driver names smalldatetime and smallmoney after their larger
+        // kin; their precision tells them apart.
+        if (type == QLatin1String("datetime") && digits == 0)
+            type = QStringLiteral("smalldatetime");
+        else if (type == QLatin1String("money") && size == 10)
+            type = QStringLiteral("smallmoney");
         TDBColumnDef def = DescribeColumn(fromWide(name.data(), qMin<qsizetype>(nameLength, qsizetype(name.size()) - 1)),
                                           type, int(qMin<SQLULEN>(size, 1u << 30)), precision, scale,
                                           isBinarySqlType(sqlType));
@@ -784,20 +812,33 @@ bool IsFreeTDSDriver(const QString &driver)
            || driver.contains(QLatin1String("tdsodbc"), Qt::CaseInsensitive);
 }
 
-QString OdbcBraced(const QString &value)
+QString OdbcBraced(const QString &value, bool freetds)
 {
-    QString v = value;
-    v.replace(QLatin1Char('}'), QLatin1String("}}"));
-    return QLatin1Char('{') + v + QLatin1Char('}');
+    if (!freetds) {
+        QString v = value;
+        v.replace(QLatin1Char('}'), QLatin1String("}}"));
+        return QLatin1Char('{') + v + QLatin1Char('}');
+    }
+    // FreeTDS reads a braced value up to the first "}" followed by ";" and
+    // keeps "}}" as written, while the driver manager (which picks the
+    // driver from the same string) ends it at a lone "}". A "}" can go
+    // through undoubled unless what follows it could read as a key to
+    // either of them.
+    const qsizetype brace = value.indexOf(QLatin1Char('}'));
+    if (brace >= 0 && (value.contains(QLatin1String("};")) || value.indexOf(QLatin1Char('='), brace) >= 0))
+        throw EDBError(TDBErrorKind::Usage,
+                       QStringLiteral("接続の設定値に \"}\" の後に \";\" や \"=\" が続く文字列は、"
+                                      "FreeTDS ドライバでは使えません。"));
+    return QLatin1Char('{') + value + QLatin1Char('}');
 }
 
 QString OdbcConnectionString(const TFDConnectionParams &params, const QString &driver)
 {
     QStringList parts;
-    auto add = [&](const char *key, const QString &value) {
-        parts.append(QLatin1String(key) + QLatin1Char('=') + OdbcBraced(value));
-    };
     const bool freetds = IsFreeTDSDriver(driver);
+    auto add = [&](const char *key, const QString &value) {
+        parts.append(QLatin1String(key) + QLatin1Char('=') + OdbcBraced(value, freetds));
+    };
     add("DRIVER", driver);
     add("SERVER", params.Value(QStringLiteral("Server")).trimmed());
     const QString database = params.Value(QStringLiteral("Database"));
@@ -822,5 +863,6 @@ QString OdbcConnectionString(const TFDConnectionParams &params, const QString &d
     } else {
         add("Encrypt", encrypt ? QStringLiteral("yes") : QStringLiteral("no"));
     }
-    return parts.join(QLatin1Char(';'));
+    // Every value ends in "};": FreeTDS would keep the brace of a last value.
+    return parts.join(QLatin1Char(';')) + QLatin1Char(';');
 }

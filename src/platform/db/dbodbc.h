@@ -31,9 +31,11 @@ private:
 // else TFDConnection::DefaultODBCDriver(), else "FreeTDS".
 QString OdbcDriverFor(const TFDConnectionParams &params);
 bool IsFreeTDSDriver(const QString &driver);
-// A connection-string value in braces with "}" doubled, so that ";", "="
-// or "}" inside it can neither end it nor add keys.
-QString OdbcBraced(const QString &value);
+// A connection-string value in braces, so that ";", "=" or "}" inside it
+// can neither end it nor add keys: "}" doubled as ODBC has it, or for
+// FreeTDS (which does not read "}}" back as "}") left single, refusing with
+// EDBError a value it could not read back safely.
+QString OdbcBraced(const QString &value, bool freetds = false);
 // The connection string for the parameters and the driver (FreeTDS keys,
-// or the keys of Microsoft's driver for any other).
+// or the keys of Microsoft's driver for any other); EDBError as above.
 QString OdbcConnectionString(const TFDConnectionParams &params, const QString &driver);

@@ -13,9 +13,10 @@ TFDConnectionParams params(std::initializer_list<std::pair<const char *, const c
     return p;
 }
 
-// The connection string as key/value pairs, parsed the way the driver
-// manager does (braced values, "}}" inside them).
-QList<QPair<QString, QString>> parse(const QString &s)
+// The connection string as key/value pairs, read the way a reader of it
+// does: ODBC's rule ("}}" inside braces is "}") or FreeTDS 1.3's (a braced
+// value runs to the first "}" followed by ";", taken as written).
+QList<QPair<QString, QString>> parse(const QString &s, bool freetds)
 {
     QList<QPair<QString, QString>> out;
     qsizetype i = 0;
@@ -28,17 +29,25 @@ QList<QPair<QString, QString>> parse(const QString &s)
         qsizetype j = eq + 1;
         if (j < s.size() && s.at(j) == QLatin1Char('{')) {
             ++j;
-            while (j < s.size()) {
-                if (s.at(j) == QLatin1Char('}')) {
-                    if (j + 1 < s.size() && s.at(j + 1) == QLatin1Char('}')) {
-                        value += QLatin1Char('}');
-                        j += 2;
-                        continue;
+            if (freetds) {
+                qsizetype end = j;
+                while (end < s.size() && !(s.at(end) == QLatin1Char('}') && end + 1 < s.size() && s.at(end + 1) == QLatin1Char(';')))
+                    ++end;
+                value = s.mid(j, end - j);
+                j = end + 1;
+            } else {
+                while (j < s.size()) {
+                    if (s.at(j) == QLatin1Char('}')) {
+                        if (j + 1 < s.size() && s.at(j + 1) == QLatin1Char('}')) {
+                            value += QLatin1Char('}');
+                            j += 2;
+                            continue;
+                        }
+                        ++j;
+                        break;
                     }
-                    ++j;
-                    break;
+                    value += s.at(j++);
                 }
-                value += s.at(j++);
             }
         } else {
             while (j < s.size() && s.at(j) != QLatin1Char(';'))
@@ -78,8 +87,8 @@ TEST(DbConnectionString, FreeTDSKeysWithEveryValueBraced)
                                                    {"Encrypt", "Yes"}, {"OSAuthent", "No"}}),
                                            "FreeTDS");
     EXPECT_EQ(s, "DRIVER={FreeTDS};SERVER={db1,1433};DATABASE={master};UID={sa};PWD={pw};APP={zekalon};"
-                 "TDS_Version={7.4};ClientCharset={UTF-8};Encryption={require}");
-    const auto noEncrypt = parse(OdbcConnectionString(params({{"Server", "h\\SQLEXPRESS"}, {"Encrypt", "No"}}), "FreeTDS"));
+                 "TDS_Version={7.4};ClientCharset={UTF-8};Encryption={require};");
+    const auto noEncrypt = parse(OdbcConnectionString(params({{"Server", "h\\SQLEXPRESS"}, {"Encrypt", "No"}}), "FreeTDS"), true);
     EXPECT_EQ(valueOf(noEncrypt, "SERVER"), "h\\SQLEXPRESS");
     EXPECT_EQ(valueOf(noEncrypt, "Encryption"), "request");
     EXPECT_EQ(valueOf(noEncrypt, "DATABASE"), "<none>");
@@ -87,28 +96,42 @@ TEST(DbConnectionString, FreeTDSKeysWithEveryValueBraced)
 
 TEST(DbConnectionString, HostileValuesCannotEndAValueOrAddKeys)
 {
-    const char *hostile[] = {"a;b", "x=y;Trusted_Connection=Yes", "p}w", "}", "{", "}};DRIVER={evil}", "   "};
-    for (const char *pw : hostile) {
+    const char *hostile[] = {"a;b", "x=y;Trusted_Connection=Yes", "p}w", "}", "{", "pw}", "}}", "{x}", "   "};
+    for (const char *driver : {"FreeTDS", "ODBC Driver 18 for SQL Server"}) {
+        const bool freetds = IsFreeTDSDriver(driver);
+        for (const char *pw : hostile) {
+            SCOPED_TRACE(std::string(driver) + ": " + pw);
+            const auto pairs = parse(OdbcConnectionString(params({{"Server", "h"}, {"User_Name", "u;x=1"}, {"Password", pw}}),
+                                                          driver),
+                                     freetds);
+            EXPECT_EQ(valueOf(pairs, "PWD"), QString::fromUtf8(pw));
+            EXPECT_EQ(valueOf(pairs, "UID"), "u;x=1");
+            EXPECT_EQ(valueOf(pairs, "DRIVER"), QString::fromUtf8(driver));
+            EXPECT_EQ(valueOf(pairs, "Trusted_Connection"), "<none>");
+        }
+    }
+    // What FreeTDS could not read back (or the driver manager would take
+    // for keys) is refused, never sent.
+    for (const char *pw : {"a};b", "}};DRIVER={evil}", "x}=y"}) {
         SCOPED_TRACE(pw);
-        const auto pairs = parse(OdbcConnectionString(params({{"Server", "h"}, {"User_Name", "u;x=1"}, {"Password", pw}}),
-                                                      "FreeTDS"));
-        EXPECT_EQ(valueOf(pairs, "PWD"), QString::fromUtf8(pw));
-        EXPECT_EQ(valueOf(pairs, "UID"), "u;x=1");
-        EXPECT_EQ(valueOf(pairs, "DRIVER"), "FreeTDS");
-        EXPECT_EQ(valueOf(pairs, "Trusted_Connection"), "<none>");
-        EXPECT_EQ(pairs.size(), 7);
+        EXPECT_THROW(OdbcConnectionString(params({{"Server", "h"}, {"Password", pw}}), "FreeTDS"), EDBError);
+        const auto ms = parse(OdbcConnectionString(params({{"Server", "h"}, {"Password", pw}}), "ODBC Driver 18 for SQL Server"), false);
+        EXPECT_EQ(valueOf(ms, "PWD"), QString::fromUtf8(pw));
+        EXPECT_EQ(valueOf(ms, "DRIVER"), "ODBC Driver 18 for SQL Server");
     }
 }
 
 TEST(DbConnectionString, WindowsAuthenticationAndOtherDrivers)
 {
     const auto trusted = parse(OdbcConnectionString(params({{"Server", "h"}, {"OSAuthent", "Yes"}, {"User_Name", ""}}),
-                                                    "FreeTDS"));
+                                                    "FreeTDS"),
+                               true);
     EXPECT_EQ(valueOf(trusted, "Trusted_Connection"), "Yes");
     EXPECT_EQ(valueOf(trusted, "UID"), "<none>");
 
     const auto ms = parse(OdbcConnectionString(params({{"Server", "h,1444"}, {"User_Name", "u"}, {"Encrypt", "Yes"}}),
-                                               "ODBC Driver 18 for SQL Server"));
+                                               "ODBC Driver 18 for SQL Server"),
+                          false);
     EXPECT_EQ(valueOf(ms, "DRIVER"), "ODBC Driver 18 for SQL Server");
     EXPECT_EQ(valueOf(ms, "Encrypt"), "yes");
     EXPECT_EQ(valueOf(ms, "TDS_Version"), "<none>");
