@@ -120,6 +120,28 @@ TDBMarkers ReplaceParamMarkers(const QString &sql)
     return m;
 }
 
+QString NumberDriverMarkers(const QString &sql)
+{
+    QString out;
+    out.reserve(sql.size() + 16);
+    int n = 0;
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const qsizetype skipped = skipQuoted(sql, i);
+        if (skipped != i) {
+            out.append(QStringView(sql).mid(i, skipped - i));
+            i = skipped;
+            continue;
+        }
+        if (sql.at(i) == QLatin1Char('?'))
+            out.append(QStringLiteral("@P%1").arg(++n));
+        else
+            out.append(sql.at(i));
+        ++i;
+    }
+    return out;
+}
+
 QStringList ParamNames(const QString &sql)
 {
     QStringList names;

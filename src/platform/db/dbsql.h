@@ -17,6 +17,10 @@ struct TDBMarkers
 };
 TDBMarkers ReplaceParamMarkers(const QString &sql);
 
+// The statement as the server receives a parameterised one: the driver's
+// "?" markers (outside literals, quoted names and comments) as @P1, @P2, ...
+QString NumberDriverMarkers(const QString &sql);
+
 // The parameter names of a statement, each once, in order of first use.
 QStringList ParamNames(const QString &sql);
 

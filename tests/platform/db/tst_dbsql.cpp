@@ -38,6 +38,12 @@ TEST(DbSql, MarkersBecomeDriverMarkersOutsideLiteralsNamesAndComments)
     }
 }
 
+TEST(DbSql, DriverMarkersAreNumberedAsTheServerSeesThem)
+{
+    EXPECT_EQ(NumberDriverMarkers("select ?, '?', [?], ? -- ?\n/* ? */ + ?"),
+              "select @P1, '?', [?], @P2 -- ?\n/* ? */ + @P3");
+}
+
 TEST(DbSql, ParamNamesAreUniqueIgnoringCaseInOrderOfFirstUse)
 {
     EXPECT_EQ(ParamNames("select :B, :a, :b, :A, ':C'"), (QStringList{"B", "a"}));
