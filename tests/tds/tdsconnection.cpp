@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <cerrno>
@@ -445,7 +446,12 @@ private:
     bool m_dropped = false;   // by a rule
     quint64 m_transaction = 0;
     int m_nextHandle = 0;
-    QHash<int, QString> m_prepared;
+    struct Prepared
+    {
+        QString statement;
+        QString declaration;   // "@P1 int,@P2 nvarchar(10)"
+    };
+    QHash<int, Prepared> m_prepared;
 };
 
 Connection::Fill Connection::fill(int timeoutMs)
@@ -936,8 +942,6 @@ void Connection::handleRpc(const QByteArray &payload)
                 bad = true;
                 break;
             }
-            if (p.param.name.isEmpty())
-                p.param.name = QStringLiteral("@P%1").arg(req.params.size() + 1);
             req.params << p;
         }
         requests << req;
@@ -981,7 +985,7 @@ void Connection::handleRpc(const QByteArray &payload)
             statement = paramText(2);
             values = req.params.mid(3);
             const int handle = ++m_nextHandle;
-            m_prepared.insert(handle, statement);
+            m_prepared.insert(handle, {statement, paramText(1)});
             if (!req.params.isEmpty()) {
                 RpcParam h = req.params[0];
                 h.param.typeName = QStringLiteral("int");
@@ -1005,7 +1009,7 @@ void Connection::handleRpc(const QByteArray &payload)
                 answers << a;
                 run = false;
             }
-            statement = m_prepared.value(handle);
+            statement = m_prepared.value(handle).statement;
         } else if (lower == QLatin1String("sp_unprepare")) {
             m_prepared.remove(int(req.params.value(0).param.value.toLongLong()));
             run = false;
@@ -1024,6 +1028,25 @@ void Connection::handleRpc(const QByteArray &payload)
         } else {
             statement = QStringLiteral("exec ") + proc;
             values = req.params;
+        }
+        // Values travel without names; the declaration names them in order.
+        if (lower == QLatin1String("sp_executesql") || lower == QLatin1String("sp_prepexec")
+            || lower == QLatin1String("sp_execute")) {
+            static const QRegularExpression declared(QStringLiteral("(?:^|,)\\s*(@[\\w@#$]+)"));
+            const int handle = int(req.params.value(0).param.value.toLongLong());
+            const QString decl = lower == QLatin1String("sp_execute") ? m_prepared.value(handle).declaration
+                                                                      : paramText(1);
+            qsizetype k = 0;
+            for (auto m = declared.globalMatch(decl); m.hasNext() && k < values.size(); ++k) {
+                if (values[k].param.name.isEmpty())
+                    values[k].param.name = m.next().captured(1);
+                else
+                    m.next();
+            }
+        }
+        for (qsizetype k = 0; k < values.size(); ++k) {
+            if (values[k].param.name.isEmpty())
+                values[k].param.name = QStringLiteral("@P%1").arg(k + 1);
         }
         QList<Param> plain;
         for (const RpcParam &v : std::as_const(values)) {
