@@ -409,7 +409,8 @@ public:
         m_out.setSpid(quint16(m_session.spid));
     }
 
-    void run();
+    // Serves requests until the link closes; returns how it closed.
+    QString run();
 
 private:
     enum class Fill { Data, Timeout, Closed };
@@ -1096,7 +1097,8 @@ void Connection::handleTransactionManager(const QByteArray &payload)
         r.bytes(r.u8() * 2);
         const quint8 flags = r.u8();
         const bool commit = request == 7;
-        log(TdsLogEntry::Transaction, commit ? QStringLiteral("commit") : QStringLiteral("rollback"));
+        log(TdsLogEntry::Transaction, QString(commit ? QStringLiteral("commit") : QStringLiteral("rollback"))
+                                          + (flags & 0x01 ? QStringLiteral(", begin") : QString()));
         // Without a transaction there is nothing to end; a client with
         // implicit transactions may still ask.
         if (m_session.tranCount > 0) {
@@ -1119,7 +1121,7 @@ void Connection::handleTransactionManager(const QByteArray &payload)
     end();
 }
 
-void Connection::run()
+QString Connection::run()
 {
     quint8 type = 0;
     QByteArray payload;
@@ -1162,7 +1164,7 @@ void Connection::run()
         if (m_out.broken())
             break;
     }
-    log(TdsLogEntry::Disconnect, m_conn->dropped || m_dropped ? QStringLiteral("dropped") : QString());
+    return m_conn->dropped || m_dropped ? QStringLiteral("dropped") : QString();
 }
 
 } // namespace
@@ -1170,6 +1172,11 @@ void Connection::run()
 
 void serveConnection(TdsServer::Private *server, TdsServer::Private::Connection *connection)
 {
-    tds::Connection(server, connection).run();
+    TdsLogEntry closed;
+    closed.kind = TdsLogEntry::Disconnect;
+    closed.connection = connection->id;
+    closed.text = tds::Connection(server, connection).run();
+    // Logged once closed, so that a test that sees the entry sees the link gone.
     server->connectionClosed(connection);
+    server->addLog(closed);
 }

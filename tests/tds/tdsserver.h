@@ -19,7 +19,8 @@ struct TdsLogEntry
         Login,        // text: user, database and application
         Batch,        // text: the SQL batch exactly as received
         Rpc,          // procedure: "sp_executesql", "sp_prepexec", ...; text: the statement; params: rendered with types
-        Transaction,  // text: "begin", "commit" or "rollback" (transaction manager requests)
+        Transaction,  // text: "begin", "commit", "rollback" (transaction manager requests);
+                      // "commit, begin" when the next transaction starts at once
         Attention,    // the client cancelled
         Disconnect    // the link closed (text "dropped" when the server dropped it)
     };

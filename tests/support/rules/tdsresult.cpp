@@ -192,6 +192,25 @@ int ResultSet::extraTicks(qint64 row, int column) const
     return int(ticks % 10000);
 }
 
+QString stripComment(const QString &text)
+{
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();   // a doubled quote reopens at once
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('[')) {
+            quote = QLatin1Char(']');
+        } else if (c == QLatin1Char('#')) {
+            return text.left(i).trimmed();
+        }
+    }
+    return text;
+}
+
 QStringList splitTopLevel(QStringView text)
 {
     QStringList parts;
@@ -202,10 +221,8 @@ QStringList splitTopLevel(QStringView text)
         const QChar c = text[i];
         if (!quote.isNull()) {
             if (c == quote) {
-                if (quote != QLatin1Char(']') && i + 1 < text.size() && text[i + 1] == quote)
-                    ++i;
-                else if (quote == QLatin1Char(']') && i + 1 < text.size() && text[i + 1] == quote)
-                    ++i;
+                if (i + 1 < text.size() && text[i + 1] == quote)
+                    ++i;   // a doubled quote or ]] stays inside
                 else
                     quote = QChar();
             }

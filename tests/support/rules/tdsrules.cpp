@@ -209,11 +209,8 @@ bool RuleSet::loadText(const QString &text, const QString &name, QString *error)
         } else if (key == QLatin1String("result")) {
             Answer a;
             a.kind = Answer::Result;
-            QString cols = arg;
-            const QStringList items = splitTopLevel(cols);
+            const QStringList items = splitTopLevel(stripComment(arg));
             for (const QString &item : items) {
-                if (item.startsWith(QLatin1Char('#')))
-                    break;
                 Column c;
                 if (!parseColumn(item, &c, &why))
                     return failAt(lineNo, why);
@@ -246,7 +243,7 @@ bool RuleSet::loadText(const QString &text, const QString &name, QString *error)
             }
             rs.rows << row;
         } else if (key == QLatin1String("rows")) {
-            const auto rm = rowsRe.match(arg);
+            const auto rm = rowsRe.match(stripComment(arg));
             if (!result || !result->result.rows.isEmpty() || result->result.isGenerated())
                 return failAt(lineNo, QStringLiteral("'rows:' must follow 'result:'"));
             if (!rm.hasMatch())

@@ -233,7 +233,7 @@ TEST(TdsRules, AnswersKeepTheirOrderAndRowCounts)
     const RuleSet rules = load(QStringLiteral(
         "rule exact: q\n"
         "  message: 0, 1, 0, PRINT text, with a comma\n"
-        "  result: [my col] int, '' nvarchar(5)\n"
+        "  result: [my col] int, '' nvarchar(5)   # a comment\n"
         "  row: 1, N'a'   # a comment\n"
         "  row: 2, NULL\n"
         "  rowcount: 7\n"
@@ -355,7 +355,7 @@ TEST(TdsRules, GeneratedRowsFollowTheirGenerators)
         "  result: id int, amount decimal(18,4), ratio float, name nvarchar(20), code char(8), at datetime2(3), "
         "flag bit, note varchar(5), d date\n"
         "  rows: 1000000 generated: seq, seq(0.0001, 1.25), seq(0.5, 0.25), N'名前 {n}', seq(10, 10), "
-        "seq('2024-01-01 00:00:00', 0.0015), seq, NULL, seq('2024-02-28')\n"));
+        "seq('2024-01-01 00:00:00', 0.0015), seq, NULL, seq('2024-02-28')   # a comment\n"));
     const QList<Answer> a = rules.answer(QStringLiteral("big"));
     ASSERT_EQ(a.size(), 1);
     const ResultSet &rs = a[0].result;

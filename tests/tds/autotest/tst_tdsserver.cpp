@@ -456,6 +456,23 @@ TEST_F(TdsServerTest, LeadingUseLinesChangeTheDatabase)
     ASSERT_TRUE(SQL_SUCCEEDED(db.exec(QStringLiteral("select db_name()"))));
     ASSERT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
     EXPECT_EQ(db.text(1), QStringLiteral("test]db"));
+
+    // A "use" inside a parameterised statement (sp_executesql) lasts for that call only.
+    ASSERT_TRUE(server.loadRulesText(QStringLiteral("rule contains: scoped_probe\n  rowcount: 1\n")));
+    SQLINTEGER one = 1;
+    SQLLEN ind = 0;
+    SQLBindParameter(db.stmt(), 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &one, 0, &ind);
+    ASSERT_TRUE(SQL_SUCCEEDED(db.exec(QStringLiteral("use [scoped]\nexec scoped_probe ?"))))
+        << db.diags.value(0).text.toStdString();
+    while (db.moreResults() != SQL_NO_DATA) {
+    }
+    SQLFreeStmt(db.stmt(), SQL_RESET_PARAMS);
+    EXPECT_EQ(entries(TdsLogEntry::Rpc).last().procedure, QStringLiteral("sp_executesql"));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttrW(db.dbc(), SQL_ATTR_CURRENT_CATALOG, catalog, sizeof catalog, &len)));
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t *>(catalog)), QStringLiteral("test]db"));
+    ASSERT_TRUE(SQL_SUCCEEDED(db.exec(QStringLiteral("select db_name()"))));
+    ASSERT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
+    EXPECT_EQ(db.text(1), QStringLiteral("test]db"));
 }
 
 TEST_F(TdsServerTest, CancelEndsADelay)
@@ -630,4 +647,62 @@ TEST(TdsServerProgram, ListensOnTheChosenPortAndLogs)
     ASSERT_TRUE(bad.waitForFinished(10000));
     EXPECT_EQ(bad.exitCode(), 1);
     EXPECT_TRUE(bad.readAllStandardError().contains("none.rules"));
+}
+
+TEST_F(TdsServerTest, TransactionRequestsAreAnsweredAndLogged)
+{
+    Odbc db;
+    connect(db);
+    auto tranCount = [&] {
+        db.exec(QStringLiteral("select @@trancount"));
+        SQLFetch(db.stmt());
+        const auto n = db.value<qint64>(1, SQL_C_SBIGINT);
+        SQLCloseCursor(db.stmt());
+        return n.value_or(-1);
+    };
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
+                                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    EXPECT_EQ(tranCount(), 1);
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_COMMIT)));
+    EXPECT_EQ(tranCount(), 1);   // without autocommit the next transaction starts at once
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_ROLLBACK)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
+                                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
+    EXPECT_EQ(tranCount(), 0);
+    QStringList tm;
+    for (const TdsLogEntry &e : entries(TdsLogEntry::Transaction))
+        tm << e.text;
+    // FreeTDS ends an open transaction with a rollback when autocommit comes back on.
+    EXPECT_EQ(tm, QStringList({QStringLiteral("begin"), QStringLiteral("commit, begin"),
+                               QStringLiteral("rollback, begin"), QStringLiteral("rollback")}));
+
+    // Batches may run transactions too (a statement with no result and no
+    // count gives SQL_NO_DATA).
+    ASSERT_NE(db.exec(QStringLiteral("begin transaction")), SQL_ERROR);
+    EXPECT_EQ(tranCount(), 1);
+    ASSERT_NE(db.exec(QStringLiteral("commit")), SQL_ERROR);
+    EXPECT_EQ(tranCount(), 0);
+    EXPECT_EQ(db.exec(QStringLiteral("commit")), SQL_ERROR);
+    EXPECT_EQ(db.diags.value(0).native, 3902);
+}
+
+TEST_F(TdsServerTest, ClosingAResultEarlyCancelsTheStream)
+{
+    ASSERT_TRUE(server.loadRulesText(QStringLiteral("rule exact: select many\n"
+                                                    "  result: id int, name nvarchar(40)\n"
+                                                    "  rows: 5000000 generated: seq, N'a rather long name {n}'\n")));
+    Odbc db;
+    connect(db);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(SQL_SUCCEEDED(db.exec(QStringLiteral("select many"))));
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
+    EXPECT_TRUE(SQL_SUCCEEDED(SQLCloseCursor(db.stmt())));
+    EXPECT_TRUE(server.waitForLog([](const QList<TdsLogEntry> &log) {
+        return log.last().kind == TdsLogEntry::Attention;
+    }));
+    ASSERT_TRUE(SQL_SUCCEEDED(db.exec(QStringLiteral("select @@spid"))));
+    EXPECT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
+    EXPECT_LT(timer.elapsed(), 5000);   // far less than streaming every row
 }
