@@ -710,24 +710,11 @@ bool Connection::handleLogin(const QByteArray &payload)
 
     QList<Answer> answers;
     if (integrated) {
-        Answer a;
-        a.kind = Answer::Error;
-        a.number = 18452;
-        a.severity = 14;
-        a.state = 1;
-        a.line = 1;
-        a.text = QStringLiteral("Login failed. The login is from an untrusted domain and cannot be used with "
-                                "Integrated authentication.");
-        answers << a;
+        answers << errorAnswer(18452, 1, 14, 1,
+                               QStringLiteral("Login failed. The login is from an untrusted domain and cannot be "
+                                              "used with Integrated authentication."));
     } else if (rec.tdsVersion < Tds72) {
-        Answer a;
-        a.kind = Answer::Error;
-        a.number = 18456;
-        a.severity = 14;
-        a.state = 1;
-        a.line = 1;
-        a.text = QStringLiteral("Login failed: this server speaks TDS 7.2 and later only.");
-        answers << a;
+        answers << errorAnswer(18456, 1, 14, 1, QStringLiteral("Login failed: this server speaks TDS 7.2 and later only."));
     } else {
         answers = m_server->loginAnswers(rec.user);
     }
@@ -1000,14 +987,8 @@ void Connection::handleRpc(const QByteArray &payload)
             const int handle = int(req.params.value(0).param.value.toLongLong());
             values = req.params.mid(1);
             if (!m_prepared.contains(handle)) {
-                Answer a;
-                a.kind = Answer::Error;
-                a.number = 8179;
-                a.state = 4;
-                a.severity = 16;
-                a.line = 1;
-                a.text = QStringLiteral("Could not find prepared statement with handle %1.").arg(handle);
-                answers << a;
+                answers << errorAnswer(8179, 4, 16, 1,
+                                       QStringLiteral("Could not find prepared statement with handle %1.").arg(handle));
                 run = false;
             }
             statement = m_prepared.value(handle).statement;
@@ -1016,14 +997,7 @@ void Connection::handleRpc(const QByteArray &payload)
             run = false;
             values = req.params;
         } else if (req.procId > 0) {
-            Answer a;
-            a.kind = Answer::Error;
-            a.number = 50000;
-            a.state = 1;
-            a.severity = 16;
-            a.line = 1;
-            a.text = QStringLiteral("The test server does not support %1.").arg(proc);
-            answers << a;
+            answers << errorAnswer(50000, 1, 16, 1, QStringLiteral("The test server does not support %1.").arg(proc));
             run = false;
             values = req.params;
         } else {

@@ -179,6 +179,22 @@ void writeTextPointer(Buffer &b, size_t n)
     b.u32(quint32(n));
 }
 
+// Variable-length data in its column's form: behind a text pointer (text,
+// ntext, image), partially length-prefixed (max types, xml), or after a
+// 2-byte length.
+void writeVariable(Buffer &b, const Column &c, const char *data, size_t n)
+{
+    if (c.type == Type::Text || c.type == Type::NText || c.type == Type::Image) {
+        writeTextPointer(b, n);
+        b.bytes(data, n);
+    } else if (isPlp(c)) {
+        writePlp(b, data, n);
+    } else {
+        b.u16(quint16(n));
+        b.bytes(data, n);
+    }
+}
+
 // Digits of v (sign included) into buf, returning the count.
 int formatInt(qint64 v, char *buf)
 {
@@ -488,13 +504,7 @@ void writeValue(Buffer &b, const Column &c, const QVariant &v, int extraTicks)
     case Type::VarChar:
     case Type::Text: {
         const QByteArray bytes = encodeText(v.toString(), c.codePage);
-        if (c.type == Type::Text)
-            writeTextPointer(b, size_t(bytes.size()));
-        else if (c.length < 0)
-            return writePlp(b, bytes.constData(), size_t(bytes.size()));
-        else
-            b.u16(quint16(bytes.size()));
-        b.bytes(bytes);
+        writeVariable(b, c, bytes.constData(), size_t(bytes.size()));
         return;
     }
     case Type::NChar:
@@ -502,14 +512,7 @@ void writeValue(Buffer &b, const Column &c, const QVariant &v, int extraTicks)
     case Type::NText:
     case Type::Xml: {
         const QString s = v.toString();
-        const size_t n = size_t(s.size()) * 2;
-        if (c.type == Type::NText)
-            writeTextPointer(b, n);
-        else if (isPlp(c))
-            return writePlp(b, reinterpret_cast<const char *>(s.utf16()), n);
-        else
-            b.u16(quint16(n));
-        b.utf16(s);
+        writeVariable(b, c, reinterpret_cast<const char *>(s.utf16()), size_t(s.size()) * 2);
         return;
     }
     case Type::Binary:
@@ -517,13 +520,7 @@ void writeValue(Buffer &b, const Column &c, const QVariant &v, int extraTicks)
     case Type::Image:
     case Type::Timestamp: {
         const QByteArray bytes = v.toByteArray();
-        if (c.type == Type::Image)
-            writeTextPointer(b, size_t(bytes.size()));
-        else if (c.length < 0)
-            return writePlp(b, bytes.constData(), size_t(bytes.size()));
-        else
-            b.u16(quint16(bytes.size()));
-        b.bytes(bytes);
+        writeVariable(b, c, bytes.constData(), size_t(bytes.size()));
         return;
     }
     case Type::SqlVariant: {

@@ -21,18 +21,6 @@ Column makeColumn(const QString &name, const char *type)
     return c;
 }
 
-Answer error(int number, const QString &text)
-{
-    Answer a;
-    a.kind = Answer::Error;
-    a.number = number;
-    a.state = 1;
-    a.severity = 16;
-    a.line = 1;
-    a.text = text;
-    return a;
-}
-
 QVariant serverProperty(const QString &name)
 {
     static const QHash<QString, QString> props = {
@@ -323,8 +311,8 @@ bool builtinAnswer(const QString &text, Session *session, QList<Answer> *out)
     if (const auto m = endRe.match(body); m.hasMatch()) {
         const bool commit = m.captured(1).compare(QLatin1String("commit"), Qt::CaseInsensitive) == 0;
         if (session->tranCount == 0) {
-            *out << (commit ? error(3902, QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."))
-                            : error(3903, QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.")));
+            *out << (commit ? errorAnswer(3902, 1, 16, 1, QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."))
+                            : errorAnswer(3903, 1, 16, 1, QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.")));
             return true;
         }
         if (commit && session->tranCount > 1) {

@@ -385,26 +385,10 @@ bool parseGenerator(const QString &text, const Column &c, qint64 count, Generato
     g.start = vals[0];
     g.step = vals[1];
     const Int128 last = Int128(g.start) + Int128(count - 1) * g.step;
-    Int128 lo = std::numeric_limits<qint64>::min(), hi = std::numeric_limits<qint64>::max();
-    switch (c.type) {
-    case Type::Int:
-        lo = std::numeric_limits<qint32>::min();
-        hi = std::numeric_limits<qint32>::max();
-        break;
-    case Type::SmallInt:
-        lo = -32768;
-        hi = 32767;
-        break;
-    case Type::TinyInt:
+    qint64 lo = 0, hi = 0;
+    integerRange(c.type, &lo, &hi);
+    if (c.type == Type::UniqueIdentifier)
         lo = 0;
-        hi = 255;
-        break;
-    case Type::UniqueIdentifier:
-        lo = 0;
-        break;
-    default:
-        break;
-    }
     if (last < lo || last > hi || Int128(g.start) < lo || Int128(g.start) > hi)
         return outOfRange();
     if (isTextType(c.type) && c.length > 0) {

@@ -400,14 +400,7 @@ QList<Answer> RuleSet::answer(const QString &sql, const QString &renderedParams,
     if (const Rule *r = match(statement, renderedParams)) {
         out << r->answers;
     } else if (!builtinAnswer(statement, session, &out)) {
-        Answer a;
-        a.kind = Answer::Error;
-        a.number = 50000;
-        a.state = 1;
-        a.severity = 16;
-        a.line = 1;
-        a.text = QStringLiteral("no rule matches: %1").arg(normalizeSql(statement));
-        out << a;
+        out << errorAnswer(50000, 1, 16, 1, QStringLiteral("no rule matches: %1").arg(normalizeSql(statement)));
     }
     return out;
 }
@@ -419,14 +412,19 @@ QList<Answer> RuleSet::loginAnswers(const QString &user) const
         return {};
     if (!r->answers.isEmpty())
         return r->answers;
+    return {errorAnswer(18456, 1, 14, 1, QStringLiteral("Login failed for user '%1'.").arg(user))};
+}
+
+Answer errorAnswer(int number, int state, int severity, int line, const QString &text)
+{
     Answer a;
     a.kind = Answer::Error;
-    a.number = 18456;
-    a.state = 1;
-    a.severity = 14;
-    a.line = 1;
-    a.text = QStringLiteral("Login failed for user '%1'.").arg(user);
-    return {a};
+    a.number = number;
+    a.state = state;
+    a.severity = severity;
+    a.line = line;
+    a.text = text;
+    return a;
 }
 
 bool RuleSet::refusesLogin(const QList<Answer> &answers)

@@ -101,6 +101,9 @@ struct Answer
     int delayMs = 0;
 };
 
+// An error answer (severity 11 or more).
+Answer errorAnswer(int number, int state, int severity, int line, const QString &text);
+
 struct Rule
 {
     QString mode;           // "exact", "contains", "regex", or "login" (a regex on the user name)

@@ -240,6 +240,28 @@ bool parseLiterals(QStringView text, QList<Literal> *out, QString *error)
     }
 }
 
+void integerRange(Type type, qint64 *lo, qint64 *hi)
+{
+    switch (type) {
+    case Type::Int:
+        *lo = std::numeric_limits<qint32>::min();
+        *hi = std::numeric_limits<qint32>::max();
+        break;
+    case Type::SmallInt:
+        *lo = -32768;
+        *hi = 32767;
+        break;
+    case Type::TinyInt:
+        *lo = 0;
+        *hi = 255;
+        break;
+    default:
+        *lo = std::numeric_limits<qint64>::min();
+        *hi = std::numeric_limits<qint64>::max();
+        break;
+    }
+}
+
 bool parseScaled(QStringView text, int scale, Int128 *out)
 {
     qsizetype i = 0;
@@ -480,17 +502,8 @@ bool convertLiteral(const Literal &lit, const Column &col, QVariant *value, int 
             return misfit(QStringLiteral("an integer is expected"));
         bool ok = false;
         const qint64 v = lit.text.toLongLong(&ok);
-        qint64 lo = std::numeric_limits<qint64>::min(), hi = std::numeric_limits<qint64>::max();
-        if (col.type == Type::Int) {
-            lo = std::numeric_limits<qint32>::min();
-            hi = std::numeric_limits<qint32>::max();
-        } else if (col.type == Type::SmallInt) {
-            lo = -32768;
-            hi = 32767;
-        } else if (col.type == Type::TinyInt) {
-            lo = 0;
-            hi = 255;
-        }
+        qint64 lo = 0, hi = 0;
+        integerRange(col.type, &lo, &hi);
         if (!ok || v < lo || v > hi)
             return misfit(QStringLiteral("out of range"));
         *value = v;

@@ -32,6 +32,9 @@ bool parseLiterals(QStringView text, QList<Literal> *out, QString *error);
 bool convertLiteral(const Literal &literal, const Column &column, QVariant *value, int *subTicks,
                     QString *error);
 
+// The values an integer type holds (bigint's for any other type).
+void integerRange(Type type, qint64 *lo, qint64 *hi);
+
 // Decimal text <-> integer scaled by 10^scale. Fails on a bad number, more
 // fraction digits than the scale, or overflow of 38 digits.
 bool parseScaled(QStringView text, int scale, Int128 *out);
