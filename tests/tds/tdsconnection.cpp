@@ -1007,7 +1007,7 @@ void Connection::handleRpc(const QByteArray &payload)
         // Values travel without names; the declaration names them in order.
         if (lower == QLatin1String("sp_executesql") || lower == QLatin1String("sp_prepexec")
             || lower == QLatin1String("sp_execute")) {
-            static const QRegularExpression declared(QStringLiteral("(?:^|,)\\s*(@[\\w@#$]+)"));
+            const QRegularExpression declared(QStringLiteral("(?:^|,)\\s*(@[\\w@#$]+)"));
             const int handle = int(req.params.value(0).param.value.toLongLong());
             const QString decl = lower == QLatin1String("sp_execute") ? m_prepared.value(handle).declaration
                                                                       : paramText(1);

@@ -157,6 +157,7 @@ QStringList splitLeadingUse(const QString &sql, QStringList *databases, QString 
 constexpr const char *ProductVersion = "15.0.2000.5";
 QString versionText();
 
+// Not thread-safe: the server serialises its use.
 class RuleSet
 {
 public:

@@ -81,7 +81,8 @@ QString Column::sqlType() const
 
 bool parseType(const QString &text, Column *column, QString *error)
 {
-    static const QRegularExpression re(
+    // Not static: the server also calls this from its connection threads.
+    const QRegularExpression re(
         QStringLiteral("^\\s*([A-Za-z_0-9]+)\\s*(?:\\(\\s*(max|\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\))?\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     const auto m = re.match(text);

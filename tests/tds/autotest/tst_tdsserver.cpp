@@ -317,7 +317,8 @@ TEST_F(TdsServerTest, LongValuesArriveWhole)
     QString error;
     ASSERT_TRUE(server.loadRulesText(QStringLiteral("rule exact: select long_values\n"
                                                     "  result: t nvarchar(max), b varbinary(max), s varchar(max), n nvarchar(max)\n"
-                                                    "  row: N'%1', 0x%2, 'short', N''\n")
+                                                    "  row: N'%1', 0x%2, 'short', N''\n"
+                                                    "  row: NULL, NULL, NULL, NULL\n")
                                          .arg(longText, QString::fromLatin1(longBytes.toHex())),
                                      QStringLiteral("long"), &error))
         << error.toStdString();
@@ -332,6 +333,9 @@ TEST_F(TdsServerTest, LongValuesArriveWhole)
     EXPECT_TRUE(db.bytes(2) == longBytes);
     EXPECT_EQ(db.text(3), QStringLiteral("short"));
     EXPECT_EQ(db.text(4), QString());
+    ASSERT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
+    for (int c = 1; c <= 4; ++c)
+        EXPECT_EQ(db.text(c), std::nullopt) << c;
 }
 
 TEST_F(TdsServerTest, SeveralAnswersArriveInOrderWithMessagesAndErrors)
