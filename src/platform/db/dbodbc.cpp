@@ -11,6 +11,8 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -81,9 +83,67 @@ QString stripVendorPrefixes(QString text)
     return text.trimmed();
 }
 
-// Every diagnostic record the last call left on a handle.
-void readDiagnostics(SQLSMALLINT type, SQLHANDLE handle, bool freetds, QList<TDBMessage> *out)
+// Where diagnostics are read: through the driver manager, or straight from
+// the driver (see TDBOdbcBackend::Private::collect).
+struct DiagApi
 {
+    decltype(&SQLGetDiagRecW) rec = &SQLGetDiagRecW;
+    decltype(&SQLGetDiagFieldW) field = &SQLGetDiagFieldW;
+};
+
+// The statement functions, called through the driver manager or straight on
+// the driver (see TDBOdbcBackend::Execute).
+struct OdbcApi
+{
+    decltype(&SQLExecDirectW) execDirect;
+    decltype(&SQLMoreResults) moreResults;
+    decltype(&SQLNumResultCols) numResultCols;
+    decltype(&SQLDescribeColW) describeCol;
+    decltype(&SQLColAttributeW) colAttribute;
+    decltype(&SQLSetStmtAttrW) setStmtAttr;
+    decltype(&SQLBindCol) bindCol;
+    decltype(&SQLFetch) fetch;
+    decltype(&SQLGetData) getData;
+    decltype(&SQLRowCount) rowCount;
+    decltype(&SQLFreeStmt) freeStmt;
+    decltype(&SQLCancel) cancel;
+    decltype(&SQLGetDiagRecW) diagRec;
+    decltype(&SQLGetDiagFieldW) diagField;
+
+    DiagApi diag() const { return {diagRec, diagField}; }
+};
+
+const OdbcApi ManagerApi = {&SQLExecDirectW, &SQLMoreResults, &SQLNumResultCols, &SQLDescribeColW,
+                            &SQLColAttributeW, &SQLSetStmtAttrW, &SQLBindCol, &SQLFetch, &SQLGetData,
+                            &SQLRowCount, &SQLFreeStmt, &SQLCancel, &SQLGetDiagRecW, &SQLGetDiagFieldW};
+
+// The same functions of a driver library; false when one is missing.
+bool resolveApi(void *library, OdbcApi *api)
+{
+    auto get = [library](auto &fn, const char *name) {
+        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(library, name));
+        return fn != nullptr;
+    };
+    return get(api->execDirect, "SQLExecDirectW") && get(api->moreResults, "SQLMoreResults")
+           && get(api->numResultCols, "SQLNumResultCols") && get(api->describeCol, "SQLDescribeColW")
+           && get(api->colAttribute, "SQLColAttributeW") && get(api->setStmtAttr, "SQLSetStmtAttrW")
+           && get(api->bindCol, "SQLBindCol") && get(api->fetch, "SQLFetch") && get(api->getData, "SQLGetData")
+           && get(api->rowCount, "SQLRowCount") && get(api->freeStmt, "SQLFreeStmt")
+           && get(api->cancel, "SQLCancel") && get(api->diagRec, "SQLGetDiagRecW")
+           && get(api->diagField, "SQLGetDiagFieldW");
+}
+
+struct Statement
+{
+    const OdbcApi *api = &ManagerApi;
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+};
+
+// Every diagnostic record the last call left on a handle.
+void readDiagnostics(const DiagApi &api, SQLSMALLINT type, SQLHANDLE handle, bool freetds, QList<TDBMessage> *out)
+{
+    const auto SQLGetDiagRecW = api.rec;
+    const auto SQLGetDiagFieldW = api.field;
     for (SQLSMALLINT i = 1;; ++i) {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
@@ -126,6 +186,36 @@ void readDiagnostics(SQLSMALLINT type, SQLHANDLE handle, bool freetds, QList<TDB
         qCDebug(lcOdbc) << "diag" << m.sqlState << m.number << m.severity << m.line << m.text;
         out->append(m);
     }
+}
+
+void readDiagnostics(SQLSMALLINT type, SQLHANDLE handle, bool freetds, QList<TDBMessage> *out)
+{
+    readDiagnostics(DiagApi(), type, handle, freetds, out);
+}
+
+// The driver library the driver manager loaded for a connection, found by
+// its file name among the loaded objects.
+void *loadedLibrary(const QByteArray &fileName)
+{
+    struct Search
+    {
+        QByteArray name;
+        QByteArray path;
+    } search{fileName, {}};
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *data) {
+            auto *s = static_cast<Search *>(data);
+            const QByteArray path(info->dlpi_name);
+            if (path == s->name || path.endsWith('/' + s->name)) {
+                s->path = path;
+                return 1;
+            }
+            return 0;
+        },
+        &search);
+    if (search.path.isEmpty())
+        return nullptr;
+    return dlopen(search.path.constData(), RTLD_NOW | RTLD_NOLOAD);
 }
 
 bool isLinkFailure(const TDBMessage &m)
@@ -356,7 +446,9 @@ struct TDBOdbcBackend::Private
     QString driver;
     QStringList info;
     std::mutex mutex;               // guards current
-    SQLHSTMT current = SQL_NULL_HSTMT;
+    Statement current;              // the running statement, for Cancel
+    void *driverLibrary = nullptr;
+    OdbcApi driverApi{};            // the driver's own functions, when found
 
     QString infoString(SQLUSMALLINT what) const
     {
@@ -367,15 +459,34 @@ struct TDBOdbcBackend::Private
         return fromWide(buf, qMin<qsizetype>(len / 2, 511));
     }
 
-    void fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBBatch &batch);
-    bool getData(SQLHSTMT st, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch);
+    void fetchResult(const Statement &s, SQLSMALLINT columns, TDBBatch &batch);
+    bool getData(const Statement &s, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch);
+    // The driver's handle of a statement, for calls that bypass the manager.
+    Statement direct(const Statement &s) const
+    {
+        SQLHANDLE driverStatement = s.handle;
+        if (!driverLibrary || !SQL_SUCCEEDED(ODBC(SQLGetInfoW(dbc, SQL_DRIVER_HSTMT, &driverStatement,
+                                                              sizeof driverStatement, nullptr))))
+            return Statement{nullptr, SQL_NULL_HSTMT};
+        return Statement{&driverApi, driverStatement};
+    }
     // Reads the diagnostics of the last call; notes a cancel and a lost link
     // (FreeTDS reports a dropped link as 01000 or HY000, not 08S01, and
     // marks the connection dead).
-    void collect(SQLHSTMT st, TDBBatch &batch, SQLRETURN rc)
+    //
+    // The driver manager passes on a call's records only with
+    // SQL_SUCCESS_WITH_INFO or SQL_ERROR; FreeTDS ends a batch whose last
+    // token is a message (a PRINT after the last result, "The statement has
+    // been terminated.") with SQL_NO_DATA, so those are read from the driver.
+    void collect(const Statement &s, TDBBatch &batch, SQLRETURN rc)
     {
         const qsizetype before = batch.messages.size();
-        readDiagnostics(SQL_HANDLE_STMT, st, freetds, &batch.messages);
+        readDiagnostics(s.api->diag(), SQL_HANDLE_STMT, s.handle, freetds, &batch.messages);
+        if (rc == SQL_NO_DATA && batch.messages.size() == before && s.api == &ManagerApi) {
+            const Statement d = direct(s);
+            if (d.api)
+                readDiagnostics(d.api->diag(), SQL_HANDLE_STMT, d.handle, freetds, &batch.messages);
+        }
         for (qsizetype i = before; i < batch.messages.size(); ++i) {
             TDBMessage &m = batch.messages[i];
             if (isLinkFailure(m))
@@ -450,6 +561,12 @@ void TDBOdbcBackend::Connect(const TFDConnectionParams &params)
         throw EDBError(TDBErrorKind::Driver, diags, prefix);
     }
     d->driver = driver;
+    const QByteArray driverFile = d->infoString(SQL_DRIVER_NAME).toLocal8Bit();
+    d->driverLibrary = driverFile.isEmpty() ? nullptr : loadedLibrary(driverFile);
+    if (d->driverLibrary && !resolveApi(d->driverLibrary, &d->driverApi)) {
+        dlclose(d->driverLibrary);
+        d->driverLibrary = nullptr;
+    }
     SQLUINTEGER extensions = 0;
     if (SQL_SUCCEEDED(ODBC(SQLGetInfoW(d->dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr))))
         d->anyColumnGetData = (extensions & SQL_GD_ANY_COLUMN) && (extensions & SQL_GD_ANY_ORDER);
@@ -468,6 +585,10 @@ void TDBOdbcBackend::Disconnect()
 {
     if (d->dbc == SQL_NULL_HDBC)
         return;
+    if (d->driverLibrary) {
+        dlclose(d->driverLibrary);
+        d->driverLibrary = nullptr;
+    }
     ODBC(SQLDisconnect(d->dbc));
     ODBC(SQLFreeHandle(SQL_HANDLE_DBC, d->dbc));
     d->dbc = SQL_NULL_HDBC;
@@ -477,8 +598,8 @@ void TDBOdbcBackend::Disconnect()
 void TDBOdbcBackend::Cancel()
 {
     std::lock_guard lock(d->mutex);
-    if (d->current != SQL_NULL_HSTMT)
-        ODBC(SQLCancel(d->current));
+    if (d->current.handle != SQL_NULL_HSTMT)
+        ODBC(d->current.api->cancel(d->current.handle));
 }
 
 void TDBOdbcBackend::SetAutoCommit(bool on)
@@ -591,72 +712,84 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
             break;
         }
         if (!SQL_SUCCEEDED(rc)) {
-            d->collect(st, batch, rc);
+            d->collect(Statement{&ManagerApi, st}, batch, rc);
             ODBC(SQLFreeHandle(SQL_HANDLE_STMT, st));
             return batch;
         }
     }
 
+    Statement stmt{&ManagerApi, st};
     {
         std::lock_guard lock(d->mutex);
-        d->current = st;
+        d->current = stmt;
     }
     SQLRETURN rc = ODBC(SQLExecDirectW(st, const_cast<SQLWCHAR *>(wide(request.sql)), SQLINTEGER(request.sql.size())));
     int fruitlessErrors = 0;
     for (;;) {
         const qsizetype before = batch.messages.size();
-        d->collect(st, batch, rc);
+        d->collect(stmt, batch, rc);
         if (batch.linkLost || batch.cancelled || rc == SQL_INVALID_HANDLE)
             break;
         if (rc == SQL_ERROR) {
             // A failed statement of the batch; the batch goes on after it.
+            // The driver manager takes a statement whose execution failed
+            // for one without results and would free it, cancelling the
+            // rest of the batch: the rest is read from the driver itself.
+            if (stmt.api == &ManagerApi) {
+                const Statement direct = d->direct(stmt);
+                if (!direct.api)
+                    break;
+                stmt = direct;
+                std::lock_guard lock(d->mutex);
+                d->current = stmt;
+            }
             if (batch.messages.size() == before && ++fruitlessErrors > 2)
                 break;
         } else if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA) {
             fruitlessErrors = 0;
             SQLSMALLINT columns = 0;
             if (rc != SQL_NO_DATA)
-                ODBC(SQLNumResultCols(st, &columns));
+                ODBC(stmt.api->numResultCols(stmt.handle, &columns));
             if (columns > 0) {
                 if (request.keepResults)
-                    d->fetchResult(st, columns, batch);
+                    d->fetchResult(stmt, columns, batch);
                 if (batch.linkLost || batch.cancelled)
                     break;
             } else {
                 SQLLEN count = -1;
-                if (SQL_SUCCEEDED(ODBC(SQLRowCount(st, &count))) && count >= 0)
+                if (SQL_SUCCEEDED(ODBC(stmt.api->rowCount(stmt.handle, &count))) && count >= 0)
                     batch.rowsAffected = qMax<qint64>(batch.rowsAffected, 0) + count;
             }
         }
-        rc = ODBC(SQLMoreResults(st));
+        rc = ODBC(stmt.api->moreResults(stmt.handle));
         if (rc == SQL_NO_DATA) {
-            d->collect(st, batch, rc);
+            d->collect(stmt, batch, rc);
             break;
         }
     }
     {
         std::lock_guard lock(d->mutex);
-        d->current = SQL_NULL_HSTMT;
+        d->current = Statement();
     }
     ODBC(SQLFreeHandle(SQL_HANDLE_STMT, st));
     return batch;
 }
 
-void TDBOdbcBackend::Private::fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBBatch &batch)
+void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT columns, TDBBatch &batch)
 {
     QList<TDBColumnDef> defs;
     for (SQLUSMALLINT i = 1; i <= SQLUSMALLINT(columns); ++i) {
         std::vector<SQLWCHAR> name(256);
         SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN size = 0;
-        ODBC(SQLDescribeColW(st, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits, &nullable));
+        ODBC(s.api->describeCol(s.handle, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits, &nullable));
         if (nameLength >= SQLSMALLINT(name.size())) {
             name.resize(size_t(nameLength) + 1);
-            ODBC(SQLDescribeColW(st, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits, &nullable));
+            ODBC(s.api->describeCol(s.handle, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits, &nullable));
         }
         SQLWCHAR typeName[128] = {};
         SQLSMALLINT typeLength = 0;
-        ODBC(SQLColAttributeW(st, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeLength, nullptr));
+        ODBC(s.api->colAttribute(s.handle, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeLength, nullptr));
         QString type = fromWide(typeName, qMin<qsizetype>(typeLength / 2, 127)).toLower();
         if (type.isEmpty() || !DescribeColumn(QString(), type).typeName.size())
             type = typeNameOfSqlType(sqlType);
@@ -695,25 +828,27 @@ void TDBOdbcBackend::Private::fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBB
                              ? 1
                              : qBound<SQLULEN>(1, SQLULEN(RowsetBytes / qMax<SQLLEN>(rowBytes, 1)), MaxRowset);
     SQLULEN fetched = 0;
-    ODBC(SQLSetStmtAttrW(st, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0));
-    ODBC(SQLSetStmtAttrW(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0));
-    ODBC(SQLSetStmtAttrW(st, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
+    ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0));
+    ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0));
+    ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
     for (int c = 0; c < columns; ++c) {
         ColumnPlan &p = plans[size_t(c)];
         if (p.getData)
             continue;
         p.buffer.resize(size_t(p.elementSize) * rows);
         p.indicators.resize(rows);
-        ODBC(SQLBindCol(st, SQLUSMALLINT(c + 1), p.cType, p.buffer.data(), p.elementSize, p.indicators.data()));
+        ODBC(s.api->bindCol(s.handle, SQLUSMALLINT(c + 1), p.cType, p.buffer.data(), p.elementSize, p.indicators.data()));
     }
     bool cut = false;
     for (;;) {
-        SQLRETURN rc = ODBC(SQLFetch(st));
-        if (rc == SQL_NO_DATA)
+        SQLRETURN rc = ODBC(s.api->fetch(s.handle));
+        if (rc == SQL_NO_DATA) {
+            collect(s, batch, rc);  // a message that followed the rows
             break;
+        }
         if (rc == SQL_SUCCESS_WITH_INFO || rc == SQL_ERROR) {
             const qsizetype before = batch.messages.size();
-            collect(st, batch, rc);
+            collect(s, batch, rc);
             // Truncation warnings are ours to report, once, per column below.
             for (qsizetype i = batch.messages.size() - 1; i >= before; --i) {
                 if (batch.messages.at(i).sqlState == QLatin1String("01004"))
@@ -726,7 +861,7 @@ void TDBOdbcBackend::Private::fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBB
             for (int c = 0; c < columns; ++c) {
                 ColumnPlan &p = plans[size_t(c)];
                 if (p.getData) {
-                    if (!getData(st, c, p, *result, batch))
+                    if (!getData(s, c, p, *result, batch))
                         return;
                     continue;
                 }
@@ -739,22 +874,22 @@ void TDBOdbcBackend::Private::fetchResult(SQLHSTMT st, SQLSMALLINT columns, TDBB
             result->EndRow();
         }
     }
-    ODBC(SQLFreeStmt(st, SQL_UNBIND));
-    ODBC(SQLSetStmtAttrW(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(1)), 0));
-    ODBC(SQLSetStmtAttrW(st, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0));
+    ODBC(s.api->freeStmt(s.handle, SQL_UNBIND));
+    ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(1)), 0));
+    ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0));
     batch.results.push_back(std::move(result));
 }
 
-bool TDBOdbcBackend::Private::getData(SQLHSTMT st, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch)
+bool TDBOdbcBackend::Private::getData(const Statement &s, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch)
 {
     const SQLUSMALLINT column = SQLUSMALLINT(c + 1);
     if (!p.longValue) {
         // A fixed-size value that has to come after an unbound column.
         std::vector<char> cell(size_t(qMax<SQLLEN>(p.elementSize, 16)));
         SQLLEN ind = 0;
-        const SQLRETURN rc = ODBC(SQLGetData(st, column, p.cType, cell.data(), p.elementSize, &ind));
+        const SQLRETURN rc = ODBC(s.api->getData(s.handle, column, p.cType, cell.data(), p.elementSize, &ind));
         if (!SQL_SUCCEEDED(rc)) {
-            collect(st, batch, rc);
+            collect(s, batch, rc);
             r.AppendNull(c);
             return !(batch.linkLost || batch.cancelled);
         }
@@ -766,11 +901,11 @@ bool TDBOdbcBackend::Private::getData(SQLHSTMT st, int c, ColumnPlan &p, TDBResu
     std::vector<char> chunk(GetDataChunk);
     for (;;) {
         SQLLEN ind = 0;
-        const SQLRETURN rc = ODBC(SQLGetData(st, column, p.cType, chunk.data(), SQLLEN(chunk.size()), &ind));
+        const SQLRETURN rc = ODBC(s.api->getData(s.handle, column, p.cType, chunk.data(), SQLLEN(chunk.size()), &ind));
         if (rc == SQL_NO_DATA)
             break;
         if (!SQL_SUCCEEDED(rc)) {
-            collect(st, batch, rc);
+            collect(s, batch, rc);
             r.AppendNull(c);
             return !(batch.linkLost || batch.cancelled);
         }
