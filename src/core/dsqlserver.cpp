@@ -13,8 +13,10 @@ namespace {
 void applyDriverSetting()
 {
     TzkRegistry reg(HKEY_CURRENT_USER, KEY_READ);
+    QString driver;
     if (reg.OpenKeyReadOnly(ZK_REG_ROOT))
-        TFDConnection::SetDefaultODBCDriver(reg.GetString(QStringLiteral("ODBCDriver"), QString()).trimmed());
+        driver = reg.GetString(QStringLiteral("ODBCDriver"), QString()).trimmed();
+    TFDConnection::SetDefaultODBCDriver(driver);
 }
 
 } // namespace
