@@ -145,6 +145,18 @@ void TScript::ClearLog()
     m_log.clear();
 }
 
+void TScript::DropConnections()
+{
+    QMutexLocker lock(&m_mutex);
+    ++m_dropGeneration;
+}
+
+int TScript::dropGeneration() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_dropGeneration;
+}
+
 tdsrules::RuleSet TScript::rules() const
 {
     QMutexLocker lock(&m_mutex);
@@ -214,6 +226,7 @@ void TScriptedBackend::Connect(const TFDConnectionParams &params)
         throw EDBError(TDBErrorKind::Driver, errors, prefix);
     m_connected = true;
     m_dropped = false;
+    m_dropGeneration = m_script->dropGeneration();
 }
 
 void TScriptedBackend::Disconnect()
@@ -240,6 +253,8 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
         QMutexLocker lock(&m_cancelMutex);
         m_cancelled = false;
     }
+    if (m_connected && m_dropGeneration != m_script->dropGeneration())
+        m_dropped = true;
     if (!m_connected || m_dropped) {
         batch.linkLost = true;
         batch.messages.append(message(0, 0, 16, 0, QStringLiteral("Unexpected EOF from the server"), "08S01"));

@@ -48,17 +48,21 @@ public:
     // Batch texts and RPC statements, in order.
     QStringList Statements() const;
     void ClearLog();
+    // Every backend's link breaks now, as a lost network would.
+    void DropConnections();
 
     // Internal to the backends.
     tdsrules::RuleSet rules() const;
     int addConnection();
     void append(const TScriptEntry &entry);
+    int dropGeneration() const;
 
 private:
     mutable QMutex m_mutex;
     tdsrules::RuleSet m_rules;
     QList<TScriptEntry> m_log;
     int m_connections = 0;
+    int m_dropGeneration = 0;
 };
 
 class TScriptedBackend : public TDBBackend
@@ -86,6 +90,7 @@ private:
     int m_connection = 0;
     bool m_connected = false;
     bool m_dropped = false;
+    int m_dropGeneration = 0;
     QMutex m_cancelMutex;
     QWaitCondition m_cancelWake;
     bool m_cancelled = false;

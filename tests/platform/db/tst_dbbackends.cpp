@@ -1,10 +1,13 @@
-// The database layer through unixODBC and the FreeTDS driver, against the
-// TDS test server.
+// The database layer end to end: through unixODBC and the FreeTDS driver
+// against the TDS test server, and through the scripted backend, on the same
+// rule file and with the same expectations.
 #include "platform/db/dbconnection.h"
 #include "platform/db/dbquery.h"
 #include "platform/db/dbwait.h"
+#include "support/scripted/scriptedbackend.h"
 #include "tds/tdsserver.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,21 +18,31 @@
 
 namespace {
 
-class DbOdbc : public ::testing::Test
+enum class Backend { Odbc, Scripted };
+
+class DbBackends : public ::testing::TestWithParam<Backend>
 {
 protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/dblayer.rules", &error)) << error.toStdString();
-        ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
-        setParams(con);
+        if (odbc()) {
+            ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/dblayer.rules", &error)) << error.toStdString();
+            ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
+        } else {
+            ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/dblayer.rules", &error)) << error.toStdString();
+        }
+        setUp(con);
         ASSERT_NO_THROW(con.Open());
         query.SetConnection(&con);
     }
 
-    void setParams(TFDConnection &c, const QString &user = QStringLiteral("sa"))
+    bool odbc() const { return GetParam() == Backend::Odbc; }
+
+    void setUp(TFDConnection &c, const QString &user = QStringLiteral("sa"))
     {
+        if (!odbc())
+            c.SetBackend(std::make_unique<TScriptedBackend>(script));
         c.Params().SetValue("Server", QStringLiteral("127.0.0.1,%1").arg(server.port()));
         c.Params().SetValue("User_Name", user);
         c.Params().SetValue("Password", "pw;x=}");
@@ -37,6 +50,41 @@ protected:
         c.Params().SetValue("ApplicationName", "zk-test");
         c.Params().SetValue("Encrypt", "No");
         c.Params().SetValue("OSAuthent", "No");
+    }
+
+    void loadRules(const QString &text)
+    {
+        if (odbc())
+            ASSERT_TRUE(server.loadRulesText(text));
+        else
+            ASSERT_TRUE(script->LoadText(text));
+    }
+    QStringList statements() const { return odbc() ? server.statements() : script->Statements(); }
+    // The last request: "batch: <text>" or "rpc: <text> | <parameters with types>".
+    QString lastRequest(int back = 0) const
+    {
+        if (odbc()) {
+            const QList<TdsLogEntry> log = server.log();
+            const TdsLogEntry &e = log.at(log.size() - 1 - back);
+            return e.kind == TdsLogEntry::Rpc ? "rpc: " + e.text + " | " + e.params : "batch: " + e.text;
+        }
+        const QList<TScriptEntry> log = script->Log();
+        const TScriptEntry &e = log.at(log.size() - 1 - back);
+        return e.kind == TScriptEntry::Rpc ? "rpc: " + e.text + " | " + e.params : "batch: " + e.text;
+    }
+    int logins() const
+    {
+        if (odbc())
+            return int(server.logins().size());
+        const QList<TScriptEntry> log = script->Log();
+        return int(std::count_if(log.begin(), log.end(), [](const TScriptEntry &e) { return e.kind == TScriptEntry::Login; }));
+    }
+    void dropConnections()
+    {
+        if (odbc())
+            server.dropConnections();
+        else
+            script->DropConnections();
     }
 
     QStringList column(TFDQuery &q, int field)
@@ -48,31 +96,37 @@ protected:
     }
 
     TdsServer server;
+    std::shared_ptr<TScript> script = std::make_shared<TScript>();
     TFDConnection con;
     TFDQuery query;
 };
 
-TEST_F(DbOdbc, LogsOnWithTheParametersAndSetsTheTextSize)
+TEST_P(DbBackends, LogsOnWithTheParametersAndSetsTheTextSize)
 {
-    ASSERT_EQ(server.logins().size(), 1);
-    const TdsLoginRecord login = server.logins().first();
-    EXPECT_EQ(login.user, "sa");
-    EXPECT_EQ(login.password, "pw;x=}");
-    EXPECT_EQ(login.database, "master");
-    EXPECT_EQ(login.appName, "zk-test");
-    EXPECT_EQ(login.tdsVersion, 0x74000004u);
-    EXPECT_EQ(server.statements().first(), "SET TEXTSIZE 2147483647");
-    EXPECT_EQ(con.DriverName(), "FreeTDS");
+    if (odbc()) {
+        ASSERT_EQ(server.logins().size(), 1);
+        const TdsLoginRecord login = server.logins().first();
+        EXPECT_EQ(login.user, "sa");
+        EXPECT_EQ(login.password, "pw;x=}");
+        EXPECT_EQ(login.database, "master");
+        EXPECT_EQ(login.appName, "zk-test");
+        EXPECT_EQ(login.tdsVersion, 0x74000004u);
+    } else {
+        EXPECT_EQ(script->LogLines().first(), "[1] login: sa database=master app=zk-test");
+    }
+    EXPECT_EQ(statements().first(), "SET TEXTSIZE 2147483647");
+    const QString driver = odbc() ? "FreeTDS" : "Scripted";
+    EXPECT_EQ(con.DriverName(), driver);
     QStringList report;
     con.GetInfoReport(report);
-    EXPECT_TRUE(report.contains("Driver name = FreeTDS"));
+    EXPECT_TRUE(report.contains("Driver name = " + driver));
     EXPECT_FALSE(report.join('\n').contains("pw;x"));
     con.Close();
     EXPECT_FALSE(con.Connected());
     EXPECT_EQ(con.DriverName(), "");
 }
 
-TEST_F(DbOdbc, EveryTypeArrivesWithItsTextForm)
+TEST_P(DbBackends, EveryTypeArrivesWithItsTextForm)
 {
     query.Open("select * from typed");
     ASSERT_EQ(query.RecordCount(), 2);
@@ -101,31 +155,32 @@ TEST_F(DbOdbc, EveryTypeArrivesWithItsTextForm)
     EXPECT_EQ(query.FieldByName("d2")->DataType(), ftTimeStamp);
 }
 
-TEST_F(DbOdbc, LongValuesAreNeverCut)
+TEST_P(DbBackends, LongValuesAreNeverCut)
 {
     const QString longText = QString(70000, QChar(0x3042)) + QStringLiteral("end");
     const QString bytes = QStringLiteral("0x") + QString(2 * 70000, QLatin1Char('A'));
-    ASSERT_TRUE(server.loadRulesText(QStringLiteral("rule exact: select long\n  result: t nvarchar(max), v varchar(max), b varbinary(max)\n  row: N'%1', '%2', %3\n")
-                                         .arg(longText, QString(70000, QLatin1Char('x')), bytes)));
+    loadRules(QStringLiteral("rule exact: select long\n  result: t nvarchar(max), v varchar(max), b varbinary(max)\n  row: N'%1', '%2', %3\n")
+                  .arg(longText, QString(70000, QLatin1Char('x')), bytes));
     query.Open("select long");
     EXPECT_EQ(query.Fields(0)->AsString(), longText);
     EXPECT_EQ(query.Fields(1)->AsString().size(), 70000);
     EXPECT_EQ(query.Fields(2)->AsBytes().size(), 70000);
 }
 
-TEST_F(DbOdbc, AParameterUsedTwiceIsBoundTwice)
+TEST_P(DbBackends, AParameterUsedTwiceIsBoundTwice)
 {
     query.SetSQL("select count(*) as n from sys.objects where schema_id = schema_id(:OWNER) and principal_id = user_id(:OWNER)");
     query.ParamByName("OWNER").SetAsWideString("dbo");
     query.Open();
     EXPECT_EQ(query.Fields(0)->AsInteger(), 42);
-    const TdsLogEntry rpc = server.log().last();
-    EXPECT_EQ(rpc.kind, TdsLogEntry::Rpc);
-    EXPECT_EQ(rpc.procedure, "sp_executesql");
-    EXPECT_EQ(rpc.params, "@P1 nvarchar(4000) = N'dbo', @P2 nvarchar(4000) = N'dbo'");
+    EXPECT_EQ(lastRequest(), "rpc: select count(*) as n from sys.objects where schema_id = schema_id(@P1) and "
+                             "principal_id = user_id(@P2) | @P1 nvarchar(4000) = N'dbo', @P2 nvarchar(4000) = N'dbo'");
+    if (odbc()) {
+        EXPECT_EQ(server.log().last().procedure, "sp_executesql");
+    }
 }
 
-TEST_F(DbOdbc, UseChangesTheSessionDatabaseAlsoBeforeAParameterisedStatement)
+TEST_P(DbBackends, UseChangesTheSessionDatabaseAlsoBeforeAParameterisedStatement)
 {
     query.Open("use [sales db]\r\nselect id, name from people");
     EXPECT_EQ(column(query, 1), (QStringList{"一", "two", "<null>"}));
@@ -136,23 +191,20 @@ TEST_F(DbOdbc, UseChangesTheSessionDatabaseAlsoBeforeAParameterisedStatement)
     query.ParamByName("A").SetAsWideString("dbo");
     query.ParamByName("B").SetAsWideString("dbo");
     query.Open();
-    const QList<TdsLogEntry> log = server.log();
-    ASSERT_GE(log.size(), 2);
-    EXPECT_EQ(log.at(log.size() - 2).kind, TdsLogEntry::Batch);
-    EXPECT_EQ(log.at(log.size() - 2).text, "use [master]");
-    EXPECT_EQ(log.last().kind, TdsLogEntry::Rpc);
+    EXPECT_EQ(lastRequest(1), "batch: use [master]");
+    EXPECT_TRUE(lastRequest().startsWith("rpc: \r\nselect count(*)")) << lastRequest().toStdString();
     query.Open("select db_name()");
     EXPECT_EQ(query.Fields(0)->AsString(), "master");  // the use outlived the parameterised call
 }
 
-TEST_F(DbOdbc, TextReachesTheServerUnchanged)
+TEST_P(DbBackends, TextReachesTheServerUnchanged)
 {
     const QString sql = QStringLiteral("select '{fn now()}', '!&?', N'::x' -- {d '2024-01-01'} ? :NOPARAM\n/* {call p} */");
     EXPECT_THROW(query.Open(sql), EDBError);  // no rule answers it
-    EXPECT_EQ(server.statements().last(), sql);
+    EXPECT_EQ(statements().last(), sql);
 }
 
-TEST_F(DbOdbc, ErrorsCarryNumberSeverityLineAndEveryRecord)
+TEST_P(DbBackends, ErrorsCarryNumberSeverityLineAndEveryRecord)
 {
     try {
         query.ExecSQL("update orders set customer = 9");
@@ -171,7 +223,7 @@ TEST_F(DbOdbc, ErrorsCarryNumberSeverityLineAndEveryRecord)
     }
 }
 
-TEST_F(DbOdbc, OpenReadsTheWholeBatchAndExecCountsEveryRow)
+TEST_P(DbBackends, OpenReadsTheWholeBatchAndExecCountsEveryRow)
 {
     EXPECT_EQ(query.ExecSQL("exec counts"), 8);
     EXPECT_EQ(query.ExecSQL("exec nothing"), 0);
@@ -190,10 +242,10 @@ TEST_F(DbOdbc, OpenReadsTheWholeBatchAndExecCountsEveryRow)
     EXPECT_THROW(query.Open("exec counts"), EDBError);  // no result set
 }
 
-TEST_F(DbOdbc, NothingAfterAFailedStatementOrAfterTheLastResultIsLost)
+TEST_P(DbBackends, NothingAfterAFailedStatementOrAfterTheLastResultIsLost)
 {
     const auto attentions = [this] {
-        const QList<TdsLogEntry> log = server.log();
+        const QList<TdsLogEntry> log = odbc() ? server.log() : QList<TdsLogEntry>();
         return std::count_if(log.begin(), log.end(), [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
     };
     try {
@@ -211,7 +263,7 @@ TEST_F(DbOdbc, NothingAfterAFailedStatementOrAfterTheLastResultIsLost)
     EXPECT_EQ(attentions(), 0);  // no statement was cut short
 }
 
-TEST_F(DbOdbc, SeveralResultsStayOpenOnOneConnection)
+TEST_P(DbBackends, SeveralResultsStayOpenOnOneConnection)
 {
     TFDQuery other;
     other.SetConnection(&con);
@@ -222,7 +274,7 @@ TEST_F(DbOdbc, SeveralResultsStayOpenOnOneConnection)
     EXPECT_EQ(column(other, 0), (QStringList{"dbo", "sales"}));
 }
 
-TEST_F(DbOdbc, EscapeCancelsAWaitforAndATimerCannotRunASecondStatement)
+TEST_P(DbBackends, EscapeCancelsAWaitforAndATimerCannotRunASecondStatement)
 {
     QWidget window;
     window.show();
@@ -256,15 +308,17 @@ TEST_F(DbOdbc, EscapeCancelsAWaitforAndATimerCannotRunASecondStatement)
     }
     EXPECT_LT(elapsed.elapsed(), 10000);
     EXPECT_EQ(refusal, "busy");
-    EXPECT_TRUE(server.waitForLog([](const QList<TdsLogEntry> &log) {
-        return std::any_of(log.begin(), log.end(), [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
-    }));
+    if (odbc()) {
+        EXPECT_TRUE(server.waitForLog([](const QList<TdsLogEntry> &log) {
+            return std::any_of(log.begin(), log.end(), [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
+        }));
+    }
     timer.stop();
     query.Open("select id, name from people");  // the connection goes on
     EXPECT_EQ(query.RecordCount(), 3);
 }
 
-TEST_F(DbOdbc, ADroppedLinkIsNoticedAndStaysLostWithoutReconnect)
+TEST_P(DbBackends, ADroppedLinkIsNoticedAndStaysLostWithoutReconnect)
 {
     QSignalSpy lost(&con, &TFDConnection::lost);
     try {
@@ -276,25 +330,24 @@ TEST_F(DbOdbc, ADroppedLinkIsNoticedAndStaysLostWithoutReconnect)
     EXPECT_EQ(lost.size(), 1);
     EXPECT_FALSE(con.Connected());
     EXPECT_THROW(query.Open("select id, name from people"), EDBError);
-    EXPECT_EQ(server.logins().size(), 1);
+    EXPECT_EQ(logins(), 1);
 }
 
-TEST_F(DbOdbc, ALostLinkReconnectsAtTheNextStatementWhenSwitchedOn)
+TEST_P(DbBackends, ALostLinkReconnectsAtTheNextStatementWhenSwitchedOn)
 {
     con.SetAutoReconnect(true);
     QSignalSpy restored(&con, &TFDConnection::restored);
     QSignalSpy afterConnect(&con, &TFDConnection::afterConnect);
-    server.dropConnections();  // the network drops the idle link
+    dropConnections();  // the network drops the idle link
     EXPECT_THROW(query.Open("select id, name from people"), EDBError);
     query.Open("select id, name from people");
     EXPECT_EQ(query.RecordCount(), 3);
-    EXPECT_EQ(server.logins().size(), 2);
-    EXPECT_EQ(server.logins().last().database, "master");
+    EXPECT_EQ(logins(), 2);
     EXPECT_EQ(restored.size(), 1);
     EXPECT_EQ(afterConnect.size(), 1);
 }
 
-TEST_F(DbOdbc, TransactionsStartedHereAndTheServerCount)
+TEST_P(DbBackends, TransactionsStartedHereAndTheServerCount)
 {
     con.StartTransaction();
     EXPECT_TRUE(con.InTransaction());
@@ -309,10 +362,10 @@ TEST_F(DbOdbc, TransactionsStartedHereAndTheServerCount)
     EXPECT_FALSE(con.InTransaction());
 }
 
-TEST_F(DbOdbc, RefusedLogonsAndWindowsAuthenticationWithoutKerberos)
+TEST_P(DbBackends, ARefusedLogonLeavesTheConnectionClosed)
 {
     TFDConnection refused;
-    setParams(refused, "refused_user");
+    setUp(refused, "refused_user");
     try {
         refused.Open();
         FAIL();
@@ -320,12 +373,17 @@ TEST_F(DbOdbc, RefusedLogonsAndWindowsAuthenticationWithoutKerberos)
         EXPECT_TRUE(e.message().contains("Login failed for user 'refused_user'.")) << e.what();
     }
     EXPECT_FALSE(refused.Connected());
+}
 
+TEST_P(DbBackends, WindowsAuthenticationWithoutKerberosFailsClearly)
+{
+    if (!odbc())
+        GTEST_SKIP() << "the check belongs to the ODBC backend";
     QTemporaryDir dir;
     const QByteArray saved = qgetenv("KRB5CCNAME");
     qputenv("KRB5CCNAME", "FILE:" + dir.filePath("no-cache").toLocal8Bit());
     TFDConnection windows;
-    setParams(windows, QString());
+    setUp(windows, QString());
     windows.Params().SetValue("OSAuthent", "Yes");
     try {
         windows.Open();
@@ -337,7 +395,33 @@ TEST_F(DbOdbc, RefusedLogonsAndWindowsAuthenticationWithoutKerberos)
         qunsetenv("KRB5CCNAME");
     else
         qputenv("KRB5CCNAME", saved);
-    EXPECT_EQ(server.logins().size(), 2);  // the Windows logon never reached the server
+    EXPECT_EQ(logins(), 1);  // the Windows logon never reached the server
 }
+
+TEST(ScriptedBackend, AScopeMakesEveryNewConnectionScripted)
+{
+    auto script = std::make_shared<TScript>();
+    ASSERT_TRUE(script->LoadText("rule exact: select name from sys.schemas\n  result: name nvarchar(128)\n  row: N'dbo'\n"));
+    {
+        TScriptedScope scope(script);
+        TFDConnection c;
+        c.Params().SetValue("User_Name", "u");
+        c.Open();
+        TFDQuery q;
+        q.SetConnection(&c);
+        q.Open("select name from sys.schemas");
+        EXPECT_EQ(q.Fields(0)->AsString(), "dbo");
+        EXPECT_NE(dynamic_cast<TScriptedBackend *>(c.Backend()), nullptr);
+    }
+    EXPECT_EQ(script->LogLines(), (QStringList{"[1] login: u database=master app=", "[1] batch: SET TEXTSIZE 2147483647",
+                                               "[1] batch: select name from sys.schemas", "[1] disconnect"}));
+    TFDConnection plain;
+    EXPECT_EQ(dynamic_cast<TScriptedBackend *>(plain.Backend()), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DbBackends, ::testing::Values(Backend::Odbc, Backend::Scripted),
+                         [](const ::testing::TestParamInfo<Backend> &info) {
+                             return info.param == Backend::Odbc ? "Odbc" : "Scripted";
+                         });
 
 } // namespace
