@@ -269,7 +269,12 @@ struct ColumnPlan
     std::vector<SQLLEN> indicators;
 };
 
-void planColumn(ColumnPlan &p, const TDBColumnDef &def)
+// FreeTDS: it hands out text in UTF-8 (ClientCharset UTF-8), so bounded
+// char and varchar values are read so, which spares it a second conversion
+// (code page to UTF-8 to UTF-16); and it gives decimals read as binary in
+// the ODBC numeric structure with their own precision and scale, sparing a
+// conversion to text and back.
+void planColumn(ColumnPlan &p, const TDBColumnDef &def, bool freetds)
 {
     p.storage = def.storage;
     switch (def.storage) {
@@ -281,7 +286,15 @@ void planColumn(ColumnPlan &p, const TDBColumnDef &def)
     case TDBStorage::Float32: p.cType = SQL_C_FLOAT; p.elementSize = 4; break;
     case TDBStorage::Float64: p.cType = SQL_C_DOUBLE; p.elementSize = 8; break;
     case TDBStorage::Decimal:
-    case TDBStorage::BigDecimal: p.cType = SQL_C_CHAR; p.elementSize = def.precision + 4; break;
+    case TDBStorage::BigDecimal:
+        if (freetds && def.fieldType != ftCurrency) {
+            p.cType = SQL_C_BINARY;
+            p.elementSize = sizeof(SQL_NUMERIC_STRUCT);
+        } else {
+            p.cType = SQL_C_CHAR;
+            p.elementSize = def.precision + 4;
+        }
+        break;
     case TDBStorage::Date: p.cType = SQL_C_TYPE_DATE; p.elementSize = sizeof(SQL_DATE_STRUCT); break;
     case TDBStorage::DateTime: p.cType = SQL_C_TYPE_TIMESTAMP; p.elementSize = sizeof(SQL_TIMESTAMP_STRUCT); break;
     case TDBStorage::Time: p.cType = SQL_C_WCHAR; p.elementSize = 40 * 2; break;
@@ -291,6 +304,11 @@ void planColumn(ColumnPlan &p, const TDBColumnDef &def)
         p.cType = SQL_C_WCHAR;
         p.longValue = def.size < 0 || def.size > 4000;
         p.elementSize = p.longValue ? 0 : SQLLEN(def.size + 1) * 2;
+        if (freetds && !p.longValue && (def.fieldType == ftString || def.fieldType == ftFixedChar)) {
+            // Up to three bytes for each character (or byte) of the column.
+            p.cType = SQL_C_CHAR;
+            p.elementSize = SQLLEN(def.size) * 3 + 1;
+        }
         break;
     case TDBStorage::Binary:
         p.cType = SQL_C_BINARY;
@@ -304,6 +322,24 @@ qint64 ticksOfTimestamp(const SQL_TIMESTAMP_STRUCT &t)
 {
     return qint64(dbtext::DaysFromCivil(t.year, t.month, t.day)) * dbtext::TicksPerDay
            + (qint64(t.hour) * 3600 + t.minute * 60 + t.second) * dbtext::TicksPerSecond + t.fraction / 100;
+}
+
+// An ODBC numeric structure at the scale of its column: the magnitude, and
+// whether it is negative. False when it does not fit 128 bits there.
+bool numericAt(const char *cell, int scale, unsigned __int128 *magnitude, bool *negative)
+{
+    SQL_NUMERIC_STRUCT n;
+    std::memcpy(&n, cell, sizeof n);
+    unsigned __int128 v = 0;
+    for (int i = SQL_MAX_NUMERIC_LEN - 1; i >= 0; --i)
+        v = (v << 8) | n.val[i];
+    for (int s = n.scale; s < scale; ++s)
+        v *= 10;
+    for (int s = n.scale; s > scale; --s)
+        v /= 10;
+    *magnitude = v;
+    *negative = n.sign == 0;
+    return true;
 }
 
 // Puts one fetched cell into the store. False when the driver cut the value.
@@ -323,7 +359,15 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
     case TDBStorage::Float64: { double v; std::memcpy(&v, cell, 8); r.AppendDouble(c, v); break; }
     case TDBStorage::Decimal:
     case TDBStorage::BigDecimal:
-        r.AppendDecimalText(c, cell, qsizetype(strnlen(cell, size_t(p.elementSize))));
+        if (p.cType == SQL_C_BINARY) {
+            unsigned __int128 v;
+            bool negative;
+            numericAt(cell, r.Column(c).scale, &v, &negative);
+            const QByteArray digits = dbtext::FormatDecimal128(v, negative, r.Column(c).scale).toLatin1();
+            r.AppendDecimalText(c, digits.constData(), digits.size());
+        } else {
+            r.AppendDecimalText(c, cell, qsizetype(strnlen(cell, size_t(p.elementSize))));
+        }
         break;
     case TDBStorage::Date: {
         SQL_DATE_STRUCT d;
@@ -383,6 +427,139 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
     }
     }
     return true;
+}
+
+// Puts a fetched rowset of one bound column into the store, rows base to
+// base + n - 1. False when the driver cut a value.
+bool appendColumn(TDBResultSet &r, int c, const ColumnPlan &p, SQLULEN n, qint64 base)
+{
+    const SQLLEN *ind = p.indicators.data();
+    const char *cells = p.buffer.data();
+    switch (p.storage) {
+    case TDBStorage::Bool:
+    case TDBStorage::UInt8:
+    case TDBStorage::Int16:
+    case TDBStorage::Int32:
+    case TDBStorage::Int64:
+    case TDBStorage::Float32:
+    case TDBStorage::Float64:
+    case TDBStorage::Guid: {
+        // The C type has the store's layout: the rowset is copied whole.
+        const size_t width = size_t(p.elementSize);
+        char *out = r.ReserveFixed(c, qsizetype(n));
+        std::memcpy(out, cells, width * n);
+        for (SQLULEN i = 0; i < n; ++i) {
+            if (ind[i] == SQL_NULL_DATA) {
+                std::memset(out + i * width, 0, width);
+                r.SetNull(c, base + qint64(i));
+            }
+        }
+        return true;
+    }
+    case TDBStorage::Decimal: {
+        auto *out = reinterpret_cast<qint64 *>(r.ReserveFixed(c, qsizetype(n)));
+        const int scale = r.Column(c).scale;
+        if (p.cType == SQL_C_BINARY) {
+            for (SQLULEN i = 0; i < n; ++i) {
+                unsigned __int128 v;
+                bool negative;
+                if (ind[i] == SQL_NULL_DATA || !numericAt(cells + i * SQLULEN(p.elementSize), scale, &v, &negative)
+                    || v > (unsigned __int128)INT64_MAX) {
+                    out[i] = 0;
+                    r.SetNull(c, base + qint64(i));
+                } else {
+                    out[i] = negative ? -qint64(v) : qint64(v);
+                }
+            }
+            return true;
+        }
+        for (SQLULEN i = 0; i < n; ++i) {
+            const char *cell = cells + i * SQLULEN(p.elementSize);
+            if (ind[i] == SQL_NULL_DATA
+                || !dbtext::ParseDecimal(cell, qsizetype(strnlen(cell, size_t(p.elementSize))), scale, &out[i])) {
+                out[i] = 0;
+                r.SetNull(c, base + qint64(i));
+            }
+        }
+        return true;
+    }
+    case TDBStorage::Date: {
+        auto *out = reinterpret_cast<qint32 *>(r.ReserveFixed(c, qsizetype(n)));
+        for (SQLULEN i = 0; i < n; ++i) {
+            SQL_DATE_STRUCT d;
+            std::memcpy(&d, cells + i * sizeof d, sizeof d);
+            if (ind[i] == SQL_NULL_DATA) {
+                out[i] = 0;
+                r.SetNull(c, base + qint64(i));
+            } else {
+                out[i] = dbtext::DaysFromCivil(d.year, d.month, d.day);
+            }
+        }
+        return true;
+    }
+    case TDBStorage::DateTime: {
+        auto *out = reinterpret_cast<qint64 *>(r.ReserveFixed(c, qsizetype(n)));
+        // Rows of one result often share their day.
+        int year = 0, month = 0, day = 0;
+        qint64 dayTicks = 0;
+        for (SQLULEN i = 0; i < n; ++i) {
+            SQL_TIMESTAMP_STRUCT t;
+            std::memcpy(&t, cells + i * sizeof t, sizeof t);
+            if (ind[i] == SQL_NULL_DATA) {
+                out[i] = 0;
+                r.SetNull(c, base + qint64(i));
+                continue;
+            }
+            if (t.year != year || t.month != month || t.day != day) {
+                year = t.year;
+                month = t.month;
+                day = t.day;
+                dayTicks = qint64(dbtext::DaysFromCivil(year, month, day)) * dbtext::TicksPerDay;
+            }
+            out[i] = dayTicks + (qint64(t.hour) * 3600 + t.minute * 60 + t.second) * dbtext::TicksPerSecond
+                     + t.fraction / 100;
+        }
+        return true;
+    }
+    case TDBStorage::Text: {
+        if (p.cType == SQL_C_CHAR) {
+            const SQLLEN room = p.elementSize - 1;
+            bool whole = true;
+            for (SQLULEN i = 0; i < n; ++i) {
+                const char *cell = cells + i * SQLULEN(p.elementSize);
+                if (ind[i] == SQL_NULL_DATA) {
+                    r.AppendNull(c);
+                } else if (ind[i] > room || ind[i] == SQL_NO_TOTAL) {
+                    r.AppendUtf8(c, cell, room);
+                    whole = false;
+                } else {
+                    r.AppendUtf8(c, cell, ind[i]);
+                }
+            }
+            return whole;
+        }
+        const SQLLEN room = p.elementSize - 2;
+        bool whole = true;
+        for (SQLULEN i = 0; i < n; ++i) {
+            const auto *cell = reinterpret_cast<const char16_t *>(cells + i * SQLULEN(p.elementSize));
+            if (ind[i] == SQL_NULL_DATA) {
+                r.AppendNull(c);
+            } else if (ind[i] > room || ind[i] == SQL_NO_TOTAL) {
+                r.AppendText(c, cell, room / 2);
+                whole = false;
+            } else {
+                r.AppendText(c, cell, ind[i] / 2);
+            }
+        }
+        return whole;
+    }
+    default: {
+        bool whole = true;
+        for (SQLULEN i = 0; i < n; ++i)
+            whole &= appendCell(r, c, p, cells + i * SQLULEN(p.elementSize), ind[i]);
+        return whole;
+    }
+    }
 }
 
 TDBMessage cutMessage(const TDBColumnDef &def)
@@ -811,7 +988,7 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
     std::vector<ColumnPlan> plans(static_cast<size_t>(columns));
     int firstGetData = columns;
     for (int c = 0; c < columns; ++c) {
-        planColumn(plans[size_t(c)], defs.at(c));
+        planColumn(plans[size_t(c)], defs.at(c), freetds);
         if (plans[size_t(c)].longValue && firstGetData == columns)
             firstGetData = c;
     }
@@ -837,9 +1014,11 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
             continue;
         p.buffer.resize(size_t(p.elementSize) * rows);
         p.indicators.resize(rows);
-        ODBC(s.api->bindCol(s.handle, SQLUSMALLINT(c + 1), p.cType, p.buffer.data(), p.elementSize, p.indicators.data()));
+        ODBC(s.api->bindCol(s.handle, SQLUSMALLINT(c + 1), p.cType, p.buffer.data(), p.elementSize,
+                            p.indicators.data()));
     }
-    bool cut = false;
+    int cutColumn = -1;
+    qint64 filled = 0;
     for (;;) {
         SQLRETURN rc = ODBC(s.api->fetch(s.handle));
         if (rc == SQL_NO_DATA) {
@@ -849,7 +1028,7 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
         if (rc == SQL_SUCCESS_WITH_INFO || rc == SQL_ERROR) {
             const qsizetype before = batch.messages.size();
             collect(s, batch, rc);
-            // Truncation warnings are ours to report, once, per column below.
+            // Truncation warnings are ours to report, once, below.
             for (qsizetype i = batch.messages.size() - 1; i >= before; --i) {
                 if (batch.messages.at(i).sqlState == QLatin1String("01004"))
                     batch.messages.removeAt(i);
@@ -857,23 +1036,22 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
         }
         if (rc == SQL_ERROR || batch.linkLost || batch.cancelled)
             break;
-        for (SQLULEN row = 0; row < fetched; ++row) {
-            for (int c = 0; c < columns; ++c) {
-                ColumnPlan &p = plans[size_t(c)];
-                if (p.getData) {
-                    if (!getData(s, c, p, *result, batch))
-                        return;
-                    continue;
-                }
-                if (!appendCell(*result, c, p, p.buffer.data() + row * SQLULEN(p.elementSize), p.indicators[row])
-                    && !cut) {
-                    cut = true;
-                    batch.messages.append(cutMessage(defs.at(c)));
-                }
-            }
-            result->EndRow();
+        for (int c = 0; c < columns; ++c) {
+            const ColumnPlan &p = plans[size_t(c)];
+            if (!p.getData && !appendColumn(*result, c, p, fetched, filled) && cutColumn < 0)
+                cutColumn = c;
         }
+        // Unbound columns come one row at a time, in column order.
+        for (int c = firstGetData; c < columns && fetched > 0; ++c) {
+            ColumnPlan &p = plans[size_t(c)];
+            if (p.getData && !getData(s, c, p, *result, batch))
+                return;
+        }
+        result->EndRows(qint64(fetched));
+        filled += qint64(fetched);
     }
+    if (cutColumn >= 0)
+        batch.messages.append(cutMessage(defs.at(cutColumn)));
     ODBC(s.api->freeStmt(s.handle, SQL_UNBIND));
     ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(1)), 0));
     ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0));

@@ -11,23 +11,95 @@
 #include <cstring>
 #include <new>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 // --- TDBBuffer ---------------------------------------------------------------
+
+namespace {
+
+// From this size on a buffer has a mapping of its own.
+constexpr qsizetype MappedFrom = 256 * 1024;
+
+} // namespace
 
 TDBBuffer::~TDBBuffer()
 {
-    std::free(m_data);
+    release();
+}
+
+// A mapping is backed with memory a step ahead of its writes, one call per
+// step, instead of one page fault per page (costly in virtual machines).
+constexpr qsizetype PopulateStep = 512 * 1024;
+
+// Large pages where the system offers them on request: far fewer pages to
+// set up for a large result, at the price of up to one partly used large
+// page per buffer.
+void hugePages(void *p, qsizetype size)
+{
+    if (size >= 4 * 1024 * 1024)
+        madvise(p, size_t(size), MADV_HUGEPAGE);
+}
+
+void TDBBuffer::release()
+{
+    if (m_mapped)
+        munmap(m_data, size_t(m_capacity));
+    else
+        std::free(m_data);
+    m_data = nullptr;
+    m_capacity = 0;
+    m_populated = 0;
+    m_mapped = false;
 }
 
 void TDBBuffer::reserveFor(qsizetype n)
 {
-    qsizetype cap = qMax<qsizetype>(m_capacity + m_capacity / 2, 256);
-    if (cap < n)
-        cap = n;
-    char *p = static_cast<char *>(std::realloc(m_data, size_t(cap)));
-    if (!p)
+    if (m_mapped && n <= m_capacity) {
+        const qsizetype end = qMin(m_capacity, qMax(n, m_populated + PopulateStep));
+        const qsizetype start = m_populated / 4096 * 4096;
+        // Without MADV_POPULATE_WRITE (kernels before 5.14) pages fault in one by one.
+        madvise(m_data + start, size_t(end - start), MADV_POPULATE_WRITE);
+        m_populated = end;
+        return;
+    }
+    if (!m_mapped && n < MappedFrom) {
+        qsizetype cap = qMax<qsizetype>(m_capacity + m_capacity / 2, 256);
+        cap = qMin(qMax(cap, n), MappedFrom);
+        char *p = static_cast<char *>(std::realloc(m_data, size_t(cap)));
+        if (!p)
+            throw std::bad_alloc();
+        m_data = p;
+        m_capacity = m_populated = cap;
+        return;
+    }
+    const qsizetype page = qsizetype(sysconf(_SC_PAGESIZE));
+    qsizetype cap = qMax(2 * m_capacity, MappedFrom);
+    while (cap < n)
+        cap *= 2;
+    cap = (cap + page - 1) / page * page;
+    void *p;
+    if (m_mapped) {
+        p = mremap(m_data, size_t(m_capacity), size_t(cap), MREMAP_MAYMOVE);
+        if (p != MAP_FAILED)
+            hugePages(p, cap);
+    } else {
+        p = mmap(nullptr, size_t(cap), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p != MAP_FAILED)
+            hugePages(p, cap);
+        if (p != MAP_FAILED && m_size > 0)
+            std::memcpy(p, m_data, size_t(m_size));
+        if (p != MAP_FAILED)
+            std::free(m_data);
+    }
+    if (p == MAP_FAILED)
         throw std::bad_alloc();
-    m_data = p;
+    if (!m_mapped)
+        m_populated = m_size;
+    m_data = static_cast<char *>(p);
     m_capacity = cap;
+    m_mapped = true;
+    reserveFor(n);
 }
 
 void TDBBuffer::resize(qsizetype n, char fill)
@@ -45,13 +117,9 @@ void TDBBuffer::resize(qsizetype n, char fill)
 
 namespace {
 
-constexpr quint64 NarrowFlag = quint64(1) << 63;
-constexpr quint64 OffsetMask = NarrowFlag - 1;
-
-bool isVariable(TDBStorage s)
-{
-    return s == TDBStorage::Text || s == TDBStorage::Binary || s == TDBStorage::BigDecimal;
-}
+using dbstore_p::NarrowFlag;
+using dbstore_p::OffsetMask;
+using dbstore_p::isVariable;
 
 int widthOf(TDBStorage s)
 {
@@ -71,7 +139,7 @@ int widthOf(TDBStorage s)
     case TDBStorage::Guid: return 16;
     case TDBStorage::Text:
     case TDBStorage::Binary:
-    case TDBStorage::BigDecimal: return 8;  // an offset per cell
+    case TDBStorage::BigDecimal: return 4;  // an offset per cell (see ColumnData)
     }
     return 8;
 }
@@ -121,56 +189,6 @@ QUuid guidOf(const uchar *b)
 
 } // namespace
 
-struct TDBResultSet::ColumnData
-{
-    TDBStorage storage;
-    int scale;
-    int width;
-    TDBBuffer values;  // fixed-width values, or cell end offsets of the arena
-    TDBBuffer arena;
-    TDBBuffer nulls;   // 64-bit words, empty until the first NULL
-    QHash<qint64, QVariant> edits; // changed cells of variable width
-
-    qint64 count() const
-    {
-        return isVariable(storage) ? values.size() / 8 - 1 : values.size() / width;
-    }
-    void setNull(qint64 row, bool null)
-    {
-        const qsizetype word = qsizetype(row / 64);
-        if (nulls.size() / 8 <= word) {
-            if (!null)
-                return;
-            nulls.resize((word + 1) * 8);
-        }
-        quint64 &w = *nulls.ptr<quint64>(word);
-        const quint64 bit = quint64(1) << (row % 64);
-        w = null ? (w | bit) : (w & ~bit);
-    }
-    bool bitNull(qint64 row) const
-    {
-        const qsizetype word = qsizetype(row / 64);
-        return nulls.size() / 8 > word && (nulls.at<quint64>(word) >> (row % 64)) & 1;
-    }
-    const char *fixed(qint64 row) const { return values.data() + row * width; }
-    char *fixed(qint64 row) { return values.data() + row * width; }
-    // A cell of the arena: start, length in bytes, one byte per character?
-    void cell(qint64 row, const char **p, qsizetype *bytes, bool *narrow) const
-    {
-        quint64 start = values.at<quint64>(row) & OffsetMask;
-        const quint64 end = values.at<quint64>(row + 1);
-        *narrow = end & NarrowFlag;
-        if (!*narrow && (start & 1))
-            ++start;  // UTF-16 cells start on an even offset
-        *p = arena.data() + start;
-        *bytes = qsizetype((end & OffsetMask) - start);
-    }
-    void endCell(bool narrow)
-    {
-        values.push<quint64>(quint64(arena.size()) | (narrow ? NarrowFlag : 0));
-    }
-};
-
 TDBResultSet::TDBResultSet(const QList<TDBColumnDef> &columns)
     : m_defs(columns)
 {
@@ -181,7 +199,7 @@ TDBResultSet::TDBResultSet(const QList<TDBColumnDef> &columns)
         d->scale = def.scale;
         d->width = widthOf(def.storage);
         if (isVariable(def.storage))
-            d->values.push<quint64>(0);
+            d->values.push<quint32>(0);
         m_columns.push_back(std::move(d));
     }
 }
@@ -583,32 +601,39 @@ void TDBResultSet::AppendGuid(int column, const uchar *bytes)
     std::memcpy(data(column).values.grow(16), bytes, 16);
 }
 
-void TDBResultSet::AppendText(int column, const char16_t *text, qsizetype size)
+void TDBResultSet::appendTextOther(int column, const char16_t *text, qsizetype size)
 {
     ColumnData &d = data(column);
-    if (d.storage == TDBStorage::Binary) {
+    if (d.storage == TDBStorage::Binary)
         AppendBytes(column, text, size * 2);
-        return;
-    }
-    if (d.storage != TDBStorage::Text) {
+    else
         AppendValue(column, QString::fromUtf16(text, size));
-        return;
+}
+
+void TDBResultSet::appendUtf8Other(int column, const char *text, qsizetype size)
+{
+    const QString s = QString::fromUtf8(text, size);
+    AppendText(column, reinterpret_cast<const char16_t *>(s.utf16()), s.size());
+}
+
+void TDBResultSet::ColumnData::widenOffsets()
+{
+    std::vector<quint64> wide(size_t(values.size() / 4));
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const quint32 v = values.at<quint32>(qsizetype(i));
+        wide[i] = quint64(v & dbstore_p::OffsetMask32) | ((v & dbstore_p::NarrowFlag32) ? NarrowFlag : 0);
     }
-    char *p = d.arena.grow(size);
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = text[i];
-        if (c > 0xFF) {
-            // Not one byte per character: keep the cell in UTF-16, aligned.
-            d.arena.resize(d.arena.size() - size);
-            if (d.arena.size() & 1)
-                d.arena.grow(1);
-            std::memcpy(d.arena.grow(size * 2), text, size_t(size) * 2);
-            d.endCell(false);
-            return;
-        }
-        p[i] = char(c);
-    }
-    d.endCell(true);
+    values.resize(0);
+    std::memcpy(values.grow(qsizetype(wide.size()) * 8), wide.data(), wide.size() * 8);
+    width = 8;
+}
+
+void TDBResultSet::ColumnData::appendWide(const char16_t *text, qsizetype size)
+{
+    if (arena.size() & 1)
+        arena.grow(1);  // UTF-16 cells start on an even offset
+    std::memcpy(arena.grow(size * 2), text, size_t(size) * 2);
+    endCell(false);
 }
 
 void TDBResultSet::AppendLatin1(int column, const char *text, qsizetype size)
@@ -773,6 +798,6 @@ qint64 TDBResultSet::MemoryUsage() const
 {
     qint64 total = qint64(sizeof(*this)) + qint64(m_order.capacity() + m_positions.capacity()) * 4;
     for (const auto &c : m_columns)
-        total += qint64(sizeof(ColumnData)) + c->values.capacity() + c->arena.capacity() + c->nulls.capacity();
+        total += qint64(sizeof(ColumnData)) + c->values.allocated() + c->arena.allocated() + c->nulls.allocated();
     return total;
 }

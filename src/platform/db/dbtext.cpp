@@ -223,7 +223,12 @@ QString FormatSingle(float value)
 QString FormatDecimal(qint64 scaled, int scale)
 {
     const bool neg = scaled < 0;
-    unsigned __int128 v = neg ? (unsigned __int128)(-(__int128)scaled) : (unsigned __int128)scaled;
+    return FormatDecimal128(neg ? (unsigned __int128)(-(__int128)scaled) : (unsigned __int128)scaled, neg, scale);
+}
+
+QString FormatDecimal128(unsigned __int128 v, bool neg, int scale)
+{
+    neg = neg && v != 0;
     char buf[48];
     int n = 0;
     int digits = 0;
@@ -331,6 +336,34 @@ bool ParseDecimal(QStringView text, int scale, qint64 *scaled)
 
 bool ParseDecimal(const char *text, qsizetype size, int scale, qint64 *scaled)
 {
+    // The common case in one pass: [-]digits[.digits], at most 18 digits
+    // once scaled.
+    qsizetype i = 0;
+    const bool neg = size > 0 && text[0] == '-';
+    if (neg)
+        i = 1;
+    quint64 v = 0;
+    int digits = 0;
+    int fraction = -1;
+    for (; i < size; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            v = v * 10 + quint64(c - '0');
+            ++digits;
+            if (fraction >= 0)
+                ++fraction;
+        } else if (c == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            break;
+        }
+    }
+    if (i == size && digits > 0 && fraction <= scale && digits + scale - qMax(fraction, 0) <= 18) {
+        for (int f = qMax(fraction, 0); f < scale; ++f)
+            v *= 10;
+        *scaled = neg ? -qint64(v) : qint64(v);
+        return true;
+    }
     return parseDecimalImpl(text, text + size, scale, scaled);
 }
 

@@ -45,6 +45,8 @@ QString FormatInt(qint64 value);
 QString FormatDouble(double value);
 QString FormatSingle(float value);
 QString FormatDecimal(qint64 scaled, int scale);
+// A decimal of up to 38 digits: its magnitude scaled by 10^scale, and its sign.
+QString FormatDecimal128(unsigned __int128 magnitude, bool negative, int scale);
 QString FormatDate(qint32 days);
 // ticks since midnight; fraction digits 0 to 7
 QString FormatTime(qint64 ticks, int fractionDigits);

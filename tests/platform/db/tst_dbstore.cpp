@@ -193,6 +193,25 @@ TEST(DbStore, TextsMixOneByteAndTwoByteCells)
     EXPECT_FALSE(r.IsNull(0, 2));  // empty is not NULL
 }
 
+TEST(DbStore, CellOffsetsWidenWhenTheArenaOutgrowsThem)
+{
+    const quint64 saved = dbstore_p::offsetLimit32;
+    dbstore_p::offsetLimit32 = 64;  // as if 2 GB had been reached
+    TDBResultSet r({DescribeColumn("s", "nvarchar", -1), DescribeColumn("b", "varbinary", -1)});
+    QStringList texts;
+    for (int i = 0; i < 40; ++i) {
+        texts << (i % 3 ? QStringLiteral("text %1").arg(i) : QStringLiteral("漢字 %1").arg(i));
+        r.AppendText(0, texts.last());
+        r.AppendBytes(1, "\x01\x02", 2);
+        r.EndRow();
+    }
+    dbstore_p::offsetLimit32 = saved;
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_EQ(r.Text(0, i), texts.at(i)) << i;
+        ASSERT_EQ(r.Text(1, i), "0x0102") << i;
+    }
+}
+
 TEST(DbStore, OneByteTextsStayNearTheirRawSize)
 {
     TDBResultSet r({DescribeColumn("s", "nvarchar", 40), DescribeColumn("n", "int")});
