@@ -289,3 +289,31 @@ void TFDConnection::GetInfoReport(QStringList &list) const
     if (m_state == State::Connected && m_backend)
         list.append(m_backend->InfoReport());
 }
+
+TFDTransaction::TFDTransaction(TFDConnection &connection)
+    : m_connection(connection)
+{
+    if (!m_connection.InTransaction()) {
+        m_connection.StartTransaction();
+        m_owns = true;
+    }
+}
+
+TFDTransaction::~TFDTransaction()
+{
+    if (!m_owns || !m_connection.InTransaction())
+        return;
+    try {
+        m_connection.Rollback();
+    } catch (const std::exception &e) {
+        // The error that brought us here is the one the caller sees.
+        qWarning("rollback failed: %s", e.what());
+    }
+}
+
+void TFDTransaction::Commit()
+{
+    if (m_owns)
+        m_connection.Commit();
+    m_owns = false;
+}

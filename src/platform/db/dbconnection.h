@@ -117,3 +117,28 @@ private:
     bool m_autoCommit = true;
     QList<TDBMessage> m_messages;
 };
+
+// A transaction that rolls back unless committed, so that an exception
+// cannot leave half of a change applied in an open transaction:
+//
+//   TFDTransaction tr(con);      // starts one unless one is open already
+//   con.ExecSQL(...); ...
+//   tr.Commit();                 // without it, the destructor rolls back
+//
+// A transaction that was open before is left alone: the guard neither
+// commits nor rolls it back.
+class TFDTransaction
+{
+public:
+    explicit TFDTransaction(TFDConnection &connection);
+    ~TFDTransaction();
+    TFDTransaction(const TFDTransaction &) = delete;
+    TFDTransaction &operator=(const TFDTransaction &) = delete;
+
+    void Commit();
+    bool Owns() const { return m_owns; }
+
+private:
+    TFDConnection &m_connection;
+    bool m_owns = false;
+};

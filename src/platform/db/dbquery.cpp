@@ -244,6 +244,7 @@ bool TFDQuery::NextRecordSet()
 void TFDQuery::activate()
 {
     TDBResultSet *r = m_results[m_resultIndex].get();
+    ++m_generation;
     m_active = true;
     m_fields.clear();
     for (int i = 0; i < r->ColumnCount(); ++i)

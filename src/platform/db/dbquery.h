@@ -187,6 +187,9 @@ public:
 
     // The open result's store, for grids that read it directly.
     TDBResultSet *Result() const;
+    // Counts the results this query opened: a view that remembers it can
+    // tell a late answer about an earlier result from one about this one.
+    quint64 Generation() const { return m_generation; }
 
 signals:
     void beforeOpen();
@@ -223,5 +226,6 @@ private:
     qint64 m_rowsAffected = -1;
     QList<TDBMessage> m_messages;
     int m_disableCount = 0;
+    quint64 m_generation = 0;
     bool m_changedWhileDisabled = false;
 };

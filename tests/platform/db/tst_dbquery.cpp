@@ -249,6 +249,41 @@ TEST_F(DbQuery, TransactionsStartedHereAreTracked)
     EXPECT_FALSE(con.InTransaction());
 }
 
+TEST_F(DbQuery, ATransactionGuardRollsBackUnlessCommitted)
+{
+    const int before = backend->requests().size();
+    try {
+        TFDTransaction tr(con);
+        EXPECT_TRUE(con.InTransaction());
+        query.ExecSQL("fail");
+        tr.Commit();
+    } catch (const EDBError &) {
+    }
+    EXPECT_FALSE(con.InTransaction());
+    {
+        TFDTransaction tr(con);
+        tr.Commit();
+    }
+    // An open transaction is not the guard's to end.
+    con.StartTransaction();
+    {
+        TFDTransaction tr(con);
+        EXPECT_FALSE(tr.Owns());
+    }
+    EXPECT_TRUE(con.InTransaction());
+    EXPECT_EQ(backend->sqlTexts().mid(before), (QStringList{"BEGIN TRANSACTION", "fail", "ROLLBACK TRANSACTION",
+                                                            "BEGIN TRANSACTION", "COMMIT TRANSACTION",
+                                                            "BEGIN TRANSACTION"}));
+}
+
+TEST_F(DbQuery, EveryOpenIsANewGeneration)
+{
+    query.Open("select");
+    const quint64 first = query.Generation();
+    query.Open("select");
+    EXPECT_GT(query.Generation(), first);
+}
+
 TEST_F(DbQuery, ALostLinkStaysLostWithoutAutomaticReconnect)
 {
     QSignalSpy lost(&con, &TFDConnection::lost);
