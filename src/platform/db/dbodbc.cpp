@@ -318,12 +318,6 @@ void planColumn(ColumnPlan &p, const TDBColumnDef &def, bool freetds)
     }
 }
 
-qint64 ticksOfTimestamp(const SQL_TIMESTAMP_STRUCT &t)
-{
-    return qint64(dbtext::DaysFromCivil(t.year, t.month, t.day)) * dbtext::TicksPerDay
-           + (qint64(t.hour) * 3600 + t.minute * 60 + t.second) * dbtext::TicksPerSecond + t.fraction / 100;
-}
-
 // An ODBC numeric structure at the scale of its column: the magnitude, and
 // whether it is negative. False when it does not fit 128 bits there.
 bool numericAt(const char *cell, int scale, unsigned __int128 *magnitude, bool *negative)
@@ -342,7 +336,9 @@ bool numericAt(const char *cell, int scale, unsigned __int128 *magnitude, bool *
     return true;
 }
 
-// Puts one fetched cell into the store. False when the driver cut the value.
+// Puts one fetched cell of a type without a rowset form below into the
+// store (times and offsets come as text; binaries and wide decimals vary in
+// length). False when the driver cut the value.
 bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, SQLLEN ind)
 {
     if (ind == SQL_NULL_DATA) {
@@ -350,14 +346,6 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
         return true;
     }
     switch (p.storage) {
-    case TDBStorage::Bool: r.AppendBool(c, *cell != 0); break;
-    case TDBStorage::UInt8: r.AppendInt(c, quint8(*cell)); break;
-    case TDBStorage::Int16: { qint16 v; std::memcpy(&v, cell, 2); r.AppendInt(c, v); break; }
-    case TDBStorage::Int32: { qint32 v; std::memcpy(&v, cell, 4); r.AppendInt(c, v); break; }
-    case TDBStorage::Int64: { qint64 v; std::memcpy(&v, cell, 8); r.AppendInt(c, v); break; }
-    case TDBStorage::Float32: { float v; std::memcpy(&v, cell, 4); r.AppendDouble(c, v); break; }
-    case TDBStorage::Float64: { double v; std::memcpy(&v, cell, 8); r.AppendDouble(c, v); break; }
-    case TDBStorage::Decimal:
     case TDBStorage::BigDecimal:
         if (p.cType == SQL_C_BINARY) {
             unsigned __int128 v;
@@ -369,18 +357,6 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
             r.AppendDecimalText(c, cell, qsizetype(strnlen(cell, size_t(p.elementSize))));
         }
         break;
-    case TDBStorage::Date: {
-        SQL_DATE_STRUCT d;
-        std::memcpy(&d, cell, sizeof d);
-        r.AppendDays(c, dbtext::DaysFromCivil(d.year, d.month, d.day));
-        break;
-    }
-    case TDBStorage::DateTime: {
-        SQL_TIMESTAMP_STRUCT t;
-        std::memcpy(&t, cell, sizeof t);
-        r.AppendTicks(c, ticksOfTimestamp(t));
-        break;
-    }
     case TDBStorage::Time:
     case TDBStorage::DateTimeOffset: {
         const qsizetype chars = qMin<qsizetype>(ind, p.elementSize - 2) / 2;
@@ -397,26 +373,6 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
             r.AppendDateTimeOffset(c, ticks, offset);
         break;
     }
-    case TDBStorage::Guid: {
-        SQLGUID g;
-        std::memcpy(&g, cell, sizeof g);
-        uchar b[16];
-        std::memcpy(b, &g.Data1, 4);
-        std::memcpy(b + 4, &g.Data2, 2);
-        std::memcpy(b + 6, &g.Data3, 2);
-        std::memcpy(b + 8, g.Data4, 8);
-        r.AppendGuid(c, b);
-        break;
-    }
-    case TDBStorage::Text: {
-        const SQLLEN room = p.elementSize - 2;
-        if (ind > room || ind == SQL_NO_TOTAL) {
-            r.AppendText(c, reinterpret_cast<const char16_t *>(cell), room / 2);
-            return false;
-        }
-        r.AppendText(c, reinterpret_cast<const char16_t *>(cell), ind / 2);
-        break;
-    }
     case TDBStorage::Binary: {
         if (ind > p.elementSize || ind == SQL_NO_TOTAL) {
             r.AppendBytes(c, cell, p.elementSize);
@@ -425,16 +381,18 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
         r.AppendBytes(c, cell, ind);
         break;
     }
+    default:
+        r.AppendNull(c);
+        break;
     }
     return true;
 }
 
 // Puts a fetched rowset of one bound column into the store, rows base to
 // base + n - 1. False when the driver cut a value.
-bool appendColumn(TDBResultSet &r, int c, const ColumnPlan &p, SQLULEN n, qint64 base)
+bool appendColumn(TDBResultSet &r, int c, const ColumnPlan &p, const char *cells, const SQLLEN *ind, SQLULEN n,
+                  qint64 base)
 {
-    const SQLLEN *ind = p.indicators.data();
-    const char *cells = p.buffer.data();
     switch (p.storage) {
     case TDBStorage::Bool:
     case TDBStorage::UInt8:
@@ -637,7 +595,7 @@ struct TDBOdbcBackend::Private
     }
 
     void fetchResult(const Statement &s, SQLSMALLINT columns, TDBBatch &batch);
-    bool getData(const Statement &s, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch);
+    bool getData(const Statement &s, int c, ColumnPlan &p, TDBResultSet &r, qint64 row, TDBBatch &batch);
     // The driver's handle of a statement, for calls that bypass the manager.
     Statement direct(const Statement &s) const
     {
@@ -1038,13 +996,14 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
             break;
         for (int c = 0; c < columns; ++c) {
             const ColumnPlan &p = plans[size_t(c)];
-            if (!p.getData && !appendColumn(*result, c, p, fetched, filled) && cutColumn < 0)
+            if (!p.getData && !appendColumn(*result, c, p, p.buffer.data(), p.indicators.data(), fetched, filled)
+                && cutColumn < 0)
                 cutColumn = c;
         }
         // Unbound columns come one row at a time, in column order.
         for (int c = firstGetData; c < columns && fetched > 0; ++c) {
             ColumnPlan &p = plans[size_t(c)];
-            if (p.getData && !getData(s, c, p, *result, batch))
+            if (p.getData && !getData(s, c, p, *result, filled, batch))
                 return;
         }
         result->EndRows(qint64(fetched));
@@ -1058,7 +1017,8 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
     batch.results.push_back(std::move(result));
 }
 
-bool TDBOdbcBackend::Private::getData(const Statement &s, int c, ColumnPlan &p, TDBResultSet &r, TDBBatch &batch)
+bool TDBOdbcBackend::Private::getData(const Statement &s, int c, ColumnPlan &p, TDBResultSet &r, qint64 row,
+                                      TDBBatch &batch)
 {
     const SQLUSMALLINT column = SQLUSMALLINT(c + 1);
     if (!p.longValue) {
@@ -1071,7 +1031,7 @@ bool TDBOdbcBackend::Private::getData(const Statement &s, int c, ColumnPlan &p, 
             r.AppendNull(c);
             return !(batch.linkLost || batch.cancelled);
         }
-        appendCell(r, c, p, cell.data(), ind);
+        appendColumn(r, c, p, cell.data(), &ind, 1, row);
         return true;
     }
     const bool text = p.cType == SQL_C_WCHAR;
