@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/zksub_dialogs.h"
+#include "core/zksub_files.h"
+#include "core/zksub_history.h"
 #include "core/zksub_text.h"
 
 #include <QString>
