@@ -28,6 +28,19 @@ bool isTabKey(const QKeyEvent *k)
     return k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
 }
 
+// Gives a Tab key the control wants to its key handler instead of letting
+// the focus move; true when it did.
+template<typename Press>
+bool keepTabKey(QEvent *e, bool wantTabs, Press press)
+{
+    if (e->type() != QEvent::KeyPress || !wantTabs || !isTabKey(static_cast<QKeyEvent *>(e)))
+        return false;
+    press(static_cast<QKeyEvent *>(e));
+    // Accepted even when the control ignores it, so no parent moves the focus.
+    e->accept();
+    return true;
+}
+
 bool isReturnKey(const QKeyEvent *k)
 {
     return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
@@ -118,10 +131,8 @@ bool TzkCustomEdit::IsNull() const
 
 bool TzkCustomEdit::event(QEvent *e)
 {
-    if (e->type() == QEvent::KeyPress && m_wantTabs && isTabKey(static_cast<QKeyEvent *>(e))) {
-        keyPressEvent(static_cast<QKeyEvent *>(e));
+    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
         return true;
-    }
     return QLineEdit::event(e);
 }
 
@@ -339,10 +350,8 @@ bool TzkComboBox::IsNull() const
 
 bool TzkComboBox::event(QEvent *e)
 {
-    if (e->type() == QEvent::KeyPress && m_wantTabs && isTabKey(static_cast<QKeyEvent *>(e))) {
-        keyPressEvent(static_cast<QKeyEvent *>(e));
+    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
         return true;
-    }
     return QComboBox::event(e);
 }
 
@@ -393,10 +402,8 @@ TzkCheckBox::TzkCheckBox(const QString &text, QWidget *parent)
 
 bool TzkCheckBox::event(QEvent *e)
 {
-    if (e->type() == QEvent::KeyPress && m_wantTabs && isTabKey(static_cast<QKeyEvent *>(e))) {
-        keyPressEvent(static_cast<QKeyEvent *>(e));
+    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
         return true;
-    }
     return QCheckBox::event(e);
 }
 
@@ -430,10 +437,8 @@ TzkRadioButton::TzkRadioButton(const QString &text, QWidget *parent)
 
 bool TzkRadioButton::event(QEvent *e)
 {
-    if (e->type() == QEvent::KeyPress && m_wantTabs && isTabKey(static_cast<QKeyEvent *>(e))) {
-        keyPressEvent(static_cast<QKeyEvent *>(e));
+    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
         return true;
-    }
     return QRadioButton::event(e);
 }
 

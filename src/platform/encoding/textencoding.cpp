@@ -105,10 +105,10 @@ QByteArray encodeIconv(const char *code, const QString &text)
     const auto *data = reinterpret_cast<const char *>(text.utf16());
     return convert(code, kQStringCode, data, size_t(text.size()) * 2, QByteArrayLiteral("?"),
                    [](const char *at, size_t left) -> size_t {
-                       char16_t unit;
-                       memcpy(&unit, at, 2);
+                       char16_t unit[2] = {0, 0};
+                       memcpy(unit, at, left >= 4 ? 4 : 2);
                        // A whole surrogate pair is one character.
-                       return QChar::isHighSurrogate(unit) && left >= 4 ? 4 : 2;
+                       return QChar::isHighSurrogate(unit[0]) && QChar::isLowSurrogate(unit[1]) ? 4 : 2;
                    });
 }
 
