@@ -408,13 +408,13 @@ QString FormatText(const QString &format, const QVariantList &args)
             out += QLatin1Char('%');
             continue;
         }
-        int number = 0;
-        const qsizetype save = i;
-        if (readNumber(i, &number) && i < n && format.at(i) == QLatin1Char(':')) {
-            next = number;
-            ++i;
-        } else {
-            i = save;
+        // An argument index: digits followed by ":".
+        qsizetype digitsEnd = i;
+        while (digitsEnd < n && format.at(digitsEnd).isDigit())
+            ++digitsEnd;
+        if (digitsEnd > i && digitsEnd < n && format.at(digitsEnd) == QLatin1Char(':')) {
+            next = format.mid(i, digitsEnd - i).toInt();
+            i = digitsEnd + 1;
         }
         bool left = false;
         if (i < n && format.at(i) == QLatin1Char('-')) {
