@@ -75,7 +75,7 @@ TzkIniFile::TzkIniFile(const QString &fileName, const TEncoding *encoding)
         if (!current || eq < 0)
             continue;
         const QString name = line.left(eq).trimmed().toString();
-        const QString value = line.mid(eq + 1).toString();
+        const QString value = line.mid(eq + 1).trimmed().toString();
         bool replaced = false;
         for (auto &entry : current->values) {
             if (entry.first.compare(name, Qt::CaseInsensitive) == 0) {

@@ -9,8 +9,8 @@ class TEncoding;
 // The WHERE-clause history of the data tabs and the command runner.
 
 // An ini file held in memory: sections of "name=value" lines, section and
-// value names compared without regard to case, everything else kept in its
-// order. Read and written in a given encoding by our own code.
+// value names compared without regard to case, names and values without
+// surrounding blanks, everything else kept in its order. Read and written in a given encoding by our own code.
 class TzkIniFile
 {
 public:
