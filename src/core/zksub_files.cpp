@@ -302,3 +302,14 @@ bool PickColor(QWidget *owner, QColor &color)
     saveCustomColors();
     return chosen;
 }
+
+void AutoSizeGridColumn(IzkSizableGrid *grid, int col)
+{
+    if (!grid)
+        return;
+    int widest = 0;
+    for (int row = 0; row < grid->RowCount(); ++row)
+        widest = qMax(widest, GetDisplayWidth(grid->CellText(col, row)));
+    const int wanted = grid->GridFontMetrics().horizontalAdvance(QString(widest, QLatin1Char('M')));
+    grid->SetColumnWidth(col, wanted < 100 ? 100 : qMin(wanted, grid->GridWidth() / 3));
+}

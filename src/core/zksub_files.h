@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
+class QFontMetrics;
 class QWidget;
 class TEncoding;
 class TzkStrEdit;
@@ -128,3 +129,20 @@ void FindInListView(TzkStrEdit *edit, IzkSearchableList *list);
 // settings root (written back whatever the user chose). True, with `color`
 // set, when the user chose a colour.
 bool PickColor(QWidget *owner, QColor &color);
+
+// What AutoSizeGridColumn needs of a string grid.
+class IzkSizableGrid
+{
+public:
+    virtual ~IzkSizableGrid() = default;
+    virtual int RowCount() const = 0;
+    virtual QString CellText(int col, int row) const = 0;
+    virtual QFontMetrics GridFontMetrics() const = 0;
+    virtual int GridWidth() const = 0;
+    virtual void SetColumnWidth(int col, int width) = 0;
+};
+
+// Sizes a column to its widest text (in half-width cells, as wide as that
+// many "M"): at least 100 pixels, and a wider column at most a third of the
+// grid.
+void AutoSizeGridColumn(IzkSizableGrid *grid, int col);

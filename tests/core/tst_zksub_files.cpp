@@ -262,3 +262,44 @@ TEST(PickColor, KeepsTheCustomColoursInTheSettings)
 }
 
 } // namespace
+
+namespace {
+
+// A string grid's stand-in: one column of texts in the default font.
+class FakeGrid : public IzkSizableGrid
+{
+public:
+    QStringList texts;
+    int width = 900;
+    int setWidth = -1;
+
+    int RowCount() const override { return int(texts.size()); }
+    QString CellText(int, int row) const override { return texts.at(row); }
+    QFontMetrics GridFontMetrics() const override { return QFontMetrics(QFont()); }
+    int GridWidth() const override { return width; }
+    void SetColumnWidth(int, int w) override { setWidth = w; }
+};
+
+TEST(AutoSizeGridColumn, SizesToTheWidestTextWithinLimits)
+{
+    const QFontMetrics fm{QFont()};
+    FakeGrid grid;
+    grid.texts = {QStringLiteral("ab"), QStringLiteral("c")};
+    AutoSizeGridColumn(&grid, 0);
+    EXPECT_EQ(grid.setWidth, 100);
+
+    // Kanji count two cells each: twenty kanji are as wide as forty "M".
+    grid.texts = {QStringLiteral("ab"), QString(20, QChar(0x6F22))};
+    grid.width = 30000;
+    const int fortyM = fm.horizontalAdvance(QString(40, QLatin1Char('M')));
+    ASSERT_GT(fortyM, 100);
+    AutoSizeGridColumn(&grid, 0);
+    EXPECT_EQ(grid.setWidth, fortyM);
+
+    grid.width = 900;
+    grid.texts = {QString(200, QLatin1Char('x'))};
+    AutoSizeGridColumn(&grid, 0);
+    EXPECT_EQ(grid.setWidth, 300);
+}
+
+} // namespace
