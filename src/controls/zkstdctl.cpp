@@ -118,8 +118,43 @@ double TextToFloatDef(const QString &text, double def)
 
 // ---------------------------------------------------------------------------
 
+template<class Base>
+bool TzkInputControl<Base>::event(QEvent *e)
+{
+    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
+        return true;
+    return Base::event(e);
+}
+
+template<class Base>
+void TzkInputControl<Base>::keyPressEvent(QKeyEvent *e)
+{
+    if (isReturnKey(e) && m_wantReturns) {
+        this->focusNextPrevChild(true);
+        return;
+    }
+    if (m_wantArrow && MoveOnArrow(e))
+        return;
+    Base::keyPressEvent(e);
+}
+
+template<class Base>
+void TzkInputControl<Base>::focusInEvent(QFocusEvent *e)
+{
+    Base::focusInEvent(e);
+    if (m_autoSave)
+        SaveNow();
+}
+
+template class TzkInputControl<QLineEdit>;
+template class TzkInputControl<QComboBox>;
+template class TzkInputControl<QCheckBox>;
+template class TzkInputControl<QRadioButton>;
+
+// ---------------------------------------------------------------------------
+
 TzkCustomEdit::TzkCustomEdit(QWidget *parent)
-    : QLineEdit(parent)
+    : TzkInputControl(parent)
 {
     useButtonFaceWhenDisabled(this);
 }
@@ -129,53 +164,29 @@ bool TzkCustomEdit::IsNull() const
     return isBlankText(text());
 }
 
-bool TzkCustomEdit::event(QEvent *e)
+bool TzkCustomEdit::MoveOnArrow(QKeyEvent *e)
 {
-    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
-        return true;
-    return QLineEdit::event(e);
-}
-
-void TzkCustomEdit::keyPressEvent(QKeyEvent *e)
-{
-    if (isReturnKey(e) && m_wantReturns) {
-        focusNextPrevChild(true);
-        return;
+    bool next = false;
+    switch (e->key()) {
+    case Qt::Key_Up:
+        break;
+    case Qt::Key_Down:
+        next = true;
+        break;
+    case Qt::Key_Left:
+        if (cursorPosition() != 0 || hasSelectedText())
+            return false;
+        break;
+    case Qt::Key_Right:
+        if ((hasSelectedText() ? selectionStart() : cursorPosition()) != text().size())
+            return false;
+        next = true;
+        break;
+    default:
+        return false;
     }
-    if (m_wantArrow) {
-        switch (e->key()) {
-        case Qt::Key_Up:
-            focusNextPrevChild(false);
-            return;
-        case Qt::Key_Down:
-            focusNextPrevChild(true);
-            return;
-        case Qt::Key_Left:
-            if (cursorPosition() == 0 && !hasSelectedText()) {
-                focusNextPrevChild(false);
-                return;
-            }
-            break;
-        case Qt::Key_Right: {
-            const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
-            if (selStart == text().size()) {
-                focusNextPrevChild(true);
-                return;
-            }
-            break;
-        }
-        default:
-            break;
-        }
-    }
-    QLineEdit::keyPressEvent(e);
-}
-
-void TzkCustomEdit::focusInEvent(QFocusEvent *e)
-{
-    QLineEdit::focusInEvent(e);
-    if (m_autoSave)
-        Save();
+    focusNextPrevChild(next);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -296,7 +307,7 @@ void TzkNumEdit::focusInEvent(QFocusEvent *e)
 // ---------------------------------------------------------------------------
 
 TzkComboBox::TzkComboBox(QWidget *parent)
-    : QComboBox(parent)
+    : TzkInputControl(parent)
 {
     setMaxVisibleItems(20);
     setInsertPolicy(QComboBox::NoInsert);
@@ -348,114 +359,48 @@ bool TzkComboBox::IsNull() const
     return isBlankText(currentText());
 }
 
-bool TzkComboBox::event(QEvent *e)
+bool TzkComboBox::MoveOnArrow(QKeyEvent *e)
 {
-    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
-        return true;
-    return QComboBox::event(e);
-}
-
-void TzkComboBox::keyPressEvent(QKeyEvent *e)
-{
-    if (isReturnKey(e) && m_wantReturns) {
-        focusNextPrevChild(true);
-        return;
-    }
-    if (m_wantArrow && (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right)) {
-        const QLineEdit *edit = isEditable() ? lineEdit() : nullptr;
-        if (e->key() == Qt::Key_Left) {
-            if (!edit || (edit->cursorPosition() == 0 && !edit->hasSelectedText())) {
-                focusNextPrevChild(false);
-                return;
-            }
-        } else {
-            const int selStart = !edit ? 0
-                                 : edit->hasSelectedText() ? edit->selectionStart()
-                                                           : edit->cursorPosition();
-            if (!edit || selStart == edit->text().size()) {
-                focusNextPrevChild(true);
-                return;
-            }
-        }
-    }
-    QComboBox::keyPressEvent(e);
-}
-
-void TzkComboBox::focusInEvent(QFocusEvent *e)
-{
-    QComboBox::focusInEvent(e);
-    if (m_autoSave)
-        Save();
+    // Up and Down stay with the combo: they change the item.
+    if (e->key() != Qt::Key_Left && e->key() != Qt::Key_Right)
+        return false;
+    const QLineEdit *edit = isEditable() ? lineEdit() : nullptr;
+    const bool next = e->key() == Qt::Key_Right;
+    bool move = !edit;
+    if (edit && !next)
+        move = edit->cursorPosition() == 0 && !edit->hasSelectedText();
+    else if (edit)
+        move = (edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition())
+               == edit->text().size();
+    if (move)
+        focusNextPrevChild(next);
+    return move;
 }
 
 // ---------------------------------------------------------------------------
 
 TzkCheckBox::TzkCheckBox(QWidget *parent)
-    : QCheckBox(parent)
+    : TzkInputControl(parent)
 {
 }
 
 TzkCheckBox::TzkCheckBox(const QString &text, QWidget *parent)
-    : QCheckBox(text, parent)
+    : TzkInputControl(parent)
 {
-}
-
-bool TzkCheckBox::event(QEvent *e)
-{
-    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
-        return true;
-    return QCheckBox::event(e);
-}
-
-void TzkCheckBox::keyPressEvent(QKeyEvent *e)
-{
-    if (isReturnKey(e) && m_wantReturns) {
-        focusNextPrevChild(true);
-        return;
-    }
-    QCheckBox::keyPressEvent(e);
-}
-
-void TzkCheckBox::focusInEvent(QFocusEvent *e)
-{
-    QCheckBox::focusInEvent(e);
-    if (m_autoSave)
-        Save();
+    setText(text);
 }
 
 // ---------------------------------------------------------------------------
 
 TzkRadioButton::TzkRadioButton(QWidget *parent)
-    : QRadioButton(parent)
+    : TzkInputControl(parent)
 {
 }
 
 TzkRadioButton::TzkRadioButton(const QString &text, QWidget *parent)
-    : QRadioButton(text, parent)
+    : TzkInputControl(parent)
 {
-}
-
-bool TzkRadioButton::event(QEvent *e)
-{
-    if (keepTabKey(e, m_wantTabs, [this](QKeyEvent *k) { keyPressEvent(k); }))
-        return true;
-    return QRadioButton::event(e);
-}
-
-void TzkRadioButton::keyPressEvent(QKeyEvent *e)
-{
-    if (isReturnKey(e) && m_wantReturns) {
-        focusNextPrevChild(true);
-        return;
-    }
-    QRadioButton::keyPressEvent(e);
-}
-
-void TzkRadioButton::focusInEvent(QFocusEvent *e)
-{
-    QRadioButton::focusInEvent(e);
-    if (m_autoSave)
-        Save();
+    setText(text);
 }
 
 // ---------------------------------------------------------------------------

@@ -26,14 +26,45 @@ enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 // separator); `def` when the text is no number. Never raises.
 double TextToFloatDef(const QString &text, double def);
 
-// The edits' common part: change tracking and the keys.
-class TzkCustomEdit : public QLineEdit
+// What the five tracking controls share: the key and saving settings, and
+// the key handling that uses them. The class of each control adds its value.
+template<class Base>
+class TzkInputControl : public Base
+{
+public:
+    explicit TzkInputControl(QWidget *parent = nullptr) : Base(parent) {}
+
+    bool AutoSave() const { return m_autoSave; }
+    void SetAutoSave(bool on) { m_autoSave = on; }
+    bool WantArrow() const { return m_wantArrow; }
+    void SetWantArrow(bool on) { m_wantArrow = on; }
+    bool WantReturns() const { return m_wantReturns; }
+    void SetWantReturns(bool on) { m_wantReturns = on; }
+    bool WantTabs() const { return m_wantTabs; }
+    void SetWantTabs(bool on) { m_wantTabs = on; }
+
+protected:
+    // Saves the value (the class's own Save).
+    virtual void SaveNow() = 0;
+    // Moves the focus for an arrow key where the control does; true when it
+    // did. Only called while WantArrow is on.
+    virtual bool MoveOnArrow(QKeyEvent *) { return false; }
+
+    bool event(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+
+private:
+    bool m_autoSave = false;
+    bool m_wantArrow = true;
+    bool m_wantReturns = true;
+    bool m_wantTabs = false;
+};
+
+// The edits' common part: the tracked text and the arrow keys.
+class TzkCustomEdit : public TzkInputControl<QLineEdit>
 {
     Q_OBJECT
-    Q_PROPERTY(bool AutoSave READ AutoSave WRITE SetAutoSave)
-    Q_PROPERTY(bool WantArrow READ WantArrow WRITE SetWantArrow)
-    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
-    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
 public:
     explicit TzkCustomEdit(QWidget *parent = nullptr);
 
@@ -47,26 +78,13 @@ public:
 
     QString SaveValue() const { return m_saveValue; }
     void SetSaveValue(const QString &value) { m_saveValue = value; }
-    bool AutoSave() const { return m_autoSave; }
-    void SetAutoSave(bool on) { m_autoSave = on; }
-    bool WantArrow() const { return m_wantArrow; }
-    void SetWantArrow(bool on) { m_wantArrow = on; }
-    bool WantReturns() const { return m_wantReturns; }
-    void SetWantReturns(bool on) { m_wantReturns = on; }
-    bool WantTabs() const { return m_wantTabs; }
-    void SetWantTabs(bool on) { m_wantTabs = on; }
 
 protected:
-    bool event(QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void focusInEvent(QFocusEvent *e) override;
+    void SaveNow() override { Save(); }
+    bool MoveOnArrow(QKeyEvent *e) override;
 
 private:
     QString m_saveValue;
-    bool m_autoSave = false;
-    bool m_wantArrow = true;
-    bool m_wantReturns = true;
-    bool m_wantTabs = false;
 };
 
 // The text field.
@@ -90,7 +108,6 @@ private:
 class TzkNumEdit : public TzkCustomEdit
 {
     Q_OBJECT
-    Q_PROPERTY(bool AllowMinus READ AllowMinus WRITE SetAllowMinus)
 public:
     explicit TzkNumEdit(QWidget *parent = nullptr);
 
@@ -120,13 +137,9 @@ private:
 };
 
 // The combo box: its text is what is tracked.
-class TzkComboBox : public QComboBox
+class TzkComboBox : public TzkInputControl<QComboBox>
 {
     Q_OBJECT
-    Q_PROPERTY(bool AutoSave READ AutoSave WRITE SetAutoSave)
-    Q_PROPERTY(bool WantArrow READ WantArrow WRITE SetWantArrow)
-    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
-    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
 public:
     explicit TzkComboBox(QWidget *parent = nullptr);
 
@@ -139,14 +152,6 @@ public:
 
     QString SaveValue() const { return m_saveValue; }
     void SetSaveValue(const QString &value) { m_saveValue = value; }
-    bool AutoSave() const { return m_autoSave; }
-    void SetAutoSave(bool on) { m_autoSave = on; }
-    bool WantArrow() const { return m_wantArrow; }
-    void SetWantArrow(bool on) { m_wantArrow = on; }
-    bool WantReturns() const { return m_wantReturns; }
-    void SetWantReturns(bool on) { m_wantReturns = on; }
-    bool WantTabs() const { return m_wantTabs; }
-    void SetWantTabs(bool on) { m_wantTabs = on; }
     TEditCharCase CharCase() const { return m_charCase; }
     void SetCharCase(TEditCharCase charCase);
 
@@ -155,29 +160,21 @@ public:
     void SetEditable(bool editable);
 
 protected:
-    bool event(QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void focusInEvent(QFocusEvent *e) override;
+    void SaveNow() override { Save(); }
+    bool MoveOnArrow(QKeyEvent *e) override;
 
 private:
     void setupEdit();
 
     QString m_saveValue;
-    bool m_autoSave = false;
-    bool m_wantArrow = true;
-    bool m_wantReturns = true;
-    bool m_wantTabs = false;
     TEditCharCase m_charCase = ecNormal;
 };
 
-// The check box: its three-valued state is what is tracked.
-class TzkCheckBox : public QCheckBox
+// The check box: its three-valued state is what is tracked. WantArrow is
+// kept for the set's common settings; the check box ignores arrows.
+class TzkCheckBox : public TzkInputControl<QCheckBox>
 {
     Q_OBJECT
-    Q_PROPERTY(bool AutoSave READ AutoSave WRITE SetAutoSave)
-    Q_PROPERTY(bool WantArrow READ WantArrow WRITE SetWantArrow)
-    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
-    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
 public:
     explicit TzkCheckBox(QWidget *parent = nullptr);
     explicit TzkCheckBox(const QString &text, QWidget *parent = nullptr);
@@ -187,37 +184,19 @@ public:
 
     Qt::CheckState SaveValue() const { return m_saveValue; }
     void SetSaveValue(Qt::CheckState value) { m_saveValue = value; }
-    bool AutoSave() const { return m_autoSave; }
-    void SetAutoSave(bool on) { m_autoSave = on; }
-    // Kept for the set's common settings; the check box ignores arrows.
-    bool WantArrow() const { return m_wantArrow; }
-    void SetWantArrow(bool on) { m_wantArrow = on; }
-    bool WantReturns() const { return m_wantReturns; }
-    void SetWantReturns(bool on) { m_wantReturns = on; }
-    bool WantTabs() const { return m_wantTabs; }
-    void SetWantTabs(bool on) { m_wantTabs = on; }
 
 protected:
-    bool event(QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void focusInEvent(QFocusEvent *e) override;
+    void SaveNow() override { Save(); }
 
 private:
     Qt::CheckState m_saveValue = Qt::Unchecked;
-    bool m_autoSave = false;
-    bool m_wantArrow = true;
-    bool m_wantReturns = true;
-    bool m_wantTabs = false;
 };
 
-// The radio button: its checked flag is what is tracked.
-class TzkRadioButton : public QRadioButton
+// The radio button: its checked flag is what is tracked. WantArrow is kept
+// for the set's common settings; the radio button ignores arrows.
+class TzkRadioButton : public TzkInputControl<QRadioButton>
 {
     Q_OBJECT
-    Q_PROPERTY(bool AutoSave READ AutoSave WRITE SetAutoSave)
-    Q_PROPERTY(bool WantArrow READ WantArrow WRITE SetWantArrow)
-    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
-    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
 public:
     explicit TzkRadioButton(QWidget *parent = nullptr);
     explicit TzkRadioButton(const QString &text, QWidget *parent = nullptr);
@@ -227,27 +206,12 @@ public:
 
     bool SaveValue() const { return m_saveValue; }
     void SetSaveValue(bool value) { m_saveValue = value; }
-    bool AutoSave() const { return m_autoSave; }
-    void SetAutoSave(bool on) { m_autoSave = on; }
-    // Kept for the set's common settings; the radio button ignores arrows.
-    bool WantArrow() const { return m_wantArrow; }
-    void SetWantArrow(bool on) { m_wantArrow = on; }
-    bool WantReturns() const { return m_wantReturns; }
-    void SetWantReturns(bool on) { m_wantReturns = on; }
-    bool WantTabs() const { return m_wantTabs; }
-    void SetWantTabs(bool on) { m_wantTabs = on; }
 
 protected:
-    bool event(QEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
-    void focusInEvent(QFocusEvent *e) override;
+    void SaveNow() override { Save(); }
 
 private:
     bool m_saveValue = false;
-    bool m_autoSave = false;
-    bool m_wantArrow = true;
-    bool m_wantReturns = true;
-    bool m_wantTabs = false;
 };
 
 // The list box of the set. It adds one thing to the standard list: the

@@ -55,29 +55,18 @@ const ButtonKind &buttonKind(int id)
     return kButtons[0];
 }
 
-// Buttons of the message box, in their order on screen.
-QList<int> messageBoxButtons(int flags)
+// The buttons of the flags, in their order on screen. The message box has
+// the desktop's order; the check dialog makes its buttons in the order Yes,
+// No, OK, Cancel, Abort, Retry, Ignore, which differs for Retry and Cancel.
+QList<int> buttonsOf(int flags, bool creationOrder)
 {
     switch (flags & 0xF) {
     case MB_OKCANCEL: return {IDOK, IDCANCEL};
     case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
     case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
     case MB_YESNO: return {IDYES, IDNO};
-    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-    default: return {IDOK};
-    }
-}
-
-// Buttons of the check-message dialog, in the order it makes them: Yes, No,
-// OK, Cancel, Abort, Retry, Ignore.
-QList<int> checkMessageButtons(int flags)
-{
-    switch (flags & 0xF) {
-    case MB_OKCANCEL: return {IDOK, IDCANCEL};
-    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-    case MB_YESNO: return {IDYES, IDNO};
-    case MB_RETRYCANCEL: return {IDCANCEL, IDRETRY};
+    case MB_RETRYCANCEL:
+        return creationOrder ? QList<int>{IDCANCEL, IDRETRY} : QList<int>{IDRETRY, IDCANCEL};
     default: return {IDOK};
     }
 }
@@ -493,7 +482,7 @@ int ShowAppMessage(const QString &text, int flags)
     case MB_ICONINFORMATION: icon = QStyle::SP_MessageBoxInformation; break;
     default: hasIcon = false; break;
     }
-    const QList<int> buttons = messageBoxButtons(flags);
+    const QList<int> buttons = buttonsOf(flags, false);
     TzkMessageDialog dialog(dialogParent(), text, icon, hasIcon, buttons,
                             defaultButtonIndex(flags, buttons.size()), nullptr, {});
     return dialog.exec();
@@ -517,7 +506,7 @@ int ShowCheckMessage(const QString &text, int flags, const TzkCheckList &checks,
     case MB_ICONWARNING: icon = QStyle::SP_MessageBoxWarning; break;
     default: break;
     }
-    const QList<int> buttons = checkMessageButtons(flags);
+    const QList<int> buttons = buttonsOf(flags, true);
     TzkMessageDialog dialog(dialogParent(), text, icon, true, buttons,
                             defaultButtonIndex(flags, buttons.size()), buttonCaptions, checks);
     centreOnScreen(&dialog);

@@ -94,7 +94,7 @@ TEST(GetFileEncoding, FollowsTheOptionsLowByte)
     zkOption.Encoding = saved;
 }
 
-TEST(TextHelpers, AnsiBufferAndWidths)
+TEST(AnsiAndWidth, BufferAndWidthConversion)
 {
     const QByteArray buffer = StrToAnsiBuffer(QStringLiteral("aあ"));
     EXPECT_EQ(buffer, QByteArray("a\x82\xA0"));
