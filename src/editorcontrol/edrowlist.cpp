@@ -411,8 +411,7 @@ void TEditorScreenStrings::ReplaceRows(int Row, int Count, const QString &S)
         GetRowsText(first, Row - first, before, n, a);
         GetRowsText(lastOld + 1, last - lastOld, after, n, a);
         TEditorStringList list;
-        WrapText(before + S + after, list);
-        list.SetRows(list.Count() - 1, endAttr);
+        WrapReplacement(before + S + after, endAttr, list);
         inserted = list.Count();
         entry->DeleteCount = inserted;
         PutRowList(first, last - first + 1, list);
@@ -439,6 +438,14 @@ void TEditorScreenStrings::WrapText(const QString &S, TEditorStringList &List)
     TEditorWrapper wrapper(*WrapOption(), CellMapOptions());
     for (QStringView line : lines)
         wrapper.WrapLine(line, [&List](QStringView row, bool wrapped) { List.AppendRow(row, wrapped ? raWrapped : raCrlf); });
+}
+
+void TEditorScreenStrings::WrapReplacement(const QString &S, TRowAttribute LastAttribute, TEditorStringList &List)
+{
+    WrapText(S, List);
+    if (LastAttribute == raEof && endsWithBreak(S))
+        List.AppendRow(QString(), raCrlf);
+    List.SetRows(List.Count() - 1, LastAttribute);
 }
 
 int TEditorScreenStrings::WrapRowCount(const QString &S)

@@ -90,6 +90,10 @@ public:
     virtual void WrapText(const QString &S, TEditorStringList &List);
     // Rows the single line S wraps into.
     virtual int WrapRowCount(const QString &S);
+    // WrapText for rows that replace others: the last row takes
+    // LastAttribute. A text ending with a break whose last row is to end
+    // without one keeps its break: an empty last row follows it.
+    void WrapReplacement(const QString &S, TRowAttribute LastAttribute, TEditorStringList &List);
     void WrapAllRows();
     void UnwrapAllRows();
 

@@ -76,10 +76,14 @@ TEditorUndoObj::Applied TEditorUndoObj::apply(const TUndoData &Entry)
         result.NewCount = 0;
     } else {
         TEditorStringList rows;
-        FList->WrapText(Entry.InsertStr, rows);
-        if (Entry.RowAttribute == raWrapped && rows.Count() > 1 && rows.RowText(rows.Count() - 1).isEmpty())
-            rows.Delete(rows.Count() - 1);
-        rows.SetRows(rows.Count() - 1, Entry.RowAttribute);
+        if (Entry.RowAttribute == raWrapped) {
+            FList->WrapText(Entry.InsertStr, rows);
+            if (rows.Count() > 1 && rows.RowText(rows.Count() - 1).isEmpty())
+                rows.Delete(rows.Count() - 1);
+            rows.SetRows(rows.Count() - 1, raWrapped);
+        } else {
+            FList->WrapReplacement(Entry.InsertStr, Entry.RowAttribute, rows);
+        }
         result.NewCount = rows.Count();
         FList->PutRowList(Entry.DataRow, result.CurCount, rows);
     }
