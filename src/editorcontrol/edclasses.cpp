@@ -7,6 +7,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <functional>
 
 void RaiseAssignError(const QObject *Source, const QObject *Dest)
 {
@@ -395,38 +396,45 @@ void TStoreComponent::LoadProperties(const QByteArray &Data)
     mapToObject(this, map);
 }
 
-void TStoreComponent::WriteIni(const QString &IniFileName, const QString &Section, const QString &Ident)
+namespace {
+
+void writeProperties(const TStoreComponent &component, const std::function<void(QIODevice &)> &store)
 {
     QBuffer buffer;
-    buffer.setData(SaveProperties());
+    buffer.setData(component.SaveProperties());
     buffer.open(QIODevice::ReadOnly);
-    WriteStreamToIni(buffer, IniFileName, Section, Ident);
+    store(buffer);
+}
+
+void readProperties(TStoreComponent &component, const std::function<void(QIODevice &)> &load)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    load(buffer);
+    if (buffer.size() >= 1)
+        component.LoadProperties(buffer.data());
+}
+
+} // namespace
+
+void TStoreComponent::WriteIni(const QString &IniFileName, const QString &Section, const QString &Ident)
+{
+    writeProperties(*this, [&](QIODevice &s) { WriteStreamToIni(s, IniFileName, Section, Ident); });
 }
 
 void TStoreComponent::ReadIni(const QString &IniFileName, const QString &Section, const QString &Ident)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    ReadStreamFromIni(buffer, IniFileName, Section, Ident);
-    if (buffer.size() >= 1)
-        LoadProperties(buffer.data());
+    readProperties(*this, [&](QIODevice &s) { ReadStreamFromIni(s, IniFileName, Section, Ident); });
 }
 
 void TStoreComponent::WriteReg(const QString &Root, const QString &Section, const QString &Ident)
 {
-    QBuffer buffer;
-    buffer.setData(SaveProperties());
-    buffer.open(QIODevice::ReadOnly);
-    WriteStreamToReg(buffer, Root, Section, Ident);
+    writeProperties(*this, [&](QIODevice &s) { WriteStreamToReg(s, Root, Section, Ident); });
 }
 
 void TStoreComponent::ReadReg(const QString &Root, const QString &Section, const QString &Ident)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadWrite);
-    ReadStreamFromReg(buffer, Root, Section, Ident);
-    if (buffer.size() >= 1)
-        LoadProperties(buffer.data());
+    readProperties(*this, [&](QIODevice &s) { ReadStreamFromReg(s, Root, Section, Ident); });
 }
 
 // ---- TFileExtComponent ----

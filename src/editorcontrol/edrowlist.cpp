@@ -182,10 +182,14 @@ std::unique_ptr<TRowStateParser> TEditorScreenStrings::createParser() const
     return parser;
 }
 
-void TEditorScreenStrings::addMarks(int Index, TRowMarks Marks)
+void TEditorScreenStrings::KeepDeletedMarks(int Index, TRowMarks Marks)
 {
-    if (Marks)
-        SetRowMarks(Index, GetRowMarks(Index) | Marks);
+    if (Count() == 0) {
+        ExcludeRowMarks(Marks);
+    } else if (Marks) {
+        const int row = std::min(Index, Count() - 1);
+        SetRowMarks(row, GetRowMarks(row) | Marks);
+    }
 }
 
 int TEditorScreenStrings::FirstRowOfLine(int Index) const
@@ -382,11 +386,7 @@ void TEditorScreenStrings::ReplaceRows(int Row, int Count, const QString &S)
         TUndoData *entry = UndoObj()->AddUndoData();
         entry->DataRow = Row;
         GetRowsText(Row, Count, entry->InsertStr, deleted, entry->RowAttribute);
-        const TRowMarks marks = DeleteRows(Row, Count);
-        if (this->Count() == 0)
-            ExcludeRowMarks(marks);
-        else
-            addMarks(std::min(Row, this->Count() - 1), marks);
+        KeepDeletedMarks(Row, DeleteRows(Row, Count));
         start = Row;
         invalid = UpdateBrackets(Row, true);
     } else {
@@ -750,33 +750,33 @@ void TEditorStrings::SetTextStr(const QString &S)
     EndUpdate();
 }
 
-void TEditorStrings::finishEdit(int Row, int Offset)
+void TEditorStrings::replace(int Row, int Count, const QString &S, int Offset)
 {
-    FEditor->SetRowColFromIndex(Row, Offset);
-}
-
-int TEditorStrings::Add(const QString &S)
-{
-    TEditorScreenStrings &rows = list();
-    const int result = Count();
     if (FEditor->SelectedData())
         FEditor->CleanSelection();
     FEditor->BeginCaretUpdate();
     try {
-        const int count = rows.Count();
-        if (count > 0 && rows.RowAttr(count - 1) != raCrlf) {
-            const QString text = rows.RowText(count - 1) + CrLf + S;
-            rows.ReplaceRows(count - 1, 1, text);
-            finishEdit(count - 1, int(text.size()));
-        } else {
-            rows.ReplaceRows(count, 0, S + CrLf);
-            finishEdit(count, int(S.size()) + 2);
-        }
+        list().ReplaceRows(Row, Count, S);
+        FEditor->SetRowColFromIndex(Row, Offset);
     } catch (...) {
         FEditor->EndCaretUpdate();
         throw;
     }
     FEditor->EndCaretUpdate();
+}
+
+int TEditorStrings::Add(const QString &S)
+{
+    const TEditorScreenStrings &rows = list();
+    const int result = Count();
+    const int count = rows.Count();
+    if (count > 0 && rows.RowAttr(count - 1) != raCrlf) {
+        // The text ends without a break, and still does.
+        const QString text = rows.RowText(count - 1) + CrLf + S;
+        replace(count - 1, 1, text, int(text.size()));
+    } else {
+        replace(count, 0, S + CrLf, int(S.size()) + 2);
+    }
     return result;
 }
 
@@ -784,63 +784,30 @@ void TEditorStrings::Insert(int Index, const QString &S)
 {
     if (Index < 0 || Index > Count())
         throw EStringListError(Index);
-    TEditorScreenStrings &rows = list();
     const int row = LinesToRow(Index);
-    if (row == rows.Count()) {
+    if (row == list().Count())
         Add(S);
-        return;
-    }
-    if (FEditor->SelectedData())
-        FEditor->CleanSelection();
-    FEditor->BeginCaretUpdate();
-    try {
-        rows.ReplaceRows(row, 0, S + CrLf);
-        finishEdit(row, int(S.size()) + 2);
-    } catch (...) {
-        FEditor->EndCaretUpdate();
-        throw;
-    }
-    FEditor->EndCaretUpdate();
+    else
+        replace(row, 0, S + CrLf, int(S.size()) + 2);
 }
 
 void TEditorStrings::Put(int Index, const QString &S)
 {
     if (Index < 0 || Index >= Count())
         throw EStringListError(Index);
-    TEditorScreenStrings &rows = list();
-    if (FEditor->SelectedData())
-        FEditor->CleanSelection();
-    FEditor->BeginCaretUpdate();
-    try {
-        const int row = LinesToRow(Index);
-        const int last = rows.LastRowOfLine(row);
-        const QString text = rows.RowAttr(last) == raCrlf ? S + CrLf : S;
-        rows.ReplaceRows(row, last - row + 1, text);
-        finishEdit(row, int(text.size()));
-    } catch (...) {
-        FEditor->EndCaretUpdate();
-        throw;
-    }
-    FEditor->EndCaretUpdate();
+    const int row = LinesToRow(Index);
+    const int last = list().LastRowOfLine(row);
+    const QString text = list().RowAttr(last) == raCrlf ? S + CrLf : S;
+    replace(row, last - row + 1, text, int(text.size()));
 }
 
 void TEditorStrings::Delete(int Index)
 {
     if (Index < 0 || Index >= Count())
         throw EStringListError(Index);
-    TEditorScreenStrings &rows = list();
-    if (FEditor->SelectedData())
-        FEditor->CleanSelection();
-    FEditor->BeginCaretUpdate();
-    try {
-        const int row = LinesToRow(Index);
-        rows.ReplaceRows(row, rows.LastRowOfLine(row) - rows.FirstRowOfLine(row) + 1, QString());
-        finishEdit(row, 0);
-    } catch (...) {
-        FEditor->EndCaretUpdate();
-        throw;
-    }
-    FEditor->EndCaretUpdate();
+    const int row = LinesToRow(Index);
+    // The line goes with its break.
+    replace(row, list().LastRowOfLine(row) - list().FirstRowOfLine(row) + 1, QString(), 0);
 }
 
 void TEditorStrings::Clear()

@@ -64,6 +64,9 @@ public:
     void PutRowList(int Index, int Count, TEditorStringList &List);
     // Deletes Count rows at Index; returns the union of their marks.
     TRowMarks DeleteRows(int Index, int Count);
+    // Gives the marks of rows deleted at Index to the row now there (or the
+    // last row); with no row left they are no longer in use.
+    void KeepDeletedMarks(int Index, TRowMarks Marks);
     // Text of a run of rows with CR LF after each raCrlf row; Count -1 runs to
     // the end of the logical line. Outside the list: empty, 0, raInvalid.
     void GetRowsText(int Index, int Count, QString &S, int &RowCount, TRowAttribute &LastAttribute) const;
@@ -125,7 +128,6 @@ private:
     bool firstClientLoading() const;
     int bracketRowsAhead() const;
     std::unique_ptr<TRowStateParser> createParser() const;
-    void addMarks(int Index, TRowMarks Marks);
     void moveRowsIn(int Index, TEditorStringList &List);
 
     QList<TEditorClient *> FClients;
@@ -173,7 +175,9 @@ protected:
     TEditorScreenStrings &list() const { return *FEditor->InternalList(); }
 
 private:
-    void finishEdit(int Row, int Offset);
+    // One edit of the rows: the selection goes, the caret ends at Offset
+    // counted from Row.
+    void replace(int Row, int Count, const QString &S, int Offset);
 
     TEditorClient *FEditor;
     int FUpdateCount = 0;

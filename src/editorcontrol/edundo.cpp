@@ -67,12 +67,7 @@ TEditorUndoObj::Applied TEditorUndoObj::apply(const TUndoData &Entry)
     if (Entry.DeleteCount > 0)
         FList->GetRowsText(Entry.DataRow, Entry.DeleteCount, result.CurText, result.CurCount, result.CurAttr);
     if (Entry.RowAttribute == raInvalid) {
-        const TRowMarks marks = FList->DeleteRows(Entry.DataRow, result.CurCount);
-        if (FList->Count() == 0)
-            FList->ExcludeRowMarks(marks);
-        else if (marks)
-            FList->SetRowMarks(std::min(Entry.DataRow, FList->Count() - 1),
-                               FList->GetRowMarks(std::min(Entry.DataRow, FList->Count() - 1)) | marks);
+        FList->KeepDeletedMarks(Entry.DataRow, FList->DeleteRows(Entry.DataRow, result.CurCount));
         result.NewCount = 0;
     } else {
         TEditorStringList rows;
