@@ -947,7 +947,9 @@ void TEditorScreen::UpdateScreen()
     const int end = info.Start + info.Insert + std::max(0, info.Invalid - info.Insert);
     const bool pastLast = end > rows->Count() - 1;
     if (delta == 0) {
-        FEditor->InvalidateRows(info.Start, pastLast ? end + 1 : end - 1);
+        const int last = pastLast ? end + 1 : end - 1;
+        if (last >= info.Start)
+            FEditor->InvalidateRows(info.Start, last);
     } else {
         if (end - 1 >= info.Start)
             FEditor->InvalidateRows(info.Start, end - 1);
