@@ -15,9 +15,9 @@ TCellMapOptions options(int tab = 4, bool wrap = false, int wrapByte = 80)
 }
 
 // Rows from "text|attr" strings (attr c, w or e).
-void fill(TRowAttributeStringList &rows, const QStringList &spec)
+void fill(TRowAttributeStringList &rows, const QStringList &rowSpecs)
 {
-    for (const QString &s : spec) {
+    for (const QString &s : rowSpecs) {
         const int bar = int(s.lastIndexOf(QLatin1Char('|')));
         const int r = rows.Add(s.left(bar));
         const QChar a = s.at(bar + 1);
