@@ -62,6 +62,7 @@ void TEditorLineList::InsertItem(int Index, const QString &S)
     TEditorLineItem item;
     item.FString = S;
     FList.insert(Index, std::move(item));
+    EntriesInserted(Index, 1);
     Changed();
 }
 
@@ -70,6 +71,7 @@ void TEditorLineList::Delete(int Index)
     CheckIndex(Index);
     Changing();
     FList.removeAt(Index);
+    EntriesRemoved(Index, 1);
     Changed();
 }
 
@@ -84,6 +86,7 @@ void TEditorLineList::Exchange(int Index1, int Index2)
 
 void TEditorLineList::ExchangeItems(int Index1, int Index2)
 {
+    EntriesExchanging(Index1, Index2);
     std::swap(FList[Index1], FList[Index2]);
 }
 
@@ -92,8 +95,10 @@ void TEditorLineList::Clear()
     if (FList.isEmpty() && FCapacity == 0)
         return;
     Changing();
+    const int count = Count();
     FList = QList<TEditorLineItem>();
     FCapacity = 0;
+    EntriesRemoved(0, count);
     Changed();
 }
 
@@ -210,6 +215,7 @@ void TEditorLineList::InsertEntries(int Index, int Count)
             Grow();
     }
     FList.insert(Index, Count, TEditorLineItem());
+    EntriesInserted(Index, Count);
 }
 
 void TEditorLineList::RemoveEntries(int Index, int Count)
@@ -217,6 +223,7 @@ void TEditorLineList::RemoveEntries(int Index, int Count)
     if (Count <= 0)
         return;
     FList.remove(Index, Count);
+    EntriesRemoved(Index, Count);
 }
 
 void TEditorLineList::AppendEntry(TEditorLineItem &&Item)
