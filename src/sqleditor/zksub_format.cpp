@@ -119,10 +119,12 @@ private:
     bool isNumberExponent(int i) const;
     bool sticky(int i) const;
     bool stickyBeforeWord() const { return !m_word.isEmpty() && sticky(m_wordStart); }
+    bool mergesWithTail(QChar c) const;
+    void appendPendingWord(const QString &w);
 
     // ---- look-ahead
     bool nextIsClauseKeyword(int i);
-    bool nextWordIs(int i, QLatin1StringView w) const;
+    bool nextWordIs(int i, QLatin1StringView w, bool overSemicolons = true) const;
     bool nextStartsComment(int i) const;
     bool restOfLineBlank(int i) const;
     bool nextIsComma(int i) const;
@@ -272,6 +274,28 @@ bool SqlFormatter::sticky(int i) const
     return false;
 }
 
+// The delimiter at m_p would form, with the character before it in the
+// output, a pair that was apart in the input: -- or /* (a comment would
+// begin) or two quotes of one kind (two literals would read as one).
+bool SqlFormatter::mergesWithTail(QChar c) const
+{
+    const QString &tail = m_pending.isEmpty() ? m_out : m_pending;
+    if (tail.isEmpty() || at(m_p - 1) == tail.back())
+        return false;
+    const QChar last = tail.back();
+    return (c == last && (c == QLatin1Char('-') || c == QLatin1Char('\'') || c == QLatin1Char('"')))
+           || (last == QLatin1Char('/') && c == QLatin1Char('*'));
+}
+
+// Words in the pending term: two words of the input never run together.
+void SqlFormatter::appendPendingWord(const QString &w)
+{
+    if (!w.isEmpty() && !m_pending.isEmpty() && isWordChar(m_pending.back()) && isWordChar(w[0])
+        && w[0] != QLatin1Char('.') && !m_pending.endsWith(QLatin1Char('.')))
+        m_pending += QLatin1Char(' ');
+    m_pending += w;
+}
+
 // ---------------------------------------------------------------- look-ahead
 
 bool SqlFormatter::nextIsClauseKeyword(int i)
@@ -308,15 +332,20 @@ bool SqlFormatter::nextIsClauseKeyword(int i)
     return result;
 }
 
-bool SqlFormatter::nextWordIs(int i, QLatin1StringView w) const
+bool SqlFormatter::nextWordIs(int i, QLatin1StringView w, bool overSemicolons) const
 {
-    auto stop = [](QChar c) { return isBlank(c) || c == QLatin1Char(';'); };
+    auto stop = [overSemicolons](QChar c) { return isBlank(c) || (overSemicolons && c == QLatin1Char(';')); };
     while (i < m_n && stop(m_src[i]))
         ++i;
     const int start = i;
     while (i < m_n && !stop(m_src[i]) && i - start <= w.size())
         ++i;
-    return equalsAscii(QStringView(m_src).mid(start, i - start), w);
+    const QStringView token = QStringView(m_src).mid(start, i - start);
+    if (equalsAscii(token, w))
+        return true;
+    // Without the skip over semicolons the word may end at any delimiter.
+    return !overSemicolons && token.size() == w.size() + 1 && isDelimiter(token.back())
+           && equalsAscii(token.left(w.size()), w);
 }
 
 bool SqlFormatter::nextStartsComment(int i) const
@@ -349,19 +378,14 @@ void SqlFormatter::put(QStringView s, bool raw)
     if (s.isEmpty())
         return;
     if (m_mustBreak) {
-        for (QChar c : s) {
-            if (isLineBreak(c)) {
-                m_mustBreak = false;
-                break;
-            }
-            if (!isSpace(c)) {
-                while (m_out.size() > m_protectedEnd && isSpace(m_out.back()))
-                    m_out.chop(1);
-                m_out += QLatin1String("\r\n");
-                m_mustBreak = false;
-                break;
-            }
-        }
+        // Nothing joins the line of a comment that ran to its end.
+        while (!s.isEmpty() && isSpace(s[0]))
+            s = s.mid(1);
+        if (s.isEmpty())
+            return;
+        if (!isLineBreak(s[0]))
+            m_out += QLatin1String("\r\n");
+        m_mustBreak = false;
     }
     // Two words of the input never run together, whatever the layout rules
     // decided about the blank between them.
@@ -380,6 +404,8 @@ void SqlFormatter::putSourceChar(QChar c, bool raw)
 {
     if (m_p >= m_realEnd)
         return;
+    if (!raw && m_pending.isEmpty() && mergesWithTail(c))
+        put(u" ");
     put(QStringView(&c, 1), raw);
 }
 
@@ -810,7 +836,8 @@ void SqlFormatter::clauseKeywordRule()
         m_clause = csCondition;
     } else if (is("OR") && (st == skSelect || st == skUpdate || st == skDelete)) {
         m_clause = csCondition;
-    } else if ((is("GROUP") || is("ORDER")) && st == skSelect && nextWordIs(m_p, QLatin1StringView("BY"))) {
+    } else if ((is("GROUP") || is("ORDER")) && st == skSelect
+               && nextWordIs(m_p, QLatin1StringView("BY"), false)) {
         // Only GROUP BY and ORDER BY start these clauses; WITHIN GROUP (...)
         // and the like stay items.
         const bool group = is("GROUP");
@@ -845,7 +872,7 @@ void SqlFormatter::clauseKeywordRule()
     } else if (is("ON") && m_joinPending) {
         m_clause = csCondition;
         startClauseLine(word);
-    } else if (is("INSERT") && nextWordIs(m_p, QLatin1StringView("INTO"))) {
+    } else if (is("INSERT") && nextWordIs(m_p, QLatin1StringView("INTO"), false)) {
         flushPending();
         m_statement = skInsert;
         m_clause = csInsertColumns;
@@ -1006,7 +1033,7 @@ void SqlFormatter::listItemRule(QChar c)
     case ';':
         break;
     case '*':
-        put(u"*");
+        putSourceChar(c, false);
         break;
     default: {
         const int before = m_p;
@@ -1023,13 +1050,14 @@ void SqlFormatter::setItemRule(QChar c)
     if (!word.isEmpty()) {
         if (!m_pending.isEmpty() && !endsWithAny(m_pending, QLatin1StringView(" (-/<>")) && !stickyBeforeWord())
             m_pending += QLatin1Char(' ');
-        m_pending += itemCase(word);
+        appendPendingWord(itemCase(word));
         m_word.clear();
     }
     const char16_t u = c.unicode();
     if (!isBlank(c) && u != ',' && u != ';' && !slashAlone(m_p)) {
-        if (!m_pending.isEmpty() && u != '\'' && !equalsAscii(word, QLatin1StringView("N")) && u != '(' && u != ')'
-            && !completesComment(m_p) && !m_pending.endsWith(QLatin1Char(' ')) && !sticky(m_p))
+        if ((!m_pending.isEmpty() && u != '\'' && !equalsAscii(word, QLatin1StringView("N")) && u != '(' && u != ')'
+             && !completesComment(m_p) && !m_pending.endsWith(QLatin1Char(' ')) && !sticky(m_p))
+            || mergesWithTail(c))
             m_pending += QLatin1Char(' ');
         m_pending += c;
     }
@@ -1067,8 +1095,9 @@ void SqlFormatter::addConditionDelimiter(QChar c, const QString &word)
     const char16_t u = c.unicode();
     if (isBlank(c) || u == ';' || slashAlone(m_p))
         return;
-    if (!m_pending.isEmpty() && u != '(' && u != ')' && !equalsAscii(word, QLatin1StringView("N")) && u != '\''
-        && !endsWithAny(m_pending, QLatin1StringView(" (-/<>")) && !completesComment(m_p) && !sticky(m_p))
+    if ((!m_pending.isEmpty() && u != '(' && u != ')' && !equalsAscii(word, QLatin1StringView("N")) && u != '\''
+         && !endsWithAny(m_pending, QLatin1StringView(" (-/<>")) && !completesComment(m_p) && !sticky(m_p))
+        || mergesWithTail(c))
         m_pending += QLatin1Char(' ');
     m_pending += c;
 }
@@ -1081,7 +1110,7 @@ void SqlFormatter::conditionItemRule(QChar c)
         m_afterBetween = false;
         if (!m_pending.isEmpty() && !endsWithAny(m_pending, QLatin1StringView("();")) && !m_inParens)
             m_pending += QLatin1Char(' ');
-        m_pending += itemCase(word);
+        appendPendingWord(itemCase(word));
         m_word.clear();
         addConditionDelimiter(c, word);
     } else if (andOr) {
@@ -1117,14 +1146,14 @@ void SqlFormatter::conditionItemRule(QChar c)
         m_afterBetween = true;
         if (!m_pending.isEmpty() && !m_pending.endsWith(QLatin1Char('(')))
             m_pending += QLatin1Char(' ');
-        m_pending += itemCase(word);
+        appendPendingWord(itemCase(word));
         m_word.clear();
         addConditionDelimiter(c, word);
     } else {
         if (!word.isEmpty()) {
             if (!m_pending.isEmpty() && !endsWithAny(m_pending, QLatin1StringView("()[]")) && !stickyBeforeWord())
                 m_pending += QLatin1Char(' ');
-            m_pending += itemCase(word);
+            appendPendingWord(itemCase(word));
             m_word.clear();
         }
         addConditionDelimiter(c, word);
@@ -1247,6 +1276,8 @@ bool SqlFormatter::copyListComment(int i)
             int e = j;
             while (e < m_realEnd && !isLineBreak(m_src[e]))
                 ++e;
+            if (m_pending.isEmpty() && m_out.endsWith(QLatin1Char('-')))
+                put(u" "); // a - before it must not join the comment mark
             m_lineComment = true;
             putRaw(QStringView(m_src).mid(j, e - j));
             flagsFalse();
@@ -1289,7 +1320,7 @@ bool SqlFormatter::copyListComment(int i)
             m_commentDepth = depth;
             putRaw(QStringView(m_src).mid(j, e - j));
             m_p = e - 1;
-            return result;
+            return true;
         }
         putRaw(QStringView(m_src).mid(j, e - j));
         m_pairEnd = e - 1;
@@ -1309,7 +1340,10 @@ bool SqlFormatter::copyListComment(int i)
             }
             return true;
         }
-        i = e;
+        // Code or another comment follows on the same line.
+        if (k > e)
+            put(u" ");
+        i = k;
     }
 }
 
