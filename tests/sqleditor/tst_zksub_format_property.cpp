@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -189,6 +190,37 @@ TEST_F(FormatterProperty, KeepsTheTextOfEveryPrefix)
     text += QStringLiteral("SELECT 'a''b', [c]]d] FROM \"e\" WHERE x != 1 /* y */ -- z");
     for (qsizetype len = 0; len <= text.size(); ++len)
         checkKeepsText(text.left(len), QStringLiteral("prefix of %1").arg(len));
+}
+
+// Random sequences of tokens, comment and literal marks, brackets and
+// keywords: layouts the corpus does not reach.
+TEST_F(FormatterProperty, KeepsTheTextOfRandomTokenSequences)
+{
+    static const char *const tokens[] = {
+        "SELECT", "FROM", "WHERE", "AND", "OR", "GROUP", "ORDER", "BY", "HAVING", "INSERT", "INTO", "VALUES",
+        "UPDATE", "SET", "DELETE", "UNION", "FOR", "JOIN", "LEFT", "INNER", "OUTER", "ON", "BEGIN", "END", "IF",
+        "ELSE", "ELSIF", "THEN", "LOOP", "DECLARE", "CURSOR", "IS", "EXCEPTION", "WHEN", "CREATE", "WHILE", "GO",
+        "go", "BETWEEN", "N", "x", "y1", "@v", "#t", "[a b]", "[from]", "]]", "[", "]", "\"q x\"", "\"", "'lit'",
+        "'a''b'", "'", "'multi\r\nline'", "-- c\r\n", "--", "/* b */", "/* n /* m */ k */", "/*", "*/", "(", ")",
+        ",", ";", "*", "=", "<", ">", "!", "!=", "<>", "<=", "+=", "-", "/", "\r\n/\r\n", "\r\n", "\n", "\r",
+        " ", "\t", "1.5e-3", "1e", "-1", ".", "dbo.t", "x.y", "NULL", "ß", "日本", "N'x'", "0x1F", "+", "e",
+        "GROUP BY", "ORDER BY", "INSERT INTO", "END IF", "END LOOP", "\r\nGO\r\n", "@@ROWCOUNT",
+    };
+    const int count = int(sizeof(tokens) / sizeof(*tokens));
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 4000 && !HasFailure(); ++round) {
+        QString text;
+        const int length = random.bounded(1, 40);
+        for (int i = 0; i < length; ++i) {
+            text += QString::fromUtf8(tokens[random.bounded(count)]);
+            if (random.bounded(3))
+                text += QLatin1Char(' ');
+        }
+        for (const OptionSet &set : optionSets) {
+            FormatOption = set.option;
+            checkKeepsText(text, QStringLiteral("round %1 / ").arg(round) + QLatin1String(set.name));
+        }
+    }
 }
 
 } // namespace
