@@ -48,10 +48,14 @@ ParseResult parse(const QString &sql, bool lenient)
 // One row of expectations: only what a row states is checked.
 struct ParseCase
 {
+    ParseCase(const char *name, const char *sql, bool lenient = false, bool fails = false)
+        : name(name), sql(sql), lenient(lenient), fails(fails)
+    {
+    }
     const char *name;
     const char *sql;
-    bool lenient = false;
-    bool fails = false;
+    bool lenient;
+    bool fails;
     std::optional<TzkSQLType> kind;
     std::optional<Pairs> columns, tables, orderItems;
     std::optional<QStringList> whereTokens;
