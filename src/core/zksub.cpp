@@ -1,5 +1,6 @@
 #include "core/zksub.h"
 
+#include "core/zkoption.h"
 #include "core/zkreg.h"
 
 #include "platform/registry/regstore.h"
@@ -66,6 +67,7 @@ void FinalizeCore()
     ProgramPath.clear();
     OutputPath.clear();
     DataPath.clear();
+    FinalizeSettings();
 }
 
 void WriteRootBool(const QString &name, bool value)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/zkscramble.h"
+#include "core/zksub_objtype.h"
 #include "core/zksub_text.h"
 
 #include <QString>
