@@ -1,23 +1,12 @@
 #pragma once
 
+#include "core/zkoption.h" // TzkSQLType
 #include "platform/rtl/exceptions.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
 #include <vector>
-
-// Statement kinds that ParseSqlTables reports; callers compare with these
-// values.
-enum TzkSQLType : std::uint8_t {
-    sqltNone = 0,
-    sqltSelect = 1,
-    sqltInsert = 2,
-    sqltUpdate = 3,
-    sqltDelete = 4,
-    sqltCreateView = 5,
-};
 
 // Raised by ParseSqlTables with the message its caller chose.
 class ESQLParseError : public Exception

@@ -208,18 +208,24 @@ TEST_P(ParseSqlTablesCases, Collects)
     const ParseCase &c = GetParam();
     const ParseResult r = parse(QString::fromUtf8(c.sql), c.lenient);
     EXPECT_EQ(r.failed, c.fails);
-    if (c.kind)
+    if (c.kind) {
         EXPECT_EQ(r.kind, *c.kind);
-    if (c.columns)
+    }
+    if (c.columns) {
         EXPECT_EQ(r.columns, *c.columns);
-    if (c.tables)
+    }
+    if (c.tables) {
         EXPECT_EQ(r.tables, *c.tables);
-    if (c.orderItems)
+    }
+    if (c.orderItems) {
         EXPECT_EQ(r.orderItems, *c.orderItems);
-    if (c.whereTokens)
+    }
+    if (c.whereTokens) {
         EXPECT_EQ(r.whereTokens, *c.whereTokens);
-    if (c.viewName)
+    }
+    if (c.viewName) {
         EXPECT_EQ(r.viewName, *c.viewName);
+    }
     if (c.nothingCollected) {
         EXPECT_TRUE(r.columns.empty() && r.tables.empty() && r.orderItems.empty());
         EXPECT_TRUE(r.whereTokens.isEmpty() && r.groupItems.isEmpty() && r.havingTokens.isEmpty());
