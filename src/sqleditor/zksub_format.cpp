@@ -164,6 +164,25 @@ private:
     void blockKeywordRule();
     void clauseKeywordRule();
     void startClauseLine(const QString &keyword);
+    void startKeywordLine(QStringView keyword);
+    void breakUnlessAtLineStart()
+    {
+        if (!atLineStart())
+            lineBreak();
+    }
+    void breakUnlessRestOfLineBlank()
+    {
+        if (!restOfLineBlank(m_p)) {
+            lineBreak();
+            m_atLineStart = true;
+        }
+    }
+    void putBlockKeyword()
+    {
+        put(keywordCase(m_word));
+        flagsFalse();
+        m_word.clear();
+    }
     void itemRule(QChar c);
     void listItemRule(QChar c);
     void listComma();
@@ -435,9 +454,10 @@ void SqlFormatter::trimOutputEnd()
 
 // ---------------------------------------------------------------- words
 
-QString SqlFormatter::keywordCase(QStringView w) const
+// 0 upper, 1 lower, anything else unchanged.
+QString caseBy(int trans, QStringView w)
 {
-    switch (m_opt.ReserveTrans) {
+    switch (trans) {
     case 0:
         return upperUnits(w);
     case 1:
@@ -447,22 +467,18 @@ QString SqlFormatter::keywordCase(QStringView w) const
     }
 }
 
+QString SqlFormatter::keywordCase(QStringView w) const
+{
+    return caseBy(m_opt.ReserveTrans, w);
+}
+
 QString SqlFormatter::itemCase(QStringView w) const
 {
     if (w.isEmpty())
         return QString();
     if (inLiteralOrComment())
         return w.toString();
-    if (IsDefaultReserveWord(w))
-        return keywordCase(w);
-    switch (m_opt.ItemTrans) {
-    case 0:
-        return upperUnits(w);
-    case 1:
-        return lowerUnits(w);
-    default:
-        return w.toString();
-    }
+    return caseBy(IsDefaultReserveWord(w) ? m_opt.ReserveTrans : m_opt.ItemTrans, w);
 }
 
 QString SqlFormatter::padKeyword(const QString &k) const
@@ -612,26 +628,19 @@ void SqlFormatter::blockKeywordRule()
     const QStringView w = m_word;
     const int indent = m_opt.Indent;
     if (equalsAscii(w, QLatin1StringView("CREATE"))) {
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         m_indentLevel = 0;
         m_inException = m_afterDeclare = m_afterFor = m_afterWhile = m_afterCursor = false;
         m_topLevel = m_firstWhen = true;
     } else if (equalsAscii(w, QLatin1StringView("DECLARE"))) {
         m_afterDeclare = true;
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         if (!m_topLevel) {
             put(indentText());
             m_indentLevel += indent;
         }
-        put(keywordCase(w));
-        flagsFalse();
-        m_word.clear();
-        if (!restOfLineBlank(m_p)) {
-            lineBreak();
-            m_atLineStart = true;
-        }
+        putBlockKeyword();
+        breakUnlessRestOfLineBlank();
     } else if ((equalsAscii(w, QLatin1StringView("IS")) && m_indentLevel == 0)
                || equalsAscii(w, QLatin1StringView("BEGIN"))) {
         const bool begin = equalsAscii(w, QLatin1StringView("BEGIN"));
@@ -643,8 +652,7 @@ void SqlFormatter::blockKeywordRule()
             }
             return;
         }
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         if (m_topLevel) {
             m_indentLevel = 0;
             if (begin)
@@ -656,46 +664,30 @@ void SqlFormatter::blockKeywordRule()
             put(indentText());
         }
         m_afterDeclare = false;
-        put(keywordCase(w));
-        flagsFalse();
-        m_word.clear();
-        if (!restOfLineBlank(m_p)) {
-            lineBreak();
-            m_atLineStart = true;
-        }
+        putBlockKeyword();
+        breakUnlessRestOfLineBlank();
         m_indentLevel += indent;
     } else if (equalsAscii(w, QLatin1StringView("EXCEPTION"))) {
         m_inException = m_firstWhen = true;
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         m_indentLevel -= indent;
         if (!m_indentWritten)
             put(indentText());
-        put(keywordCase(w));
-        flagsFalse();
-        m_word.clear();
-        if (!restOfLineBlank(m_p)) {
-            lineBreak();
-            m_atLineStart = true;
-        }
+        putBlockKeyword();
+        breakUnlessRestOfLineBlank();
         m_indentLevel += indent;
     } else if (equalsAscii(w, QLatin1StringView("END"))) {
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         m_indentLevel -= indent;
         if (m_inException && !m_firstWhen && !nextWordIs(m_p, QLatin1StringView("IF"))
             && !nextWordIs(m_p, QLatin1StringView("LOOP")))
             m_indentLevel -= indent;
         put(indentText());
-        put(keywordCase(w));
-        flagsFalse();
-        m_word.clear();
+        putBlockKeyword();
     } else if (equalsAscii(w, QLatin1StringView("IF")) || equalsAscii(w, QLatin1StringView("LOOP"))) {
         const bool loop = equalsAscii(w, QLatin1StringView("LOOP"));
         if (outputEndsWithWord(QLatin1StringView("END"))) {
-            put(keywordCase(w));
-            flagsFalse();
-            m_word.clear();
+            putBlockKeyword();
             int j = m_p;
             while (j < m_realEnd && isSpace(m_src[j]))
                 ++j;
@@ -706,10 +698,7 @@ void SqlFormatter::blockKeywordRule()
             } else if (j > m_p) {
                 m_p = j - 1;
             }
-            if (!restOfLineBlank(m_p)) {
-                lineBreak();
-                m_atLineStart = true;
-            }
+            breakUnlessRestOfLineBlank();
             return;
         }
         if (loop && (m_afterFor || m_afterWhile)) {
@@ -719,8 +708,7 @@ void SqlFormatter::blockKeywordRule()
                 m_indentWritten = true;
             }
         } else {
-            if (!atLineStart())
-                lineBreak();
+            breakUnlessAtLineStart();
             put(indentText());
             m_indentWritten = true;
         }
@@ -738,18 +726,14 @@ void SqlFormatter::blockKeywordRule()
         }
     } else if (equalsAscii(w, QLatin1StringView("ELSE")) || equalsAscii(w, QLatin1StringView("ELSIF"))) {
         const bool isElse = equalsAscii(w, QLatin1StringView("ELSE"));
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         m_indentLevel -= indent;
         if (!m_indentWritten)
             put(indentText());
         put(keywordCase(w));
         flagsFalse();
         if (isElse) {
-            if (!restOfLineBlank(m_p)) {
-                lineBreak();
-                m_atLineStart = true;
-            }
+            breakUnlessRestOfLineBlank();
             m_indentLevel += indent;
         }
         m_word.clear();
@@ -764,10 +748,7 @@ void SqlFormatter::blockKeywordRule()
         m_indentWritten = false;
         m_word.clear();
         m_indentLevel += indent;
-        if (!restOfLineBlank(m_p)) {
-            lineBreak();
-            m_atLineStart = true;
-        }
+        breakUnlessRestOfLineBlank();
     } else if (equalsAscii(w, QLatin1StringView("CURSOR"))) {
         m_afterCursor = true;
     } else if (m_inException && equalsAscii(w, QLatin1StringView("WHEN"))) {
@@ -782,6 +763,15 @@ void SqlFormatter::startClauseLine(const QString &keyword)
 {
     flushPending();
     lineBreak();
+    flagsFalse();
+    put(indentText() + padKeyword(keywordCase(keyword)));
+    m_word.clear();
+}
+
+// A keyword line of its own: VALUES, UPDATE, SET, DELETE, FOR.
+void SqlFormatter::startKeywordLine(QStringView keyword)
+{
+    breakUnlessAtLineStart();
     flagsFalse();
     put(indentText() + padKeyword(keywordCase(keyword)));
     m_word.clear();
@@ -815,8 +805,7 @@ void SqlFormatter::clauseKeywordRule()
         m_statement = skSelect;
         m_clause = csSelect;
         if (!m_out.isEmpty()) {
-            if (!atLineStart())
-                lineBreak();
+            breakUnlessAtLineStart();
             if (!m_indentWritten)
                 put(indentText());
         }
@@ -876,8 +865,7 @@ void SqlFormatter::clauseKeywordRule()
         flushPending();
         m_statement = skInsert;
         m_clause = csInsertColumns;
-        if (!atLineStart())
-            lineBreak();
+        breakUnlessAtLineStart();
         if (!m_indentWritten)
             put(indentText());
         flagsFalse();
@@ -888,11 +876,7 @@ void SqlFormatter::clauseKeywordRule()
     } else if (is("VALUES") && st == skInsert) {
         flushPending();
         m_clause = csValues;
-        if (!atLineStart())
-            lineBreak();
-        flagsFalse();
-        put(indentText() + padKeyword(keywordCase(w)));
-        m_word.clear();
+        startKeywordLine(w);
         m_listParenSeen = false;
     } else if ((is("UPDATE") && !outputEndsWithWord(QLatin1StringView("FOR"))) || (is("SET") && st == skUpdate)
                || is("DELETE")) {
@@ -906,11 +890,7 @@ void SqlFormatter::clauseKeywordRule()
             m_statement = skDelete;
             m_clause = csTables;
         }
-        if (!atLineStart())
-            lineBreak();
-        flagsFalse();
-        put(indentText() + padKeyword(keywordCase(w)));
-        m_word.clear();
+        startKeywordLine(w);
         m_pending.clear();
     } else if (is("UNION")) {
         m_statement = skSelect;
@@ -918,11 +898,7 @@ void SqlFormatter::clauseKeywordRule()
         startClauseLine(word);
     } else if (is("FOR") && (st == skSelect || st == skUpdate)) {
         flushPending();
-        if (!atLineStart())
-            lineBreak();
-        flagsFalse();
-        put(indentText() + padKeyword(keywordCase(w)));
-        m_word.clear();
+        startKeywordLine(w);
     } else if (is("GO")) {
         const QChar before = at(m_wordStart - 1);
         const QChar after = m_src[m_p];
@@ -931,8 +907,7 @@ void SqlFormatter::clauseKeywordRule()
                                || m_p >= m_realEnd);
         if (apart) {
             flushPending();
-            if (!atLineStart())
-                lineBreak();
+            breakUnlessAtLineStart();
             flagsFalse();
             put(indentText() + word);
             m_word.clear();

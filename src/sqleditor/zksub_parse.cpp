@@ -493,30 +493,33 @@ TzkSQLType SqlTableScanner::parse(int start, int &restartAt)
 {
     restartAt = 0;
     m_p = start;
+    struct Opening
+    {
+        const char *keyword;
+        TzkSQLType kind;
+        Clause clause;
+        int skip; // CREATE VIEW is passed with the character after it
+    };
+    static const Opening openings[] = {
+        {"SELECT", sqltSelect, Clause::SelectList, 6},
+        {"INSERT", sqltInsert, Clause::Tables, 6},
+        {"UPDATE", sqltUpdate, Clause::Tables, 6},
+        {"DELETE", sqltDelete, Clause::Tables, 6},
+        {"CREATE VIEW", sqltCreateView, Clause::Tables, 12},
+    };
     while (m_p <= m_len && m_kind == sqltNone) {
-        if (matchesAt(m_text, m_p - 1, QLatin1StringView("SELECT"))) {
-            m_kind = sqltSelect;
-            m_clause = Clause::SelectList;
-            m_p += 6;
-        } else if (matchesAt(m_text, m_p - 1, QLatin1StringView("INSERT"))) {
-            m_kind = sqltInsert;
-            m_clause = Clause::Tables;
-            m_p += 6;
-        } else if (matchesAt(m_text, m_p - 1, QLatin1StringView("UPDATE"))) {
-            m_kind = sqltUpdate;
-            m_clause = Clause::Tables;
-            m_p += 6;
-        } else if (matchesAt(m_text, m_p - 1, QLatin1StringView("DELETE"))) {
-            m_kind = sqltDelete;
-            m_clause = Clause::Tables;
-            m_p += 6;
-        } else if (matchesAt(m_text, m_p - 1, QLatin1StringView("CREATE VIEW"))) {
-            m_kind = sqltCreateView;
-            m_clause = Clause::Tables;
-            m_p += 12;
-        } else {
-            ++m_p;
+        bool found = false;
+        for (const Opening &o : openings) {
+            if (matchesAt(m_text, m_p - 1, QLatin1StringView(o.keyword))) {
+                m_kind = o.kind;
+                m_clause = o.clause;
+                m_p += o.skip;
+                found = true;
+                break;
+            }
         }
+        if (!found)
+            ++m_p;
     }
     if (m_kind == sqltNone)
         return sqltNone;
