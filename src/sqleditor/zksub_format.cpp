@@ -185,7 +185,13 @@ private:
     }
     void itemRule(QChar c);
     void listItemRule(QChar c);
-    void listComma();
+    void listComma(bool setList = false);
+    void continueOnNextLine()
+    {
+        lineBreak();
+        put(continuationLine(false));
+        flagsFalse();
+    }
     void setItemRule(QChar c);
     void conditionItemRule(QChar c);
     void addConditionDelimiter(QChar c, const QString &word);
@@ -934,7 +940,8 @@ void SqlFormatter::itemRule(QChar c)
     }
 }
 
-void SqlFormatter::listComma()
+// In the SET list the line after a comma at the end counts as begun.
+void SqlFormatter::listComma(bool setList)
 {
     if (m_oneLine) {
         put(u", ");
@@ -942,14 +949,11 @@ void SqlFormatter::listComma()
         put(u",");
         copyListComment(m_p);
         if (!restOfLineBlank(m_p) && !nextStartsComment(m_p + 1)) {
-            lineBreak();
-            put(continuationLine(false));
-            flagsFalse();
+            continueOnNextLine();
+            m_atLineStart = setList;
         }
     } else {
-        lineBreak();
-        put(continuationLine(false));
-        flagsFalse();
+        continueOnNextLine();
         put(u",");
         copyListComment(m_p + 1);
     }
@@ -1040,24 +1044,8 @@ void SqlFormatter::setItemRule(QChar c)
         flushPending();
         if (m_inParens)
             put(u", ");
-        else if (m_oneLine)
-            put(u", ");
-        else if (m_commaAtEnd) {
-            put(u",");
-            copyListComment(m_p);
-            if (!restOfLineBlank(m_p) && !nextStartsComment(m_p + 1)) {
-                lineBreak();
-                put(continuationLine(false));
-                m_atLineStart = true;
-                m_indentWritten = false;
-            }
-        } else {
-            lineBreak();
-            put(continuationLine(false));
-            flagsFalse();
-            put(u",");
-            copyListComment(m_p + 1);
-        }
+        else
+            listComma(true);
         m_pending.clear();
     }
     if (u == '\n' && nextStartsComment(m_p + 1))
@@ -1101,11 +1089,8 @@ void SqlFormatter::conditionItemRule(QChar c)
             put(QLatin1Char(' ') + keyword + QLatin1Char(' '));
         } else if (m_opt.AndPos != 0) {
             put(QLatin1Char(' ') + keyword);
-            if (!copyListComment(m_p) && !nextStartsComment(m_p + 1)) {
-                lineBreak();
-                put(continuationLine(false));
-                flagsFalse();
-            }
+            if (!copyListComment(m_p) && !nextStartsComment(m_p + 1))
+                continueOnNextLine();
         } else {
             // AND and OR take the keyword column; a comment after them stays
             // after them.
@@ -1308,9 +1293,7 @@ bool SqlFormatter::copyListComment(int i)
             const int lf = (m_src[k] == QLatin1Char('\r') && at(k + 1) == QLatin1Char('\n')) ? k + 1 : k;
             if (!nextIsClauseKeyword(lf + 1) && !nextStartsComment(lf + 1)
                 && !(nextIsComma(lf + 1) && !m_commaAtEnd)) {
-                lineBreak();
-                put(continuationLine(false));
-                flagsFalse();
+                continueOnNextLine();
                 m_p = lf;
             }
             return true;
