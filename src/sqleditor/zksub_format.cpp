@@ -908,7 +908,7 @@ void SqlFormatter::clauseKeywordRule()
     } else if (is("GO")) {
         const QChar before = at(m_wordStart - 1);
         const QChar after = m_src[m_p];
-        const bool apart = (m_wordStart == 0 || before == QLatin1Char('\n') || before == QLatin1Char(' '))
+        const bool apart = (m_wordStart == 0 || isLineBreak(before) || before == QLatin1Char(' '))
                            && (after == QLatin1Char('\r') || after == QLatin1Char('\n') || after == QLatin1Char(' ')
                                || m_p >= m_realEnd);
         if (apart) {
