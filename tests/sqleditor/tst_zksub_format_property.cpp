@@ -152,7 +152,11 @@ void checkKeepsText(const QString &input, const QString &what)
         }
         return n;
     };
-    EXPECT_GE(goLines(output), goLines(input)) << what.toStdString() << "\n--- input ---\n" << QString(input).replace("\r", "<CR>").toStdString() << "\n--- output ---\n" << output.toStdString();
+    QString shown = input;
+    shown.replace(QLatin1Char('\r'), QLatin1String("<CR>"));
+    EXPECT_GE(goLines(output), goLines(input)) << what.toStdString() << "\n--- input ---\n"
+                                               << shown.toStdString() << "\n--- output ---\n"
+                                               << output.toStdString();
 
     const Pieces in = pieces(input);
     const Pieces out = pieces(output);
