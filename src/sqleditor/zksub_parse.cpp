@@ -14,7 +14,7 @@ TzkParseList::~TzkParseList()
 void TzkParseList::checkIndex(int Index) const
 {
     if (Index < 0 || Index >= m_count)
-        throw EListError(QStringLiteral("リストのインデックスが範囲を超えています (%1)").arg(Index));
+        throw EListError(Index);
 }
 
 void TzkParseList::grow()

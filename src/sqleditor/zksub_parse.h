@@ -15,13 +15,6 @@ public:
     explicit ESQLParseError(const QString &Message) : Exception(Message) {}
 };
 
-// An index outside a list's items.
-class EListError : public Exception
-{
-public:
-    explicit EListError(const QString &Message) : Exception(Message) {}
-};
-
 struct TzkParseItem
 {
     QString FObjectName;
