@@ -4,6 +4,7 @@
 
 #include "editorcontrol/EditorFountain.h"
 #include "editorcontrol/fakeclient.h"
+#include "editorcontrol/sqlscheme.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,14 +45,8 @@ struct Editor
         client.displayHeight = 1080;
         client.rowHeight = 16; // two display heights: 135 rows
         client.parserFactory = [this] { return fountain.CreateParser(); };
-        fountain.SetCommenter(QStringLiteral("--"));
-        fountain.SetQuotation(QStringLiteral("'"));
-        fountain.SetDoubleQuotation(QStringLiteral("'"));
-        TFountainBracketItem *pair = fountain.Brackets()->Add();
-        pair->SetLeftBracket(QStringLiteral("/*"));
-        pair->SetRightBracket(QStringLiteral("*/"));
-        fountain.SetReserveWordList({QStringLiteral("select"), QStringLiteral("from"), QStringLiteral("where"),
-                                     QStringLiteral("update"), QStringLiteral("insert"), QStringLiteral("into")});
+        configureForSql(fountain, {QStringLiteral("select"), QStringLiteral("from"), QStringLiteral("where"),
+                                   QStringLiteral("update"), QStringLiteral("insert"), QStringLiteral("into")});
         QString text;
         for (int i = 0; i < lineCount; ++i)
             text += scriptLine(i) + crlf;

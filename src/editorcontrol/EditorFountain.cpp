@@ -1,4 +1,7 @@
 #include "editorcontrol/EditorFountain.h"
+#include "editorcontrol/edsettings_p.h"
+
+using EdSettings::inUpdate;
 
 // ---- TEditorColors ----
 
@@ -47,29 +50,20 @@ void TEditorColors::SetReserve(const TFountainColor *Value)
 
 void TEditorColors::Assign(const QObject *Source)
 {
-    const auto *source = qobject_cast<const TEditorColors *>(Source);
-    if (!source) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    BeginUpdate();
-    try {
-        FAnk->Assign(source->FAnk.get());
-        FComment->Assign(source->FComment.get());
-        FDBCS->Assign(source->FDBCS.get());
-        FHit->Assign(source->FHit.get());
-        FInt->Assign(source->FInt.get());
-        FMail->Assign(source->FMail.get());
-        SetReserve(source->Reserve());
-        FSelect->Assign(source->FSelect.get());
-        FStr->Assign(source->FStr.get());
-        FSymbol->Assign(source->FSymbol.get());
-        FUrl->Assign(source->FUrl.get());
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const auto &source = EdSettings::sourceAs<TEditorColors>(Source, this);
+    inUpdate(*this, [&] {
+        FAnk->Assign(source.FAnk.get());
+        FComment->Assign(source.FComment.get());
+        FDBCS->Assign(source.FDBCS.get());
+        FHit->Assign(source.FHit.get());
+        FInt->Assign(source.FInt.get());
+        FMail->Assign(source.FMail.get());
+        SetReserve(source.Reserve());
+        FSelect->Assign(source.FSelect.get());
+        FStr->Assign(source.FStr.get());
+        FSymbol->Assign(source.FSymbol.get());
+        FUrl->Assign(source.FUrl.get());
+    });
 }
 
 void TEditorColors::ColorMembers(QList<QObject *> &Members) const
@@ -85,15 +79,10 @@ namespace {
 template <class F>
 void forEachPairColor(TEditorBracketCollection &Pairs, F Set)
 {
-    Pairs.BeginUpdate();
-    try {
+    inUpdate(Pairs, [&] {
         for (int i = 0; i < Pairs.Count(); ++i)
             Set(*Pairs.GetBracketItem(i)->ItemColor());
-    } catch (...) {
-        Pairs.EndUpdate();
-        throw;
-    }
-    Pairs.EndUpdate();
+    });
 }
 
 } // namespace
@@ -152,14 +141,7 @@ TFountainParserClass TEditorFountain::GetParserClass() const
 
 void TEditorFountain::spread(const TFountainColor &Value, TFountainColorOperations Operations)
 {
-    FNotifyEventList->BeginUpdate();
-    try {
-        SameFountainColor(FColors.get(), &Value, Operations);
-    } catch (...) {
-        FNotifyEventList->EndUpdate();
-        throw;
-    }
-    FNotifyEventList->EndUpdate();
+    inUpdate(*FNotifyEventList, [&] { SameFountainColor(FColors.get(), &Value, Operations); });
 }
 
 void TEditorFountain::SameBkColor(TColor Value)

@@ -1,39 +1,21 @@
 #include "editorcontrol/edcontrol_settings.h"
+#include "editorcontrol/edsettings_p.h"
 
 #include <algorithm>
 
-namespace {
+using namespace EdSettings;
 
-template <class T>
-bool store(T &Field, const T &Value)
-{
-    if (Field == Value)
-        return false;
-    Field = Value;
-    return true;
-}
+namespace {
 
 int clampMargin(int Value)
 {
     return std::clamp(Value, 0, TEditorMargin::MaxMargin);
 }
 
-// Runs Copy inside an update of Object, so it notifies once.
-template <class F>
-void inUpdate(TNotifyPersistent &Object, F Copy)
-{
-    Object.BeginUpdate();
-    try {
-        Copy();
-    } catch (...) {
-        Object.EndUpdate();
-        throw;
-    }
-    Object.EndUpdate();
-}
-
 } // namespace
 
+// A setter that stores the value as Expr gives it (clamped) when it differs,
+// and reports the change.
 #define ZK_NOTIFYING_SETTER(Class, Name, Type, Expr)                                                                   \
     void Class::Set##Name(Type Value)                                                                                  \
     {                                                                                                                  \
@@ -50,17 +32,13 @@ TEditorCursors::TEditorCursors(QObject *Parent)
 
 void TEditorCursors::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorCursors *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    FDefaultCursor = s->FDefaultCursor;
-    FDragSelCursor = s->FDragSelCursor;
-    FDragSelCopyCursor = s->FDragSelCopyCursor;
-    FInSelCursor = s->FInSelCursor;
-    FLeftMarginCursor = s->FLeftMarginCursor;
-    FTopMarginCursor = s->FTopMarginCursor;
+    const TEditorCursors &s = sourceAs<TEditorCursors>(Source, this);
+    FDefaultCursor = s.FDefaultCursor;
+    FDragSelCursor = s.FDragSelCursor;
+    FDragSelCopyCursor = s.FDragSelCopyCursor;
+    FInSelCursor = s.FInSelCursor;
+    FLeftMarginCursor = s.FLeftMarginCursor;
+    FTopMarginCursor = s.FTopMarginCursor;
     Changed();
 }
 
@@ -79,30 +57,26 @@ ZK_NOTIFYING_SETTER(TEditorCaret, TabSpaceCount, int, std::max(2, std::min(8, Va
 
 void TEditorCaret::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorCaret *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
+    const TEditorCaret &s = sourceAs<TEditorCaret>(Source, this);
     inUpdate(*this, [&] {
-        FAutoCursor = s->FAutoCursor;
-        FAutoIndent = s->FAutoIndent;
-        FBackSpaceUnIndent = s->FBackSpaceUnIndent;
-        FCursors->Assign(s->FCursors.get());
-        FFreeCaret = s->FFreeCaret;
-        FFreeRow = s->FFreeRow;
-        FInTab = s->FInTab;
-        FKeepCaret = s->FKeepCaret;
-        FLockScroll = s->FLockScroll;
-        FNextLine = s->FNextLine;
-        FPrevSpaceIndent = s->FPrevSpaceIndent;
-        FRowSelect = s->FRowSelect;
-        FSelDragMode = s->FSelDragMode;
-        FSelMove = s->FSelMove;
-        FSoftTab = s->FSoftTab;
-        FStyle = s->FStyle;
-        FTabIndent = s->FTabIndent;
-        FTabSpaceCount = s->FTabSpaceCount;
+        FAutoCursor = s.FAutoCursor;
+        FAutoIndent = s.FAutoIndent;
+        FBackSpaceUnIndent = s.FBackSpaceUnIndent;
+        FCursors->Assign(s.FCursors.get());
+        FFreeCaret = s.FFreeCaret;
+        FFreeRow = s.FFreeRow;
+        FInTab = s.FInTab;
+        FKeepCaret = s.FKeepCaret;
+        FLockScroll = s.FLockScroll;
+        FNextLine = s.FNextLine;
+        FPrevSpaceIndent = s.FPrevSpaceIndent;
+        FRowSelect = s.FRowSelect;
+        FSelDragMode = s.FSelDragMode;
+        FSelMove = s.FSelMove;
+        FSoftTab = s.FSoftTab;
+        FStyle = s.FStyle;
+        FTabIndent = s.FTabIndent;
+        FTabSpaceCount = s.FTabSpaceCount;
     });
 }
 
@@ -120,17 +94,13 @@ ZK_NOTIFYING_SETTER(TEditorMargin, Top, int, clampMargin(Value))
 
 void TEditorMargin::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorMargin *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
+    const TEditorMargin &s = sourceAs<TEditorMargin>(Source, this);
     inUpdate(*this, [&] {
-        FCharacter = s->FCharacter;
-        FLeft = s->FLeft;
-        FLine = s->FLine;
-        FTop = s->FTop;
-        FUnderline = s->FUnderline;
+        FCharacter = s.FCharacter;
+        FLeft = s.FLeft;
+        FLine = s.FLine;
+        FTop = s.FTop;
+        FUnderline = s.FUnderline;
     });
 }
 
@@ -146,13 +116,9 @@ ZK_NOTIFYING_SETTER(TEditorMark, Visible, bool, Value)
 
 void TEditorMark::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorMark *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    FColor = s->FColor;
-    FVisible = s->FVisible;
+    const TEditorMark &s = sourceAs<TEditorMark>(Source, this);
+    FColor = s.FColor;
+    FVisible = s.FVisible;
     Changed();
 }
 
@@ -173,14 +139,10 @@ TEditorMarks::~TEditorMarks()
 
 void TEditorMarks::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorMarks *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
+    const TEditorMarks &s = sourceAs<TEditorMarks>(Source, this);
     inUpdate(*this, [&] {
         for (int i = 0; i < 8; ++i)
-            FMarks[i]->Assign(s->FMarks[i].get());
+            FMarks[i]->Assign(s.FMarks[i].get());
     });
 }
 
@@ -265,21 +227,17 @@ void TEditorViewInfo::SetUrl(bool Value)
 
 void TEditorViewInfo::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorViewInfo *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
+    const TEditorViewInfo &s = sourceAs<TEditorViewInfo>(Source, this);
     inUpdate(*this, [&] {
-        SetBrackets(s->Brackets());
-        SetColors(s->Colors());
-        SetCommenter(s->Commenter());
-        SetControlCode(s->ControlCode());
-        SetHexPrefix(s->HexPrefix());
-        SetMail(s->Mail());
-        SetQuotation(s->Quotation());
-        SetDoubleQuotation(s->DoubleQuotation());
-        SetUrl(s->Url());
+        SetBrackets(s.Brackets());
+        SetColors(s.Colors());
+        SetCommenter(s.Commenter());
+        SetControlCode(s.ControlCode());
+        SetHexPrefix(s.HexPrefix());
+        SetMail(s.Mail());
+        SetQuotation(s.Quotation());
+        SetDoubleQuotation(s.DoubleQuotation());
+        SetUrl(s.Url());
     });
 }
 
@@ -304,17 +262,13 @@ ZK_NOTIFYING_SETTER(TEditorRuler, Visible, bool, Value)
 
 void TEditorRuler::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorRuler *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    FBkColor = s->FBkColor;
-    FColor = s->FColor;
-    FEdge = s->FEdge;
-    FGaugeRange = s->FGaugeRange;
-    FMarkColor = s->FMarkColor;
-    FVisible = s->FVisible;
+    const TEditorRuler &s = sourceAs<TEditorRuler>(Source, this);
+    FBkColor = s.FBkColor;
+    FColor = s.FColor;
+    FEdge = s.FEdge;
+    FGaugeRange = s.FGaugeRange;
+    FMarkColor = s.FMarkColor;
+    FVisible = s.FVisible;
     Changed();
 }
 
@@ -339,22 +293,18 @@ ZK_NOTIFYING_SETTER(TEditorLeftbar, ZeroLead, bool, Value)
 
 void TEditorLeftbar::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorLeftbar *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    FBkColor = s->FBkColor;
-    FColor = s->FColor;
-    FColumn = s->FColumn;
-    FEdge = s->FEdge;
-    FLeftMargin = s->FLeftMargin;
-    FRightMargin = s->FRightMargin;
-    FShowNumber = s->FShowNumber;
-    FShowNumberMode = s->FShowNumberMode;
-    FVisible = s->FVisible;
-    FZeroBase = s->FZeroBase;
-    FZeroLead = s->FZeroLead;
+    const TEditorLeftbar &s = sourceAs<TEditorLeftbar>(Source, this);
+    FBkColor = s.FBkColor;
+    FColor = s.FColor;
+    FColumn = s.FColumn;
+    FEdge = s.FEdge;
+    FLeftMargin = s.FLeftMargin;
+    FRightMargin = s.FRightMargin;
+    FShowNumber = s.FShowNumber;
+    FShowNumberMode = s.FShowNumberMode;
+    FVisible = s.FVisible;
+    FZeroBase = s.FZeroBase;
+    FZeroLead = s.FZeroLead;
     Changed();
 }
 
@@ -373,16 +323,12 @@ ZK_NOTIFYING_SETTER(TEditorImagebar, Visible, bool, Value)
 
 void TEditorImagebar::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorImagebar *>(Source);
-    if (!s) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    FDigitWidth = s->FDigitWidth;
-    FLeftMargin = s->FLeftMargin;
-    FMarkWidth = s->FMarkWidth;
-    FRightMargin = s->FRightMargin;
-    FVisible = s->FVisible;
+    const TEditorImagebar &s = sourceAs<TEditorImagebar>(Source, this);
+    FDigitWidth = s.FDigitWidth;
+    FLeftMargin = s.FLeftMargin;
+    FMarkWidth = s.FMarkWidth;
+    FRightMargin = s.FRightMargin;
+    FVisible = s.FVisible;
     Changed();
 }
 
@@ -410,13 +356,11 @@ void TEditorSpeed::SetPageVerticalRangeAc(int Value)
 
 void TEditorSpeed::Assign(const QObject *Source)
 {
-    const auto *s = qobject_cast<const TEditorSpeed *>(Source);
-    if (!s)
-        RaiseAssignError(Source, this);
-    FCaretVerticalAc = s->FCaretVerticalAc;
-    FInitBracketsFull = s->FInitBracketsFull;
-    FPageVerticalRange = s->FPageVerticalRange;
-    FPageVerticalRangeAc = s->FPageVerticalRangeAc;
+    const TEditorSpeed &s = sourceAs<TEditorSpeed>(Source, this);
+    FCaretVerticalAc = s.FCaretVerticalAc;
+    FInitBracketsFull = s.FInitBracketsFull;
+    FPageVerticalRange = s.FPageVerticalRange;
+    FPageVerticalRangeAc = s.FPageVerticalRangeAc;
 }
 
 TEditorSettingsHost::~TEditorSettingsHost() = default;

@@ -1,5 +1,8 @@
 #include "editorcontrol/edfountain.h"
 #include "editorcontrol/MECSUtils.h"
+#include "editorcontrol/edsettings_p.h"
+
+using EdSettings::store;
 
 namespace {
 
@@ -30,15 +33,6 @@ private:
 constexpr UnitSet MailChars("-!$%&*,./0-9;=?@A-Z^_a-z~");
 constexpr UnitSet UrlChars("-#%&+./0-9:=?A-Z_a-z~");
 constexpr UnitSet PhraseChars("-()1-9A-Za-z");
-
-template <class T>
-bool store(T &Field, const T &Value)
-{
-    if (Field == Value)
-        return false;
-    Field = Value;
-    return true;
-}
 
 } // namespace
 
@@ -92,15 +86,11 @@ void TFountainColor::SetStyle(TFontStyles Value)
 
 void TFountainColor::Assign(const QObject *Source)
 {
-    const auto *source = qobject_cast<const TFountainColor *>(Source);
-    if (!source) {
-        TNotifyPersistent::Assign(Source);
-        return;
-    }
-    FVisible = source->FVisible;
-    FBkColor = source->FBkColor;
-    FColor = source->FColor;
-    FStyle = source->FStyle;
+    const auto &source = EdSettings::sourceAs<TFountainColor>(Source, this);
+    FVisible = source.FVisible;
+    FBkColor = source.FBkColor;
+    FColor = source.FColor;
+    FStyle = source.FStyle;
     Changed();
 }
 

@@ -1,23 +1,12 @@
 #include "editorcontrol/EditorFountain.h"
 #include "fakeclient.h"
+#include "sqlscheme.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 namespace {
-
-// What the program sets on every editor's scheme.
-void configureForSql(TEditorFountain &f)
-{
-    f.SetCommenter(QStringLiteral("--"));
-    f.SetQuotation(QStringLiteral("'"));
-    f.SetDoubleQuotation(QStringLiteral("'"));
-    TFountainBracketItem *pair = f.Brackets()->Add();
-    pair->SetLeftBracket(QStringLiteral("/*"));
-    pair->SetRightBracket(QStringLiteral("*/"));
-    f.SetReserveWordList({QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("100")});
-}
 
 enum Config { Plain, Sql, Hex, Control, TwoQuotes, OneQuote, Mail, Url, SlashFirst };
 
