@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <algorithm>
 #include <functional>
 
@@ -63,6 +66,23 @@ TEST(EditorSettings, SettersClamp)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.setAndGet(c.value), c.expected);
     }
+}
+
+TEST(EditorSettings, ColourValues)
+{
+    EXPECT_EQ(ColorToQColor(clRed), QColor(255, 0, 0));
+    EXPECT_EQ(ColorToQColor(0x0063C6), QColor(0xC6, 0x63, 0x00));
+    EXPECT_FALSE(ColorToQColor(clNone).isValid());
+    EXPECT_EQ(QColorToColor(QColor(0x12, 0x34, 0x56)), 0x563412);
+    EXPECT_EQ(QColorToColor(QColor()), clNone);
+    EXPECT_EQ(ColorToQColor(clWindowText), QGuiApplication::palette().color(QPalette::Text));
+    TFont font(QFont(QStringLiteral("FixedSys")), clBlue);
+    font.SetStyle(fsBold | fsUnderline);
+    EXPECT_EQ(font.Style(), fsBold | fsUnderline);
+    EXPECT_TRUE(font.bold());
+    TFont other = font;
+    other.SetColor(clRed);
+    EXPECT_NE(other, font) << "the colour is part of the font";
 }
 
 // ---- Which changes notify ----
