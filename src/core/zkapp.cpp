@@ -1,8 +1,7 @@
 #include "core/zkapp.h"
 
+#include "core/zksub_dialogs.h"
 #include "platform/rtl/exceptions.h"
-
-#include <QMessageBox>
 
 namespace {
 QString g_title = APP_TITLE;
@@ -11,8 +10,7 @@ void defaultHandler(const std::exception &e)
 {
     const auto *ex = dynamic_cast<const Exception *>(&e);
     const QString text = ex ? ex->message() : QString::fromUtf8(e.what());
-    QMessageBox box(QMessageBox::Critical, TzkApplication::Title(), text, QMessageBox::Ok);
-    box.exec();
+    ShowAppMessage(text, MB_ICONERROR);
 }
 
 TzkApplication::ExceptionHandler g_handler = defaultHandler;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/zkscramble.h"
+#include "core/zksub_dialogs.h"
+#include "core/zksub_files.h"
+#include "core/zksub_history.h"
 #include "core/zksub_objtype.h"
 #include "core/zksub_text.h"
 
