@@ -11,15 +11,8 @@
 // byte 0xFF names a system colour by its index. Converted to QColor only
 // for painting.
 using TColor = qint32;
-constexpr TColor clSystemColor = TColor(0xFF000000u);
-constexpr TColor clWindow = TColor(0xFF000005u);
-constexpr TColor clWindowText = TColor(0xFF000008u);
-constexpr TColor clHighlight = TColor(0xFF00000Du);
-constexpr TColor clHighlightText = TColor(0xFF00000Eu);
 constexpr TColor clBtnFace = TColor(0xFF00000Fu);
 constexpr TColor clBtnText = TColor(0xFF000012u);
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
 
 constexpr TColor RGBColor(int r, int g, int b) { return TColor((r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16); }
 // The plain RGB value of a colour; system colours take the desktop's current

@@ -55,7 +55,7 @@ TEST(ConnectionManager, EmptyNamesAreRefusedInOrderAndRegisterNothing)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
         try {
-            m.AddConnection(1, 2, c.user, c.db, c.server, clWhite);
+            m.AddConnection(1, 2, c.user, c.db, c.server, RGBColor(255, 255, 255));
             FAIL();
         } catch (const EArgumentException &e) {
             EXPECT_EQ(e.message(), c.message);
@@ -68,8 +68,8 @@ TEST(ConnectionManager, EmptyNamesAreRefusedInOrderAndRegisterNothing)
 TEST(ConnectionManager, WindowsMoveOnlyThroughChangeSessionID)
 {
     TzkConnectionManager m;
-    m.AddConnection(1, 100, "u", "d", "s", clWhite);
-    m.AddConnection(2, 200, "u", "d", "s2", clBlack);
+    m.AddConnection(1, 100, "u", "d", "s", RGBColor(255, 255, 255));
+    m.AddConnection(2, 200, "u", "d", "s2", RGBColor(0, 0, 0));
     m.AddHandle(5, 100);
     m.AddHandle(5, 200);
     EXPECT_EQ(m.GetSessionID(5), 100);
