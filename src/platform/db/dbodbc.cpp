@@ -667,6 +667,7 @@ void TDBOdbcBackend::Connect(const TFDConnectionParams &params)
                                       "ありません（kinit でチケットを取得してください）。"
                                       "SQL Server 認証のユーザー名とパスワードでログオンすることもできます。"));
     }
+    const QString connectionString = OdbcConnectionString(params, driver);
     SQLHENV env = environment();
     if (env == SQL_NULL_HENV || !SQL_SUCCEEDED(ODBC(SQLAllocHandle(SQL_HANDLE_DBC, env, &d->dbc)))) {
         d->dbc = SQL_NULL_HDBC;
@@ -676,7 +677,6 @@ void TDBOdbcBackend::Connect(const TFDConnectionParams &params)
     const int timeout = params.Value(QStringLiteral("LoginTimeout")).toInt(&ok);
     ODBC(SQLSetConnectAttrW(d->dbc, SQL_ATTR_LOGIN_TIMEOUT,
                             reinterpret_cast<SQLPOINTER>(SQLULEN(ok && timeout > 0 ? timeout : 15)), 0));
-    const QString connectionString = OdbcConnectionString(params, driver);
     SQLWCHAR out[1024];
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = ODBC(SQLDriverConnectW(d->dbc, nullptr, const_cast<SQLWCHAR *>(wide(connectionString)),

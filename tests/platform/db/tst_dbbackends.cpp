@@ -360,6 +360,23 @@ TEST_P(DbBackends, TransactionsStartedHereAndTheServerCount)
     con.StartTransaction();
     con.Rollback();
     EXPECT_FALSE(con.InTransaction());
+
+    // The driver's autocommit: switching it back on commits the work first.
+    con.SetAutoCommit(false);
+    EXPECT_FALSE(con.AutoCommit());
+    con.SetAutoCommit(true);
+    if (odbc()) {
+        QStringList tm;
+        for (const TdsLogEntry &e : server.log()) {
+            if (e.kind == TdsLogEntry::Transaction)
+                tm << e.text;
+        }
+        // FreeTDS then rolls back only the empty transaction the commit began.
+        EXPECT_EQ(tm, (QStringList{"begin", "commit, begin", "rollback"}));
+    } else {
+        EXPECT_EQ(script->LogLines().mid(script->LogLines().size() - 2),
+                  (QStringList{"[1] autocommit: off", "[1] autocommit: on"}));
+    }
 }
 
 TEST_P(DbBackends, ARefusedLogonLeavesTheConnectionClosed)
