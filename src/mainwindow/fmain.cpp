@@ -102,6 +102,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     frmMain = this;
     zkMainForm = this;
     setObjectName(QStringLiteral("frmMain"));
+    m_arguments = QCoreApplication::arguments().mid(1);
     CreateComponents();
     TzkIdleUpdate::Install(this, m_mdiArea);
     RegisterShortCutSettings();
@@ -298,12 +299,12 @@ void TfrmMain::FormPaint()
     if (!m_commandLine.User.isEmpty())
         QCoreApplication::processEvents();
     else
-        actDBLogonExecute();
+        Action(QStringLiteral("actDBLogon"))->trigger();
 }
 
 void TfrmMain::ReadCommandLine()
 {
-    m_commandLine = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    m_commandLine = ParseCommandLine(m_arguments);
     if (m_commandLine.HasVersion)
         ServerVersionOverride = m_commandLine.Version;
 }

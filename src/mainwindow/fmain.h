@@ -82,6 +82,10 @@ public:
     // The logon command: the logon dialog.
     void actDBLogonExecute();
 
+    // The command-line arguments (without the program's name) that the first
+    // paint reads; the application's at creation.
+    void SetArguments(const QStringList &arguments) { m_arguments = arguments; }
+
     // True once the first-paint step (layout, command line, logon) has run.
     bool FirstPaintDone() const { return m_firstPaintDone; }
     // The command line's user and password, as read at the first paint.
@@ -134,6 +138,7 @@ private:
     QMenu *m_popEditor = nullptr;
     QList<QToolBar *> m_toolBars;
 
+    QStringList m_arguments;
     TzkCommandLine m_commandLine;
     bool m_firstPaintDone = false;
     bool m_firstPaintQueued = false;
