@@ -6,11 +6,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-EStringListError::EStringListError(int Index)
-    : Exception(QStringLiteral("リストのインデックスが範囲を超えています (%1)").arg(Index))
-{
-}
-
 TEditorLineList::TEditorLineList() = default;
 
 TEditorLineList::~TEditorLineList()
@@ -23,7 +18,7 @@ TEditorLineList::~TEditorLineList()
 void TEditorLineList::CheckIndex(int Index) const
 {
     if (Index < 0 || Index >= Count())
-        throw EStringListError(Index);
+        throw EListError(Index);
 }
 
 const QString &TEditorLineList::Get(int Index) const
@@ -50,7 +45,7 @@ int TEditorLineList::Add(const QString &S)
 void TEditorLineList::Insert(int Index, const QString &S)
 {
     if (Index < 0 || Index > Count())
-        throw EStringListError(Index);
+        throw EListError(Index);
     InsertItem(Index, S);
 }
 

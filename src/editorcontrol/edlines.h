@@ -20,13 +20,6 @@ struct TEditorLineItem
 };
 Q_DECLARE_TYPEINFO(TEditorLineItem, Q_RELOCATABLE_TYPE);
 
-// An index outside a list.
-class EStringListError : public Exception
-{
-public:
-    explicit EStringListError(int Index);
-};
-
 // A list of strings with per-entry data, notifying before and after every
 // change; inside BeginUpdate/EndUpdate the notifications are held back and
 // sent once. Indexes are 0-based and validated.

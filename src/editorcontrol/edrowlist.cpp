@@ -716,7 +716,7 @@ QString TEditorStrings::Get(int Index) const
     if (!rows.WordWrap())
         return rows.Get(Index);
     if (Index < 0 || Index >= Count())
-        throw EStringListError(Index);
+        throw EListError(Index);
     QString s;
     int n = 0;
     TRowAttribute a = raInvalid;
@@ -783,7 +783,7 @@ int TEditorStrings::Add(const QString &S)
 void TEditorStrings::Insert(int Index, const QString &S)
 {
     if (Index < 0 || Index > Count())
-        throw EStringListError(Index);
+        throw EListError(Index);
     const int row = LinesToRow(Index);
     if (row == list().Count())
         Add(S);
@@ -794,7 +794,7 @@ void TEditorStrings::Insert(int Index, const QString &S)
 void TEditorStrings::Put(int Index, const QString &S)
 {
     if (Index < 0 || Index >= Count())
-        throw EStringListError(Index);
+        throw EListError(Index);
     const int row = LinesToRow(Index);
     const int last = list().LastRowOfLine(row);
     const QString text = list().RowAttr(last) == raCrlf ? S + CrLf : S;
@@ -804,7 +804,7 @@ void TEditorStrings::Put(int Index, const QString &S)
 void TEditorStrings::Delete(int Index)
 {
     if (Index < 0 || Index >= Count())
-        throw EStringListError(Index);
+        throw EListError(Index);
     const int row = LinesToRow(Index);
     // The line goes with its break.
     replace(row, list().LastRowOfLine(row) - list().FirstRowOfLine(row) + 1, QString(), 0);
@@ -888,7 +888,7 @@ int TEditorStrings::LinesToRow(int Index) const
                 return r + 1;
         }
     }
-    throw EStringListError(Index);
+    throw EListError(Index);
 }
 
 QStringList TEditorStrings::SaveStrings() const

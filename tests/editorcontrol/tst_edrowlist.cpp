@@ -97,9 +97,9 @@ TEST_F(RowList, LineOperations)
     EXPECT_EQ(lines.GetTextStr(), QStringLiteral("z\r\nq\r\nbb"));
     lines.Insert(3, QStringLiteral("end")); // at the line count: an Add
     EXPECT_EQ(lines.GetTextStr(), QStringLiteral("z\r\nq\r\nbb\r\nend"));
-    EXPECT_THROW(lines.Get(4), EStringListError);
-    EXPECT_THROW(lines.Insert(9, QString()), EStringListError);
-    EXPECT_THROW(lines.Delete(4), EStringListError);
+    EXPECT_THROW(lines.Get(4), EListError);
+    EXPECT_THROW(lines.Insert(9, QString()), EListError);
+    EXPECT_THROW(lines.Delete(4), EListError);
 
     lines.Assign({QStringLiteral("p"), QStringLiteral("q")});
     EXPECT_EQ(lines.GetTextStr(), QStringLiteral("p\r\nq\r\n"));
@@ -120,7 +120,7 @@ TEST_F(RowList, LogicalLinesOverWrappedRows)
     EXPECT_EQ(lines.Get(1), QStringLiteral("y"));
     EXPECT_EQ(lines.LinesToRow(1), 3);
     EXPECT_EQ(lines.LinesToRow(2), 4);
-    EXPECT_THROW(lines.LinesToRow(3), EStringListError);
+    EXPECT_THROW(lines.LinesToRow(3), EListError);
     lines.Put(0, QStringLiteral("short"));
     EXPECT_EQ(RowsOf(list()), (QStringList{"short|c", "y|e"}));
     EXPECT_EQ(lines.SaveStrings(), (QStringList{QStringLiteral("short"), QStringLiteral("y")}));

@@ -122,13 +122,13 @@ TEST(EdLines, EntriesAndIndexErrors)
     try {
         list.Get(3);
         FAIL() << "no error";
-    } catch (const EStringListError &e) {
+    } catch (const EListError &e) {
         EXPECT_TRUE(e.message().startsWith(QStringLiteral("リストのインデックスが範囲を超えています")));
     }
-    EXPECT_THROW(list.Insert(4, QString()), EStringListError);
-    EXPECT_THROW(list.Delete(-1), EStringListError);
-    EXPECT_THROW(list.Exchange(0, 3), EStringListError);
-    EXPECT_THROW(list.PutItem(5, 0), EStringListError);
+    EXPECT_THROW(list.Insert(4, QString()), EListError);
+    EXPECT_THROW(list.Delete(-1), EListError);
+    EXPECT_THROW(list.Exchange(0, 3), EListError);
+    EXPECT_THROW(list.PutItem(5, 0), EListError);
     EXPECT_EQ(list.Count(), 3);
     EXPECT_EQ(list.GetTextStr(), QStringLiteral("b\r\nA\r\nc\r\n"));
 }
@@ -187,5 +187,5 @@ TEST(EdRowAttrs, FieldsArePackedApart)
     EXPECT_EQ(rows.GetBrackets(0), -2);
     EXPECT_EQ(rows.GetRows(0), raWrapped);
     EXPECT_EQ(rows.GetRowMarks(0), 0x8001);
-    EXPECT_THROW(rows.GetRows(1), EStringListError);
+    EXPECT_THROW(rows.GetRows(1), EListError);
 }

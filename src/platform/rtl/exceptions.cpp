@@ -22,3 +22,8 @@ void Abort()
 {
     throw EAbort();
 }
+
+EListError::EListError(int index)
+    : Exception(QStringLiteral("リストのインデックスが範囲を超えています (%1)").arg(index))
+{
+}

@@ -33,3 +33,10 @@ public:
 };
 
 [[noreturn]] void Abort();
+
+// An index outside a list's items ("リストのインデックスが範囲を超えています (n)").
+class EListError : public Exception
+{
+public:
+    explicit EListError(int index);
+};
