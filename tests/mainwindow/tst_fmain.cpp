@@ -292,3 +292,22 @@ TEST_F(MainWindowTest, IdleUpdateDisablesCommandsWithoutHandlerAndFollowsTheWind
     EXPECT_GT(TzkIdleUpdate::PassCount(), passes) << "the new window armed a pass";
     EXPECT_TRUE(w->Action(QStringLiteral("actWindowClose"))->isEnabled());
 }
+
+TEST_F(MainWindowTest, AFailingCloseStepIsReportedAndTheOthersStillRun)
+{
+    TfrmMain *w = createMain();
+    w->show();
+    processEvents();
+    zkReg->SetAccess(KEY_READ);
+    QString shown;
+    WhenModal([&shown](QWidget *box) {
+        for (QLabel *label : box->findChildren<QLabel *>())
+            shown += label->text();
+        box->close();
+    });
+    EXPECT_TRUE(w->close());
+    zkReg->SetAccess(KEY_ALL_ACCESS);
+    EXPECT_TRUE(shown.contains(QStringLiteral("終了時の保存に失敗しました。")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("設定の保存")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("ウィンドウ配置の保存")));
+}
