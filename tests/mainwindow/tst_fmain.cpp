@@ -6,6 +6,7 @@
 #include "core/zkreg.h"
 #include "core/zkstsbar.h"
 #include "core/zksub_datetime.h"
+#include "core/zksub_workspace.h"
 #include "core/zktaskbar.h"
 #include "platform/encoding/textencoding.h"
 
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QToolBar>
+#include <QTreeWidget>
 
 namespace {
 
@@ -310,4 +312,30 @@ TEST_F(MainWindowTest, AFailingCloseStepIsReportedAndTheOthersStillRun)
     EXPECT_TRUE(shown.contains(QStringLiteral("終了時の保存に失敗しました。")));
     EXPECT_TRUE(shown.contains(QStringLiteral("設定の保存")));
     EXPECT_FALSE(shown.contains(QStringLiteral("ウィンドウ配置の保存")));
+}
+
+TEST_F(MainWindowTest, WorkSpaceListsTheEntriesOfOpenConnections)
+{
+    TfrmMain *w = createMain();
+    auto *a = new FakeConnection(QStringLiteral("sa @ s1.db"));
+    auto *b = new FakeConnection(QStringLiteral("sa @ s2.db"));
+    w->MDIClient()->addSubWindow(a);
+    w->MDIClient()->addSubWindow(b);
+    WorkSpaceList = {{45, QStringLiteral("t2"), QStringLiteral("dbo"), QStringLiteral("T2"), {}, QStringLiteral("db"), QStringLiteral("sa @ s2.db")},
+                     {47, QStringLiteral("v1"), QStringLiteral("dbo"), QStringLiteral("V1"), {}, QStringLiteral("db"), QStringLiteral("sa @ s1.db")},
+                     {51, QStringLiteral("p9"), QStringLiteral("dbo"), QStringLiteral("P9"), {}, QStringLiteral("db"), QStringLiteral("sa @ s9.db")}};
+    auto *list = w->findChild<QTreeWidget *>(QStringLiteral("lstWorkSpace"));
+    ASSERT_TRUE(list);
+    auto captions = [list] {
+        QStringList out;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            out << list->topLevelItem(i)->text(0) + QLatin1Char('/') + list->topLevelItem(i)->text(1);
+        return out;
+    };
+    w->ShowWorkSpace(nullptr);
+    EXPECT_EQ(captions(), (QStringList{"t2/T2", "v1/V1"})) << "sorted by caption; closed connections left out";
+    w->ShowWorkSpace(b);
+    EXPECT_EQ(captions(), QStringList{"v1/V1"});
+    EXPECT_EQ(WorkSpaceList.size(), 3) << "entries of closed connections stay";
+    WorkSpaceList.clear();
 }
