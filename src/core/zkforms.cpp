@@ -215,9 +215,7 @@ QString TzkForm::SchemaPrefix(const QString &schema, const QString &ownerSchema)
             break;
         }
     }
-    if (!given || schema.trimmed().isEmpty())
-        return QString();
-    return BracketName(schema) + QLatin1Char('.');
+    return given ? TzkForm::NamePrefix(schema) : QString();
 }
 
 QString TzkForm::DatabasePrefix(const QString &database, const QString &ownerDatabase) const
@@ -241,9 +239,7 @@ QString TzkForm::DatabasePrefix(const QString &database, const QString &ownerDat
             break;
         }
     }
-    if (!given || database.trimmed().isEmpty())
-        return QString();
-    return BracketName(database) + QLatin1Char('.');
+    return given ? TzkForm::NamePrefix(database) : QString();
 }
 
 QString TzkForm::NamePrefix(const QString &name)
