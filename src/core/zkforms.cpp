@@ -283,13 +283,18 @@ void TzkForm::ShowMDIChild()
         return;
     }
     QMdiSubWindow *frame = MDIFrame();
-    if (!frame) {
+    const bool added = !frame;
+    // The size the form was given (or would like): the frame is built around it.
+    const QSize wanted = testAttribute(Qt::WA_Resized) ? size() : sizeHint().expandedTo(QSize(480, 320));
+    if (added) {
         frame = area->addSubWindow(this);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->setWindowIcon(windowIcon());
     }
     show();
     frame->show();
+    if (added)
+        frame->resize(wanted + frame->size() - size());
     area->setActiveSubWindow(frame);
 }
 

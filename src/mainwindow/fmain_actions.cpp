@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -240,8 +241,23 @@ void TfrmMain::CreateActions()
     // What this window does itself; the other commands come with their windows.
     m_actMain->SetOnExecute(Action(QStringLiteral("actFileExit")), [this] { close(); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actDBLogon")), [this] { actDBLogonExecute(); });
-    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowCascade")),
-                            [this] { m_mdiArea->cascadeSubWindows(); });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowCascade")), [this] {
+        // Each a step below and right of the one before, three quarters of
+        // the area in size (a plain cascade would shrink the windows to
+        // their smallest layout).
+        const QRect area = m_mdiArea->viewport()->rect();
+        const QSize size(area.width() * 3 / 4, area.height() * 3 / 4);
+        const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+        int n = 0;
+        for (QMdiSubWindow *w : m_mdiArea->subWindowList(QMdiArea::CreationOrder)) {
+            if (w->isMinimized() || !w->isVisible())
+                continue;
+            w->showNormal();
+            const int offset = (n++ * step) % qMax(step, area.height() - size.height() + 1);
+            w->setGeometry(QRect(QPoint(offset, offset), size));
+            w->raise();
+        }
+    });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileH")), [this] {
         // One window above the other, each as wide as the area.
         const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
