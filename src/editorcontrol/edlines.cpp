@@ -57,6 +57,7 @@ void TEditorLineList::InsertItem(int Index, const QString &S)
     TEditorLineItem item;
     item.FString = S;
     FList.insert(Index, std::move(item));
+    EntriesInserted(Index, 1);
     Changed();
 }
 
@@ -65,6 +66,7 @@ void TEditorLineList::Delete(int Index)
     CheckIndex(Index);
     Changing();
     FList.removeAt(Index);
+    EntriesRemoved(Index, 1);
     Changed();
 }
 
@@ -79,6 +81,7 @@ void TEditorLineList::Exchange(int Index1, int Index2)
 
 void TEditorLineList::ExchangeItems(int Index1, int Index2)
 {
+    EntriesExchanging(Index1, Index2);
     std::swap(FList[Index1], FList[Index2]);
 }
 
@@ -87,8 +90,10 @@ void TEditorLineList::Clear()
     if (FList.isEmpty() && FCapacity == 0)
         return;
     Changing();
+    const int count = Count();
     FList = QList<TEditorLineItem>();
     FCapacity = 0;
+    EntriesRemoved(0, count);
     Changed();
 }
 
@@ -205,6 +210,7 @@ void TEditorLineList::InsertEntries(int Index, int Count)
             Grow();
     }
     FList.insert(Index, Count, TEditorLineItem());
+    EntriesInserted(Index, Count);
 }
 
 void TEditorLineList::RemoveEntries(int Index, int Count)
@@ -212,6 +218,7 @@ void TEditorLineList::RemoveEntries(int Index, int Count)
     if (Count <= 0)
         return;
     FList.remove(Index, Count);
+    EntriesRemoved(Index, Count);
 }
 
 void TEditorLineList::AppendEntry(TEditorLineItem &&Item)

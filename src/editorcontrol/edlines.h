@@ -86,6 +86,11 @@ protected:
     void RemoveEntries(int Index, int Count);
     // Appends an entry, moving the strings in.
     void AppendEntry(TEditorLineItem &&Item);
+    // Told after entries went in or out and before two are exchanged, for
+    // lists that keep state by entry position.
+    virtual void EntriesInserted(int, int) {}
+    virtual void EntriesRemoved(int, int) {}
+    virtual void EntriesExchanging(int, int) {}
 
     QList<TEditorLineItem> FList;
     int FCapacity = 0;

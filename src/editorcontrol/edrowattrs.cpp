@@ -1,5 +1,7 @@
 #include "editorcontrol/edrowattrs.h"
 
+#include <algorithm>
+
 namespace {
 
 quintptr field(quintptr word, int shift, quintptr mask)
@@ -28,71 +30,106 @@ void TRowAttributeStringList::SetRows(int Index, TRowAttribute Value)
 
 TRowAttribute TRowAttributeStringList::GetPrevRows(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return raCrlf;
+    }
     return TRowAttribute(field(GetItem(Index), PrevRowsShift, 3));
 }
 
 void TRowAttributeStringList::SetPrevRows(int Index, TRowAttribute Value)
 {
+    touch(Index);
     PutItem(Index, withField(GetItem(Index), PrevRowsShift, 3, Value));
 }
 
 int TRowAttributeStringList::GetBrackets(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return -2;
+    }
     return int(field(GetItem(Index), BracketsShift, 0xF)) - 2;
 }
 
 void TRowAttributeStringList::SetBrackets(int Index, int Value)
 {
+    touch(Index);
     PutItem(Index, withField(GetItem(Index), BracketsShift, 0xF, quintptr(Value + 2)));
 }
 
 int TRowAttributeStringList::GetElements(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return 0;
+    }
     return int(field(GetItem(Index), ElementsShift, 0xFF));
 }
 
 void TRowAttributeStringList::SetElements(int Index, int Value)
 {
+    touch(Index);
     PutItem(Index, withField(GetItem(Index), ElementsShift, 0xFF, quintptr(Value)));
 }
 
 int TRowAttributeStringList::GetWrappedBytes(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return 0;
+    }
     return int(field(GetItem(Index), WrappedBytesShift, 0xFF));
 }
 
 void TRowAttributeStringList::SetWrappedBytes(int Index, int Value)
 {
+    touch(Index);
     PutItem(Index, withField(GetItem(Index), WrappedBytesShift, 0xFF, quintptr(Value)));
 }
 
 int TRowAttributeStringList::GetRemains(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return 0;
+    }
     return int(field(GetItem(Index), RemainsShift, 0xFF));
 }
 
 void TRowAttributeStringList::SetRemains(int Index, int Value)
 {
+    touch(Index);
     PutItem(Index, withField(GetItem(Index), RemainsShift, 0xFF, quintptr(Value)));
 }
 
 char16_t TRowAttributeStringList::GetTokens(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return 0;
+    }
     return char16_t(field(GetItem2(Index), 0, 0xFF));
 }
 
 void TRowAttributeStringList::SetTokens(int Index, char16_t Value)
 {
+    touch(Index);
     PutItem2(Index, withField(GetItem2(Index), 0, 0xFF, Value));
 }
 
 char16_t TRowAttributeStringList::GetPrevTokens(int Index) const
 {
+    if (stale(Index)) {
+        CheckIndex(Index);
+        return 0;
+    }
     return char16_t(field(GetItem2(Index), PrevTokensShift, 0xFF));
 }
 
 void TRowAttributeStringList::SetPrevTokens(int Index, char16_t Value)
 {
+    touch(Index);
     PutItem2(Index, withField(GetItem2(Index), PrevTokensShift, 0xFF, Value));
 }
 
@@ -112,6 +149,10 @@ TRowAttributeData TRowAttributeStringList::GetRowData(int Index) const
     const TEditorLineItem &e = Entry(Index);
     TRowAttributeData d;
     d.RowAttribute = TRowAttribute(field(e.FItem, 0, 3));
+    if (stale(Index)) {
+        d.BracketIndex = -2;
+        return d;
+    }
     d.PrevRowAttribute = TRowAttribute(field(e.FItem, PrevRowsShift, 3));
     d.BracketIndex = int(field(e.FItem, BracketsShift, 0xF)) - 2;
     d.ElementIndex = int(field(e.FItem, ElementsShift, 0xFF));
@@ -126,6 +167,7 @@ TRowAttributeData TRowAttributeStringList::GetRowData(int Index) const
 void TRowAttributeStringList::PutRowData(int Index, const TRowAttributeData &Data)
 {
     CheckIndex(Index);
+    touch(Index);
     TEditorLineItem &e = Entry(Index);
     quintptr item = e.FItem & Rows;
     item = withField(item, PrevRowsShift, 3, Data.PrevRowAttribute);
@@ -144,6 +186,12 @@ void TRowAttributeStringList::PutRowData(int Index, const TRowAttributeData &Dat
 bool TRowAttributeStringList::SameRowData(int Index, const TRowAttributeData &Data) const
 {
     CheckIndex(Index);
+    if (stale(Index)) {
+        TRowAttributeData reset;
+        reset.BracketIndex = -2;
+        reset.RowAttribute = Data.RowAttribute;
+        return Data == reset;
+    }
     const TEditorLineItem &e = Entry(Index);
     return int(field(e.FItem, PrevRowsShift, 3)) == Data.PrevRowAttribute
            && int(field(e.FItem, BracketsShift, 0xF)) - 2 == Data.BracketIndex
@@ -155,14 +203,62 @@ bool TRowAttributeStringList::SameRowData(int Index, const TRowAttributeData &Da
            && e.FDataStr == Data.DataStr;
 }
 
-void TRowAttributeStringList::ResetRowData(int Index)
+namespace {
+
+void resetEntry(TEditorLineItem &e)
 {
-    CheckIndex(Index);
-    TEditorLineItem &e = Entry(Index);
     // Attribute and marks stay; PrevRows raCrlf, Brackets -2, the rest zero.
     e.FItem = e.FItem & Rows;
     e.FItem2 = e.FItem2 & (quintptr(0xFFFF) << RowMarksShift);
     e.FDataStr.clear();
+}
+
+} // namespace
+
+void TRowAttributeStringList::ResetRowData(int Index)
+{
+    CheckIndex(Index);
+    if (!stale(Index))
+        resetEntry(Entry(Index));
+}
+
+void TRowAttributeStringList::ResetRowDataFrom(int Index)
+{
+    FComputedUpTo = std::min(FComputedUpTo, std::max(Index, 0));
+}
+
+void TRowAttributeStringList::touch(int Index)
+{
+    CheckIndex(Index);
+    if (!stale(Index))
+        return;
+    for (int r = FComputedUpTo; r <= Index; ++r)
+        resetEntry(Entry(r));
+    FComputedUpTo = Index + 1;
+}
+
+void TRowAttributeStringList::EntriesInserted(int Index, int Count)
+{
+    // New entries hold no state; the stale rows move down with the others.
+    if (Index < FComputedUpTo && FComputedUpTo != AllComputed)
+        FComputedUpTo += Count;
+}
+
+void TRowAttributeStringList::EntriesRemoved(int Index, int Count)
+{
+    if (this->Count() == 0)
+        FComputedUpTo = AllComputed;
+    else if (FComputedUpTo == AllComputed)
+        return;
+    else if (Index + Count <= FComputedUpTo)
+        FComputedUpTo -= Count;
+    else if (Index < FComputedUpTo)
+        FComputedUpTo = Index;
+}
+
+void TRowAttributeStringList::EntriesExchanging(int Index1, int Index2)
+{
+    touch(std::max(Index1, Index2));
 }
 
 TRowStateParser::~TRowStateParser() = default;

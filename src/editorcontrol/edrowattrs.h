@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <limits>
+
 // How a screen row ends.
 enum TRowAttribute : quint8 {
     raCrlf = 0,    // a line break follows
@@ -79,10 +81,29 @@ public:
     bool SameRowData(int Index, const TRowAttributeData &Data) const;
     // Marks the row's colouring state as not computed.
     void ResetRowData(int Index);
+    // Marks the colouring state of rows Index .. Count-1 as not computed, at
+    // no cost: rows from ComputedUpTo() on read as not computed whatever
+    // they hold, and a write there first resets the rows above it for real.
+    void ResetRowDataFrom(int Index);
+    int ComputedUpTo() const { return FComputedUpTo; }
 
     // Unchecked reads for loops that stay inside the list.
     TRowAttribute RowAttr(int Index) const { return TRowAttribute(Entry(Index).FItem & 3); }
     const QString &RowText(int Index) const { return Entry(Index).FString; }
+
+protected:
+    void EntriesInserted(int Index, int Count) override;
+    void EntriesRemoved(int Index, int Count) override;
+    void EntriesExchanging(int Index1, int Index2) override;
+
+private:
+    static constexpr int AllComputed = std::numeric_limits<int>::max();
+    bool stale(int Index) const { return Index >= FComputedUpTo; }
+    // Makes row Index hold what it reads before one of its colouring fields
+    // is written.
+    void touch(int Index);
+
+    int FComputedUpTo = AllComputed;
 };
 
 // Packing of the two attribute words.

@@ -308,7 +308,8 @@ int TEditorScreenStrings::UpdateBrackets(int Index, bool Notify)
     std::unique_ptr<TRowStateParser> parser = createParser();
     TRowAttributeData state;
     int from = 0;
-    int r = Index - 1;
+    // Rows from the mark down are not computed: no need to look at them.
+    int r = std::min(Index, ComputedUpTo()) - 1;
     while (r >= 0 && GetBrackets(r) == -2)
         --r;
     if (r >= 0) {
@@ -334,8 +335,7 @@ int TEditorScreenStrings::UpdateBrackets(int Index, bool Notify)
         parser->LastTokenBracket(r, *this, state);
         state.PrevRowAttribute = RowAttr(r);
     }
-    for (r = limit + 1; r < rows; ++r)
-        ResetRowData(r);
+    ResetRowDataFrom(limit + 1);
     return count;
 }
 
@@ -344,8 +344,7 @@ void TEditorScreenStrings::InitBrackets()
     if (firstClientLoading())
         return;
     const int rows = Count();
-    for (int r = 0; r < rows; ++r)
-        ResetRowData(r);
+    ResetRowDataFrom(0);
     const TEditorClient *client = FirstClient();
     int last = rows - 1;
     if (!(client && client->InitBracketsFull()))
