@@ -1,6 +1,7 @@
 #include "core/zkforms.h"
 
 #include "controls/zkstdctl.h"
+#include "core/zkapp.h"
 #include "core/zkimagelist.h"
 #include "core/zkoption.h"
 #include "core/zksub_dialogs.h"
@@ -459,13 +460,22 @@ bool TzkForm::event(QEvent *event)
 
 void TzkForm::closeEvent(QCloseEvent *event)
 {
-    if (!CloseQuery()) {
-        event->ignore();
-        return;
-    }
+    // A failure here (a compile that raised) is shown and keeps the form
+    // open; it must not unwind through the close itself, which would leave
+    // the window unable to close again.
     QMdiSubWindow *frame = MDIFrame();
     TCloseAction action = caFree;
-    FormClose(action);
+    try {
+        if (!CloseQuery()) {
+            event->ignore();
+            return;
+        }
+        FormClose(action);
+    } catch (const std::exception &e) {
+        event->ignore();
+        TzkApplication::HandleException(e);
+        return;
+    }
     switch (action) {
     case caNone:
         event->ignore();

@@ -315,12 +315,18 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 {
     // Every window may refuse before anything is closed or saved.
     const QList<QMdiSubWindow *> windows = MDIChildren();
-    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
-        auto *form = dynamic_cast<IzkForm *>(windows.at(i)->widget());
-        if (form && !form->CloseQuery()) {
-            event->ignore();
-            return;
+    try {
+        for (qsizetype i = windows.size() - 1; i >= 0; --i) {
+            auto *form = dynamic_cast<IzkForm *>(windows.at(i)->widget());
+            if (form && !form->CloseQuery()) {
+                event->ignore();
+                return;
+            }
         }
+    } catch (const std::exception &e) {
+        event->ignore();
+        TzkApplication::HandleException(e);
+        return;
     }
     m_closing = true;
     FormCloseQuery();

@@ -1,10 +1,12 @@
 #include "fixture.h"
 
 #include "core/zkoption.h"
+#include "platform/rtl/exceptions.h"
 #include "core/zktaskbar.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -250,4 +252,48 @@ TEST_F(FormTest, PrefixMatrix)
     EXPECT_EQ(TzkForm::NamePrefix(QStringLiteral(" ")), QString());
     ScriptOption.Owner = saved.Owner;
     ScriptOption.Database = saved.Database;
+}
+
+TEST_F(FormTest, AFailingCompileOnCloseIsShownAndTheFormClosesLater)
+{
+    class FailingForm : public TestForm
+    {
+    public:
+        using TestForm::TestForm;
+        void Compile() override { throw Exception(QStringLiteral("コンパイルエラー")); }
+    };
+    QPointer<FailingForm> form = new FailingForm(w);
+    form->ShowMDIChild();
+    form->SetModified(true);
+    QString shown;
+    WhenModal([&shown](QWidget *question) {
+        // The error follows the answer.
+        WhenModal(
+            [&shown](QWidget *error) {
+                for (QLabel *label : error->findChildren<QLabel *>())
+                    shown += label->text();
+                error->close();
+            },
+            question);
+        question->findChild<QPushButton *>(QStringLiteral("Yes"))->click();
+    });
+    form->Close();
+    processEvents();
+    ASSERT_FALSE(form.isNull()) << "kept open";
+    EXPECT_TRUE(shown.contains(QStringLiteral("コンパイルエラー")));
+
+    form->SetModified(false);
+    form->Close();
+    processEvents();
+    EXPECT_TRUE(form.isNull()) << "a later close still works";
+}
+
+TEST_F(FormTest, ModalFormReturnsItsResult)
+{
+    TestForm form(w, 1);
+    WhenModal([&form](QWidget *) { form.accept(); });
+    EXPECT_EQ(form.ShowModal(), int(QDialog::Accepted));
+    WhenModal([&form](QWidget *) { form.close(); });
+    EXPECT_EQ(form.ShowModal(), int(QDialog::Rejected));
+    EXPECT_EQ(form.layoutSaved, 1);
 }
