@@ -503,12 +503,30 @@ void TzkForm::closeEvent(QCloseEvent *event)
         // own close does not ask again.
         frame->close();
     } else if (isModal()) {
-        // The caller of ShowModal owns a modal form.
+        // The caller of ShowModal owns a modal form. The question has been
+        // asked: the dialog's reject must not ask again.
+        m_closeQueried = true;
         QDialog::closeEvent(event);
+        m_closeQueried = false;
     } else {
         setAttribute(Qt::WA_DeleteOnClose);
         QDialog::closeEvent(event);
     }
+}
+
+void TzkForm::reject()
+{
+    // Esc or a cancel button of a dialog closes it like its close box.
+    if (!m_closeQueried) {
+        try {
+            if (!CloseQuery())
+                return;
+        } catch (const std::exception &e) {
+            TzkApplication::HandleException(e);
+            return;
+        }
+    }
+    QDialog::reject();
 }
 
 void TzkForm::keyPressEvent(QKeyEvent *event)

@@ -111,6 +111,8 @@ public:
     int ShowModal();
     // Closes the form (and its MDI frame).
     void Close();
+    // A dialog's cancel (Esc): asks as a close does.
+    void reject() override;
 
     // May the form close? The descendant's FormCloseQuery first; then, for a
     // changed object, the question whether to compile. Saves the layout when
@@ -157,6 +159,7 @@ private:
     bool FModified = false;
     bool FUseLowerName = false;
     bool m_hasTaskTab = false;
+    bool m_closeQueried = false;
     QPointer<QTabWidget> FPageControl;
     int m_formID = 0;
 };

@@ -296,4 +296,17 @@ TEST_F(FormTest, ModalFormReturnsItsResult)
     WhenModal([&form](QWidget *) { form.close(); });
     EXPECT_EQ(form.ShowModal(), int(QDialog::Rejected));
     EXPECT_EQ(form.layoutSaved, 1);
+
+    // Esc asks as the close box does; Cancel keeps the dialog.
+    form.SetModified(true);
+    WhenModal([&form](QWidget *) {
+        answer("Cancel");
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&form, &esc);
+        EXPECT_TRUE(form.isVisible());
+        answer("No");
+        form.close();
+    });
+    EXPECT_EQ(form.ShowModal(), int(QDialog::Rejected));
+    EXPECT_EQ(form.layoutSaved, 2);
 }
