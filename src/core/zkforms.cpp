@@ -1,6 +1,8 @@
 #include "core/zkforms.h"
 
 #include "controls/zkstdctl.h"
+#include "core/dsqlserver.h"
+#include "core/zkCommonData.h"
 #include "core/zkapp.h"
 #include "core/zkimagelist.h"
 #include "core/zkoption.h"
@@ -34,12 +36,6 @@ QList<SettingsHandler> &settingsHandlers()
     return handlers;
 }
 
-int nextFormID()
-{
-    static int last = 0;
-    return ++last;
-}
-
 TzkConnectionWindow *ownerFormOf(QObject *owner)
 {
     if (!owner)
@@ -70,7 +66,7 @@ void RegisterControlSettings(TzkControlSettingsHandler handler, bool atFormCreat
 TzkForm::TzkForm(QObject *AOwner)
     : QDialog(nullptr)
     , m_owner(AOwner)
-    , m_formID(nextFormID())
+    , m_formID(NewFormID())
 {
     setSizeGripEnabled(false);
     setWindowFlags(Qt::Window);
@@ -90,6 +86,9 @@ TzkForm::~TzkForm()
 {
     if (TzkTaskBar *bar = taskBar())
         bar->RemoveTag(m_formID);
+    // Gone after the main window's close.
+    if (ConnectionManager)
+        ConnectionManager->RemoveHandle(m_formID);
 }
 
 void TzkForm::InitForm()
@@ -122,6 +121,17 @@ void TzkForm::InitComponents()
 
 void TzkForm::BindQueries()
 {
+    TdmSQLServer *session = FOwnerForm ? FOwnerForm->dmSQLServer : nullptr;
+    if (!session)
+        return;
+    // The layer sends statement texts unchanged ("{", "!" and "&" reach the
+    // server as written), so binding is all there is to do.
+    const QList<TFDQuery *> queries = findChildren<TFDQuery *>();
+    for (TFDQuery *query : queries) {
+        query->Close();
+        query->Unprepare();
+        query->SetConnection(session->Connection);
+    }
 }
 
 void TzkForm::SetOwnerForm(TzkConnectionWindow *form)
@@ -136,8 +146,18 @@ void TzkForm::SwitchConnectionDisplay()
 {
     if (!FOwnerForm)
         return;
-    if (TzkTaskBar *bar = taskBar())
-        bar->update();
+    try {
+        if (ConnectionManager)
+            ConnectionManager->ChangeSessionID(m_formID, FOwnerForm->MYSID);
+        if (zkMainForm) {
+            QComboBox *combo = zkMainForm->cmbDBName();
+            combo->setCurrentIndex(GetItemIndexHasSessionID(combo, FOwnerForm->MYSID));
+        }
+        if (TzkTaskBar *bar = taskBar())
+            bar->update();
+    } catch (const std::exception &) {
+        ShowAppMessage(QStringLiteral("Databaseコネクション表示の切り替えに失敗しました。"), MB_ICONWARNING);
+    }
 }
 
 void TzkForm::SetObjType(int value)
@@ -191,6 +211,8 @@ void TzkForm::SetTaskCaption(const QString &caption)
 
 void TzkForm::CreateTaskButton()
 {
+    if (FOwnerForm && ConnectionManager)
+        ConnectionManager->AddHandle(m_formID, FOwnerForm->MYSID);
     TzkTaskBar *bar = taskBar();
     if (!bar)
         return;
@@ -224,7 +246,9 @@ QString TzkForm::DatabasePrefix(const QString &database, const QString &ownerDat
     bool given = true;
     if (SourceMode == smText) {
         const bool azure = FOwnerForm && FOwnerForm->IsAzure;
-        const QString current = FOwnerForm ? FOwnerForm->g_DataBase : QString();
+        const QString current = FOwnerForm && FOwnerForm->dmSQLServer
+                                    ? FOwnerForm->dmSQLServer->DataBase()
+                                    : QString();
         switch (ScriptOption.Database) {
         case 0:
             given = !azure;
@@ -253,8 +277,17 @@ QString TzkForm::NamePrefix(const QString &name)
 void TzkForm::ConnectionComboBoxDrawItem(const QComboBox *control, int index, QPainter *painter,
                                          const QRect &rect)
 {
-    painter->fillRect(rect, control->palette().button());
-    painter->setPen(control->palette().buttonText().color());
+    // A selected or focused item is drawn in the same colours.
+    const TzkConnectionWindow *form = ComboConnection(control, index);
+    const int session = form ? form->MYSID : 0;
+    TColor back = clBtnFace;
+    TColor fore = clBtnText;
+    if (ConnectionManager) {
+        back = ConnectionManager->GetBackgroundColor(session);
+        fore = ConnectionManager->GetForegroundColor(session);
+    }
+    painter->fillRect(rect, TColorToQColor(back));
+    painter->setPen(TColorToQColor(fore));
     painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                       control->itemText(index));
 }
@@ -354,6 +387,17 @@ bool TzkForm::CloseQuery()
 void TzkForm::Activate()
 {
     if (FOwnerForm && zkMainForm) {
+        QString text;
+        if (const TdmSQLServer *session = FOwnerForm->dmSQLServer) {
+            const QString server = session->Server();
+            const QString login = FOwnerForm->IsAzure ? FOwnerForm->g_UserID : session->Login();
+            text = FOwnerForm->IsAzure
+                       ? (login + QStringLiteral(" @ ") + server).trimmed()
+                       : login.trimmed() + QStringLiteral(" @ ") + server.trimmed();
+            text += QLatin1Char('.') + session->DataBase().trimmed();
+        }
+        QComboBox *combo = zkMainForm->cmbDBName();
+        combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
         zkMainForm->MenuUpdate();
     }
     if (TzkTaskBar *bar = taskBar()) {

@@ -1,6 +1,7 @@
 #include "mainwindow/fmain.h"
 
 #include "core/zkactions.h"
+#include "core/zkCommonData.h"
 #include "core/zkapp.h"
 #include "core/zkforms.h"
 #include "core/zkimagelist.h"
@@ -125,6 +126,10 @@ TfrmMain::~TfrmMain()
     delete m_mdiArea;
     m_mdiArea = nullptr;
     delete m_imgMain;
+    // Still here when the window was never closed.
+    TzkConnectionManager *manager = ConnectionManager;
+    ConnectionManager = nullptr;
+    delete manager;
 }
 
 QComboBox *TfrmMain::cmbDBName() const
@@ -224,6 +229,9 @@ void TfrmMain::FormCreate()
     L_bExistNewZkInfo = false;
     L_bInternetConnected = false;
     L_bExistZkInfoUpFlg = false;
+
+    delete ConnectionManager;
+    ConnectionManager = new TzkConnectionManager;
 
     // No SQL Server client tools are installed on this platform.
     ClientToolsFolder.clear();
@@ -356,6 +364,12 @@ void TfrmMain::FormClose()
             failures << what + QStringLiteral("：") + QString::fromUtf8(e.what());
         }
     };
+    step(QStringLiteral("接続情報の解放"), [] {
+        // Cleared first: windows freed after this no longer reach it.
+        TzkConnectionManager *manager = ConnectionManager;
+        ConnectionManager = nullptr;
+        delete manager;
+    });
     step(QStringLiteral("ウィンドウ配置の保存"), [this] { SaveLayout(); });
     step(QStringLiteral("設定の保存"), [] { SaveSettings(); });
     step(QStringLiteral("最近開いたオブジェクトの保存"), [] { SaveRecentObjects(); });

@@ -1,15 +1,20 @@
 #include "fixture.h"
 
+#include "core/dsqlserver.h"
+#include "core/zkCommonData.h"
 #include "core/zkoption.h"
 #include "platform/rtl/exceptions.h"
 #include "core/zktaskbar.h"
+#include "support/scripted/scriptedbackend.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPointer>
@@ -209,7 +214,9 @@ TEST_F(FormTest, PrefixMatrix)
 {
     FakeConnection connection;
     connection.g_Schema = QStringLiteral("dbo");
-    connection.g_DataBase = QStringLiteral("sales");
+    TdmSQLServer session;
+    session.Connection->Params().SetValue(QStringLiteral("Database"), QStringLiteral("sales"));
+    connection.dmSQLServer = &session;
     TestForm form(&connection);
     const TScriptOption saved = ScriptOption;
 
@@ -309,4 +316,127 @@ TEST_F(FormTest, ModalFormReturnsItsResult)
     });
     EXPECT_EQ(form.ShowModal(), int(QDialog::Rejected));
     EXPECT_EQ(form.layoutSaved, 2);
+TEST_F(FormTest, SwitchingTheOwnerFormRebindsEveryQuery)
+{
+    auto script = std::make_shared<TScript>();
+    ASSERT_TRUE(script->LoadText(QStringLiteral("rule exact: select 1\n  result: n int\n  row: 1\n")));
+    TScriptedScope scope(script);
+    FakeConnection first, second;
+    TdmSQLServer firstSession, secondSession;
+    first.dmSQLServer = &firstSession;
+    second.dmSQLServer = &secondSession;
+    for (TdmSQLServer *session : {&firstSession, &secondSession}) {
+        session->Connection->Params().SetValue(QStringLiteral("Server"), QStringLiteral("srv"));
+        ASSERT_NO_THROW(session->Connection->Open());
+    }
+
+    // A query of the form and one of a frame inside it.
+    class QueryForm : public TzkForm
+    {
+    public:
+        explicit QueryForm(QObject *owner)
+            : TzkForm(owner)
+        {
+            top = new TFDQuery(this);
+            inFrame = new TFDQuery(new QWidget(this));
+            InitForm();
+        }
+        TFDQuery *top;
+        TFDQuery *inFrame;
+    } form(&first);
+    EXPECT_EQ(form.top->Connection(), firstSession.Connection);
+    EXPECT_EQ(form.inFrame->Connection(), firstSession.Connection);
+
+    form.top->Open(QStringLiteral("select 1"));
+    form.SetOwnerForm(&first);
+    EXPECT_TRUE(form.top->Active()) << "the same connection window: no rebinding";
+
+    form.SetOwnerForm(&second);
+    EXPECT_FALSE(form.top->Active());
+    EXPECT_EQ(form.top->Connection(), secondSession.Connection);
+    EXPECT_EQ(form.inFrame->Connection(), secondSession.Connection);
+    script->ClearLog();
+    form.inFrame->Open(QStringLiteral("select 1"));
+    ASSERT_EQ(script->Log().size(), 1);
+    EXPECT_EQ(script->Log().first().connection, 2);
+    form.SetOwnerForm(nullptr);
+    EXPECT_EQ(form.inFrame->Connection(), secondSession.Connection) << "no connection window: left alone";
+}
+
+TEST_F(FormTest, ConnectionRegistryAndComboFollowTheForm)
+{
+    FakeConnection one, two;
+    one.MYSID = 11;
+    two.MYSID = 22;
+    ConnectionManager->AddConnection(one.FormID(), 11, QStringLiteral("sa"), QStringLiteral("db"),
+                                     QStringLiteral("s1"), RGBColor(255, 0, 0));
+    ConnectionManager->AddConnection(two.FormID(), 22, QStringLiteral("sa"), QStringLiteral("db"),
+                                     QStringLiteral("s2"), RGBColor(0, 0, 255));
+    AddComboConnection(w->cmbDBName(), QStringLiteral("sa @ s1.db"), &one);
+    AddComboConnection(w->cmbDBName(), QStringLiteral("sa @ s2.db"), &two);
+    EXPECT_EQ(TzkForm::GetItemIndexHasSessionID(w->cmbDBName(), 22), 1);
+    EXPECT_EQ(TzkForm::GetItemIndexHasSessionID(w->cmbDBName(), 33), -1);
+
+    auto *form = new TestForm(&one);
+    form->CreateTaskButton();
+    EXPECT_EQ(ConnectionManager->GetSessionID(form->FormID()), 11);
+    form->SetOwnerForm(&two);
+    form->SwitchConnectionDisplay();
+    EXPECT_EQ(ConnectionManager->GetSessionID(form->FormID()), 22);
+    EXPECT_EQ(w->cmbDBName()->currentIndex(), 1);
+
+    // Items are drawn in their session's colours.
+    QImage image(40, 20, QImage::Format_RGB32);
+    QPainter painter(&image);
+    TzkForm::ConnectionComboBoxDrawItem(w->cmbDBName(), 0, &painter, image.rect());
+    painter.end();
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(255, 0, 0));
+
+    const int id = form->FormID();
+    delete form;
+    EXPECT_EQ(ConnectionManager->GetSessionID(id), 0);
+}
+
+TEST_F(FormTest, ActivationSelectsTheConnectionAndTheTab)
+{
+    FakeConnection plain, azure;
+    TdmSQLServer plainSession, azureSession;
+    auto params = [](TdmSQLServer &s, const char *user, const char *server, const char *db) {
+        s.Connection->Params().SetValue(QStringLiteral("User_Name"), QString::fromLatin1(user));
+        s.Connection->Params().SetValue(QStringLiteral("Server"), QString::fromLatin1(server));
+        s.Connection->Params().SetValue(QStringLiteral("Database"), QString::fromLatin1(db));
+    };
+    params(plainSession, " sa ", "srv ", "sales");
+    params(azureSession, "ann@x.example", "x.example", "app");
+    plain.dmSQLServer = &plainSession;
+    azure.dmSQLServer = &azureSession;
+    azure.IsAzure = true;
+    azure.g_UserID = QStringLiteral("ann");
+    AddComboConnection(w->cmbDBName(), QStringLiteral("sa @ srv.sales"), &plain);
+    AddComboConnection(w->cmbDBName(), QStringLiteral("ann @ x.example.app"), &azure);
+
+    auto *a = new TestForm(&azure);
+    a->CreateTaskButton();
+    a->ShowMDIChild();
+    auto *p = new TestForm(&plain);
+    p->CreateTaskButton();
+    p->ShowMDIChild();
+    processEvents();
+    EXPECT_EQ(w->cmbDBName()->currentIndex(), 0);
+    EXPECT_EQ(w->pagTaskBar()->currentIndex(), w->pagTaskBar()->IndexOfTag(p->FormID()));
+
+    w->MDIClient()->setActiveSubWindow(a->MDIFrame());
+    processEvents();
+    EXPECT_EQ(w->cmbDBName()->currentIndex(), 1);
+    EXPECT_EQ(w->pagTaskBar()->currentIndex(), w->pagTaskBar()->IndexOfTag(a->FormID()));
+
+    // A tab click brings its window forward.
+    w->pagTaskBar()->setCurrentIndex(w->pagTaskBar()->IndexOfTag(p->FormID()));
+    processEvents();
+    EXPECT_EQ(w->MDIClient()->activeSubWindow(), p->MDIFrame());
+    EXPECT_EQ(w->cmbDBName()->currentIndex(), 0);
+
+    plainSession.Connection->Params().SetValue(QStringLiteral("Database"), QStringLiteral("other"));
+    SendFormMessage(p, ZK_FORMACTIVATE);
+    EXPECT_EQ(w->cmbDBName()->currentIndex(), -1) << "no item with that text";
 }
