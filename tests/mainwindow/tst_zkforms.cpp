@@ -316,6 +316,8 @@ TEST_F(FormTest, ModalFormReturnsItsResult)
     });
     EXPECT_EQ(form.ShowModal(), int(QDialog::Rejected));
     EXPECT_EQ(form.layoutSaved, 2);
+}
+
 TEST_F(FormTest, SwitchingTheOwnerFormRebindsEveryQuery)
 {
     auto script = std::make_shared<TScript>();
