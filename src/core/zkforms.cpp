@@ -286,8 +286,8 @@ void TzkForm::ConnectionComboBoxDrawItem(const QComboBox *control, int index, QP
         back = ConnectionManager->GetBackgroundColor(session);
         fore = ConnectionManager->GetForegroundColor(session);
     }
-    painter->fillRect(rect, TColorToQColor(back));
-    painter->setPen(TColorToQColor(fore));
+    painter->fillRect(rect, ColorToQColor(back));
+    painter->setPen(ColorToQColor(fore));
     painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                       control->itemText(index));
 }
