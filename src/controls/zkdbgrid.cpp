@@ -1154,7 +1154,7 @@ void TzkDBGridTitle::mousePressEvent(QMouseEvent *event)
         QHeaderView::mousePressEvent(event);
         return;
     }
-    const QPoint p = m_grid->mapFrom(this, event->position().toPoint());
+    const QPoint p = viewport()->mapTo(m_grid, event->position().toPoint());
     m_grid->TitleMouseDown(event->button(), event->modifiers(),
                            m_pressed < 0 ? -1 : m_pressed + m_grid->IndicatorOffset(), p.x());
 }
@@ -1164,7 +1164,7 @@ void TzkDBGridTitle::mouseMoveEvent(QMouseEvent *event)
     if (m_passed || !(event->buttons() & Qt::LeftButton))
         QHeaderView::mouseMoveEvent(event);
     if (m_grid->OnMouseMove) {
-        const QPoint p = m_grid->mapFrom(this, event->position().toPoint());
+        const QPoint p = viewport()->mapTo(m_grid, event->position().toPoint());
         m_grid->OnMouseMove(event->modifiers(), p.x(), p.y());
     }
 }
@@ -1204,7 +1204,7 @@ void TzkDBGridIndicator::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     const int row = logicalIndexAt(p.y());
-    const QPoint g = m_grid->mapFrom(this, p);
+    const QPoint g = viewport()->mapTo(m_grid, p);
     m_grid->GridMouseDown(event->button(), event->modifiers(), 0, row < 0 ? -1 : row + m_grid->TitleOffset(),
                           g.x());
 }
@@ -1212,7 +1212,7 @@ void TzkDBGridIndicator::mousePressEvent(QMouseEvent *event)
 void TzkDBGridIndicator::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_grid->OnMouseMove) {
-        const QPoint p = m_grid->mapFrom(this, event->position().toPoint());
+        const QPoint p = viewport()->mapTo(m_grid, event->position().toPoint());
         m_grid->OnMouseMove(event->modifiers(), p.x(), p.y());
     }
 }

@@ -456,7 +456,7 @@ void TzkDBGridV::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
     const int row = rowAt(p.y());
-    const QPoint g = mapFrom(viewport(), p);
+    const QPoint g = viewport()->mapTo(this, p);
     GridMouseDown(event->button(), event->modifiers(), ColumnAtX(p.x()), row < 0 ? -1 : row + m_titleOffset,
                   g.x());
 }
@@ -479,7 +479,7 @@ void TzkDBGridV::mouseDoubleClickEvent(QMouseEvent *event)
 void TzkDBGridV::mouseMoveEvent(QMouseEvent *event)
 {
     if (OnMouseMove) {
-        const QPoint g = mapFrom(viewport(), event->position().toPoint());
+        const QPoint g = viewport()->mapTo(this, event->position().toPoint());
         OnMouseMove(event->modifiers(), g.x(), g.y());
     }
 }
