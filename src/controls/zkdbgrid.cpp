@@ -232,6 +232,12 @@ TzkDBGridV::TzkDBGridV(QWidget *parent)
     setVerticalHeader(m_indicator);
     setItemDelegate(m_delegate);
     setModel(m_model);
+    // Presses select nothing of Qt's: the grid keeps its own selection.
+    disconnect(m_title, &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(m_title, &QHeaderView::sectionEntered, this, nullptr);
+    disconnect(m_title, &QHeaderView::sectionHandleDoubleClicked, this, nullptr);
+    disconnect(m_indicator, &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(m_indicator, &QHeaderView::sectionEntered, this, nullptr);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(false);

@@ -29,9 +29,12 @@ void TGridDataLink::SetDataSource(TDataSource *source)
     if (source == m_source)
         return;
     disconnect(m_sourceConnection);
+    disconnect(m_sourceGone);
     m_source = source;
-    if (source)
+    if (source) {
         m_sourceConnection = connect(source, &TDataSource::dataSetReplaced, this, &TGridDataLink::relink);
+        m_sourceGone = connect(source, &QObject::destroyed, this, &TGridDataLink::relink);
+    }
     relink();
 }
 

@@ -121,6 +121,7 @@ private:
     QPointer<TFDQuery> m_dataSet;
     QList<QMetaObject::Connection> m_connections;
     QMetaObject::Connection m_sourceConnection;
+    QMetaObject::Connection m_sourceGone;
     bool m_active = false;
     bool m_modified = false;
     bool m_sparseMap = false;

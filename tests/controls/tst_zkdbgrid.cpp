@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 
 namespace {
 
@@ -59,6 +60,42 @@ TEST_F(Grid, DefaultColumnsFollowTheFields)
     Open({DescribeColumn("x", "int")}, {{1}});
     ASSERT_EQ(grid->Columns()->Count(), 1);
     EXPECT_EQ(grid->Columns()->Items(0)->Field(), query.Fields(0));
+}
+
+TEST_F(Grid, TheCurrentColumnMovesThroughItsEvents)
+{
+    OpenNumbered(2);
+    QStringList events;
+    grid->OnColExit = [&] { events << QString("exit %1").arg(grid->SelectedIndex()); };
+    grid->OnColEnter = [&] { events << QString("enter %1").arg(grid->SelectedIndex()); };
+    grid->SetSelectedIndex(2);
+    grid->SetSelectedField(query.Fields(3));
+    EXPECT_EQ(events, (QStringList{"exit 0", "enter 2", "exit 2", "enter 3"}));
+    EXPECT_EQ(grid->SelectedField(), query.Fields(3));
+    // A column exit that moves the column itself abandons the move.
+    grid->OnColExit = [&] { grid->SetSelectedIndex(1); };
+    grid->OnColEnter = nullptr;
+    grid->SetSelectedIndex(0);
+    EXPECT_EQ(grid->SelectedIndex(), 1);
+    // Without an open result the move ends in the closed-data-set error.
+    query.Close();
+    grid->OnColExit = nullptr;
+    EXPECT_THROW(grid->SetSelectedIndex(0), EInvalidGridOperation);
+}
+
+TEST_F(Grid, ANewOrDestroyedDataSourceTakesTheGridWithIt)
+{
+    auto other = std::make_unique<TDataSource>();
+    OpenNumbered(3);
+    grid->SelectedRows()->SetCurrentRowSelected(true);
+    grid->SetDataSource(other.get());
+    EXPECT_TRUE(grid->SelectedRows()->IsEmpty());
+    EXPECT_EQ(grid->Columns()->Count(), 1);
+    other->SetDataSet(&query);
+    EXPECT_EQ(grid->Columns()->Count(), 4);
+    other.reset();
+    EXPECT_FALSE(grid->DataLink()->Active());
+    EXPECT_EQ(grid->Columns()->Count(), 1);
 }
 
 TEST_F(Grid, OptionsAreNormalised)
@@ -345,6 +382,19 @@ TEST_F(GridPaint, AResultWithJapaneseTextNullsDatesAndNumbers)
         image.save(dir + QStringLiteral("/grid.png"));
     EXPECT_EQ(grid->model()->data(grid->model()->index(0, 3)).toString(), "2024/03/15 09:30:15.250");
     EXPECT_EQ(grid->model()->data(grid->model()->index(3, 4)).toString(), "");
+
+    // Many records, at their end, a range of them selected.
+    OpenNumbered(10000);
+    grid->resize(560, 240);
+    query.Last();
+    query.MoveBy(-2);
+    grid->SetSelectedIndex(1);
+    grid->SelectedRows()->Clear();
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(SelectedIds(), (QList<int>{9998, 9999, 10000}));
+    if (!dir.isEmpty())
+        grid->grab().toImage().save(dir + QStringLiteral("/grid_many.png"));
 }
 
 } // namespace
