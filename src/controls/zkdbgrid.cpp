@@ -1116,8 +1116,6 @@ void TzkDBGridV::DrawIndicatorCell(QPainter *painter, const QRect &rect, int row
             const int x = r.left() + r.width() - pixmap.width() - (framed ? 1 : 2);
             const int y = r.top() + (r.height() - pixmap.height()) / 2;
             painter->drawPixmap(x, y, pixmap);
-            if (active)
-                m_selRow = row;
         }
     }
     DrawFixedFrame(painter, r.adjusted(0, 0, 1, 1));

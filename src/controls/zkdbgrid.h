@@ -370,7 +370,6 @@ private:
     int m_colEnd = 0;
     bool m_selecting = false;
     TRecordId m_selectionAnchor = -1;
-    int m_selRow = -1;
     std::vector<TColumn *> m_visibleColumns;
     std::vector<bool> m_tabStops;
     bool m_layoutFromDataset = false;

@@ -3,7 +3,7 @@
 // A data grid on a query whose result the test builds in memory.
 
 #include "controls/zkdbgrid.h"
-#include "platform/db/dbbackend.h"
+#include "platform/db/fakebackend.h"
 #include "platform/db/dbconnection.h"
 
 #include <QApplication>
@@ -23,44 +23,12 @@ inline void PrintTo(const QString &s, std::ostream *os)
     *os << '"' << s.toStdString() << '"';
 }
 
-// Answers every statement with the table it was given.
-class TableBackend : public TDBBackend
-{
-public:
-    std::function<std::shared_ptr<TDBResultSet>()> table;
-
-    void Connect(const TFDConnectionParams &) override {}
-    void Disconnect() override {}
-    TDBBatch Execute(const TDBRequest &) override
-    {
-        TDBBatch batch;
-        if (table)
-            batch.results.push_back(table());
-        return batch;
-    }
-    void Cancel() override {}
-    void SetAutoCommit(bool) override {}
-    QString DriverName() const override { return QStringLiteral("Table"); }
-    QStringList InfoReport() const override { return {}; }
-};
-
-inline std::shared_ptr<TDBResultSet> MakeTable(const QList<TDBColumnDef> &columns, const QList<QVariantList> &rows)
-{
-    auto r = std::make_shared<TDBResultSet>(columns);
-    for (const QVariantList &row : rows) {
-        for (int c = 0; c < columns.size(); ++c)
-            r->AppendValue(c, row.value(c));
-        r->EndRow();
-    }
-    return r;
-}
-
 class GridTest : public ::testing::Test
 {
 public:
     void SetUp() override
     {
-        auto b = std::make_unique<TableBackend>();
+        auto b = std::make_unique<FakeBackend>();
         backend = b.get();
         con.SetBackend(std::move(b));
         con.Open();
@@ -79,7 +47,11 @@ public:
     // Opens the query on these rows (and binds the grid when asked).
     void Open(const QList<TDBColumnDef> &columns, const QList<QVariantList> &rows, bool bind = true)
     {
-        backend->table = [columns, rows] { return MakeTable(columns, rows); };
+        backend->answer = [columns, rows](const TDBRequest &) {
+            TDBBatch batch;
+            batch.results.push_back(FakeBackend::table(columns, rows));
+            return batch;
+        };
         query.Open("select");
         if (bind)
             grid->SetDataSource(&source);
@@ -110,7 +82,7 @@ public:
         QApplication::processEvents();
     }
 
-    TableBackend *backend = nullptr;
+    FakeBackend *backend = nullptr;
     TFDConnection con;
     TFDQuery query;
     TDataSource source;

@@ -3,7 +3,10 @@
 #include "gridtest.h"
 
 #include "controls/zkdbgrid_p.h"
+#include "core/zkforms.h"
+#include "core/zkoption.h"
 #include "core/zksub_datetime.h"
+#include "platform/fonts/fontmap.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -96,6 +99,20 @@ TEST_F(Grid, ANewOrDestroyedDataSourceTakesTheGridWithIt)
     other.reset();
     EXPECT_FALSE(grid->DataLink()->Active());
     EXPECT_EQ(grid->Columns()->Count(), 1);
+}
+
+TEST_F(Grid, TheFormSetUpGivesTheResultFont)
+{
+    const TzkOption saved = zkOption;
+    zkOption.DataFontName = QStringLiteral("ＭＳ ゴシック");
+    zkOption.DataFontSize = 12;
+    TzkForm::ApplyControlSettings(grid);
+    EXPECT_EQ(grid->font().family(), FontMap::substitute(QStringLiteral("ＭＳ ゴシック")));
+    EXPECT_EQ(grid->font().pointSize(), 12);
+    EXPECT_TRUE(grid->font().fixedPitch());
+    EXPECT_EQ(grid->Columns()->Items(0)->Font(), grid->font());
+    EXPECT_EQ(grid->TitleFont(), grid->font());
+    zkOption = saved;
 }
 
 TEST_F(Grid, OptionsAreNormalised)
