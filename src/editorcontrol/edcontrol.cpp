@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
@@ -15,7 +16,26 @@ using namespace EdControl;
 
 namespace {
 
-Qt::CursorShape cursorShape(TCursor Cursor)
+// The arrow over the bars left of the text: the standard arrow turned to
+// point up and to the right.
+QCursor rightArrowCursor()
+{
+    static const QCursor cursor = [] {
+        QPixmap image(16, 16);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        const QPolygon arrow({QPoint(15, 0), QPoint(15, 11), QPoint(12, 8), QPoint(9, 13), QPoint(7, 12), QPoint(10, 7),
+                              QPoint(5, 7)});
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawPolygon(arrow);
+        p.end();
+        return QCursor(image, 15, 0);
+    }();
+    return cursor;
+}
+
+QCursor cursorShape(TCursor Cursor)
 {
     switch (Cursor) {
     case crIBeam:
@@ -25,7 +45,7 @@ Qt::CursorShape cursorShape(TCursor Cursor)
     case crDragSelCopy:
         return Qt::DragCopyCursor;
     case crRightArrow:
-        return Qt::PointingHandCursor;
+        return rightArrowCursor();
     default:
         return Qt::ArrowCursor;
     }
