@@ -252,7 +252,8 @@ void TEditor::DoTopRowChange()
 
 void TEditor::PropertyChanged(QObject *Sender)
 {
-    if (m_destroying)
+    // Nothing to re-measure while the editor is still being made or going away.
+    if (m_destroying || !FSpeed)
         return;
     if (Sender == FMarks.get()) {
         FMargin->SetUnderline(FMarks->Underline()->Visible() ? 1 : 0);

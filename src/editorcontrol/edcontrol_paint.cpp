@@ -528,8 +528,12 @@ void TEditor::paintArea(QPainter &Painter, const QRect &Clip)
     const int width = viewport()->width();
     const int height = viewport()->height();
     Painter.setClipping(false);
-    // The margins between the parts show the background.
-    Painter.fillRect(Clip, ColorToQColor(FColor));
+    // The margins between the parts show the background (the rows paint
+    // their own bands and the gaps between them).
+    const QColor color = ColorToQColor(FColor);
+    const int barsRight = lm - FMargin->Left();
+    Painter.fillRect(Clip & QRect(barsRight, tm, lm - barsRight, height - tm), color);
+    Painter.fillRect(Clip & QRect(lm, tm - FMargin->Top(), width - lm, FMargin->Top()), color);
     if (Clip.intersects(QRect(0, 0, lm, tm)))
         paintOrigin();
     if (FRuler->Visible() && Clip.intersects(QRect(lm, 0, width - lm, FRulerHeight)))
@@ -562,6 +566,7 @@ void TEditor::paintRows(const QRect &Clip)
     const int first = (top - tm) / rh + FTopRow;
     const int last = first + (bottom - top) / rh - 1;
     const int x0 = lm - FLeftScrollWidth;
+    const QColor color = ColorToQColor(FColor);
     const bool withUnderline = SelectedData() || FClearingSelection;
     QRect r(left, top, Clip.right() + 1 - left, FFontHeight + (withUnderline ? FMargin->Underline() : 0));
     const int count = FList->Count();
@@ -569,19 +574,25 @@ void TEditor::paintRows(const QRect &Clip)
     for (int i = first; i <= last; ++i) {
         if (i < count) {
             prepareRow(row, i);
-            if (SelectedDraw())
+            // Text scrolled left of the text area must not reach the bars.
+            if (SelectedDraw()) {
                 paintRowSplit(row, r, x0);
-            else
+            } else {
+                p.setClipRect(r);
                 paintRowPart(row, r, x0, false);
+            }
             p.setClipping(false);
             drawBlankMarks(row, x0, r.top());
             if (FMarks->TabMark()->Visible())
                 drawTabMarks(x0, r.top(), row.Map, false);
         } else {
-            p.fillRect(r, ColorToQColor(FColor));
+            p.fillRect(r, color);
             if (FMarks->EofMark()->Visible() && i == count && (i == 0 || FList->RowAttr(count - 1) != raEof))
                 DrawEofMark(x0, r.top());
         }
+        // The underline and line margins below the row.
+        if (rh > r.height())
+            p.fillRect(QRect(r.left(), r.bottom() + 1, r.width(), rh - r.height()), color);
         r.translate(0, rh);
     }
 }

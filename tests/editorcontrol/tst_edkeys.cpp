@@ -4,6 +4,7 @@
 #include "editorwidget.h"
 
 #include <QInputMethodEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 
 #include <functional>
@@ -269,6 +270,31 @@ TEST(EditorKeys, PageDownKeepsTheScreenRow)
     EXPECT_EQ(w->Row(), 3);
     key(*w, Qt::Key_PageUp);
     EXPECT_EQ(w->Row(), 0) << "at the top the caret goes to the first row";
+}
+
+TEST(EditorKeys, ScrollBarsAndWheelMoveTheView)
+{
+    EditorWindow w(400, 200);
+    w->SetScrollBars(ssBoth);
+    QString text;
+    for (int i = 0; i < 100; ++i)
+        text += QString::number(i) + crlf;
+    w.setText(text, 0, 0);
+    w->verticalScrollBar()->setValue(30);
+    EXPECT_EQ(w->TopRow(), 30);
+    EXPECT_EQ(w->Row(), 0) << "the caret stays without LockScroll";
+    QWheelEvent wheel(QPointF(50, 50), w->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w->viewport(), &wheel);
+    EXPECT_GT(w->TopRow(), 30);
+    w->Caret()->SetLockScroll(true);
+    const int row = w->Row();
+    const int top = w->TopRow();
+    w->verticalScrollBar()->setValue(top + 5);
+    EXPECT_EQ(w->Row(), row + 5) << "LockScroll carries the caret along";
+    w->SetTopRow(1000);
+    EXPECT_EQ(w->TopRow(), 100) << "cut to the row count";
+    EXPECT_EQ(w->verticalScrollBar()->value(), 100);
 }
 
 TEST(EditorKeys, ShiftArrowsSelect)

@@ -229,3 +229,19 @@ TEST(EditorPaint, ARowLongerThanTheLimitEndsWithTheHideMark)
     EXPECT_GT(countPixels(image, w.cell(0, col), exactly(bgr(clRed))), 0);
     EXPECT_EQ(countPixels(image, w.cells(0, col + 1, col + 10), dark()), 0) << "nothing drawn past the limit";
 }
+
+TEST(EditorPaint, TextScrolledSidewaysStaysOffTheBars)
+{
+    Painted w;
+    w->Leftbar()->SetVisible(true);
+    w->Leftbar()->SetBkColor(clSilver);
+    w->Leftbar()->SetColor(clSilver);
+    w->Leftbar()->SetEdge(false);
+    w.setText(QString(300, QLatin1Char('W')) + crlf);
+    w->SetTopCol(40);
+    ASSERT_EQ(w->TopCol(), 40);
+    const QImage image = w.grab();
+    const QRect bar(0, w->TopMargin(), w->LeftMargin() - w->Margin()->Left() - 2, w->RowHeight());
+    EXPECT_EQ(countPixels(image, bar, dark()), 0);
+    EXPECT_GT(countPixels(image, w.cells(0, 40, 45), dark()), 0);
+}
