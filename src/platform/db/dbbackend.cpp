@@ -1,0 +1,32 @@
+#include "platform/db/dbbackend.h"
+
+TDBBackend::~TDBBackend() = default;
+
+bool TDBBatch::hasErrors() const
+{
+    for (const TDBMessage &m : messages) {
+        if (m.isError())
+            return true;
+    }
+    return false;
+}
+
+QList<TDBMessage> TDBBatch::errors() const
+{
+    QList<TDBMessage> list;
+    for (const TDBMessage &m : messages) {
+        if (m.isError())
+            list.append(m);
+    }
+    return list;
+}
+
+QList<TDBMessage> TDBBatch::infoMessages() const
+{
+    QList<TDBMessage> list;
+    for (const TDBMessage &m : messages) {
+        if (!m.isError())
+            list.append(m);
+    }
+    return list;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/db/dberror.h"
+#include "platform/db/dbparams.h"
+#include "platform/db/dbstore.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+// What a connection asks of the server side. Two backends implement it: the
+// ODBC backend (the program) and the scripted backend of the tests, which
+// answers from rule files in-process.
+
+struct TDBParamValue
+{
+    QVariant value;             // null: NULL
+    TFieldType dataType = ftWideString;
+};
+
+struct TDBRequest
+{
+    QString sql;                      // "?" markers when params is not empty
+    QList<TDBParamValue> params;
+    bool keepResults = true;          // false: read and drop the rows
+};
+
+// Everything a batch answered, in the order of the batch.
+struct TDBBatch
+{
+    std::vector<std::shared_ptr<TDBResultSet>> results;  // results that had columns
+    qint64 rowsAffected = -1;      // sum of the row counts outside results; -1 when none
+    QList<TDBMessage> messages;    // errors and messages, in order
+    bool cancelled = false;
+    bool linkLost = false;
+
+    bool hasErrors() const;
+    QList<TDBMessage> errors() const;
+    QList<TDBMessage> infoMessages() const;
+};
+
+class TDBBackend
+{
+public:
+    virtual ~TDBBackend();
+
+    // Logs on (on a worker thread); raises EDBError.
+    virtual void Connect(const TFDConnectionParams &params) = 0;
+    // Logs off; never raises.
+    virtual void Disconnect() = 0;
+    // Runs a batch to its end (on a worker thread). Server errors come back
+    // in the batch; EDBError only when the driver itself fails.
+    virtual TDBBatch Execute(const TDBRequest &request) = 0;
+    // Asks a running Execute to stop; from any thread.
+    virtual void Cancel() = 0;
+    virtual void SetAutoCommit(bool on) = 0;
+    // The driver's name as registered (the program shows it).
+    virtual QString DriverName() const = 0;
+    // "Name = value" lines about the driver and the server.
+    virtual QStringList InfoReport() const = 0;
+};

@@ -1,0 +1,144 @@
+#pragma once
+
+#include "platform/db/dbbackend.h"
+#include "platform/db/dberror.h"
+#include "platform/db/dbparams.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+// A connection to SQL Server.
+//
+//   TFDConnection con;
+//   con.Params().SetValue("Server", "db1,1433");       // "host", "host,port", "host\instance"
+//   con.Params().SetValue("User_Name", "sa");           // blank with "OSAuthent"="Yes": Kerberos
+//   con.Params().SetValue("Password", "...");
+//   con.Params().SetValue("Database", "master");
+//   con.Open();                                         // raises EDBError
+//   con.StartTransaction(); ... con.Commit();
+//
+// Parameters (names ignore case; unset reads as ""): "DriverID", "Server",
+// "Database", "User_Name", "Password", "OSAuthent" ("Yes"/"No"),
+// "ApplicationName", "Encrypt" ("Yes"/"No"), "ODBCDriver" (the ODBC driver
+// to use; else $ZK_ODBC_DRIVER, else DefaultODBCDriver(), else "FreeTDS"),
+// "LoginTimeout" (seconds, default 15).
+//
+// Every statement runs through TDBWait (the window keeps repainting, ESC
+// cancels). One statement at a time: a second one while the first runs (a
+// timer firing during the wait) is refused with an EDBError of kind Busy.
+//
+// A lost link: the connection reads as not connected and the statement
+// raises (kind LinkLost). With AutoReconnect on, the next statement logs on
+// again with the current parameters, then afterConnect() and restored()
+// fire. A link lost while a transaction started here was open is never
+// replaced silently: the connection stays lost (every statement raises)
+// until it is closed and opened again.
+class TFDConnection : public QObject
+{
+    Q_OBJECT
+public:
+    using BackendFactory = std::function<std::unique_ptr<TDBBackend>()>;
+
+    explicit TFDConnection(QObject *parent = nullptr);
+    ~TFDConnection() override;
+
+    TFDConnectionParams &Params() { return m_params; }
+    const TFDConnectionParams &Params() const { return m_params; }
+
+    // The backend of new connections: ODBC unless a factory is set (tests).
+    static void SetDefaultBackendFactory(BackendFactory factory);
+    // The ODBC driver when neither the parameter nor the environment names one.
+    static void SetDefaultODBCDriver(const QString &driver);
+    static QString DefaultODBCDriver();
+    // Replaces this connection's backend (closes the connection first).
+    void SetBackend(std::unique_ptr<TDBBackend> backend);
+    TDBBackend *Backend();
+
+    void Open();
+    void Close();
+    bool Connected() const;
+    void SetConnected(bool connected);
+
+    // Transactions started here. InTransaction() tells of those only; a
+    // transaction a script opened shows in @@TRANCOUNT.
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const { return m_inTransaction; }
+    // The driver's autocommit mode (on by default).
+    void SetAutoCommit(bool on);
+    bool AutoCommit() const { return m_autoCommit; }
+
+    bool AutoReconnect() const { return m_autoReconnect; }
+    void SetAutoReconnect(bool on) { m_autoReconnect = on; }
+
+    // Cancels the running statement; from any thread.
+    void AbortJob();
+    bool Busy() const { return m_busy; }
+
+    // The ODBC driver's name as registered; empty when not connected.
+    QString DriverName() const;
+    // "Name = value" lines on the driver, the server and the parameters
+    // (without the password).
+    void GetInfoReport(QStringList &list) const;
+
+    // Runs one batch; raises EDBError on any error of the batch.
+    TDBBatch Execute(const TDBRequest &request, bool silent = false);
+    // A statement without result; returns the rows affected (-1 when none).
+    qint64 ExecSQL(const QString &sql);
+    // The messages (PRINT, low-severity RAISERROR, 5701, ...) of the last batch.
+    const QList<TDBMessage> &Messages() const { return m_messages; }
+
+signals:
+    void afterConnect();
+    void afterDisconnect();
+    void lost();
+    void restored();
+    void messagesReceived(const QList<TDBMessage> &messages);
+
+private:
+    enum class State { Closed, Connected, Lost };
+
+    TDBBackend *backend();
+    void connectBackend();
+    void ensureLink();
+    [[noreturn]] void linkLost(const TDBBatch &batch);
+    void endTransaction(const QString &sql, int noTransactionError);
+
+    TFDConnectionParams m_params;
+    std::unique_ptr<TDBBackend> m_backend;
+    State m_state = State::Closed;
+    bool m_busy = false;
+    bool m_inTransaction = false;
+    bool m_lostInTransaction = false;
+    bool m_autoReconnect = false;
+    bool m_autoCommit = true;
+    QList<TDBMessage> m_messages;
+};
+
+// A transaction that rolls back unless committed, so that an exception
+// cannot leave half of a change applied in an open transaction:
+//
+//   TFDTransaction tr(con);      // starts one unless one is open already
+//   con.ExecSQL(...); ...
+//   tr.Commit();                 // without it, the destructor rolls back
+//
+// A transaction that was open before is left alone: the guard neither
+// commits nor rolls it back.
+class TFDTransaction
+{
+public:
+    explicit TFDTransaction(TFDConnection &connection);
+    ~TFDTransaction();
+    TFDTransaction(const TFDTransaction &) = delete;
+    TFDTransaction &operator=(const TFDTransaction &) = delete;
+
+    void Commit();
+    bool Owns() const { return m_owns; }
+
+private:
+    TFDConnection &m_connection;
+    bool m_owns = false;
+};

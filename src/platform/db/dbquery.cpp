@@ -1,0 +1,436 @@
+#include "platform/db/dbquery.h"
+
+#include "platform/db/dbconnection.h"
+#include "platform/db/dbsql.h"
+
+// --- TField ------------------------------------------------------------------
+
+TField::TField(TFDQuery *query, int index)
+    : m_query(query)
+    , m_index(index)
+{
+    const TDBColumnDef &def = Def();
+    m_displayWidth = DefaultDisplayWidth(def);
+    m_alignment = DefaultAlignment(def.fieldType);
+    m_readOnly = def.readOnly;
+}
+
+const TDBResultSet *TField::store() const
+{
+    return m_query->Result();
+}
+
+const TDBColumnDef &TField::Def() const
+{
+    return store()->Column(m_index);
+}
+
+TFieldType TField::DataType() const
+{
+    const TFieldType t = Def().fieldType;
+    return t == ftCurrency && m_query->MapCurrencyToBCD() ? ftBCD : t;
+}
+
+bool TField::CanModify() const
+{
+    return !m_readOnly && !m_query->ReadOnly();
+}
+
+TRecordId TField::current() const
+{
+    return m_query->CurrentRecord();
+}
+
+bool TField::IsNull() const
+{
+    return IsNullAt(current());
+}
+
+QString TField::AsString() const
+{
+    return TextAt(current());
+}
+
+int TField::AsInteger() const
+{
+    return int(AsLargeInt());
+}
+
+qint64 TField::AsLargeInt() const
+{
+    const TRecordId r = current();
+    return r < 0 ? 0 : store()->AsInt64(m_index, r);
+}
+
+double TField::AsFloat() const
+{
+    const TRecordId r = current();
+    return r < 0 ? 0 : store()->AsDouble(m_index, r);
+}
+
+bool TField::AsBoolean() const
+{
+    const TRecordId r = current();
+    return r >= 0 && store()->AsBool(m_index, r);
+}
+
+QDateTime TField::AsDateTime() const
+{
+    const QVariant v = Value();
+    if (v.typeId() == QMetaType::QDate)
+        return QDateTime(v.toDate(), QTime(0, 0));
+    return v.toDateTime();
+}
+
+QByteArray TField::AsBytes() const
+{
+    const TRecordId r = current();
+    return r < 0 ? QByteArray() : store()->AsBytes(m_index, r);
+}
+
+QVariant TField::Value() const
+{
+    return ValueAt(current());
+}
+
+bool TField::IsNullAt(TRecordId record) const
+{
+    return record < 0 || store()->IsNull(m_index, record);
+}
+
+QString TField::TextAt(TRecordId record) const
+{
+    return record < 0 ? QString() : store()->Text(m_index, record);
+}
+
+QVariant TField::ValueAt(TRecordId record) const
+{
+    return record < 0 ? QVariant() : store()->Value(m_index, record);
+}
+
+// --- TFDQuery ----------------------------------------------------------------
+
+namespace {
+
+EDBError usageError(const QString &text)
+{
+    return EDBError(TDBErrorKind::Usage, text);
+}
+
+} // namespace
+
+TFDQuery::TFDQuery(QObject *parent)
+    : QObject(parent)
+{
+}
+
+TFDQuery::~TFDQuery() = default;
+
+void TFDQuery::SetConnection(TFDConnection *connection)
+{
+    if (connection == m_connection)
+        return;
+    Close();
+    m_connection = connection;
+}
+
+void TFDQuery::SetSQL(const QString &text)
+{
+    Close();
+    m_sql = text;
+    if (m_paramCreate)
+        m_params.Rebuild(ParamNames(text));
+}
+
+TDBBatch TFDQuery::run(bool keepResults)
+{
+    if (!m_connection)
+        throw usageError(QStringLiteral("クエリにデータベース接続が設定されていません。"));
+    m_messages.clear();
+    QString sql = m_sql;
+    QList<TDBParamValue> values;
+    if (m_paramCreate) {
+        TDBMarkers markers = ReplaceParamMarkers(sql);
+        if (!markers.names.isEmpty()) {
+            QString useBatch, rest;
+            if (SplitLeadingUse(sql, &useBatch, &rest)) {
+                m_connection->Execute({useBatch, {}, false}, m_silent);
+                m_messages = m_connection->Messages();
+                markers = ReplaceParamMarkers(rest);
+            }
+            for (const QString &name : std::as_const(markers.names)) {
+                const TFDParam *p = m_params.FindParam(name);
+                if (!p)
+                    throw usageError(QStringLiteral("パラメータ '%1' が見つかりません。").arg(name));
+                values.append({p->Value(), p->DataType() == ftUnknown ? ftWideString : p->DataType()});
+            }
+            sql = markers.text;
+        }
+    }
+    TDBBatch batch = m_connection->Execute({sql, values, keepResults}, m_silent);
+    m_messages += batch.infoMessages();
+    return batch;
+}
+
+void TFDQuery::Open()
+{
+    if (m_active)
+        Close();
+    emit beforeOpen();
+    TDBBatch batch = run(true);
+    m_rowsAffected = batch.rowsAffected;
+    if (batch.results.empty()) {
+        EDBError e(TDBErrorKind::NoResult, QStringLiteral("SQL は結果セットを返しませんでした。"));
+        e.SetMessages(m_messages);
+        throw e;
+    }
+    m_results = std::move(batch.results);
+    m_resultIndex = 0;
+    activate();
+    emit afterOpen();
+}
+
+void TFDQuery::Open(const QString &sql)
+{
+    SetSQL(sql);
+    Open();
+}
+
+void TFDQuery::Close()
+{
+    if (!m_active)
+        return;
+    emit beforeClose();
+    deactivate();
+    m_results.clear();
+    emit afterClose();
+}
+
+void TFDQuery::SetActive(bool active)
+{
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+void TFDQuery::ExecSQL()
+{
+    Close();
+    m_rowsAffected = run(false).rowsAffected;
+}
+
+qint64 TFDQuery::ExecSQL(const QString &sql)
+{
+    SetSQL(sql);
+    ExecSQL();
+    return m_rowsAffected;
+}
+
+bool TFDQuery::NextRecordSet()
+{
+    if (!m_active)
+        return false;
+    if (m_resultIndex + 1 >= m_results.size()) {
+        Close();
+        return false;
+    }
+    deactivate();
+    ++m_resultIndex;
+    activate();
+    return true;
+}
+
+void TFDQuery::activate()
+{
+    TDBResultSet *r = m_results[m_resultIndex].get();
+    ++m_generation;
+    m_active = true;
+    m_fields.clear();
+    for (int i = 0; i < r->ColumnCount(); ++i)
+        m_fields.push_back(std::make_unique<TField>(this, i));
+    m_position = r->RecordCount() > 0 ? 0 : -1;
+    m_eof = r->RecordCount() == 0;
+    m_bof = true;
+    emit activeChanged(true);
+}
+
+void TFDQuery::deactivate()
+{
+    // Links let go of the fields before they are freed.
+    m_active = false;
+    emit activeChanged(false);
+    m_fields.clear();
+    m_position = -1;
+    m_eof = m_bof = true;
+}
+
+TDBResultSet *TFDQuery::Result() const
+{
+    return m_active ? m_results[m_resultIndex].get() : nullptr;
+}
+
+TField *TFDQuery::Fields(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        throw usageError(QStringLiteral("フィールド番号 %1 は範囲外です。").arg(index));
+    return m_fields[size_t(index)].get();
+}
+
+TField *TFDQuery::FindField(const QString &name) const
+{
+    for (const auto &f : m_fields) {
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    }
+    return nullptr;
+}
+
+TField *TFDQuery::FieldByName(const QString &name) const
+{
+    TField *f = FindField(name);
+    if (!f)
+        throw usageError(QStringLiteral("フィールド '%1' が見つかりません。").arg(name));
+    return f;
+}
+
+qint64 TFDQuery::RecordCount() const
+{
+    const TDBResultSet *r = Result();
+    return r ? r->RecordCount() : 0;
+}
+
+qint64 TFDQuery::RecNo() const
+{
+    return m_position >= 0 ? m_position + 1 : 0;
+}
+
+TRecordId TFDQuery::CurrentRecord() const
+{
+    const TDBResultSet *r = Result();
+    return r && m_position >= 0 ? r->RecordId(m_position) : -1;
+}
+
+void TFDQuery::moveTo(qint64 position, bool eof, bool bof)
+{
+    const qint64 count = RecordCount();
+    const qint64 old = m_position;
+    m_position = count == 0 ? -1 : qBound<qint64>(0, position, count - 1);
+    m_eof = eof || count == 0;
+    m_bof = bof || count == 0;
+    if (m_position != old) {
+        if (m_disableCount > 0)
+            m_changedWhileDisabled = true;
+        else
+            emit dataSetScrolled(m_position - old);
+    }
+}
+
+void TFDQuery::SetRecNo(qint64 recNo)
+{
+    if (m_active)
+        moveTo(recNo - 1, false, false);
+}
+
+void TFDQuery::First()
+{
+    if (m_active)
+        moveTo(0, false, true);
+}
+
+void TFDQuery::Last()
+{
+    if (m_active)
+        moveTo(RecordCount() - 1, true, false);
+}
+
+void TFDQuery::Next()
+{
+    if (!m_active)
+        return;
+    if (m_position + 1 < RecordCount())
+        moveTo(m_position + 1, false, false);
+    else
+        m_eof = true;
+}
+
+void TFDQuery::Prior()
+{
+    if (!m_active)
+        return;
+    if (m_position > 0)
+        moveTo(m_position - 1, false, false);
+    else
+        m_bof = true;
+}
+
+qint64 TFDQuery::MoveBy(qint64 distance)
+{
+    if (!m_active || distance == 0)
+        return 0;
+    const qint64 count = RecordCount();
+    const qint64 old = m_position;
+    const qint64 target = m_position + distance;
+    moveTo(target, target >= count, target < 0);
+    return m_position - old;
+}
+
+void TFDQuery::GotoBookmark(TRecordId bookmark)
+{
+    const TDBResultSet *r = Result();
+    const qint64 p = r ? r->PositionOf(bookmark) : -1;
+    if (p < 0)
+        throw usageError(QStringLiteral("レコードが見つかりません。"));
+    moveTo(p, false, false);
+}
+
+bool TFDQuery::BookmarkValid(TRecordId bookmark) const
+{
+    const TDBResultSet *r = Result();
+    return r && r->PositionOf(bookmark) >= 0;
+}
+
+int TFDQuery::CompareBookmarks(TRecordId a, TRecordId b) const
+{
+    const TDBResultSet *r = Result();
+    if (!r)
+        return 0;
+    const qint64 pa = r->PositionOf(a), pb = r->PositionOf(b);
+    return pa < pb ? -1 : (pa > pb ? 1 : 0);
+}
+
+void TFDQuery::DisableControls()
+{
+    ++m_disableCount;
+}
+
+void TFDQuery::EnableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount == 0 && m_changedWhileDisabled) {
+        m_changedWhileDisabled = false;
+        emit dataSetChanged();
+    }
+}
+
+void TFDQuery::NotifyDataChanged()
+{
+    const qint64 count = RecordCount();
+    if (m_position >= count)
+        m_position = count - 1;
+    if (m_position < 0 && count > 0)
+        m_position = 0;
+    if (m_disableCount > 0)
+        m_changedWhileDisabled = true;
+    else
+        emit dataSetChanged();
+}
+
+void TFDQuery::NotifyRecordChanged(int fieldIndex)
+{
+    if (m_disableCount > 0)
+        m_changedWhileDisabled = true;
+    else
+        emit recordChanged(fieldIndex);
+}

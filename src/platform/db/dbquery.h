@@ -1,0 +1,231 @@
+#pragma once
+
+#include "platform/db/dbbackend.h"
+#include "platform/db/dbparams.h"
+#include "platform/db/dbstore.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class TFDConnection;
+class TFDQuery;
+
+// A field of an open query: its description, display properties and the
+// value at the query's current record (or at any record, for grids). Fields
+// live from the query's open to its close; activeChanged(false) comes first.
+class TField
+{
+public:
+    TField(TFDQuery *query, int index);
+
+    TFDQuery *DataSet() const { return m_query; }
+    int Index() const { return m_index; }
+    int FieldNo() const { return m_index + 1; }
+    const TDBColumnDef &Def() const;
+    QString FieldName() const { return Def().name; }
+    QString FullName() const { return Def().name; }
+    TFieldType DataType() const;
+    int Size() const { return Def().size; }
+    int Precision() const { return Def().precision; }
+    int Scale() const { return Def().scale; }
+
+    QString DisplayLabel() const { return m_displayLabel.isNull() ? FieldName() : m_displayLabel; }
+    void SetDisplayLabel(const QString &label) { m_displayLabel = label; }
+    QString DisplayName() const { return DisplayLabel(); }
+    int DisplayWidth() const { return m_displayWidth; }
+    void SetDisplayWidth(int width) { m_displayWidth = width; }
+    TAlignment Alignment() const { return m_alignment; }
+    void SetAlignment(TAlignment alignment) { m_alignment = alignment; }
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible) { m_visible = visible; }
+    // Not read-only, in a query that is not read-only.
+    bool CanModify() const;
+
+    // At the current record; NULL reads as "", 0, false, an invalid date.
+    bool IsNull() const;
+    QString AsString() const;
+    QString AsWideString() const { return AsString(); }
+    QString Text() const { return AsString(); }
+    QString DisplayText() const { return AsString(); }
+    int AsInteger() const;
+    qint64 AsLargeInt() const;
+    double AsFloat() const;
+    bool AsBoolean() const;
+    QDateTime AsDateTime() const;
+    QByteArray AsBytes() const;
+    QVariant Value() const;
+
+    // At any record of the open result.
+    bool IsNullAt(TRecordId record) const;
+    QString TextAt(TRecordId record) const;
+    QVariant ValueAt(TRecordId record) const;
+
+private:
+    TRecordId current() const;
+    const TDBResultSet *store() const;
+
+    TFDQuery *m_query;
+    int m_index;
+    QString m_displayLabel;
+    int m_displayWidth;
+    TAlignment m_alignment;
+    bool m_readOnly = false;
+    bool m_visible = true;
+};
+
+// A statement and its result, read whole at Open.
+//
+//   TFDQuery q;
+//   q.SetConnection(&con);
+//   q.SetSQL("select name from sys.schemas where name like :PAT");
+//   q.ParamByName("PAT").SetAsWideString("d%");
+//   q.Open();                                   // raises EDBError
+//   for (q.First(); !q.Eof(); q.Next())
+//       names << q.FieldByName("name")->AsString();
+//   q.Close();
+//   q.ExecSQL("update t set x = 1");  q.RowsAffected();
+//
+// ":NAME" markers become parameters while ParamCreate is on (the default);
+// a name used twice is one parameter bound at both places. With it off the
+// text goes to the server exactly as written. Open gives the first result
+// with columns of the batch (row counts and "use"/"set" lines before it are
+// passed over) and reads the rest of the batch to its end, so a later error
+// of the batch is raised; later results stay for NextRecordSet(). ExecSQL
+// reads the whole batch and counts rows affected.
+//
+// Navigation follows the data-set model: RecNo is 1-based (0 when empty),
+// Eof/Bof are set by moving past an end. Records have ids (bookmarks) that
+// survive inserts and deletes in the store.
+//
+// Signals for data links (grids): activeChanged, dataSetChanged,
+// dataSetScrolled, layoutChanged, recordChanged; held while controls are
+// disabled, with one dataSetChanged when they are enabled again.
+class TFDQuery : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TFDQuery(QObject *parent = nullptr);
+    ~TFDQuery() override;
+
+    TFDConnection *Connection() const { return m_connection; }
+    // Closes the query when the connection changes.
+    void SetConnection(TFDConnection *connection);
+
+    QString SQL() const { return m_sql; }
+    void SetSQL(const QString &text);
+    void ClearSQL() { SetSQL(QString()); }
+    bool ParamCreate() const { return m_paramCreate; }
+    void SetParamCreate(bool on) { m_paramCreate = on; }
+
+    TFDParams &Params() { return m_params; }
+    TFDParam &ParamByName(const QString &name) { return m_params.ParamByName(name); }
+    TFDParam *FindParam(const QString &name) { return m_params.FindParam(name); }
+
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // No wait cursor while the statement runs.
+    bool Silent() const { return m_silent; }
+    void SetSilent(bool silent) { m_silent = silent; }
+    // money and smallmoney read as ftBCD instead of ftCurrency.
+    bool MapCurrencyToBCD() const { return m_currencyAsBCD; }
+    void SetMapCurrencyToBCD(bool on) { m_currencyAsBCD = on; }
+
+    // Statements are not prepared on the server; kept for the callers' shape.
+    void Prepare() {}
+    void Unprepare() {}
+
+    void Open();
+    void Open(const QString &sql);
+    void Close();
+    bool Active() const { return m_active; }
+    void SetActive(bool active);
+    void ExecSQL();
+    qint64 ExecSQL(const QString &sql);
+    qint64 RowsAffected() const { return m_rowsAffected; }
+    // Moves to the next result of the batch; false (and closed) when none.
+    bool NextRecordSet();
+    // Messages of the last run.
+    const QList<TDBMessage> &Messages() const { return m_messages; }
+
+    int FieldCount() const { return int(m_fields.size()); }
+    TField *Fields(int index) const;
+    TField *FieldByName(const QString &name) const;
+    TField *FindField(const QString &name) const;
+
+    qint64 RecordCount() const;
+    qint64 RecNo() const;
+    void SetRecNo(qint64 recNo);
+    bool Eof() const { return m_eof; }
+    bool Bof() const { return m_bof; }
+    bool IsEmpty() const { return RecordCount() == 0; }
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    qint64 MoveBy(qint64 distance);
+
+    // The current record's id; -1 when there is none.
+    TRecordId CurrentRecord() const;
+    TRecordId Bookmark() const { return CurrentRecord(); }
+    void GotoBookmark(TRecordId bookmark);
+    bool BookmarkValid(TRecordId bookmark) const;
+    int CompareBookmarks(TRecordId a, TRecordId b) const;
+
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return m_disableCount > 0; }
+    // For code that changed the store: tells the links.
+    void NotifyDataChanged();
+    void NotifyRecordChanged(int fieldIndex);
+
+    // The open result's store, for grids that read it directly.
+    TDBResultSet *Result() const;
+    // Counts the results this query opened: a view that remembers it can
+    // tell a late answer about an earlier result from one about this one.
+    quint64 Generation() const { return m_generation; }
+
+signals:
+    void beforeOpen();
+    void afterOpen();
+    void beforeClose();
+    void afterClose();
+    void activeChanged(bool active);
+    void dataSetChanged();
+    void dataSetScrolled(qint64 distance);
+    void layoutChanged();
+    void recordChanged(int fieldIndex);
+
+private:
+    TDBBatch run(bool keepResults);
+    void activate();
+    void deactivate();
+    void moveTo(qint64 position, bool eof, bool bof);
+
+    QPointer<TFDConnection> m_connection;
+    QString m_sql;
+    bool m_paramCreate = true;
+    TFDParams m_params;
+    bool m_readOnly = false;
+    bool m_silent = false;
+    bool m_currencyAsBCD = false;
+
+    bool m_active = false;
+    std::vector<std::shared_ptr<TDBResultSet>> m_results;
+    size_t m_resultIndex = 0;
+    std::vector<std::unique_ptr<TField>> m_fields;
+    qint64 m_position = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    qint64 m_rowsAffected = -1;
+    QList<TDBMessage> m_messages;
+    int m_disableCount = 0;
+    quint64 m_generation = 0;
+    bool m_changedWhileDisabled = false;
+};

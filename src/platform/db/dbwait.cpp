@@ -1,0 +1,211 @@
+#include "platform/db/dbwait.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QThread>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+
+namespace {
+
+// Waits shorter than this never show a cursor or enter an event loop.
+constexpr int QuietWaitMs = 30;
+
+QThreadPool *workers()
+{
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(256);
+        p->setExpiryTimeout(60000);
+        return p;
+    }();
+    return pool;
+}
+
+QList<QPointer<QObject>> &allowed()
+{
+    static QList<QPointer<QObject>> list;
+    return list;
+}
+
+thread_local int t_depth = 0;
+
+struct JobState
+{
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::exception_ptr error;
+    QEventLoop *loop = nullptr;
+};
+
+class InputFilter : public QObject
+{
+public:
+    explicit InputFilter(std::function<void()> cancel) : m_cancel(std::move(cancel)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_cancelled) {
+                m_cancelled = true;
+                if (m_cancel)
+                    m_cancel();
+            }
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return !isAllowed(watched);
+        case QEvent::Close:
+            // The window system's close would free a window whose statement
+            // is still running.
+            if (event->spontaneous()) {
+                event->ignore();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    static bool isAllowed(QObject *o)
+    {
+        for (; o; o = o->parent()) {
+            for (const QPointer<QObject> &a : std::as_const(allowed())) {
+                if (a == o)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+    std::function<void()> m_cancel;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+TDBWaitNotifier *TDBWaitNotifier::instance()
+{
+    static TDBWaitNotifier notifier;
+    return &notifier;
+}
+
+bool TDBWait::IsWaiting()
+{
+    return t_depth > 0;
+}
+
+void TDBWait::AllowInput(QObject *object)
+{
+    allowed().removeAll(nullptr);
+    allowed().append(object);
+}
+
+void TDBWait::DisallowInput(QObject *object)
+{
+    allowed().removeAll(object);
+    allowed().removeAll(nullptr);
+}
+
+void TDBWait::Run(const std::function<void()> &job, const std::function<void()> &cancel, bool silent)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        job();
+        return;
+    }
+
+    ++t_depth;
+    auto state = std::make_shared<JobState>();
+    workers()->start([state, &job] {
+        try {
+            job();
+        } catch (...) {
+            state->error = std::current_exception();
+        }
+        std::lock_guard lock(state->mutex);
+        state->finished = true;
+        if (state->loop)
+            QMetaObject::invokeMethod(state->loop, "quit", Qt::QueuedConnection);
+        state->done.notify_all();
+    });
+
+    bool finished;
+    {
+        std::unique_lock lock(state->mutex);
+        finished = state->done.wait_for(lock, std::chrono::milliseconds(QuietWaitMs),
+                                        [&] { return state->finished; });
+    }
+    if (!finished) {
+        QEventLoop loop;
+        InputFilter filter(cancel);
+        app->installEventFilter(&filter);
+        const bool cursor = !silent && qobject_cast<QGuiApplication *>(app);
+        if (cursor)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        TDBWaitNotifier *notifier = TDBWaitNotifier::instance();
+        emit notifier->waitStarted();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QTimer tick;
+        tick.setInterval(250);
+        QObject::connect(&tick, &QTimer::timeout, notifier,
+                         [&] { emit notifier->waitTick(elapsed.elapsed()); });
+        tick.start();
+        {
+            std::lock_guard lock(state->mutex);
+            if (!state->finished)
+                state->loop = &loop;
+        }
+        if (state->loop)
+            loop.exec();
+        {
+            std::lock_guard lock(state->mutex);
+            state->loop = nullptr;
+        }
+        tick.stop();
+        if (cursor)
+            QGuiApplication::restoreOverrideCursor();
+        app->removeEventFilter(&filter);
+        emit notifier->waitFinished();
+    }
+    {
+        // The loop ends only after the job; this is the hand-over of its results.
+        std::unique_lock lock(state->mutex);
+        state->done.wait(lock, [&] { return state->finished; });
+    }
+    --t_depth;
+    if (state->error)
+        std::rethrow_exception(state->error);
+}
