@@ -152,7 +152,8 @@ double seconds(Clock::time_point a, Clock::time_point b)
     return std::chrono::duration<double>(b - a).count();
 }
 
-std::map<bool, std::vector<double>> g_keyTimes;
+// Seconds per timed iteration, by measurement.
+std::map<std::string, std::vector<double>> g_samples;
 
 // (1) A printable key at line 50,000 of 100,000 coloured lines, from the
 // key event to the end of the repaint; Backspace (not timed) restores the row.
@@ -166,7 +167,7 @@ void BM_KeyAtLine50000(benchmark::State &state)
     repaintPending();
     PaintCounter counter;
     editor->viewport()->installEventFilter(&counter);
-    std::vector<double> &times = g_keyTimes[wrap];
+    std::vector<double> &times = g_samples[wrap ? "key, wrap on" : "key, wrap off"];
     times.clear();
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
@@ -203,8 +204,12 @@ void BM_FullRepaint(benchmark::State &state)
     editor->resize(editor->LeftMargin() + (cells + 2) * editor->ColWidth() + 10,
                    editor->TopMargin() + 60 * editor->RowHeight() + 5);
     repaintPending();
-    for (auto _ : state)
+    std::vector<double> &times = g_samples["paint"];
+    for (auto _ : state) {
+        const Clock::time_point t0 = Clock::now();
         editor->viewport()->repaint();
+        times.push_back(seconds(t0, Clock::now()));
+    }
     state.counters["rows"] = editor->RowCount();
     state.counters["cells"] = cells;
 }
@@ -221,6 +226,7 @@ void BM_Open50MB(benchmark::State &state)
         editor->viewport()->repaint();
         const Clock::time_point t1 = Clock::now();
         state.SetIterationTime(seconds(t0, t1));
+        g_samples["open ours"].push_back(seconds(t0, t1));
         state.counters["rows"] = editor->ListCount();
         state.counters["top"] = editor->TopRow();
     }
@@ -251,6 +257,7 @@ void BM_Open50MBQScintilla(benchmark::State &state)
         editor->viewport()->repaint();
         const Clock::time_point t1 = Clock::now();
         state.SetIterationTime(seconds(t0, t1));
+        g_samples["open QScintilla"].push_back(seconds(t0, t1));
         state.counters["lines"] = editor->lines();
         editor->setLexer(nullptr);
     }
@@ -263,23 +270,6 @@ BENCHMARK(BM_Open50MB)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillise
 #ifdef ZK_HAVE_QSCINTILLA
 BENCHMARK(BM_Open50MBQScintilla)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 #endif
-
-// Remembers the time per iteration of each run, in seconds.
-class TimesReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                const double perUnit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-                times[run.run_name.function_name] = run.GetAdjustedRealTime() / perUnit;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 double percentile(std::vector<double> values, double p)
 {
@@ -298,26 +288,26 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    TimesReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
     double median = 0;
     double p99 = 0;
-    for (const auto &[wrap, times] : g_keyTimes) {
+    for (const char *name : {"key, wrap off", "key, wrap on"}) {
+        const std::vector<double> &times = g_samples[name];
         const double m = percentile(times, 0.5) * 1e3;
         const double p = percentile(times, 0.99) * 1e3;
-        std::printf("key at line 50,000, wrap %s: median %.3f ms, p99 %.3f ms (%zu keys)\n", wrap ? "on" : "off", m, p,
-                    times.size());
+        std::printf("%s at line 50,000: median %.3f ms, p99 %.3f ms (%zu keys)\n", name, m, p, times.size());
         median = std::max(median, m);
         p99 = std::max(p99, p);
     }
-    const double paint = reporter.times["BM_FullRepaint"] * 1e3;
-    const double ours = reporter.times["BM_Open50MB"];
-    const double theirs = reporter.times["BM_Open50MBQScintilla"];
+    const double paint = percentile(g_samples["paint"], 0.5) * 1e3;
+    const double ours = percentile(g_samples["open ours"], 0.5);
+    const double theirs = percentile(g_samples["open QScintilla"], 0.5);
     std::printf("50MB open+scroll: ours %.0f ms, QScintilla %s\n", ours * 1e3,
                 theirs > 0 ? QByteArray::number(theirs * 1e3, 'f', 0).append(" ms").constData() : "not installed");
-    const std::string ratio = theirs > 0 ? QByteArray::number(ours / theirs, 'f', 2).toStdString() : std::string("n/a");
+    const std::string ratio = theirs > 0 && ours > 0 ? QByteArray::number(ours / theirs, 'f', 2).toStdString()
+                                                     : std::string("n/a");
     std::printf("editor: key median %.2f ms p99 %.2f ms, paint %.1f ms, 50MB open+scroll vs QScintilla ratio %s\n", median,
                 p99, paint, ratio.c_str());
     return 0;

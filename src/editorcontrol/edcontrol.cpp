@@ -137,46 +137,47 @@ TEditor::~TEditor()
     FSpeed.reset();
 }
 
+namespace {
+
+// A settings object that reports its changes to the editor.
+template <class T>
+std::unique_ptr<T> notifying(const TNotifyEvent &Handler)
+{
+    auto object = std::make_unique<T>();
+    object->OnChange = Handler;
+    return object;
+}
+
+} // namespace
+
 std::unique_ptr<TEditorCaret> TEditor::CreateEditorCaret()
 {
-    auto caret = std::make_unique<TEditorCaret>();
-    caret->OnChange = TNotifyEvent(this, &TEditor::PropertyChanged);
-    return caret;
+    return notifying<TEditorCaret>(TNotifyEvent(this, &TEditor::PropertyChanged));
 }
 
 std::unique_ptr<TEditorImagebar> TEditor::CreateEditorImagebar()
 {
-    auto imagebar = std::make_unique<TEditorImagebar>();
-    imagebar->OnChange = TNotifyEvent(this, &TEditor::PropertyChanged);
-    return imagebar;
+    return notifying<TEditorImagebar>(TNotifyEvent(this, &TEditor::PropertyChanged));
 }
 
 std::unique_ptr<TEditorLeftbar> TEditor::CreateEditorLeftbar()
 {
-    auto leftbar = std::make_unique<TEditorLeftbar>();
-    leftbar->OnChange = TNotifyEvent(this, &TEditor::PropertyChanged);
-    return leftbar;
+    return notifying<TEditorLeftbar>(TNotifyEvent(this, &TEditor::PropertyChanged));
 }
 
 std::unique_ptr<TEditorMarks> TEditor::CreateEditorMarks()
 {
-    auto marks = std::make_unique<TEditorMarks>();
-    marks->OnChange = TNotifyEvent(this, &TEditor::PropertyChanged);
-    return marks;
+    return notifying<TEditorMarks>(TNotifyEvent(this, &TEditor::PropertyChanged));
 }
 
 std::unique_ptr<TEditorMargin> TEditor::CreateEditorMargin()
 {
-    auto margin = std::make_unique<TEditorMargin>();
-    margin->OnChange = TNotifyEvent(this, &TEditor::PropertyChanged);
-    return margin;
+    return notifying<TEditorMargin>(TNotifyEvent(this, &TEditor::PropertyChanged));
 }
 
 std::unique_ptr<TEditorRuler> TEditor::CreateEditorRuler()
 {
-    auto ruler = std::make_unique<TEditorRuler>();
-    ruler->OnChange = TNotifyEvent(this, &TEditor::PropertyChanged);
-    return ruler;
+    return notifying<TEditorRuler>(TNotifyEvent(this, &TEditor::PropertyChanged));
 }
 
 std::unique_ptr<TEditorSpeed> TEditor::CreateEditorSpeed()

@@ -440,6 +440,9 @@ private:
     void paintOrigin();
     void paintPreedit();
     void drawCaret();
+    void drawRetArrow(int X, int Y, const QColor &Color);
+    void drawAngleMark(int X, int Y, const QColor &Color, bool Opening);
+    void drawTabChevron(int X, int Y, const QColor &Color);
     QRect underlineRect(int ARow) const;
     QRect rowBand(int ARow) const;
     void updateDrawFonts();
@@ -455,6 +458,9 @@ private:
     void keyTab(Qt::KeyboardModifiers Modifiers);
     void keyReturn(Qt::KeyboardModifiers Modifiers);
     void keyDelete();
+    // Removes characters of the caret row (keeping its break) as one edit;
+    // the caret goes to offset Target from row Base.
+    void removeFromCaretRow(int Index, int Length, int Base, int Target);
     void requestCodeAssist();
     void codeAssistAfterDot();
     void cancelCodeAssist();

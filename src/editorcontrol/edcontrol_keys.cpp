@@ -649,6 +649,16 @@ void TEditor::KeyDown(int Key, Qt::KeyboardModifiers Modifiers)
         ExtendSelection();
 }
 
+void TEditor::removeFromCaretRow(int Index, int Length, int Base, int Target)
+{
+    const QString &s = FList->RowText(FRow);
+    QString text = s.left(Index) + s.mid(Index + Length);
+    FList->AppendLineBreak(FRow, text);
+    CaretHold caret(*this);
+    FList->ReplaceRows(FRow, 1, text);
+    SetRowColFromIndex(Base, Target);
+}
+
 void TEditor::keyDelete()
 {
     if (Selected()) {
@@ -669,11 +679,7 @@ void TEditor::keyDelete()
     if (c < n) {
         // A surrogate pair goes as one character.
         const int length = c + 1 < n && s[c].isHighSurrogate() && s[c + 1].isLowSurrogate() ? 2 : 1;
-        QString text = s.left(c) + s.mid(c + length);
-        FList->AppendLineBreak(FRow, text);
-        CaretHold caret(*this);
-        FList->ReplaceRows(FRow, 1, text);
-        SetRowColFromIndex(base, target);
+        removeFromCaretRow(c, length, base, target);
         return;
     }
     if (FList->RowAttr(FRow) == raEof)
@@ -763,12 +769,7 @@ void TEditor::keyBackspace()
             length = 2;
         }
         const int base = std::max(FList->FirstRowOfLine(FRow), FRow - 1);
-        const int target = RowColToIndex(base, FRow, ColOfCharIndex(map, ci));
-        QString text = s.left(ci) + s.mid(ci + length);
-        FList->AppendLineBreak(FRow, text);
-        CaretHold caret(*this);
-        FList->ReplaceRows(FRow, 1, text);
-        SetRowColFromIndex(base, target);
+        removeFromCaretRow(ci, length, base, RowColToIndex(base, FRow, ColOfCharIndex(map, ci)));
         return;
     }
     if (FRow == 0)

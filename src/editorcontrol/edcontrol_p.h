@@ -5,39 +5,26 @@
 // Helpers shared by the files of the editor control.
 namespace EdControl {
 
-// Holds the caret hidden for a scope (also when the scope is left by an exception).
-class CaretHold
+// Holds the caret, or the caret-row underline, hidden for a scope (also
+// when the scope is left by an exception).
+template <void (TEditor::*Begin)(), void (TEditor::*End)()>
+class Hold
 {
 public:
-    explicit CaretHold(TEditor &Editor)
+    explicit Hold(TEditor &Editor)
         : m_editor(Editor)
     {
-        m_editor.BeginCaretUpdate();
+        (m_editor.*Begin)();
     }
-    ~CaretHold() { m_editor.EndCaretUpdate(); }
-    CaretHold(const CaretHold &) = delete;
-    CaretHold &operator=(const CaretHold &) = delete;
+    ~Hold() { (m_editor.*End)(); }
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
 
 private:
     TEditor &m_editor;
 };
-
-// Holds the caret-row underline hidden for a scope.
-class UnderlineHold
-{
-public:
-    explicit UnderlineHold(TEditor &Editor)
-        : m_editor(Editor)
-    {
-        m_editor.BeginUnderlineUpdate();
-    }
-    ~UnderlineHold() { m_editor.EndUnderlineUpdate(); }
-    UnderlineHold(const UnderlineHold &) = delete;
-    UnderlineHold &operator=(const UnderlineHold &) = delete;
-
-private:
-    TEditor &m_editor;
-};
+using CaretHold = Hold<&TEditor::BeginCaretUpdate, &TEditor::EndCaretUpdate>;
+using UnderlineHold = Hold<&TEditor::BeginUnderlineUpdate, &TEditor::EndUnderlineUpdate>;
 
 inline bool isWideHalf(QStringView Map, int Col)
 {

@@ -876,11 +876,11 @@ void TEditor::DrawEofMark(int X, int Y)
     p.restore();
 }
 
-void TEditor::DrawRetMark(int X, int Y)
+void TEditor::drawRetArrow(int X, int Y, const QColor &Color)
 {
     if (X < LeftMargin())
         return;
-    markPen(FMarks->RetMark()->Color());
+    m_canvas->setPen(Color);
     const int h = std::max(1, FFontHeight / 8);
     const int g = std::max(h, 3);
     const int xm = X + FFontWidth / 2;
@@ -890,19 +890,14 @@ void TEditor::DrawRetMark(int X, int Y)
     m_canvas->drawLine(xm, yb, xm + g, yb - g);
 }
 
+void TEditor::DrawRetMark(int X, int Y)
+{
+    drawRetArrow(X, Y, colorOf(FMarks->RetMark()->Color(), false));
+}
+
 void TEditor::DrawRetMarkSelected(int X, int Y)
 {
-    if (X < LeftMargin())
-        return;
-    QPen pen(selectionColor());
-    m_canvas->setPen(pen);
-    const int h = std::max(1, FFontHeight / 8);
-    const int g = std::max(h, 3);
-    const int xm = X + FFontWidth / 2;
-    const int yb = Y + FFontHeight - 2 * h;
-    m_canvas->drawLine(xm, Y + 2 * h, xm, yb);
-    m_canvas->drawLine(xm, yb, xm - g, yb - g);
-    m_canvas->drawLine(xm, yb, xm + g, yb - g);
+    drawRetArrow(X, Y, selectionColor());
 }
 
 namespace {
@@ -924,36 +919,32 @@ void drawAngle(QPainter &p, int X, int Y, int fontWidth, int fontHeight, bool op
 
 } // namespace
 
-void TEditor::DrawWrapMark(int X, int Y)
+void TEditor::drawAngleMark(int X, int Y, const QColor &Color, bool Opening)
 {
     if (X < LeftMargin())
         return;
-    markPen(FMarks->WrapMark()->Color());
-    drawAngle(*m_canvas, X, Y, FFontWidth, FFontHeight, true);
+    m_canvas->setPen(Color);
+    drawAngle(*m_canvas, X, Y, FFontWidth, FFontHeight, Opening);
+}
+
+void TEditor::DrawWrapMark(int X, int Y)
+{
+    drawAngleMark(X, Y, colorOf(FMarks->WrapMark()->Color(), false), true);
 }
 
 void TEditor::DrawWrapMarkSelected(int X, int Y)
 {
-    if (X < LeftMargin())
-        return;
-    m_canvas->setPen(selectionColor());
-    drawAngle(*m_canvas, X, Y, FFontWidth, FFontHeight, true);
+    drawAngleMark(X, Y, selectionColor(), true);
 }
 
 void TEditor::DrawHideMark(int X, int Y)
 {
-    if (X < LeftMargin())
-        return;
-    markPen(FMarks->HideMark()->Color());
-    drawAngle(*m_canvas, X, Y, FFontWidth, FFontHeight, false);
+    drawAngleMark(X, Y, colorOf(FMarks->HideMark()->Color(), false), false);
 }
 
 void TEditor::DrawHideMarkSelected(int X, int Y)
 {
-    if (X < LeftMargin())
-        return;
-    m_canvas->setPen(selectionColor());
-    drawAngle(*m_canvas, X, Y, FFontWidth, FFontHeight, false);
+    drawAngleMark(X, Y, selectionColor(), false);
 }
 
 void TEditor::DrawArrowMark(int X, int Y, bool Selected)
@@ -971,11 +962,11 @@ void TEditor::DrawArrowMark(int X, int Y, bool Selected)
     m_canvas->drawPolyline(line, 3);
 }
 
-void TEditor::DrawTabMark(int X, int Y)
+void TEditor::drawTabChevron(int X, int Y, const QColor &Color)
 {
     if (X < LeftMargin())
         return;
-    markPen(FMarks->TabMark()->Color());
+    m_canvas->setPen(Color);
     const int h = std::max(1, FFontHeight / 8);
     const int x = X - FFontWidth * FCaret->TabSpaceCount();
     const int d = std::max(1, FFontWidth / 8);
@@ -984,17 +975,14 @@ void TEditor::DrawTabMark(int X, int Y)
     m_canvas->drawPolyline(line, 3);
 }
 
+void TEditor::DrawTabMark(int X, int Y)
+{
+    drawTabChevron(X, Y, colorOf(FMarks->TabMark()->Color(), false));
+}
+
 void TEditor::DrawTabMarkSelected(int X, int Y)
 {
-    if (X < LeftMargin())
-        return;
-    m_canvas->setPen(selectionColor());
-    const int h = std::max(1, FFontHeight / 8);
-    const int x = X - FFontWidth * FCaret->TabSpaceCount();
-    const int d = std::max(1, FFontWidth / 8);
-    const int ym = Y + FFontHeight / 2;
-    const QPoint line[3] = {QPoint(x, ym - h), QPoint(x + d, ym), QPoint(x - d, ym + h)};
-    m_canvas->drawPolyline(line, 3);
+    drawTabChevron(X, Y, colorOf(FView->Colors()->Select()->Color(), true));
 }
 
 void TEditor::DrawSemiSpaceMark(int X, int Y)
