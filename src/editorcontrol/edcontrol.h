@@ -343,6 +343,10 @@ protected:
     virtual void DrawOrigin();
     virtual void InvalidateLeftbar(int ARow1, int ARow2) override;
     virtual void LeftbarWidthChanged(int OldWidth, int NewWidth);
+    // The bars and the ruler, drawn with the painter of the paint in progress.
+    virtual void PaintLeftbar(int ARow1, int ARow2);
+    void PaintImagebar(int ARow1, int ARow2);
+    virtual void PaintRuler();
     virtual void ScrollText(int Dx, int Dy, const QRect &ScrollRect);
 
     // Marks, drawn with the painter of the paint in progress.
@@ -424,7 +428,6 @@ protected:
 
 private:
     struct RowPaint;
-    friend class EditorPainter;
 
     // Painting (edcontrol_paint.cpp).
     void paintArea(QPainter &Painter, const QRect &Clip);
@@ -434,9 +437,6 @@ private:
     void prepareRow(RowPaint &Row, int Index);
     void drawBlankMarks(const RowPaint &Row, int X0, int Y);
     void drawTabMarks(int X, int Y, QStringView CellMap, bool Selected);
-    void paintLeftbar(int ARow1, int ARow2);
-    void paintImagebar(int ARow1, int ARow2);
-    void paintRuler(const QRect &Clip);
     void paintOrigin();
     void paintPreedit();
     void drawCaret();
@@ -450,7 +450,6 @@ private:
     QColor colorOf(TColor Value, bool Background) const;
     QColor selectionColor() const;
     void markPen(TColor Value, bool Dotted = false);
-    int leftbarNumberWidth() const;
 
     // Keyboard (edcontrol_keys.cpp).
     void moveCaretToRowEnd(int ARow);
@@ -578,7 +577,6 @@ private:
     std::vector<int> m_cells;
     QString m_cellMapBuffer;
     std::unique_ptr<TFountainParser> m_parser;
-    // The caret row whose underline is shown (-1 none).
     bool m_destroying = false;
     bool m_settingScrollBars = false;
 };

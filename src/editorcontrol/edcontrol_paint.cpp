@@ -537,7 +537,7 @@ void TEditor::paintArea(QPainter &Painter, const QRect &Clip)
     if (Clip.intersects(QRect(0, 0, lm, tm)))
         paintOrigin();
     if (FRuler->Visible() && Clip.intersects(QRect(lm, 0, width - lm, FRulerHeight)))
-        paintRuler(Clip);
+        PaintRuler();
     if (Clip.bottom() < tm)
         return;
     const int top = tm + (std::max(tm, Clip.top()) - tm) / rh * rh;
@@ -546,9 +546,9 @@ void TEditor::paintArea(QPainter &Painter, const QRect &Clip)
     const int last = first + (bottom - top) / rh - 1;
     const int imageWidth = FImagebar->Visible() ? FImagebarWidth : 0;
     if (FLeftbar->Visible() && Clip.intersects(QRect(imageWidth, tm, FLeftbarWidth, height - tm)))
-        paintLeftbar(first, last);
+        PaintLeftbar(first, last);
     if (FImagebar->Visible() && Clip.intersects(QRect(0, tm, imageWidth, height - tm)))
-        paintImagebar(first, last);
+        PaintImagebar(first, last);
     const QRect text = Clip & QRect(lm, tm, width - lm, height - tm);
     if (!text.isEmpty())
         paintRows(text);
@@ -1034,9 +1034,8 @@ void TEditor::paintOrigin()
     }
 }
 
-void TEditor::paintRuler(const QRect &Clip)
+void TEditor::PaintRuler()
 {
-    Q_UNUSED(Clip);
     QPainter &p = *m_canvas;
     const int lm = LeftMargin();
     const int width = viewport()->width();
@@ -1090,12 +1089,7 @@ void TEditor::paintRuler(const QRect &Clip)
     p.restore();
 }
 
-int TEditor::leftbarNumberWidth() const
-{
-    return FLeftbarColumn;
-}
-
-void TEditor::paintLeftbar(int ARow1, int ARow2)
+void TEditor::PaintLeftbar(int ARow1, int ARow2)
 {
     QPainter &p = *m_canvas;
     const int left = FImagebar->Visible() ? FImagebarWidth : 0;
@@ -1154,7 +1148,7 @@ void TEditor::paintLeftbar(int ARow1, int ARow2)
     }
 }
 
-void TEditor::paintImagebar(int ARow1, int ARow2)
+void TEditor::PaintImagebar(int ARow1, int ARow2)
 {
     QPainter &p = *m_canvas;
     const int tm = TopMargin();

@@ -245,3 +245,17 @@ TEST(EditorPaint, TextScrolledSidewaysStaysOffTheBars)
     EXPECT_EQ(countPixels(image, bar, dark()), 0);
     EXPECT_GT(countPixels(image, w.cells(0, 40, 45), dark()), 0);
 }
+
+TEST(EditorPaint, BlankMarksStandWhereTheCellMapPutsTheBlanks)
+{
+    // "©" is one cell wide (it is no half-width character by the older
+    // rule, which would push the mark one cell right).
+    Painted w;
+    w->Marks()->SpaceMark()->SetVisible(true);
+    w->Marks()->SpaceMark()->SetColor(clRed);
+    w.setText(QStringLiteral("©\u3000x") + crlf);
+    ASSERT_EQ(w->RowCells(0), 4);
+    const QImage image = w.grab();
+    EXPECT_GT(countPixels(image, w.cells(0, 1, 2), exactly(bgr(clRed))), 0);
+    EXPECT_EQ(countPixels(image, w.cell(0, 3), exactly(bgr(clRed))), 0);
+}
