@@ -5,6 +5,23 @@ function(zk_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
+# Ninja's moc step only re-runs for files it already knew, so a header added
+# to a globbed folder would never be moc'ed in an existing build. When the
+# folder's list of sources changes, the step's output is removed so that it
+# runs again.
+function(zk_autogen_follows_sources target srcs)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+  string(REPLACE ";" "\n" content "${srcs}")
+  set(old "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} old)
+  endif()
+  if(NOT old STREQUAL "${content}\n")
+    file(WRITE ${list_file} "${content}\n")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+  endif()
+endfunction()
+
 # zk_library(<name> [DIR <dir>] [RECURSE] [LIBS ...])
 # One static library per folder: every .cpp/.h in the folder (and below with
 # RECURSE) belongs to it, so adding a unit needs no edit of the list.
@@ -22,6 +39,7 @@ function(zk_library name)
     list(FILTER srcs EXCLUDE REGEX "${ex}")
   endforeach()
   add_library(${name} STATIC ${srcs})
+  zk_autogen_follows_sources(${name} "${srcs}")
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   zk_warnings(${name})
@@ -44,6 +62,7 @@ function(zk_test name)
     return()
   endif()
   add_executable(${name} ${srcs})
+  zk_autogen_follows_sources(${name} "${srcs}")
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} zk_testmain)
   target_compile_definitions(${name} PRIVATE
     ZK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

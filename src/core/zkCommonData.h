@@ -1,31 +1,11 @@
 #pragma once
 
+#include "platform/graphics/colors.h"
 #include "platform/rtl/exceptions.h"
 
 #include <QColor>
 #include <QHash>
 #include <QString>
-
-// Colours as the settings and the windows store them: the Windows colour
-// value, red in the low byte, then green and blue; a value with the high
-// byte 0xFF names a system colour by its index. Converted to QColor only
-// for painting.
-using TColor = qint32;
-constexpr TColor clBtnFace = TColor(0xFF00000Fu);
-constexpr TColor clBtnText = TColor(0xFF000012u);
-
-constexpr TColor RGBColor(int r, int g, int b) { return TColor((r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16); }
-// The plain RGB value of a colour; system colours take the desktop's current
-// colours. Raises for a system colour index that does not exist.
-TColor ColorToRGB(TColor color);
-QColor TColorToQColor(TColor color);
-TColor QColorToTColor(const QColor &color);
-
-class EArgumentException : public Exception
-{
-public:
-    using Exception::Exception;
-};
 
 // A window id: from one process-wide counter, never 0 and never used twice.
 int NewFormID();

@@ -3,32 +3,6 @@
 #include <QGuiApplication>
 #include <QPalette>
 
-QColor ColorToQColor(TColor Color)
-{
-    if (Color == clNone)
-        return QColor();
-    if (IsSystemColor(Color)) {
-        const QPalette palette = QGuiApplication::palette();
-        switch (quint32(Color) & 0xFF) {
-        case 5:
-            return palette.color(QPalette::Base);
-        case 8:
-            return palette.color(QPalette::Text);
-        default:
-            return palette.color(QPalette::Window);
-        }
-    }
-    const quint32 v = quint32(Color);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-TColor QColorToColor(const QColor &Color)
-{
-    if (!Color.isValid())
-        return clNone;
-    return TColor(quint32(Color.red()) | (quint32(Color.green()) << 8) | (quint32(Color.blue()) << 16));
-}
-
 TFontStyles TFont::Style() const
 {
     TFontStyles s = 0;

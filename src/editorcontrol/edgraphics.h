@@ -1,45 +1,14 @@
 #pragma once
 
+#include "platform/graphics/colors.h"
+
 #include <QColor>
 #include <QDataStream>
 #include <QFont>
 #include <QMetaType>
 
-// Colours, font styles, fonts and pointer shapes as the editor's settings keep
-// them. Colours are stored as 0x00BBGGRR values, the form the settings store
-// holds, so a value read and written back is unchanged; painting converts
-// them with ColorToQColor.
-
-using TColor = qint32;
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clWhite = 0xFFFFFF;
-// No colour of its own: the element shows the editor's background or text colour.
-constexpr TColor clNone = 0x1FFFFFFF;
-// System colours (high byte 0xFF): resolved from the desktop's palette.
-constexpr TColor clWindow = TColor(0xFF000005);
-constexpr TColor clWindowText = TColor(0xFF000008);
-
-constexpr bool IsSystemColor(TColor Color)
-{
-    return (quint32(Color) & 0xFF000000u) == 0xFF000000u;
-}
-
-// The colour to paint with; clNone gives an invalid QColor.
-QColor ColorToQColor(TColor Color);
-// A QColor as a stored colour value (alpha dropped).
-TColor QColorToColor(const QColor &Color);
+// Font styles, fonts and pointer shapes as the editor's settings keep them
+// (colours: platform/graphics/colors.h).
 
 // Font style set.
 enum TFontStyle : quint8 {

@@ -26,7 +26,7 @@ TEST(ConnectionManager, TextColourIsTheBackgroundLessNinetySixPerChannelWrapping
     const TColor face = ColorToRGB(clBtnFace);
     EXPECT_EQ(TzkConnectionManager::GetInvertColor(clBtnFace), TzkConnectionManager::GetInvertColor(face));
     EXPECT_EQ(TzkConnectionManager::GetInvertColor(TColor(0xFF0000EEu)), clBtnFace);
-    EXPECT_EQ(TColorToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
+    EXPECT_EQ(ColorToQColor(RGBColor(1, 2, 3)), QColor(1, 2, 3));
 }
 
 TEST(ConnectionManager, FirstRegistrationOfASessionKeepsItsColours)

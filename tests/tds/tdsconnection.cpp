@@ -1151,6 +1151,5 @@ void serveConnection(TdsServer::Private *server, TdsServer::Private::Connection 
     closed.connection = connection->id;
     closed.text = tds::Connection(server, connection).run();
     // Logged once closed, so that a test that sees the entry sees the link gone.
-    server->connectionClosed(connection);
-    server->addLog(closed);
+    server->connectionClosed(connection, closed);
 }

@@ -36,6 +36,11 @@ QString TdsLogEntry::line() const
 void TdsServer::Private::addLog(const TdsLogEntry &entry)
 {
     std::lock_guard lock(mutex);
+    addLogLocked(entry);
+}
+
+void TdsServer::Private::addLogLocked(const TdsLogEntry &entry)
+{
     log << entry;
     if (logStream) {
         std::fputs(entry.line().toUtf8().constData(), logStream);
@@ -64,11 +69,12 @@ QList<tdsrules::Answer> TdsServer::Private::loginAnswers(const QString &user)
     return rules.loginAnswers(user);
 }
 
-void TdsServer::Private::connectionClosed(Connection *c)
+void TdsServer::Private::connectionClosed(Connection *c, const TdsLogEntry &closed)
 {
     std::lock_guard lock(mutex);
     ::close(c->fd);
     c->fd = -1;
+    addLogLocked(closed);
     c->finished = true;
 }
 

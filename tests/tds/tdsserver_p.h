@@ -42,10 +42,14 @@ struct TdsServer::Private
 
     // Called from connection threads.
     void addLog(const TdsLogEntry &entry);
+    void addLogLocked(const TdsLogEntry &entry);
     void addLogin(const TdsLoginRecord &record);
     QList<tdsrules::Answer> answer(const QString &sql, const QString &params, tdsrules::Session *session);
     QList<tdsrules::Answer> loginAnswers(const QString &user);
-    void connectionClosed(Connection *c);
+    // Closes the link and logs its end under one lock: the accept loop joins
+    // finished threads while it holds the lock, so a thread must not need the
+    // lock again once it is marked finished.
+    void connectionClosed(Connection *c, const TdsLogEntry &closed);
 };
 
 // Serves one client connection on its own thread.

@@ -40,3 +40,10 @@ class EListError : public Exception
 public:
     explicit EListError(int index);
 };
+
+// A call with an argument it cannot take.
+class EArgumentException : public Exception
+{
+public:
+    using Exception::Exception;
+};
