@@ -410,8 +410,16 @@ TEST_F(GridPaint, AResultWithJapaneseTextNullsDatesAndNumbers)
     QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(SelectedIds(), (QList<int>{9998, 9999, 10000}));
-    if (!dir.isEmpty())
+    if (!dir.isEmpty()) {
         grid->grab().toImage().save(dir + QStringLiteral("/grid_many.png"));
+        QImage strip(5 * 40, 60, QImage::Format_RGB32);
+        strip.fill(Qt::white);
+        QPainter p(&strip);
+        for (int i = 0; i < 5; ++i)
+            p.drawPixmap(QRect(i * 40 + 8, 4, 24, 44), TzkDBGridV::IndicatorImages().at(i));
+        p.end();
+        strip.save(dir + QStringLiteral("/grid_indicators.png"));
+    }
 }
 
 } // namespace
