@@ -354,6 +354,24 @@ TEST_F(ConnectionWindowTest, CancelInTheTransactionQuestionKeepsTheWindowAndStop
     EXPECT_EQ(script->Statements(), QStringList{"COMMIT TRANSACTION"});
 }
 
+TEST_F(ConnectionWindowTest, TheProgramsCloseSettlesAndClosesEveryConnection)
+{
+    zkOption.AutoTran = true;
+    zkOption.SessionKilledMode = skmCommit;
+    logon();
+    logon(QStringLiteral("InventoryDB"));
+    script->ClearLog();
+    main->close();
+    processEvents();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(script->Statements(), (QStringList{"COMMIT TRANSACTION", "COMMIT TRANSACTION"}));
+    int disconnects = 0;
+    for (const TScriptEntry &e : script->Log())
+        disconnects += e.kind == TScriptEntry::Disconnect;
+    EXPECT_EQ(disconnects, 2);
+    EXPECT_TRUE(area()->subWindowList().isEmpty());
+}
+
 TEST_F(ConnectionWindowTest, AFailingCommitKeepsTheWindowOpen)
 {
     zkOption.AutoTran = true;
