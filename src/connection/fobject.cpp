@@ -46,21 +46,6 @@ const QString kTreeKey = ZK_REG_ROOT + QStringLiteral("\\OBJECTTREE\\");
 constexpr int kWindowImage = 94;
 constexpr int kTreeMinWidth = 30;
 
-// The shared registry object's key, closed however the block ends.
-class TRegKeyGuard
-{
-public:
-    TRegKeyGuard() { zkReg->CloseKey(); }
-    ~TRegKeyGuard()
-    {
-        try {
-            zkReg->CloseKey();
-        } catch (const std::exception &) {
-            // A layout that cannot be saved must not keep the window from closing.
-        }
-    }
-};
-
 QIcon image(int index)
 {
     const TzkImageList *images = zkMainForm ? zkMainForm->imgMain() : nullptr;
@@ -481,10 +466,10 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
 
     Disp = 0;
     {
-        TRegKeyGuard guard;
+        TzkRegistry reg;
         const QString key = kTreeKey + ServerParam();
-        if (zkReg->KeyExists(key) && zkReg->OpenKey(key, false))
-            Disp = zkReg->GetInteger(QStringLiteral("Disp"), 0);
+        if (reg.KeyExists(key) && reg.OpenKey(key, false))
+            Disp = reg.GetInteger(QStringLiteral("Disp"), 0);
     }
     if (IsAzure) {
         cmbTree->clear();
@@ -549,28 +534,28 @@ void TfrmObject::ShowInMainWindow()
 void TfrmObject::RestoreLayout()
 {
     QMdiSubWindow *frame = MDIFrame();
-    TRegKeyGuard guard;
-    if (!zkReg->OpenKey(kLayoutKey, false))
+    TzkRegistry reg;
+    if (!reg.OpenKey(kLayoutKey, false))
         return;
     if (frame && frame->mdiArea() && frame->mdiArea()->subWindowList().size() == 1) {
-        const int state = zkReg->GetInteger(QStringLiteral("WindowState"), 0);
+        const int state = reg.GetInteger(QStringLiteral("WindowState"), 0);
         if (state == 2) {
             frame->showMaximized();
         } else {
             frame->showNormal();
-            frame->resize(zkReg->GetInteger(QStringLiteral("Width"), frame->width()),
-                          zkReg->GetInteger(QStringLiteral("Height"), frame->height()));
+            frame->resize(reg.GetInteger(QStringLiteral("Width"), frame->width()),
+                          reg.GetInteger(QStringLiteral("Height"), frame->height()));
         }
     }
-    const int treeWidth = std::max(kTreeMinWidth, zkReg->GetInteger(QStringLiteral("TreeWidth"), pnlTree->width()));
+    const int treeWidth = std::max(kTreeMinWidth, reg.GetInteger(QStringLiteral("TreeWidth"), pnlTree->width()));
     const int total = std::max(spl1->width(), treeWidth + kTreeMinWidth);
     spl1->setSizes({treeWidth, total - treeWidth});
 }
 
 void TfrmObject::SaveLayout()
 {
-    TRegKeyGuard guard;
-    if (!zkReg->OpenKey(kLayoutKey, true))
+    TzkRegistry reg;
+    if (!reg.OpenKey(kLayoutKey, true))
         return;
     QMdiSubWindow *frame = MDIFrame();
     int state = 0;
@@ -578,12 +563,12 @@ void TfrmObject::SaveLayout()
         state = 1;
     else if (frame && frame->isMaximized())
         state = 2;
-    zkReg->WriteInteger(QStringLiteral("WindowState"), state);
+    reg.WriteInteger(QStringLiteral("WindowState"), state);
     if (state == 0 && frame) {
-        zkReg->WriteInteger(QStringLiteral("Width"), frame->width());
-        zkReg->WriteInteger(QStringLiteral("Height"), frame->height());
+        reg.WriteInteger(QStringLiteral("Width"), frame->width());
+        reg.WriteInteger(QStringLiteral("Height"), frame->height());
     }
-    zkReg->WriteInteger(QStringLiteral("TreeWidth"), spl1->sizes().value(0, pnlTree->width()));
+    reg.WriteInteger(QStringLiteral("TreeWidth"), spl1->sizes().value(0, pnlTree->width()));
 }
 
 QString TfrmObject::TaskCaption(const QString &text)
@@ -749,9 +734,9 @@ void TfrmObject::FormClose()
     SaveLayout();
     SaveColumnWidths();
     {
-        TRegKeyGuard guard;
-        if (zkReg->OpenKey(kTreeKey + ServerParam(), true))
-            zkReg->WriteInteger(QStringLiteral("Disp"), Disp);
+        TzkRegistry reg;
+        if (reg.OpenKey(kTreeKey + ServerParam(), true))
+            reg.WriteInteger(QStringLiteral("Disp"), Disp);
     }
     CopyObjectList.clear();
     Unregister();

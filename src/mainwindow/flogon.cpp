@@ -33,22 +33,6 @@ constexpr int kMaxLength = 255;
 constexpr int kDesignWidth = 480;
 constexpr int kDesignHeight = 540;
 
-// The shared registry object's key, closed however the block ends.
-class TRegKey
-{
-public:
-    TRegKey() { zkReg->CloseKey(); }
-    ~TRegKey()
-    {
-        try {
-            zkReg->CloseKey();
-        } catch (const std::exception &) {
-        }
-    }
-    TRegKey(const TRegKey &) = delete;
-    TRegKey &operator=(const TRegKey &) = delete;
-};
-
 QString windowsText(bool windows)
 {
     return windows ? QStringLiteral("-1") : QStringLiteral("0");
@@ -410,17 +394,17 @@ void TfrmLogon::Prefill(const QString &DBName, const QString &UserID, const QStr
         txtServer->setText(Server.trimmed());
         return;
     }
-    TRegKey key;
-    if (!zkReg->KeyExists(kDatabaseKey) || !zkReg->OpenKey(kDatabaseKey, false))
+    TzkRegistry reg;
+    if (!reg.KeyExists(kDatabaseKey) || !reg.OpenKey(kDatabaseKey, false))
         return;
-    txtUserID->setText(zkReg->GetString(QStringLiteral("UserID"), QString()));
-    cmbDataBase->setText(zkReg->GetString(QStringLiteral("Database"), QString()));
-    txtComment->setText(zkReg->GetString(QStringLiteral("Comment"), QString()));
-    txtServer->setText(zkReg->GetString(QStringLiteral("Server"), QString()));
-    chkSQLWindow->setChecked(zkReg->GetString(QStringLiteral("Windows"), QStringLiteral("0")) != QLatin1String("0"));
+    txtUserID->setText(reg.GetString(QStringLiteral("UserID"), QString()));
+    cmbDataBase->setText(reg.GetString(QStringLiteral("Database"), QString()));
+    txtComment->setText(reg.GetString(QStringLiteral("Comment"), QString()));
+    txtServer->setText(reg.GetString(QStringLiteral("Server"), QString()));
+    chkSQLWindow->setChecked(reg.GetString(QStringLiteral("Windows"), QStringLiteral("0")) != QLatin1String("0"));
     cbxPersonalColor->setCurrentIndex(0);
-    cbxPersonalColor->SetSelected(zkReg->GetInteger(QStringLiteral("BackgroundColor"), clBtnFace));
-    chkEncrypt->setChecked(zkReg->GetBool(QStringLiteral("EncryptOption"), false));
+    cbxPersonalColor->SetSelected(reg.GetInteger(QStringLiteral("BackgroundColor"), clBtnFace));
+    chkEncrypt->setChecked(reg.GetBool(QStringLiteral("EncryptOption"), false));
 }
 
 void TfrmLogon::Restore(const TLogonInput &input)
@@ -469,10 +453,10 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
     QStringList names;
     QStringList order;
     {
-        TRegKey key;
-        if (zkReg->KeyExists(kDatabaseKey) && zkReg->OpenKey(kDatabaseKey, false)) {
-            names = zkReg->GetKeyNames();
-            order = TextToList(zkReg->GetString(QStringLiteral("Sort"), ListToText(names)));
+        TzkRegistry reg;
+        if (reg.KeyExists(kDatabaseKey) && reg.OpenKey(kDatabaseKey, false)) {
+            names = reg.GetKeyNames();
+            order = TextToList(reg.GetString(QStringLiteral("Sort"), ListToText(names)));
         }
     }
     // Each existing subkey once: at its last place in the order, or after
@@ -489,23 +473,23 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
 
     lstUserID->clear();
     for (const QString &name : std::as_const(order)) {
-        TRegKey key;
-        if (!zkReg->OpenKey(kDatabaseKey + QLatin1Char('\\') + name, false))
+        TzkRegistry reg;
+        if (!reg.OpenKey(kDatabaseKey + QLatin1Char('\\') + name, false))
             continue;
-        const QString server = zkReg->GetString(QStringLiteral("Server"), QString());
-        const QString database = zkReg->GetString(QStringLiteral("Database"), QString());
+        const QString server = reg.GetString(QStringLiteral("Server"), QString());
+        const QString database = reg.GetString(QStringLiteral("Database"), QString());
         QStringList subItems(9);
         subItems[siDisplay] = database.isEmpty() ? server : server + QLatin1Char('.') + database;
-        subItems[siComment] = zkReg->GetString(QStringLiteral("Comment"), QString());
-        subItems[siPassword] = UnscrambleText(zkReg->GetString(QStringLiteral("Password"), QString()));
+        subItems[siComment] = reg.GetString(QStringLiteral("Comment"), QString());
+        subItems[siPassword] = UnscrambleText(reg.GetString(QStringLiteral("Password"), QString()));
         subItems[siServer] = server;
         subItems[siDatabase] = database;
-        subItems[siWindows] = zkReg->GetString(QStringLiteral("Windows"), QStringLiteral("0"));
+        subItems[siWindows] = reg.GetString(QStringLiteral("Windows"), QStringLiteral("0"));
         subItems[siKey] = name;
-        subItems[siForeColor] = QString::number(zkReg->GetInteger(QStringLiteral("ForegroundColor"), 0));
-        subItems[siBackColor] = QString::number(zkReg->GetInteger(QStringLiteral("BackgroundColor"), clBtnFace));
+        subItems[siForeColor] = QString::number(reg.GetInteger(QStringLiteral("ForegroundColor"), 0));
+        subItems[siBackColor] = QString::number(reg.GetInteger(QStringLiteral("BackgroundColor"), clBtnFace));
         auto *item = new QTreeWidgetItem(lstUserID);
-        item->setText(0, zkReg->GetString(QStringLiteral("UserID"), QString()));
+        item->setText(0, reg.GetString(QStringLiteral("UserID"), QString()));
         item->setText(1, subItems[siDisplay]);
         item->setText(2, subItems[siComment]);
         item->setData(0, Qt::UserRole, subItems);
@@ -550,16 +534,16 @@ void TfrmLogon::SaveConnectionList(bool Connected)
     const bool windows = chkSQLWindow->isChecked();
     const TColor color = cbxPersonalColor->Selected();
     {
-        TRegKey key;
-        if (zkReg->OpenKey(kDatabaseKey, true)) {
+        TzkRegistry reg;
+        if (reg.OpenKey(kDatabaseKey, true)) {
             if (Connected) {
-                zkReg->WriteString(QStringLiteral("UserID"), txtUserID->text());
-                zkReg->WriteString(QStringLiteral("Database"), cmbDataBase->text());
-                zkReg->WriteString(QStringLiteral("Server"), txtServer->text());
-                zkReg->WriteString(QStringLiteral("Windows"), windowsText(windows));
-                zkReg->WriteBool(QStringLiteral("EncryptOption"), chkEncrypt->isChecked());
+                reg.WriteString(QStringLiteral("UserID"), txtUserID->text());
+                reg.WriteString(QStringLiteral("Database"), cmbDataBase->text());
+                reg.WriteString(QStringLiteral("Server"), txtServer->text());
+                reg.WriteString(QStringLiteral("Windows"), windowsText(windows));
+                reg.WriteBool(QStringLiteral("EncryptOption"), chkEncrypt->isChecked());
             }
-            zkReg->WriteString(QStringLiteral("Sort"), ListToText(order));
+            reg.WriteString(QStringLiteral("Sort"), ListToText(order));
         }
     }
     if (!chkSave->isChecked())
@@ -573,33 +557,33 @@ void TfrmLogon::SaveConnectionList(bool Connected)
             && sameText(sub[siServer], txtServer->text()) && sameText(sub[siWindows], windowsText(windows)))
             found = item;
     }
+    TzkRegistry reg;
     auto writeEntry = [&] {
-        zkReg->WriteString(QStringLiteral("Password"), ScrambleText(txtPassword->text()));
-        zkReg->WriteString(QStringLiteral("Server"), txtServer->text());
-        zkReg->WriteString(QStringLiteral("Windows"), windowsText(windows));
-        zkReg->WriteString(QStringLiteral("Comment"), txtComment->text());
-        zkReg->WriteInteger(QStringLiteral("ForegroundColor"), TzkConnectionManager::GetInvertColor(color));
-        zkReg->WriteInteger(QStringLiteral("BackgroundColor"), color);
-        zkReg->WriteBool(QStringLiteral("EncryptOption"), chkEncrypt->isChecked());
+        reg.WriteString(QStringLiteral("Password"), ScrambleText(txtPassword->text()));
+        reg.WriteString(QStringLiteral("Server"), txtServer->text());
+        reg.WriteString(QStringLiteral("Windows"), windowsText(windows));
+        reg.WriteString(QStringLiteral("Comment"), txtComment->text());
+        reg.WriteInteger(QStringLiteral("ForegroundColor"), TzkConnectionManager::GetInvertColor(color));
+        reg.WriteInteger(QStringLiteral("BackgroundColor"), color);
+        reg.WriteBool(QStringLiteral("EncryptOption"), chkEncrypt->isChecked());
     };
-    TRegKey key;
     if (found) {
-        if (zkReg->OpenKey(kDatabaseKey + QLatin1Char('\\') + SubItems(found).value(siKey), true))
+        if (reg.OpenKey(kDatabaseKey + QLatin1Char('\\') + SubItems(found).value(siKey), true))
             writeEntry();
     } else if (Connected) {
         QStringList existing;
-        if (zkReg->OpenKey(kDatabaseKey, true))
-            existing = zkReg->GetKeyNames();
-        zkReg->CloseKey();
+        if (reg.OpenKey(kDatabaseKey, true))
+            existing = reg.GetKeyNames();
+        reg.CloseKey();
         QString name;
         for (int n = 0;; ++n) {
             name = QString::asprintf("DB%.3d", n);
             if (!existing.contains(name, Qt::CaseInsensitive))
                 break;
         }
-        if (zkReg->OpenKey(kDatabaseKey + QLatin1Char('\\') + name, true)) {
-            zkReg->WriteString(QStringLiteral("UserID"), txtUserID->text());
-            zkReg->WriteString(QStringLiteral("Database"), cmbDataBase->text());
+        if (reg.OpenKey(kDatabaseKey + QLatin1Char('\\') + name, true)) {
+            reg.WriteString(QStringLiteral("UserID"), txtUserID->text());
+            reg.WriteString(QStringLiteral("Database"), cmbDataBase->text());
             writeEntry();
         }
     }
@@ -609,24 +593,24 @@ void TfrmLogon::SaveConnectionList(bool Connected)
 
 void TfrmLogon::LoadLayout()
 {
-    TRegKey key;
-    if (!zkReg->OpenKey(kLayoutKey, true))
+    TzkRegistry reg;
+    if (!reg.OpenKey(kLayoutKey, true))
         return;
-    resize(zkReg->GetInteger(QStringLiteral("Width"), kDesignWidth),
-           zkReg->GetInteger(QStringLiteral("Height"), kDesignHeight));
-    lstUserID->header()->resizeSection(0, zkReg->GetInteger(QStringLiteral("Col0"), 100));
-    lstUserID->header()->resizeSection(1, zkReg->GetInteger(QStringLiteral("Col1"), 200));
+    resize(reg.GetInteger(QStringLiteral("Width"), kDesignWidth),
+           reg.GetInteger(QStringLiteral("Height"), kDesignHeight));
+    lstUserID->header()->resizeSection(0, reg.GetInteger(QStringLiteral("Col0"), 100));
+    lstUserID->header()->resizeSection(1, reg.GetInteger(QStringLiteral("Col1"), 200));
 }
 
 void TfrmLogon::SaveLayout()
 {
-    TRegKey key;
-    if (!zkReg->OpenKey(kLayoutKey, true))
+    TzkRegistry reg;
+    if (!reg.OpenKey(kLayoutKey, true))
         return;
-    zkReg->WriteInteger(QStringLiteral("Width"), width());
-    zkReg->WriteInteger(QStringLiteral("Height"), height());
-    zkReg->WriteInteger(QStringLiteral("Col0"), lstUserID->header()->sectionSize(0));
-    zkReg->WriteInteger(QStringLiteral("Col1"), lstUserID->header()->sectionSize(1));
+    reg.WriteInteger(QStringLiteral("Width"), width());
+    reg.WriteInteger(QStringLiteral("Height"), height());
+    reg.WriteInteger(QStringLiteral("Col0"), lstUserID->header()->sectionSize(0));
+    reg.WriteInteger(QStringLiteral("Col1"), lstUserID->header()->sectionSize(1));
 }
 
 // --- Events ------------------------------------------------------------------------------------
@@ -719,11 +703,11 @@ void TfrmLogon::actDelExecute()
     if (!item)
         return;
     {
-        TRegKey key;
-        if (zkReg->OpenKey(kDatabaseKey, true)) {
+        TzkRegistry reg;
+        if (reg.OpenKey(kDatabaseKey, true)) {
             const QString name = SubItems(item).value(siKey);
             if (!name.isEmpty())
-                zkReg->DeleteKey(name);
+                reg.DeleteKey(name);
         }
     }
     delete item;

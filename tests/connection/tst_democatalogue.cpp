@@ -1,6 +1,6 @@
 #include "core/dsqlserver.h"
 #include "core/zksub.h"
-#include "qtprint.h"
+#include "testhelpers.h"
 #include "tds/tdsserver.h"
 
 #include <QFile>

@@ -1,5 +1,4 @@
-#include "mainwindow/fixture.h"
-#include "qtprint.h"
+#include "testhelpers.h"
 
 #include "connection/fobject.h"
 #include "core/dsqlserver.h"
@@ -20,11 +19,6 @@
 
 namespace {
 
-QStringList g_shown;
-void recordException(const std::exception &e)
-{
-    g_shown << QString::fromUtf8(e.what());
-}
 
 // Windows authentication as a server that trusts the machine would see it:
 // the session belongs to the domain account.
@@ -43,31 +37,26 @@ public:
     }
 };
 
-class ConnectionWindowTest : public MainWindowTest
+class ConnectionWindowTest : public ShownMainWindowTest
 {
 protected:
     void SetUp() override
     {
-        MainWindowTest::SetUp();
+        ShownMainWindowTest::SetUp();
         saved = zkOption;
         script = std::make_shared<TScript>();
         QString error;
         ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
         useBackend(false);
-        createMain()->show();
-        processEvents();
-        g_shown.clear();
-        TzkApplication::SetExceptionHandler(recordException);
     }
     void TearDown() override
     {
-        TzkApplication::SetExceptionHandler(nullptr);
         main.reset();
         TFDConnection::SetDefaultBackendFactory({});
         zkOption = saved;
         ServerVersionOverride = 0;
         CopyObjectList.clear();
-        MainWindowTest::TearDown();
+        ShownMainWindowTest::TearDown();
     }
     void useBackend(bool trusted)
     {
@@ -382,8 +371,8 @@ TEST_F(ConnectionWindowTest, AFailingCommitKeepsTheWindowOpen)
     form->Close();
     processEvents();
     EXPECT_EQ(area()->subWindowList().size(), 1);
-    ASSERT_EQ(g_shown.size(), 1);
-    EXPECT_TRUE(g_shown.first().contains("cannot be committed")) << g_shown.first().toStdString();
+    ASSERT_EQ(ShownExceptions().size(), 1);
+    EXPECT_TRUE(ShownExceptions().first().contains("cannot be committed")) << ShownExceptions().first().toStdString();
     EXPECT_EQ(combo()->count(), 1) << "still registered";
 }
 

@@ -1,7 +1,5 @@
-#include "fixture.h"
-
 #include "connection/fobject.h"
-#include "connection/qtprint.h"
+#include "connection/testhelpers.h"
 #include "controls/zkstdctl.h"
 #include "core/zkCommonData.h"
 #include "core/zkapp.h"
@@ -78,28 +76,10 @@ QStringList listedKeys(const TfrmLogon &dialog)
     return keys;
 }
 
-QStringList g_shown;
-void recordException(const std::exception &e)
-{
-    g_shown << QString::fromUtf8(e.what());
-}
 
-class LogonTest : public MainWindowTest
+class LogonTest : public ShownMainWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        createMain()->show();
-        processEvents();
-        g_shown.clear();
-        TzkApplication::SetExceptionHandler(recordException);
-    }
-    void TearDown() override
-    {
-        TzkApplication::SetExceptionHandler(nullptr);
-        MainWindowTest::TearDown();
-    }
     // Runs the logon; `act` works the dialog as the user would.
     bool runLogon(const std::function<void(TfrmLogon *)> &act, const QString &user = QString())
     {
@@ -354,7 +334,7 @@ TEST_F(LogonServerTest, ASavedConnectionOpensTheConnectionWindow)
     EXPECT_EQ(form->g_Schema, "dbo");
     EXPECT_EQ(ConnectionManager->GetBackgroundColor(form->MYSID), 0xFFFFE0);
     EXPECT_EQ(readValue(kDatabaseKey, "Sort"), "DB000\r\n");
-    EXPECT_TRUE(g_shown.isEmpty());
+    EXPECT_TRUE(ShownExceptions().isEmpty());
 }
 
 TEST_F(LogonServerTest, ARefusedLogonReopensWithEverythingTyped)
@@ -407,8 +387,8 @@ TEST_F(LogonServerTest, ARefusedLogonReopensWithEverythingTyped)
     });
     EXPECT_TRUE(created);
     EXPECT_EQ(rounds, 3);
-    ASSERT_EQ(g_shown.size(), 2);
-    EXPECT_TRUE(g_shown.at(0).contains("Login failed for user 'refused_user'.")) << g_shown.at(0).toStdString();
+    ASSERT_EQ(ShownExceptions().size(), 2);
+    EXPECT_TRUE(ShownExceptions().at(0).contains("Login failed for user 'refused_user'.")) << ShownExceptions().at(0).toStdString();
     EXPECT_EQ(main->MDIClient()->subWindowList().size(), 1);
     const QList<TdsLoginRecord> logins = server.logins();
     ASSERT_FALSE(logins.isEmpty());
