@@ -153,7 +153,11 @@ TEST_F(ConnectionWindowTest, CreationAsksTheServerWhatItsConditionsNeed)
         useBackend(c.windows);
         ServerVersionOverride = c.versionOverride;
         TfrmObject *form = logon(c.sid, c.user, c.server);
-        EXPECT_EQ(sentByTheWindow(), c.statements);
+        // Then the tree: its databases and the server's version.
+        const QStringList tree{c.azure ? QStringLiteral("select name from sys.databases")
+                                       : QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1"),
+                               QStringLiteral("SELECT SERVERPROPERTY(N'productversion')")};
+        EXPECT_EQ(sentByTheWindow(), c.statements + tree);
         EXPECT_EQ(form->windowTitle(), QStringLiteral("オブジェクトリスト - ") + c.item);
         EXPECT_EQ(combo()->currentText(), c.item);
         EXPECT_EQ(main->CurrentForm(), form);

@@ -325,7 +325,10 @@ TEST_F(LogonServerTest, ASavedConnectionOpensTheConnectionWindow)
               (QStringList{"select SERVERPROPERTY('productversion')", "select serverproperty('Edition')",
                            "select db_name()", "select suser_sname()", "select user_name()",
                            "select default_schema_name from sys.database_principals where name = user_name()",
-                           "select @@SPID"}));
+                           "select @@SPID",
+                           // the tree
+                           "select name from master.dbo.sysdatabases where has_dbaccess(name) = 1",
+                           "SELECT SERVERPROPERTY(N'productversion')"}));
     ASSERT_EQ(server.logins().size(), 1);
     EXPECT_EQ(server.logins().first().user, "zkdemo");
     EXPECT_EQ(server.logins().first().password, "demo");
