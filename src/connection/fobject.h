@@ -249,6 +249,8 @@ private:
     TzkTreeNode *FRSelected = nullptr;
     QString FViewType;
     QStringList m_columnKeys; // the registry values of the list's columns' widths
+    bool m_filling = false;   // ShowObject is running
+    int m_refill = -1;        // a fill asked for meanwhile: -1 none, else its IsGrep
     bool m_hasTaskTab = false;
     bool m_inCombo = false;
     bool m_registered = false;

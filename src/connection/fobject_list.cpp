@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <QStyleOptionViewItem>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -293,6 +294,27 @@ void TfrmObject::AddObjectRows(TObjectListView view, const QString &filter, bool
 
 void TfrmObject::ShowObject(bool IsGrep)
 {
+    // A request that arrives while a fill waits for the server (a timer, a
+    // posted reload) runs after it, not inside it.
+    if (m_filling) {
+        m_refill = IsGrep ? 1 : 0;
+        return;
+    }
+    struct Filling
+    {
+        TfrmObject *form;
+        explicit Filling(TfrmObject *f) : form(f) { form->m_filling = true; }
+        ~Filling()
+        {
+            form->m_filling = false;
+            if (form->m_refill >= 0) {
+                const bool grep = form->m_refill == 1;
+                form->m_refill = -1;
+                QTimer::singleShot(0, form, [f = form, grep] { f->ShowObject(grep); });
+            }
+        }
+    } filling(this);
+
     Fragment_flg = false;
     Fragment_Gflg = false;
     const TCatalogDialect dialect = dialectOf(this);
