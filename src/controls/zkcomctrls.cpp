@@ -183,6 +183,27 @@ void TzkListModel::RemoveRow(int row)
     endRemoveRows();
 }
 
+void TzkListModel::InsertRow(int row, TzkListItem item)
+{
+    Announce();
+    beginInsertRows(QModelIndex(), row, row);
+    Items.insert(Items.begin() + row, std::move(item));
+    Shown = int(Items.size());
+    endInsertRows();
+}
+
+void TzkListModel::MoveRow(int from, int to)
+{
+    Announce();
+    // Qt names the place before which the row goes, in the old numbering.
+    if (!beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to))
+        return;
+    TzkListItem item = std::move(Items[size_t(from)]);
+    Items.erase(Items.begin() + from);
+    Items.insert(Items.begin() + to, std::move(item));
+    endMoveRows();
+}
+
 void TzkListModel::InsertColumn(const TzkListColumn &column)
 {
     if (Columns.isEmpty()) {
@@ -479,6 +500,26 @@ void TzkListView::SetItemCaption(int index, const QString &caption)
         throw EListError(index);
     m_model->Items[size_t(index)].Caption = caption;
     m_model->CaptionChanged(index);
+}
+
+void TzkListView::InsertItem(int index, TzkListItem item)
+{
+    if (index < 0 || index > ItemCount())
+        throw EListError(index);
+    ++m_generation;
+    m_model->InsertRow(index, std::move(item));
+}
+
+void TzkListView::MoveItem(int from, int to)
+{
+    if (from < 0 || from >= ItemCount())
+        throw EListError(from);
+    if (to < 0 || to >= ItemCount())
+        throw EListError(to);
+    if (from == to)
+        return;
+    ++m_generation;
+    m_model->MoveRow(from, to);
 }
 
 void TzkListView::DeleteItem(int index)

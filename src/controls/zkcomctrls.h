@@ -114,6 +114,10 @@ public:
     int AddItem(TzkListItem item);
     const TzkListItem &Item(int index) const;
     void SetItemCaption(int index, const QString &caption);
+    // Inserts an item before `index` (at the end for ItemCount()).
+    void InsertItem(int index, TzkListItem item);
+    // Moves an item to another place; it keeps its selection.
+    void MoveItem(int from, int to);
     void DeleteItem(int index);
     void ClearItems();
     // Items added between these reach the views at EndUpdate; pairs nest.

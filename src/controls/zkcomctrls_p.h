@@ -47,6 +47,8 @@ public:
     // order[new position] = old position.
     void Reorder(const std::vector<int> &order);
     void RemoveRow(int row);
+    void InsertRow(int row, TzkListItem item);
+    void MoveRow(int from, int to);
     void InsertColumn(const TzkListColumn &column);
     void RemoveColumns();
     void CaptionChanged(int row);

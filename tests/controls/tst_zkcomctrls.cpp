@@ -107,6 +107,31 @@ TEST(TzkListView, TheSelectionFollowsItsItemsThroughASort)
     EXPECT_EQ(list.SelCount(), 2);
 }
 
+TEST(TzkListView, InsertedAndMovedItemsKeepTheirSelection)
+{
+    TzkListView list;
+    fill(list); // b a c d e
+    list.SetSelected(1, true);
+    list.SetItemFocused(1);
+    list.MoveItem(1, 3); // b c d a e
+    EXPECT_EQ(captions(list).join(QString()), "bcdae");
+    EXPECT_EQ(list.SelectedItems(), QList<int>{3});
+    EXPECT_EQ(list.ItemFocused(), 3);
+    list.MoveItem(3, 0); // a b c d e
+    EXPECT_EQ(captions(list).join(QString()), "abcde");
+    EXPECT_EQ(list.SelectedItems(), QList<int>{0});
+    list.InsertItem(0, TzkListItem{QStringLiteral("z"), 45, {}, {}});
+    EXPECT_EQ(captions(list).join(QString()), "zabcde");
+    EXPECT_EQ(list.SelectedItems(), QList<int>{1});
+    list.InsertItem(list.ItemCount(), TzkListItem{QStringLiteral("y"), 45, {}, {}});
+    EXPECT_EQ(list.Item(6).Caption, "y");
+    EXPECT_THROW(list.MoveItem(0, 7), EListError);
+    EXPECT_THROW(list.InsertItem(9, {}), EListError);
+    list.DeleteItem(1);
+    EXPECT_EQ(list.SelCount(), 0);
+    EXPECT_EQ(list.Model()->rowCount(), 6);
+}
+
 TEST(TzkListView, DelimitedOutputWithAndWithoutTitle)
 {
     TzkListView list;
