@@ -926,6 +926,9 @@ void TEditor::SetSelLength(int Value)
             SetCol(ColOfCharIndex(RowCellMap(row), index));
         }
         StartSelection();
+        // A length selects a stream, also where new selections default to boxes.
+        if (FSelectionMode == smBox)
+            SetSelectionMode(smLine);
         const TRowCol rc = RowColFromIndex(*FList, CellMapOptions(), FRow, charIndexAtCaret() + Value);
         SetRow(rc.Row);
         SetCol(rc.Col);
