@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <memory>
+
 namespace {
 
 const char16_t *const FoldStrings[] = {
@@ -17,13 +19,19 @@ const char16_t *const FoldStrings[] = {
     u"!\"#$%&'()=~|{`}*+_?><\\/.,;:][@^-･ﾞﾟｰ｡､｢｣ ",
 };
 
-// The upper-case form of a unit when it is one unit, else the unit itself.
-inline char16_t foldUnit(char16_t Unit)
+// The upper-case form of every unit that has one of one unit, else the unit
+// itself; built once, as every unit of a searched text is folded.
+const char16_t *foldTable()
 {
-    if (Unit < 0x80)
-        return Unit >= u'a' && Unit <= u'z' ? char16_t(Unit - 32) : Unit;
-    const char32_t upper = QChar::toUpper(char32_t(Unit));
-    return upper < 0x10000 ? char16_t(upper) : Unit;
+    static const std::unique_ptr<char16_t[]> table = [] {
+        auto t = std::make_unique<char16_t[]>(0x10000);
+        for (char32_t u = 0; u < 0x10000; ++u) {
+            const char32_t upper = QChar::toUpper(u);
+            t[u] = char16_t(upper < 0x10000 ? upper : u);
+        }
+        return t;
+    }();
+    return table.get();
 }
 
 class Matcher
@@ -32,7 +40,7 @@ public:
     Matcher(QStringView Text, const QString &Pattern, TSearchOptions Options)
         : m_text(reinterpret_cast<const char16_t *>(Text.utf16()))
         , m_n(int(Text.size()))
-        , m_fold(!HasSearchOption(Options, sfrMatchCase))
+        , m_fold(HasSearchOption(Options, sfrMatchCase) ? nullptr : foldTable())
         , m_whole(HasSearchOption(Options, sfrWholeWord))
         , m_crlf(HasSearchOption(Options, sfrIncludeCRLF))
         , m_space(HasSearchOption(Options, sfrIncludeSpace))
@@ -40,7 +48,7 @@ public:
         m_pattern = Pattern;
         if (m_fold) {
             for (QChar &c : m_pattern)
-                c = QChar(foldUnit(c.unicode()));
+                c = QChar(m_fold[c.unicode()]);
         }
     }
 
@@ -63,7 +71,7 @@ public:
             if (k >= m_n)
                 return -1;
             const char16_t t = m_text[k];
-            if ((m_fold ? foldUnit(t) : t) == p[j]) {
+            if ((m_fold ? m_fold[t] : t) == p[j]) {
                 ++j;
                 ++k;
             } else if (j > 0 && skippable(t)) {
@@ -88,7 +96,7 @@ private:
     const char16_t *m_text;
     int m_n;
     QString m_pattern;
-    bool m_fold;
+    const char16_t *m_fold; // null: exact comparison
     bool m_whole;
     bool m_crlf;
     bool m_space;
