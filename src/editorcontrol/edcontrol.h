@@ -352,7 +352,7 @@ public:
     void SelectWordFromPos(const QPoint &Pos);
     void SelectWordFromCaret();
 
-    // ---- Edit commands (edcontrol_commands.cpp) ----
+    // ---- Edit commands (typing in edcontrol_edit.cpp, the others in edcontrol_commands.cpp) ----
     // None of them consults ReadOnly; each text change is one undo step.
     // Puts Source at the caret as typing does: over the selection, inserted,
     // or over the characters at the caret in overwrite mode.

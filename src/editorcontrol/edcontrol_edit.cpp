@@ -8,6 +8,7 @@
 #include <QMimeData>
 
 #include <algorithm>
+#include <optional>
 
 using namespace EdControl;
 
@@ -251,26 +252,15 @@ void TEditor::DeleteSelection()
     TEditorStringList rows;
     RowsWithoutSelection(rows);
     const QString text = JoinRows(rows);
-    const bool multiRow = FSelStr.Sr != FSelStr.Er;
-    if (multiRow) {
-        BeginCaretUpdate();
-        BeginUnderlineUpdate();
+    std::optional<CaretHold> caret;
+    std::optional<UnderlineHold> underline;
+    if (FSelStr.Sr != FSelStr.Er) {
+        caret.emplace(*this);
+        underline.emplace(*this);
     }
-    try {
-        CleanSelection();
-        replaceRowRange(first, last, text);
-        SetRowColFromIndex(base, offset);
-    } catch (...) {
-        if (multiRow) {
-            EndUnderlineUpdate();
-            EndCaretUpdate();
-        }
-        throw;
-    }
-    if (multiRow) {
-        EndUnderlineUpdate();
-        EndCaretUpdate();
-    }
+    CleanSelection();
+    replaceRowRange(first, last, text);
+    SetRowColFromIndex(base, offset);
 }
 
 // ---- Replacing the selection ----
@@ -337,22 +327,14 @@ void TEditor::putText(const QString &Source, bool Overwrite)
         if (RowAttrAt(*FList, last) == raCrlf && last < FList->Count())
             text += CrLf;
     }
-    const bool newRows = Source.contains(QLatin1Char('\r')) || Source.contains(QLatin1Char('\n'));
     if (SelectedData())
         CleanSelection();
     CaretHold caret(*this);
-    if (newRows)
-        BeginUnderlineUpdate();
-    try {
-        replaceRowRange(first, last, text);
-        SetRowColFromIndex(base, offset);
-    } catch (...) {
-        if (newRows)
-            EndUnderlineUpdate();
-        throw;
-    }
-    if (newRows)
-        EndUnderlineUpdate();
+    std::optional<UnderlineHold> underline;
+    if (Source.contains(QLatin1Char('\r')) || Source.contains(QLatin1Char('\n')))
+        underline.emplace(*this);
+    replaceRowRange(first, last, text);
+    SetRowColFromIndex(base, offset);
 }
 
 void TEditor::SetSelTextBuf(const QString &Buffer)

@@ -197,6 +197,11 @@ void TEditor::focusInEvent(QFocusEvent *Event)
 void TEditor::focusOutEvent(QFocusEvent *Event)
 {
     QAbstractScrollArea::focusOutEvent(Event);
+    // A button release that went elsewhere must not leave keys swallowed.
+    m_buttonDown = false;
+    FRowSelecting = false;
+    if (FSelDragState != sdNone)
+        CancelSelDrag();
     if (FCaretShowing) {
         FCaretShowing = false;
         m_blinkTimer.stop();

@@ -12,22 +12,6 @@ namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 
-QString lines(std::initializer_list<const char *> rows)
-{
-    QString text;
-    for (const char *row : rows)
-        text += QString::fromUtf8(row) + crlf;
-    return text;
-}
-
-void select(TEditor &e, int r0, int c0, int r1, int c1)
-{
-    e.SetRowCol(r0, c0);
-    e.StartSelection();
-    e.SetRowCol(r1, c1);
-    e.ExtendSelection();
-}
-
 void tabs(TEditor &e, int size, bool soft)
 {
     e.Caret()->SetTabSpaceCount(size);
@@ -51,54 +35,54 @@ TEST(EditorCommands, IndentTable)
     const auto tabUnIndent = [](TEditor &e) { e.SelTabUnIndent(); };
     const Case cases[] = {
         {"tab indent leaves the row where the selection ends at column 0",
-         lines({"abcdef", "gh", "ij", "kl"}),
+         TextOfLines({"abcdef", "gh", "ij", "kl"}),
          [](TEditor &e) {
              tabs(e, 4, false);
-             select(e, 0, 2, 3, 0);
+             SelectCells(e, 0, 2, 3, 0);
          },
-         tabIndent, lines({"\tabcdef", "\tgh", "\tij", "kl"}), QStringLiteral("cdef\r\n\tgh\r\n\tij\r\n")},
+         tabIndent, TextOfLines({"\tabcdef", "\tgh", "\tij", "kl"}), QStringLiteral("cdef\r\n\tgh\r\n\tij\r\n")},
         {"tab indent without a selection indents the caret row",
-         lines({"abc", "def"}), [](TEditor &e) { tabs(e, 4, true); e.SetRowCol(1, 1); }, tabIndent,
-         lines({"abc", "    def"}), QString()},
+         TextOfLines({"abc", "def"}), [](TEditor &e) { tabs(e, 4, true); e.SetRowCol(1, 1); }, tabIndent,
+         TextOfLines({"abc", "    def"}), QString()},
         {"tab indent in box mode puts the step at the caret's column",
-         lines({"abc", "def"}),
+         TextOfLines({"abc", "def"}),
          [](TEditor &e) {
              tabs(e, 4, true);
              e.SetDefaultSelectMode(smBox);
              e.SetRowCol(1, 1);
          },
-         tabIndent, lines({"abc", "d    ef"}), QString()},
+         tabIndent, TextOfLines({"abc", "d    ef"}), QString()},
         {"soft unindent only from rows with a whole step",
-         lines({"      a", "  b", "    c"}),
+         TextOfLines({"      a", "  b", "    c"}),
          [](TEditor &e) {
              tabs(e, 4, true);
-             select(e, 0, 0, 2, 5);
+             SelectCells(e, 0, 0, 2, 5);
          },
-         tabUnIndent, lines({"  a", "  b", "c"}), QStringLiteral("a\r\n  b\r\nc")},
-        {"tab unindent of tab-indented rows", lines({"\t\tx", "y"}),
+         tabUnIndent, TextOfLines({"  a", "  b", "c"}), QStringLiteral("a\r\n  b\r\nc")},
+        {"tab unindent of tab-indented rows", TextOfLines({"\t\tx", "y"}),
          [](TEditor &e) {
              tabs(e, 4, false);
-             select(e, 0, 0, 1, 1);
+             SelectCells(e, 0, 0, 1, 1);
          },
-         tabUnIndent, lines({"\tx", "y"}), QStringLiteral("x\r\ny")},
-        {"blank indent rewrites a tab as blanks", lines({"\tx", "y"}),
+         tabUnIndent, TextOfLines({"\tx", "y"}), QStringLiteral("x\r\ny")},
+        {"blank indent rewrites a tab as blanks", TextOfLines({"\tx", "y"}),
          [](TEditor &e) {
              tabs(e, 4, false);
-             select(e, 0, 5, 1, 1);
+             SelectCells(e, 0, 5, 1, 1);
          },
-         [](TEditor &e) { e.SelIndent(); }, lines({"     x", " y"}), QStringLiteral("\r\n y")},
-        {"blank unindent", lines({"  x", "y", " z"}),
-         [](TEditor &e) { select(e, 0, 0, 2, 2); }, [](TEditor &e) { e.SelUnIndent(); }, lines({" x", "y", "z"}),
+         [](TEditor &e) { e.SelIndent(); }, TextOfLines({"     x", " y"}), QStringLiteral("\r\n y")},
+        {"blank unindent", TextOfLines({"  x", "y", " z"}),
+         [](TEditor &e) { SelectCells(e, 0, 0, 2, 2); }, [](TEditor &e) { e.SelUnIndent(); }, TextOfLines({" x", "y", "z"}),
          QStringLiteral("x\r\ny\r\nz")},
-        {"blank indent needs a selection", lines({"x"}), [](TEditor &e) { e.SetRowCol(0, 0); },
-         [](TEditor &e) { e.SelIndent(); }, lines({"x"}), QString()},
-        {"box indent at the box's column, short rows untouched", lines({"abcd", "a", "abcd"}),
+        {"blank indent needs a selection", TextOfLines({"x"}), [](TEditor &e) { e.SetRowCol(0, 0); },
+         [](TEditor &e) { e.SelIndent(); }, TextOfLines({"x"}), QString()},
+        {"box indent at the box's column, short rows untouched", TextOfLines({"abcd", "a", "abcd"}),
          [](TEditor &e) {
              tabs(e, 2, true);
              e.SetDefaultSelectMode(smBox);
-             select(e, 0, 2, 2, 3);
+             SelectCells(e, 0, 2, 2, 3);
          },
-         tabIndent, lines({"ab  cd", "a", "ab  cd"}), QStringLiteral(" \r\n\r\n \r\n")},
+         tabIndent, TextOfLines({"ab  cd", "a", "ab  cd"}), QStringLiteral(" \r\n\r\n \r\n")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +107,7 @@ TEST(EditorCommands, TabIndentMovesTheSelectionWithItsText)
         text += QStringLiteral("row%1").arg(i, 2, 10, QLatin1Char('0')) + crlf;
     w.setText(text);
     tabs(*w, 4, false);
-    select(*w, 10, 2, 13, 0);
+    SelectCells(*w, 10, 2, 13, 0);
     w->SelTabIndent();
     EXPECT_EQ(w->ListString(10), QStringLiteral("\trow10"));
     EXPECT_EQ(w->ListString(12), QStringLiteral("\trow12"));
@@ -150,13 +134,13 @@ TEST(EditorCommands, CommentToggle)
         QString expected;
     };
     const Case cases[] = {
-        {"all commented: the marks go, the indentation stays", lines({"--a", "  -- b", "\t--c"}), 0, 0, 3, 0, false,
-         lines({"a", "   b", "\tc"})},
-        {"one row without: every row gets one", lines({"--a", "b"}), 0, 0, 2, 0, false, lines({"----a", "--b"})},
-        {"the caret row alone", lines({"a", "b"}), -1, 0, 1, 0, false, lines({"a", "--b"})},
-        {"a box: at its left column of the rows that reach it", lines({"ab cd", "x", "ef gh"}), 0, 3, 2, 4, true,
-         lines({"ab --cd", "x", "ef --gh"})},
-        {"a box: taken out again", lines({"ab --cd", "x", "ef --gh"}), 0, 3, 2, 4, true, lines({"ab cd", "x", "ef gh"})},
+        {"all commented: the marks go, the indentation stays", TextOfLines({"--a", "  -- b", "\t--c"}), 0, 0, 3, 0, false,
+         TextOfLines({"a", "   b", "\tc"})},
+        {"one row without: every row gets one", TextOfLines({"--a", "b"}), 0, 0, 2, 0, false, TextOfLines({"----a", "--b"})},
+        {"the caret row alone", TextOfLines({"a", "b"}), -1, 0, 1, 0, false, TextOfLines({"a", "--b"})},
+        {"a box: at its left column of the rows that reach it", TextOfLines({"ab cd", "x", "ef gh"}), 0, 3, 2, 4, true,
+         TextOfLines({"ab --cd", "x", "ef --gh"})},
+        {"a box: taken out again", TextOfLines({"ab --cd", "x", "ef --gh"}), 0, 3, 2, 4, true, TextOfLines({"ab cd", "x", "ef gh"})},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,7 +153,7 @@ TEST(EditorCommands, CommentToggle)
         if (c.r0 < 0)
             w->SetRowCol(c.r1, c.c1);
         else
-            select(*w, c.r0, c.c0, c.r1, c.c1);
+            SelectCells(*w, c.r0, c.c0, c.r1, c.c1);
         w->SelCommentOut();
         EXPECT_EQ(w.text(), c.expected);
     }
@@ -177,11 +161,11 @@ TEST(EditorCommands, CommentToggle)
     // The selection stays over the same characters, and a second toggle
     // brings the text back.
     EditorWindow w;
-    const QString text = lines({"select a", "  from b"});
+    const QString text = TextOfLines({"select a", "  from b"});
     w.setText(text);
-    select(*w, 0, 2, 1, 4);
+    SelectCells(*w, 0, 2, 1, 4);
     w->SelCommentOut();
-    EXPECT_EQ(w.text(), lines({"--select a", "--  from b"}));
+    EXPECT_EQ(w.text(), TextOfLines({"--select a", "--  from b"}));
     EXPECT_TRUE(w->Selected());
     EXPECT_EQ(w->SelText(), QStringLiteral("lect a\r\n--  fr"));
     EXPECT_EQ(w->Col(), 6);
@@ -197,16 +181,16 @@ TEST(EditorCommands, WrappedLinesAreNeitherIndentedNorCommented)
     w->SetWordWrap(true);
     tabs(*w, 4, true);
     const QString longLine = QString(30, QLatin1Char('x'));
-    w.setText(lines({"a"}) + longLine + crlf + lines({"b"}));
+    w.setText(TextOfLines({"a"}) + longLine + crlf + TextOfLines({"b"}));
     ASSERT_EQ(w->ListCount(), 4);
-    select(*w, 0, 0, 3, 1);
+    SelectCells(*w, 0, 0, 3, 1);
     w->SelTabIndent();
-    EXPECT_EQ(w.text(), lines({"    a"}) + longLine + crlf + lines({"    b"}));
+    EXPECT_EQ(w.text(), TextOfLines({"    a"}) + longLine + crlf + TextOfLines({"    b"}));
     w->SelCommentOut();
-    EXPECT_EQ(w.text(), lines({"--    a"}) + longLine + crlf + lines({"--    b"}));
+    EXPECT_EQ(w.text(), TextOfLines({"--    a"}) + longLine + crlf + TextOfLines({"--    b"}));
     // The wrapped line never takes the mark, so the toggle takes it out again.
     w->SelCommentOut();
-    EXPECT_EQ(w.text(), lines({"    a"}) + longLine + crlf + lines({"    b"}));
+    EXPECT_EQ(w.text(), TextOfLines({"    a"}) + longLine + crlf + TextOfLines({"    b"}));
 }
 
 TEST(EditorCommands, RowMarks)
@@ -250,28 +234,28 @@ TEST(EditorCommands, RowsAndTheWholeText)
     w.setText(QStringLiteral("ab") + crlf);
     EXPECT_EQ(w->GetLineNumberCount(), 2);
 
-    w.setText(lines({"one", "two"}) + QStringLiteral("three"));
+    w.setText(TextOfLines({"one", "two"}) + QStringLiteral("three"));
     EXPECT_EQ(w->GetTextLen(), int(w.text().size()));
     w->DeleteRow(2);
-    EXPECT_EQ(w.text(), lines({"one", "two"}));
+    EXPECT_EQ(w.text(), TextOfLines({"one", "two"}));
     w->DeleteRow(5);
     w->DeleteRow(-1);
-    EXPECT_EQ(w.text(), lines({"one", "two"}));
+    EXPECT_EQ(w.text(), TextOfLines({"one", "two"}));
     w->DeleteRow(0);
-    EXPECT_EQ(w.text(), lines({"two"}));
+    EXPECT_EQ(w.text(), TextOfLines({"two"}));
     EXPECT_EQ(w->Row(), 0);
     EXPECT_EQ(w->Col(), 0);
-    w.setText(lines({"one"}) + QStringLiteral("two"));
+    w.setText(TextOfLines({"one"}) + QStringLiteral("two"));
     w->DeleteRow(0);
     EXPECT_EQ(w->Row(), 0);
     w.setText(QStringLiteral("one") + crlf + QStringLiteral("two"));
     w->SetRowCol(1, 1);
     w->DeleteRow(1);
-    EXPECT_EQ(w.text(), lines({"one"}));
+    EXPECT_EQ(w.text(), TextOfLines({"one"}));
 
     // GetSelTextBuf: a buffer of 5 takes 4 characters and a zero.
     w.setText(QStringLiteral("0123456789"));
-    select(*w, 0, 0, 0, 10);
+    SelectCells(*w, 0, 0, 0, 10);
     QChar buffer[8];
     std::fill(std::begin(buffer), std::end(buffer), QLatin1Char('#'));
     EXPECT_EQ(w->GetSelTextBuf(buffer, 5), 4);
@@ -283,7 +267,7 @@ TEST(EditorCommands, RowsAndTheWholeText)
     // Undo and redo end the selection first.
     w->SelTabIndent();
     ASSERT_TRUE(w->CanUndo());
-    select(*w, 0, 1, 0, 3);
+    SelectCells(*w, 0, 1, 0, 3);
     w->Undo();
     EXPECT_FALSE(w->SelectedData());
     EXPECT_EQ(w.text(), QStringLiteral("0123456789"));

@@ -10,12 +10,6 @@ namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 
-QPoint cellPoint(const TEditor &e, int row, int col)
-{
-    return QPoint(e.LeftMargin() + (col - e.TopCol()) * e.ColWidth() + 1,
-                  e.TopMargin() + (row - e.TopRow()) * e.RowHeight() + 2);
-}
-
 } // namespace
 
 TEST(EditorMessages, SelectionAndOffsets)
@@ -71,16 +65,16 @@ TEST(EditorMessages, PointsAndCharacters)
     EditorWindow w;
     w.setText(QStringLiteral("aあb") + crlf + QStringLiteral("cd") + crlf);
     int row = -2;
-    EXPECT_EQ(w->EMCharFromPos(cellPoint(*w, 1, 1), &row), 6);
+    EXPECT_EQ(w->EMCharFromPos(CellPoint(*w, 1, 1), &row), 6);
     EXPECT_EQ(row, 1);
     // On the second half of a wide character: that character.
-    EXPECT_EQ(w->EMCharFromPos(cellPoint(*w, 0, 2) - QPoint(1, 0)), 1);
+    EXPECT_EQ(w->EMCharFromPos(CellPoint(*w, 0, 2) - QPoint(1, 0)), 1);
     // Right of the text's end: the row's end.
-    EXPECT_EQ(w->EMCharFromPos(cellPoint(*w, 1, 30)), 7);
+    EXPECT_EQ(w->EMCharFromPos(CellPoint(*w, 1, 30)), 7);
     EXPECT_EQ(w->EMCharFromPos(QPoint(-5, 5), &row), -1);
     EXPECT_EQ(row, -1);
-    EXPECT_EQ(w->EMPosFromChar(6), cellPoint(*w, 1, 1) - QPoint(1, 2));
-    EXPECT_EQ(w->EMPosFromChar(2), cellPoint(*w, 0, 3) - QPoint(1, 2));
+    EXPECT_EQ(w->EMPosFromChar(6), CellPoint(*w, 1, 1) - QPoint(1, 2));
+    EXPECT_EQ(w->EMPosFromChar(2), CellPoint(*w, 0, 3) - QPoint(1, 2));
     EXPECT_EQ(w->Row(), 0) << "the caret does not move";
 
     QString many;

@@ -14,22 +14,6 @@ namespace {
 
 const QString crlf = QStringLiteral("\r\n");
 
-QString lines(std::initializer_list<const char *> rows)
-{
-    QString text;
-    for (const char *row : rows)
-        text += QString::fromUtf8(row) + crlf;
-    return text;
-}
-
-void select(TEditor &e, int r0, int c0, int r1, int c1)
-{
-    e.SetRowCol(r0, c0);
-    e.StartSelection();
-    e.SetRowCol(r1, c1);
-    e.ExtendSelection();
-}
-
 void boxMode(TEditor &e)
 {
     e.SetDefaultSelectMode(smBox);
@@ -44,13 +28,6 @@ QClipboard *clipboard()
 void setClipboardText(const QString &text)
 {
     clipboard()->setText(text);
-}
-
-// A point inside the cell (row, col) of the visible text.
-QPoint cellPoint(const TEditor &e, int row, int col)
-{
-    return QPoint(e.LeftMargin() + (col - e.TopCol()) * e.ColWidth() + 1,
-                  e.TopMargin() + (row - e.TopRow()) * e.RowHeight() + 2);
 }
 
 void moveTo(TEditor &e, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -80,8 +57,8 @@ TEST(EditorSelection, BoxCopyAndPasteBack)
 {
     EditorWindow w;
     boxMode(*w);
-    w.setText(lines({"abcdef", "ghijkl", "mnopqr", "", "", "0123456789xyz", "short"}));
-    select(*w, 0, 1, 2, 3);
+    w.setText(TextOfLines({"abcdef", "ghijkl", "mnopqr", "", "", "0123456789xyz", "short"}));
+    SelectCells(*w, 0, 1, 2, 3);
     ASSERT_TRUE(w->Selected());
     w->CopyToClipboard();
     const QMimeData *data = clipboard()->mimeData();
@@ -100,7 +77,7 @@ TEST(EditorSelection, BoxCopyAndPasteBack)
     const QString before = w.text();
     const int steps = undoSteps(*w);
     w->PasteFromClipboard();
-    EXPECT_EQ(w.text(), lines({"abcdef", "ghijkl", "mnopqr", "", "", "0123456789bcxyz", "short     hi",
+    EXPECT_EQ(w.text(), TextOfLines({"abcdef", "ghijkl", "mnopqr", "", "", "0123456789bcxyz", "short     hi",
                                "          no"}));
     EXPECT_EQ(w->Row(), 7);
     EXPECT_EQ(w->Col(), 12);
@@ -113,8 +90,8 @@ TEST(EditorSelection, OneRowBoxCopiesWithoutBreak)
 {
     EditorWindow w;
     boxMode(*w);
-    w.setText(lines({"abcdef"}));
-    select(*w, 0, 1, 0, 4);
+    w.setText(TextOfLines({"abcdef"}));
+    SelectCells(*w, 0, 1, 0, 4);
     w->CopyToClipboard();
     EXPECT_EQ(clipboard()->text(), QStringLiteral("bcd"));
     EXPECT_TRUE(clipboard()->mimeData()->hasFormat(BoxClipboardMimeType));
@@ -134,19 +111,19 @@ TEST(EditorSelection, PastingStreamsAndBoxesOverSelections)
         int row, col;           // the caret afterwards
     };
     const Case cases[] = {
-        {"a line copy goes in as a stream where the box began", lines({"abcdef", "ghijkl"}), true, 0, 1, 1, 3,
-         QStringLiteral("XY"), false, lines({"aXYdef", "gjkl"}), 0, 3},
-        {"a stream with breaks over a line selection", lines({"abcdef", "ghijkl"}), false, 0, 2, 1, 1,
-         QStringLiteral("1\r\n2"), false, lines({"ab1", "2hijkl"}), 1, 1},
+        {"a line copy goes in as a stream where the box began", TextOfLines({"abcdef", "ghijkl"}), true, 0, 1, 1, 3,
+         QStringLiteral("XY"), false, TextOfLines({"aXYdef", "gjkl"}), 0, 3},
+        {"a stream with breaks over a line selection", TextOfLines({"abcdef", "ghijkl"}), false, 0, 2, 1, 1,
+         QStringLiteral("1\r\n2"), false, TextOfLines({"ab1", "2hijkl"}), 1, 1},
         {"a box over a multi-row line selection: the following lines go after its last row",
-         lines({"abcdef", "ghijkl", "mnop", "qrst"}), false, 0, 2, 1, 3, QStringLiteral("1\r\n2\r\n3\r\n"), true,
-         lines({"ab1jkl", "mn2op", "qr3st"}), 2, 3},
-        {"a box over a box", lines({"abcdef", "gh", "mnopqr"}), true, 0, 3, 2, 5, QStringLiteral("1\r\n2\r\n3\r\n"),
-         true, lines({"abc1f", "gh 2", "mno3r"}), 2, 4},
-        {"a box past the end of the text adds rows", lines({"ab"}), false, 0, 1, 0, 2,
-         QStringLiteral("1\r\n2\r\n"), true, lines({"a1", " 2"}), 1, 2},
-        {"a stream cut at a NUL", lines({"abc"}), false, 0, 0, 0, 1, QStringLiteral("X") + QChar(0) + QStringLiteral("Y"),
-         false, lines({"Xbc"}), 0, 1},
+         TextOfLines({"abcdef", "ghijkl", "mnop", "qrst"}), false, 0, 2, 1, 3, QStringLiteral("1\r\n2\r\n3\r\n"), true,
+         TextOfLines({"ab1jkl", "mn2op", "qr3st"}), 2, 3},
+        {"a box over a box", TextOfLines({"abcdef", "gh", "mnopqr"}), true, 0, 3, 2, 5, QStringLiteral("1\r\n2\r\n3\r\n"),
+         true, TextOfLines({"abc1f", "gh 2", "mno3r"}), 2, 4},
+        {"a box past the end of the text adds rows", TextOfLines({"ab"}), false, 0, 1, 0, 2,
+         QStringLiteral("1\r\n2\r\n"), true, TextOfLines({"a1", " 2"}), 1, 2},
+        {"a stream cut at a NUL", TextOfLines({"abc"}), false, 0, 0, 0, 1, QStringLiteral("X") + QChar(0) + QStringLiteral("Y"),
+         false, TextOfLines({"Xbc"}), 0, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,7 +131,7 @@ TEST(EditorSelection, PastingStreamsAndBoxesOverSelections)
         if (c.box)
             boxMode(*w);
         w.setText(c.text);
-        select(*w, c.r0, c.c0, c.r1, c.c1);
+        SelectCells(*w, c.r0, c.c0, c.r1, c.c1);
         ASSERT_TRUE(w->Selected());
         const int steps = undoSteps(*w);
         if (c.clipIsBox)
@@ -175,11 +152,11 @@ TEST(EditorSelection, TypingOverABoxAndDeletingOne)
 {
     EditorWindow w;
     boxMode(*w);
-    const QString text = lines({"abcdef", "ghijkl", "mnopqr"});
+    const QString text = TextOfLines({"abcdef", "ghijkl", "mnopqr"});
     w.setText(text);
-    select(*w, 0, 1, 2, 3);
+    SelectCells(*w, 0, 1, 2, 3);
     w->PutStringToLine(QStringLiteral("Z"));
-    EXPECT_EQ(w.text(), lines({"aZdef", "gjkl", "mpqr"}));
+    EXPECT_EQ(w.text(), TextOfLines({"aZdef", "gjkl", "mpqr"}));
     EXPECT_EQ(w->Row(), 0);
     EXPECT_EQ(w->Col(), 2);
     w->Undo();
@@ -187,10 +164,10 @@ TEST(EditorSelection, TypingOverABoxAndDeletingOne)
 
     // A box whose left column lies past its first row's end: the caret stays
     // on that row, at its end.
-    w.setText(lines({"ab", "ghijkl", "mnopqr"}));
-    select(*w, 0, 4, 2, 5);
+    w.setText(TextOfLines({"ab", "ghijkl", "mnopqr"}));
+    SelectCells(*w, 0, 4, 2, 5);
     w->DeleteSelection();
-    EXPECT_EQ(w.text(), lines({"ab", "ghijl", "mnopr"}));
+    EXPECT_EQ(w.text(), TextOfLines({"ab", "ghijl", "mnopr"}));
     EXPECT_EQ(w->Row(), 0);
     EXPECT_EQ(w->Col(), 2);
 }
@@ -198,31 +175,31 @@ TEST(EditorSelection, TypingOverABoxAndDeletingOne)
 TEST(EditorSelection, ClipboardCommandsAndReadOnly)
 {
     EditorWindow w;
-    w.setText(lines({"abcdef"}));
+    w.setText(TextOfLines({"abcdef"}));
     setClipboardText(QStringLiteral("kept"));
     // Nothing selected: copy and cut leave what the clipboard holds.
     w->WMCopy();
     w->WMCut();
     EXPECT_EQ(clipboard()->text(), QStringLiteral("kept"));
 
-    select(*w, 0, 1, 0, 3);
+    SelectCells(*w, 0, 1, 0, 3);
     w->SetReadOnly(true);
     w->WMCut();
     EXPECT_EQ(clipboard()->text(), QStringLiteral("kept"));
-    EXPECT_EQ(w.text(), lines({"abcdef"}));
+    EXPECT_EQ(w.text(), TextOfLines({"abcdef"}));
     w->WMCopy();
     EXPECT_EQ(clipboard()->text(), QStringLiteral("bc"));
     EXPECT_FALSE(clipboard()->mimeData()->hasFormat(BoxClipboardMimeType));
     w->WMPaste();
     w->WMClear();
-    EXPECT_EQ(w.text(), lines({"abcdef"}));
+    EXPECT_EQ(w.text(), TextOfLines({"abcdef"}));
 
     w->SetReadOnly(false);
     w->WMCut();
-    EXPECT_EQ(w.text(), lines({"adef"}));
+    EXPECT_EQ(w.text(), TextOfLines({"adef"}));
     w->SetRowCol(0, 4);
     w->WMPaste();
-    EXPECT_EQ(w.text(), lines({"adefbc"}));
+    EXPECT_EQ(w.text(), TextOfLines({"adefbc"}));
 
     // A search hit held as a selection is neither copied nor deleted.
     w->SetHitStyle(hsDraw);
@@ -234,7 +211,7 @@ TEST(EditorSelection, ClipboardCommandsAndReadOnly)
     w->WMCut();
     w->WMClear();
     EXPECT_EQ(clipboard()->text(), QStringLiteral("kept"));
-    EXPECT_EQ(w.text(), lines({"adefbc"}));
+    EXPECT_EQ(w.text(), TextOfLines({"adefbc"}));
 }
 
 TEST(EditorSelection, MoveAndCopyOfALineSelection)
@@ -248,24 +225,24 @@ TEST(EditorSelection, MoveAndCopyOfALineSelection)
         QString expected;
         int caretRow, caretCol;
     };
-    const QString text = lines({"abcdef", "ghijkl", "mnopqr", "stuvwx"});
+    const QString text = TextOfLines({"abcdef", "ghijkl", "mnopqr", "stuvwx"});
     const Case cases[] = {
-        {"to a row above", 2, 1, 2, 3, 0, 2, false, lines({"abnocdef", "ghijkl", "mpqr", "stuvwx"}), 0, 4},
-        {"to its own row, before it", 1, 3, 2, 1, 1, 1, false, lines({"gjkl", "mhinopqr", "stuvwx"}).prepend(
+        {"to a row above", 2, 1, 2, 3, 0, 2, false, TextOfLines({"abnocdef", "ghijkl", "mpqr", "stuvwx"}), 0, 4},
+        {"to its own row, before it", 1, 3, 2, 1, 1, 1, false, TextOfLines({"gjkl", "mhinopqr", "stuvwx"}).prepend(
                                                                           QStringLiteral("abcdef\r\n")),
          2, 1},
-        {"to a row below", 0, 1, 1, 2, 3, 2, false, lines({"aijkl", "mnopqr", "stbcdef", "ghuvwx"}), 3, 2},
-        {"to its own row, after it", 0, 1, 0, 3, 0, 5, false, lines({"adebcf", "ghijkl", "mnopqr", "stuvwx"}), 0, 5},
+        {"to a row below", 0, 1, 1, 2, 3, 2, false, TextOfLines({"aijkl", "mnopqr", "stbcdef", "ghuvwx"}), 3, 2},
+        {"to its own row, after it", 0, 1, 0, 3, 0, 5, false, TextOfLines({"adebcf", "ghijkl", "mnopqr", "stuvwx"}), 0, 5},
         {"past the end of a row below pads it", 0, 0, 0, 2, 1, 9, false,
-         lines({"cdef", "ghijkl   ab", "mnopqr", "stuvwx"}), 1, 11},
-        {"a copy leaves the selection's text", 0, 1, 0, 3, 3, 0, true, lines({"abcdef", "ghijkl", "mnopqr", "bcstuvwx"}),
+         TextOfLines({"cdef", "ghijkl   ab", "mnopqr", "stuvwx"}), 1, 11},
+        {"a copy leaves the selection's text", 0, 1, 0, 3, 3, 0, true, TextOfLines({"abcdef", "ghijkl", "mnopqr", "bcstuvwx"}),
          3, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EditorWindow w;
         w.setText(text);
-        select(*w, c.r0, c.c0, c.r1, c.c1);
+        SelectCells(*w, c.r0, c.c0, c.r1, c.c1);
         ASSERT_TRUE(w->CanSelDrag());
         const int steps = undoSteps(*w);
         if (c.copy)
@@ -285,44 +262,44 @@ TEST(EditorSelection, MoveAndCopyOfALineSelection)
 
 TEST(EditorSelection, DraggingWithTheMouse)
 {
-    const QString text = lines({"abcdef", "ghijkl"});
+    const QString text = TextOfLines({"abcdef", "ghijkl"});
     EditorWindow w;
     w.setText(text);
 
     // Pressed inside and released without moving: the selection ends and the
     // caret stays on the pressed cell.
-    select(*w, 0, 1, 0, 4);
-    QTest::mouseClick(w->viewport(), Qt::LeftButton, Qt::NoModifier, cellPoint(*w, 0, 2));
+    SelectCells(*w, 0, 1, 0, 4);
+    QTest::mouseClick(w->viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(*w, 0, 2));
     EXPECT_FALSE(w->SelectedData());
     EXPECT_EQ(w->Col(), 2);
     EXPECT_EQ(w->SelDragState(), sdNone);
 
     // Dropped inside itself, or outside the control: nothing changes.
-    select(*w, 0, 1, 0, 4);
-    dragTo(*w, cellPoint(*w, 0, 2), cellPoint(*w, 0, 3));
+    SelectCells(*w, 0, 1, 0, 4);
+    dragTo(*w, CellPoint(*w, 0, 2), CellPoint(*w, 0, 3));
     EXPECT_EQ(w.text(), text);
     EXPECT_FALSE(w->SelectedData());
-    select(*w, 0, 1, 0, 4);
-    dragTo(*w, cellPoint(*w, 0, 2), QPoint(-20, -20));
+    SelectCells(*w, 0, 1, 0, 4);
+    dragTo(*w, CellPoint(*w, 0, 2), QPoint(-20, -20));
     EXPECT_EQ(w.text(), text);
 
     // A plain drop moves; with Ctrl held at the release it copies.
-    select(*w, 0, 1, 0, 4);
-    dragTo(*w, cellPoint(*w, 0, 2), cellPoint(*w, 1, 1));
-    EXPECT_EQ(w.text(), lines({"aef", "gbcdhijkl"}));
+    SelectCells(*w, 0, 1, 0, 4);
+    dragTo(*w, CellPoint(*w, 0, 2), CellPoint(*w, 1, 1));
+    EXPECT_EQ(w.text(), TextOfLines({"aef", "gbcdhijkl"}));
     w->Undo();
     EXPECT_EQ(w.text(), text);
-    select(*w, 0, 1, 0, 4);
-    dragTo(*w, cellPoint(*w, 0, 2), cellPoint(*w, 1, 1), Qt::ControlModifier);
-    EXPECT_EQ(w.text(), lines({"abcdef", "gbcdhijkl"}));
+    SelectCells(*w, 0, 1, 0, 4);
+    dragTo(*w, CellPoint(*w, 0, 2), CellPoint(*w, 1, 1), Qt::ControlModifier);
+    EXPECT_EQ(w.text(), TextOfLines({"abcdef", "gbcdhijkl"}));
     w->Undo();
 
     // During a drag keys are swallowed; Esc ends the drag and the selection.
-    select(*w, 0, 1, 0, 4);
-    QTest::mousePress(w->viewport(), Qt::LeftButton, Qt::NoModifier, cellPoint(*w, 0, 2));
+    SelectCells(*w, 0, 1, 0, 4);
+    QTest::mousePress(w->viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(*w, 0, 2));
     EXPECT_EQ(w->SelDragState(), sdInit);
     QTest::keyClick(w.editor.get(), Qt::Key_X);
-    moveTo(*w, cellPoint(*w, 1, 3));
+    moveTo(*w, CellPoint(*w, 1, 3));
     EXPECT_EQ(w->SelDragState(), sdDragging);
     QTest::keyPress(w.editor.get(), Qt::Key_Control);
     EXPECT_EQ(w->CursorState(), mcDraggingCopy);
@@ -332,16 +309,16 @@ TEST(EditorSelection, DraggingWithTheMouse)
     QTest::keyClick(w.editor.get(), Qt::Key_Escape);
     EXPECT_EQ(w->SelDragState(), sdNone);
     EXPECT_FALSE(w->SelectedData());
-    QTest::mouseRelease(w->viewport(), Qt::LeftButton, Qt::NoModifier, cellPoint(*w, 1, 3));
+    QTest::mouseRelease(w->viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(*w, 1, 3));
     EXPECT_EQ(w.text(), text);
 
     // A box or a read-only control does not drag.
-    select(*w, 0, 1, 0, 4);
+    SelectCells(*w, 0, 1, 0, 4);
     w->SetReadOnly(true);
     EXPECT_FALSE(w->CanSelDrag());
     w->SetReadOnly(false);
     boxMode(*w);
-    select(*w, 0, 1, 1, 4);
+    SelectCells(*w, 0, 1, 1, 4);
     EXPECT_FALSE(w->CanSelDrag());
 }
 
@@ -349,9 +326,9 @@ TEST(EditorSelection, RowSelectionFromTheLineNumberBar)
 {
     EditorWindow w;
     w->Leftbar()->SetVisible(true);
-    w.setText(lines({"r0", "r1", "r2", "r3", "r4"}) + QStringLiteral("end"));
+    w.setText(TextOfLines({"r0", "r1", "r2", "r3", "r4"}) + QStringLiteral("end"));
     ASSERT_GT(w->LeftMargin(), 2);
-    auto barPoint = [&](int row) { return QPoint(1, cellPoint(*w, row, 0).y()); };
+    auto barPoint = [&](int row) { return QPoint(1, CellPoint(*w, row, 0).y()); };
     QWidget *view = w->viewport();
     QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, barPoint(2));
     EXPECT_TRUE(w->RowSelecting());
@@ -373,7 +350,7 @@ TEST(EditorSelection, SelectAllAndHits)
 {
     EditorWindow w;
     boxMode(*w);
-    w.setText(lines({"ab", "cd"}) + QStringLiteral("e"));
+    w.setText(TextOfLines({"ab", "cd"}) + QStringLiteral("e"));
     w->SelectAll();
     EXPECT_EQ(w->SelectionMode(), smLine);
     EXPECT_EQ(w->SelText(), w.text());
@@ -394,7 +371,7 @@ TEST(EditorSelection, SelectAllAndHits)
 
 TEST(EditorSelection, EveryChangeIsOneUndoStep)
 {
-    const QString text = lines({"    select a", "  from b", "where c"});
+    const QString text = TextOfLines({"    select a", "  from b", "where c"});
     const std::pair<const char *, std::function<void(TEditor &)>> commands[] = {
         {"typing over a selection", [](TEditor &e) { e.PutStringToLine(QStringLiteral("x")); }},
         {"stream replacement", [](TEditor &e) { e.SetSelTextBuf(QStringLiteral("1\r\n2")); }},
@@ -416,7 +393,7 @@ TEST(EditorSelection, EveryChangeIsOneUndoStep)
         w->Caret()->SetSoftTab(true);
         w->Caret()->SetTabSpaceCount(2);
         w.setText(text);
-        select(*w, 0, 5, 1, 4);
+        SelectCells(*w, 0, 5, 1, 4);
         const int steps = undoSteps(*w);
         command(*w);
         EXPECT_NE(w.text(), text);

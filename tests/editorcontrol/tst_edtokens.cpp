@@ -19,12 +19,6 @@ public:
     }
 };
 
-QPoint cellPoint(const TEditor &e, int row, int col)
-{
-    return QPoint(e.LeftMargin() + (col - e.TopCol()) * e.ColWidth() + 1,
-                  e.TopMargin() + (row - e.TopRow()) * e.RowHeight() + 2);
-}
-
 struct TokenWindow
 {
     TokenWindow()
@@ -44,30 +38,30 @@ TEST(EditorTokens, WordsAndTokensAtAPoint)
     TEditor &e = w.editor;
     e.Lines()->SetTextStr(QStringLiteral("SELECT  name_1 FROM t") + crlf);
 
-    EXPECT_EQ(e.TokenStringFromPos(cellPoint(e, 0, 2)), QStringLiteral("SELECT"));
-    EXPECT_EQ(e.TokenFromPos(cellPoint(e, 0, 2)), ftkAnk);
-    EXPECT_EQ(e.TokenFromPos(cellPoint(e, 0, 13)), ftkAnk);
-    EXPECT_EQ(e.TokenStringFromPos(cellPoint(e, 0, 13)), QStringLiteral("name_1"));
-    EXPECT_EQ(e.WordFromPos(cellPoint(e, 0, 2)), QStringLiteral("SELECT"));
-    EXPECT_EQ(w.editor.wordKind(cellPoint(e, 0, 2)), ftkAnk);
-    EXPECT_EQ(e.WordFromPos(cellPoint(e, 0, 10)), QStringLiteral("name_1"));
+    EXPECT_EQ(e.TokenStringFromPos(CellPoint(e, 0, 2)), QStringLiteral("SELECT"));
+    EXPECT_EQ(e.TokenFromPos(CellPoint(e, 0, 2)), ftkAnk);
+    EXPECT_EQ(e.TokenFromPos(CellPoint(e, 0, 13)), ftkAnk);
+    EXPECT_EQ(e.TokenStringFromPos(CellPoint(e, 0, 13)), QStringLiteral("name_1"));
+    EXPECT_EQ(e.WordFromPos(CellPoint(e, 0, 2)), QStringLiteral("SELECT"));
+    EXPECT_EQ(w.editor.wordKind(CellPoint(e, 0, 2)), ftkAnk);
+    EXPECT_EQ(e.WordFromPos(CellPoint(e, 0, 10)), QStringLiteral("name_1"));
 
     // A blank between words belongs to none.
-    EXPECT_EQ(e.TokenStringFromPos(cellPoint(e, 0, 6)), QString());
-    EXPECT_EQ(e.TokenFromPos(cellPoint(e, 0, 6)), 0);
-    e.SelectWordFromPos(cellPoint(e, 0, 6));
+    EXPECT_EQ(e.TokenStringFromPos(CellPoint(e, 0, 6)), QString());
+    EXPECT_EQ(e.TokenFromPos(CellPoint(e, 0, 6)), 0);
+    e.SelectWordFromPos(CellPoint(e, 0, 6));
     EXPECT_FALSE(e.SelectedData());
     // Right of the row's end, or on no row: nothing.
-    EXPECT_EQ(e.WordFromPos(cellPoint(e, 0, 40)), QString());
-    EXPECT_EQ(e.WordFromPos(cellPoint(e, 5, 1)), QString());
+    EXPECT_EQ(e.WordFromPos(CellPoint(e, 0, 40)), QString());
+    EXPECT_EQ(e.WordFromPos(CellPoint(e, 5, 1)), QString());
 
     // Selecting leaves a line selection, whatever the mode was.
     e.SetSelectionMode(smBox);
-    e.SelectTokenFromPos(cellPoint(e, 0, 16));
+    e.SelectTokenFromPos(CellPoint(e, 0, 16));
     EXPECT_EQ(e.SelectionMode(), smLine);
     EXPECT_EQ(e.SelText(), QStringLiteral("FROM"));
     // A selection held before does not anchor the new one.
-    e.SelectWordFromPos(cellPoint(e, 0, 9));
+    e.SelectWordFromPos(CellPoint(e, 0, 9));
     EXPECT_EQ(e.SelText(), QStringLiteral("name_1"));
 
     // At the caret.
@@ -88,9 +82,9 @@ TEST(EditorTokens, AWrappedWordIsFoundWhole)
     const QString word = QString(26, QLatin1Char('w'));
     e.Lines()->SetTextStr(QStringLiteral("ab ") + word + crlf);
     ASSERT_EQ(e.ListCount(), 2);
-    EXPECT_EQ(e.WordFromPos(cellPoint(e, 0, 5)), word);
-    EXPECT_EQ(e.WordFromPos(cellPoint(e, 1, 2)), word);
-    e.SelectWordFromPos(cellPoint(e, 1, 2));
+    EXPECT_EQ(e.WordFromPos(CellPoint(e, 0, 5)), word);
+    EXPECT_EQ(e.WordFromPos(CellPoint(e, 1, 2)), word);
+    e.SelectWordFromPos(CellPoint(e, 1, 2));
     EXPECT_EQ(e.SelText(), word);
 }
 
@@ -99,7 +93,7 @@ TEST(EditorTokens, BracketRegionsOverLines)
     TokenWindow w;
     TEditor &e = w.editor;
     e.Lines()->SetTextStr(QStringLiteral("x /* one") + crlf + QStringLiteral("two three */ y") + crlf);
-    const QPoint onTwo = cellPoint(e, 1, 1);
+    const QPoint onTwo = CellPoint(e, 1, 1);
     EXPECT_EQ(e.TokenStringBracketFromPos(onTwo), QStringLiteral("two three */"));
     EXPECT_EQ(e.TokenBracketFromPos(onTwo), ftkBracket);
     EXPECT_EQ(e.TokenStringFromPos(onTwo), QStringLiteral("two"));
