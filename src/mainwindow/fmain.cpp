@@ -11,6 +11,7 @@
 #include "core/zksub_datetime.h"
 #include "core/zksub_workspace.h"
 #include "core/zktaskbar.h"
+#include "mainwindow/flogon.h"
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
 
@@ -489,6 +490,11 @@ void TfrmMain::ShowWorkSpace(TzkConnectionWindow *EraseForm)
         throw;
     }
     m_lstWorkSpace->setUpdatesEnabled(true);
+}
+
+void TfrmMain::actDBLogonExecute()
+{
+    TfrmLogon::ShowWindow(QString(), QString(), QString(), QString(), false);
 }
 
 void TfrmMain::SetShortCut()

@@ -1,7 +1,7 @@
 // Parts of the main window that later work fills: the window layout, the
-// file-built menus, the client tools, the news check, the logon dialog, the
-// enabling of the connection commands and the recent objects. Each does the
-// least that keeps the window consistent until then.
+// file-built menus, the client tools, the news check, the enabling of the
+// connection commands and the recent objects. Each does the least that keeps
+// the window consistent until then.
 
 #include "mainwindow/fmain.h"
 
@@ -41,12 +41,6 @@ void TfrmMain::GetProgramPath()
 }
 
 void TfrmMain::prcCheckZKInfoUpdated()
-{
-}
-
-// The logon dialog comes with the connection window; until then the command
-// opens nothing.
-void TfrmMain::actDBLogonExecute()
 {
 }
 

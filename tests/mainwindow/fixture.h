@@ -68,9 +68,12 @@ protected:
         main.reset();
         FinalizeCore();
     }
+    // A main window whose first paint opens no logon dialog (a user given
+    // on the command line); tests of the logon set their own arguments.
     TfrmMain *createMain()
     {
         main = std::make_unique<TfrmMain>();
+        main->SetArguments({QStringLiteral("/U=test")});
         return main.get();
     }
     static void processEvents()

@@ -173,11 +173,18 @@ TEST_F(MainWindowTest, FirstPaintOpensTheLogonOnceUnlessAUserIsGiven)
         TfrmMain *w = createMain();
         w->SetArguments(withUser ? QStringList{"/U=u/p@s", "/V=9"} : QStringList{});
         QSignalSpy logon(w->Action(QStringLiteral("actDBLogon")), &QAction::triggered);
+        QString dialog;
+        if (!withUser)
+            WhenModal([&dialog](QWidget *modal) {
+                dialog = modal->objectName();
+                modal->close();
+            });
         w->show();
         EXPECT_FALSE(w->FirstPaintDone()) << "never inside the show itself";
         processEvents();
         EXPECT_TRUE(w->FirstPaintDone());
         EXPECT_EQ(logon.count(), withUser ? 0 : 1);
+        EXPECT_EQ(dialog, withUser ? "" : "frmLogon");
         EXPECT_EQ(ServerVersionOverride, withUser ? 9 : 0);
         w->hide();
         w->show();

@@ -9,7 +9,9 @@
 //   TFDQuery        SQL text with :NAME parameters (Params, ParamByName),
 //                   Open / ExecSQL / RowsAffected / NextRecordSet / Messages,
 //                   Fields / FieldByName, First / Next / Eof / RecNo /
-//                   RecordCount, bookmarks, data-link signals for grids
+//                   RecordCount, bookmarks, Delete, data-link signals for
+//                   grids, the active record a grid paints
+//   TDataSource     what grids bind to: one query, replaceable
 //   TField          a result column: name, type (TFieldType), DisplayLabel,
 //                   DisplayWidth, Alignment, ReadOnly; AsString / AsInteger /
 //                   IsNull / Value at the current record or at any record
@@ -27,6 +29,7 @@
 #include "platform/db/dbconnection.h"
 #include "platform/db/dberror.h"
 #include "platform/db/dbquery.h"
+#include "platform/db/dbsource.h"
 #include "platform/db/dbstore.h"
 #include "platform/db/dbtext.h"
 #include "platform/db/dbtypes.h"

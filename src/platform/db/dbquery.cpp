@@ -5,9 +5,10 @@
 
 // --- TField ------------------------------------------------------------------
 
-TField::TField(TFDQuery *query, int index)
+TField::TField(TFDQuery *query, int column)
     : m_query(query)
-    , m_index(index)
+    , m_column(column)
+    , m_index(column)
 {
     const TDBColumnDef &def = Def();
     m_displayWidth = DefaultDisplayWidth(def);
@@ -22,7 +23,61 @@ const TDBResultSet *TField::store() const
 
 const TDBColumnDef &TField::Def() const
 {
-    return store()->Column(m_index);
+    return store()->Column(m_column);
+}
+
+void TField::SetIndex(int index)
+{
+    auto &fields = m_query->m_fields;
+    index = qBound(0, index, int(fields.size()) - 1);
+    if (index == m_index)
+        return;
+    auto moved = std::move(fields[size_t(m_index)]);
+    fields.erase(fields.begin() + m_index);
+    fields.insert(fields.begin() + index, std::move(moved));
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i]->m_index = int(i);
+    m_query->NotifyLayoutChanged();
+}
+
+void TField::SetDisplayLabel(const QString &label)
+{
+    if (label == m_displayLabel && label.isNull() == m_displayLabel.isNull())
+        return;
+    m_displayLabel = label;
+    m_query->NotifyLayoutChanged();
+}
+
+void TField::SetDisplayWidth(int width)
+{
+    if (width == m_displayWidth)
+        return;
+    m_displayWidth = width;
+    m_query->NotifyLayoutChanged();
+}
+
+void TField::SetAlignment(TAlignment alignment)
+{
+    if (alignment == m_alignment)
+        return;
+    m_alignment = alignment;
+    m_query->NotifyLayoutChanged();
+}
+
+void TField::SetReadOnly(bool readOnly)
+{
+    if (readOnly == m_readOnly)
+        return;
+    m_readOnly = readOnly;
+    m_query->NotifyLayoutChanged();
+}
+
+void TField::SetVisible(bool visible)
+{
+    if (visible == m_visible)
+        return;
+    m_visible = visible;
+    m_query->NotifyLayoutChanged();
 }
 
 TFieldType TField::DataType() const
@@ -38,7 +93,7 @@ bool TField::CanModify() const
 
 TRecordId TField::current() const
 {
-    return m_query->CurrentRecord();
+    return m_query->ActiveRecord();
 }
 
 bool TField::IsNull() const
@@ -59,19 +114,19 @@ int TField::AsInteger() const
 qint64 TField::AsLargeInt() const
 {
     const TRecordId r = current();
-    return r < 0 ? 0 : store()->AsInt64(m_index, r);
+    return r < 0 ? 0 : store()->AsInt64(m_column, r);
 }
 
 double TField::AsFloat() const
 {
     const TRecordId r = current();
-    return r < 0 ? 0 : store()->AsDouble(m_index, r);
+    return r < 0 ? 0 : store()->AsDouble(m_column, r);
 }
 
 bool TField::AsBoolean() const
 {
     const TRecordId r = current();
-    return r >= 0 && store()->AsBool(m_index, r);
+    return r >= 0 && store()->AsBool(m_column, r);
 }
 
 QDateTime TField::AsDateTime() const
@@ -85,7 +140,7 @@ QDateTime TField::AsDateTime() const
 QByteArray TField::AsBytes() const
 {
     const TRecordId r = current();
-    return r < 0 ? QByteArray() : store()->AsBytes(m_index, r);
+    return r < 0 ? QByteArray() : store()->AsBytes(m_column, r);
 }
 
 QVariant TField::Value() const
@@ -95,17 +150,17 @@ QVariant TField::Value() const
 
 bool TField::IsNullAt(TRecordId record) const
 {
-    return record < 0 || store()->IsNull(m_index, record);
+    return record < 0 || store()->IsNull(m_column, record);
 }
 
 QString TField::TextAt(TRecordId record) const
 {
-    return record < 0 ? QString() : store()->Text(m_index, record);
+    return record < 0 ? QString() : store()->Text(m_column, record);
 }
 
 QVariant TField::ValueAt(TRecordId record) const
 {
-    return record < 0 ? QVariant() : store()->Value(m_index, record);
+    return record < 0 ? QVariant() : store()->Value(m_column, record);
 }
 
 // --- TFDQuery ----------------------------------------------------------------
@@ -124,7 +179,17 @@ TFDQuery::TFDQuery(QObject *parent)
 {
 }
 
-TFDQuery::~TFDQuery() = default;
+TFDQuery::~TFDQuery()
+{
+    // Links hold the fields: they let go before the fields go.
+    if (m_active)
+        deactivate();
+}
+
+TFDConnection *TFDQuery::Connection() const
+{
+    return m_connection;
+}
 
 void TFDQuery::SetConnection(TFDConnection *connection)
 {
@@ -259,6 +324,7 @@ void TFDQuery::deactivate()
 {
     // Links let go of the fields before they are freed.
     m_active = false;
+    m_activeRecord = -1;
     emit activeChanged(false);
     m_fields.clear();
     m_position = -1;
@@ -302,6 +368,10 @@ qint64 TFDQuery::RecordCount() const
 
 qint64 TFDQuery::RecNo() const
 {
+    if (m_activeRecord >= 0) {
+        const TDBResultSet *r = Result();
+        return r ? r->PositionOf(m_activeRecord) + 1 : 0;
+    }
     return m_position >= 0 ? m_position + 1 : 0;
 }
 
@@ -399,6 +469,24 @@ int TFDQuery::CompareBookmarks(TRecordId a, TRecordId b) const
     return pa < pb ? -1 : (pa > pb ? 1 : 0);
 }
 
+bool TFDQuery::CanModify() const
+{
+    return m_active && !m_readOnly && m_deleteHandler;
+}
+
+void TFDQuery::Delete()
+{
+    if (!CanModify())
+        throw usageError(QStringLiteral("この結果セットは変更できません。"));
+    const TRecordId record = CurrentRecord();
+    if (record < 0)
+        throw usageError(QStringLiteral("削除するレコードがありません。"));
+    m_deleteHandler(this, record);
+    Result()->DeleteRecord(m_position);
+    m_eof = m_bof = false;
+    NotifyDataChanged();
+}
+
 void TFDQuery::DisableControls()
 {
     ++m_disableCount;
@@ -408,7 +496,14 @@ void TFDQuery::EnableControls()
 {
     if (m_disableCount == 0)
         return;
-    if (--m_disableCount == 0 && m_changedWhileDisabled) {
+    if (--m_disableCount > 0)
+        return;
+    if (m_layoutChangedWhileDisabled) {
+        m_layoutChangedWhileDisabled = false;
+        m_changedWhileDisabled = true;
+        emit layoutChanged();
+    }
+    if (m_changedWhileDisabled) {
         m_changedWhileDisabled = false;
         emit dataSetChanged();
     }
@@ -425,6 +520,16 @@ void TFDQuery::NotifyDataChanged()
         m_changedWhileDisabled = true;
     else
         emit dataSetChanged();
+}
+
+void TFDQuery::NotifyLayoutChanged()
+{
+    if (!m_active)
+        return;
+    if (m_disableCount > 0)
+        m_layoutChangedWhileDisabled = true;
+    else
+        emit layoutChanged();
 }
 
 void TFDQuery::NotifyRecordChanged(int fieldIndex)

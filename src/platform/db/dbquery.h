@@ -9,23 +9,33 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class TFDConnection;
 class TFDQuery;
 
+// What a data set is doing with its current record. Results are browsed;
+// the editing states belong to record editing.
+enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
 // A field of an open query: its description, display properties and the
-// value at the query's current record (or at any record, for grids). Fields
+// value at the query's active record (or at any record, for grids). Fields
 // live from the query's open to its close; activeChanged(false) comes first.
+// A change of a display property (label, width, alignment, visibility,
+// read-only) is a layout change of the query: its grids lay out again.
 class TField
 {
 public:
-    TField(TFDQuery *query, int index);
+    TField(TFDQuery *query, int column);
 
     TFDQuery *DataSet() const { return m_query; }
+    // Position among the query's fields; writing it moves the field there
+    // (the result's columns stay where they are: FieldNo does not change).
     int Index() const { return m_index; }
-    int FieldNo() const { return m_index + 1; }
+    void SetIndex(int index);
+    int FieldNo() const { return m_column + 1; }
     const TDBColumnDef &Def() const;
     QString FieldName() const { return Def().name; }
     QString FullName() const { return Def().name; }
@@ -35,20 +45,21 @@ public:
     int Scale() const { return Def().scale; }
 
     QString DisplayLabel() const { return m_displayLabel.isNull() ? FieldName() : m_displayLabel; }
-    void SetDisplayLabel(const QString &label) { m_displayLabel = label; }
+    void SetDisplayLabel(const QString &label);
     QString DisplayName() const { return DisplayLabel(); }
     int DisplayWidth() const { return m_displayWidth; }
-    void SetDisplayWidth(int width) { m_displayWidth = width; }
+    void SetDisplayWidth(int width);
     TAlignment Alignment() const { return m_alignment; }
-    void SetAlignment(TAlignment alignment) { m_alignment = alignment; }
+    void SetAlignment(TAlignment alignment);
     bool ReadOnly() const { return m_readOnly; }
-    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    void SetReadOnly(bool readOnly);
     bool Visible() const { return m_visible; }
-    void SetVisible(bool visible) { m_visible = visible; }
+    void SetVisible(bool visible);
     // Not read-only, in a query that is not read-only.
     bool CanModify() const;
 
-    // At the current record; NULL reads as "", 0, false, an invalid date.
+    // At the query's active record (ActiveRecord: normally the current one);
+    // NULL reads as "", 0, false, an invalid date.
     bool IsNull() const;
     QString AsString() const;
     QString AsWideString() const { return AsString(); }
@@ -71,8 +82,10 @@ private:
     TRecordId current() const;
     const TDBResultSet *store() const;
 
+    friend class TFDQuery;
     TFDQuery *m_query;
-    int m_index;
+    int m_column;  // of the result
+    int m_index;   // among the query's fields
     QString m_displayLabel;
     int m_displayWidth;
     TAlignment m_alignment;
@@ -106,15 +119,18 @@ private:
 //
 // Signals for data links (grids): activeChanged, dataSetChanged,
 // dataSetScrolled, layoutChanged, recordChanged; held while controls are
-// disabled, with one dataSetChanged when they are enabled again.
+// disabled, with one dataSetChanged (after a layoutChanged, when one was
+// held) when they are enabled again. The query lets go of its fields with
+// activeChanged(false) also when it is destroyed open.
 class TFDQuery : public QObject
 {
     Q_OBJECT
+    friend class TField;
 public:
     explicit TFDQuery(QObject *parent = nullptr);
     ~TFDQuery() override;
 
-    TFDConnection *Connection() const { return m_connection; }
+    TFDConnection *Connection() const;
     // Closes the query when the connection changes.
     void SetConnection(TFDConnection *connection);
 
@@ -171,8 +187,25 @@ public:
     void Prior();
     qint64 MoveBy(qint64 distance);
 
+    TDataSetState State() const { return m_active ? dsBrowse : dsInactive; }
+    // Records can be deleted: open, not read-only, and something writes
+    // deletions (SetDeleteHandler).
+    bool CanModify() const;
+    // Writes the deletion of a record (to the server) before it leaves the
+    // result; an exception keeps the record. Set by whoever posts changes.
+    using TDeleteHandler = std::function<void(TFDQuery *query, TRecordId record)>;
+    void SetDeleteHandler(TDeleteHandler handler) { m_deleteHandler = std::move(handler); }
+    // Deletes the current record; the next one (or the new last one)
+    // becomes current. Raises when the query cannot be modified or has no
+    // record, and whatever the handler raises.
+    void Delete();
+
     // The current record's id; -1 when there is none.
     TRecordId CurrentRecord() const;
+    // The record the fields read: the current one, unless a grid switched
+    // it while it paints another record (nothing moves, nothing is told).
+    TRecordId ActiveRecord() const { return m_activeRecord >= 0 ? m_activeRecord : CurrentRecord(); }
+    void SetActiveRecord(TRecordId record) { m_activeRecord = record; }
     TRecordId Bookmark() const { return CurrentRecord(); }
     void GotoBookmark(TRecordId bookmark);
     bool BookmarkValid(TRecordId bookmark) const;
@@ -184,6 +217,8 @@ public:
     // For code that changed the store: tells the links.
     void NotifyDataChanged();
     void NotifyRecordChanged(int fieldIndex);
+    // For a change of the fields' order or display properties.
+    void NotifyLayoutChanged();
 
     // The open result's store, for grids that read it directly.
     TDBResultSet *Result() const;
@@ -228,4 +263,7 @@ private:
     int m_disableCount = 0;
     quint64 m_generation = 0;
     bool m_changedWhileDisabled = false;
+    bool m_layoutChangedWhileDisabled = false;
+    TRecordId m_activeRecord = -1;
+    TDeleteHandler m_deleteHandler;
 };

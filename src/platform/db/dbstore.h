@@ -112,6 +112,9 @@ public:
     TRecordId RecordId(qint64 position) const;
     // -1 for a deleted or unknown record.
     qint64 PositionOf(TRecordId id) const;
+    // Every id given so far, deleted records' included, is below it; a new
+    // record gets an id at or above it.
+    TRecordId RecordIdLimit() const { return m_rows; }
     bool IsValidRecord(TRecordId id) const { return PositionOf(id) >= 0; }
 
     bool IsNull(int column, TRecordId id) const;

@@ -1,0 +1,202 @@
+#pragma once
+
+#include "core/zkwindows.h"
+#include "platform/graphics/colors.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QCloseEvent;
+class QComboBox;
+class QMdiSubWindow;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TFDQuery;
+class TzkActionList;
+
+// One object remembered by the copy command, to be pasted in any connection
+// window.
+struct TCopyObjectList
+{
+    QString Database;
+    QString Schema;
+    QString ObjectName;
+    int ObjectType = 0; // object-kind code
+};
+// The copy list shared by every connection window; any of them empties it
+// when it closes.
+extern QList<TCopyObjectList> CopyObjectList;
+
+// The host-name suffix that Azure SQL Database servers share.
+inline const QString AzureServerSuffix = QStringLiteral(".database.windows.net");
+
+// The connection window: one MDI child of the main window per logon. It owns
+// the connection's session module, registers the session and joins the main
+// window's connection combo and task bar, shows the server's databases and
+// objects in a tree and a list, and offers every window of the connection
+// the catalogue query interface below. The windows created from it are owned
+// by it: it asks them before it closes and they go with it.
+class TfrmObject : public QWidget, public TzkConnectionWindow
+{
+    Q_OBJECT
+public:
+    // Connects (SQL Server authentication, or Windows authentication for a
+    // blank login), reads the session's version, user, schema and database,
+    // registers the session in colour `i_colorIndex` and shows the window.
+    // Raises the connection's error when it cannot be opened; nothing stays
+    // registered then.
+    TfrmObject(QWidget *AOwner, const QString &SID, const QString &UserID, const QString &Password,
+               const QString &Server, TColor i_colorIndex, bool Encrypt);
+    ~TfrmObject() override;
+
+    // --- TzkConnectionWindow -------------------------------------------------
+    QWidget *Form() override { return this; }
+    int FormID() const override { return m_formID; }
+    QString GetConnectInfo(const QString &Schema, const QString &ObjectName, bool IsAddDB) const override;
+    QString GetCurrentSchema() const override;
+    int ObjectListCount() const override;
+    int ObjectListSelCount() const override;
+    void SetShortCut() override;
+    // Asks the windows it owns (from the last), then settles an open
+    // transaction as the option SessionKilledMode says. A failing commit or
+    // rollback raises and keeps the window open.
+    bool CloseQuery() override;
+
+    // --- Catalogue query interface --------------------------------------------
+    // Every call runs synchronously on the window's one connection: all
+    // windows of the connection share its session, its transaction and its
+    // current database. Server errors reach the caller.
+
+    // "use [DataBase]" and a line break; empty for an empty name.
+    QString Use(const QString &DataBase) const;
+    // S1 on a server of at least `Version`, else S2.
+    QString VerStr(int Version, const QString &S1, const QString &S2) const;
+    // Runs one statement without result, its text exactly as given (":name"
+    // reaches the server unchanged).
+    void ExecuteSQL(const QString &SQLText);
+    // Runs a script batch by batch, split at lines that read "go". With
+    // IgnoreError a failing batch is passed over and the next one runs;
+    // otherwise the first failure ends the script (earlier batches stay
+    // executed). A cancelled batch (ESC) always ends it.
+    void ExecuteSQL(const QStringList &SQLText, bool IgnoreError);
+    // Opens the statement on the session's one general query and returns it
+    // on its first row; the next call of this interface closes it.
+    TFDQuery *OpenSQL(const QString &SQLText);
+    // As above, binding the statement's parameters (":OWNER", ...) in order
+    // of appearance to the texts of ParamData.
+    TFDQuery *OpenSQL(const QString &SQLText, const QStringList &ParamData);
+
+    // The list operations empty ListData first, so a failure leaves it empty.
+    // The accessible databases, sorted.
+    void GetDatabase(QStringList &ListData);
+    // The principals that can receive permissions (IsGrant) or the schemas
+    // of the database, sorted.
+    void GetUser(QStringList &ListData, const QString &Database, bool IsGrant);
+    // The names of one kind ("TABLE", "VIEW", "PROCEDURE", "FUNCTION") of the
+    // schema in the database, sorted; a blank schema lists nothing.
+    void GetObject(QStringList &ListData, const QString &Database, const QString &Schema,
+                   const QString &ObjectType);
+    // The file groups of the current database in id order.
+    void GetFileGroup(QStringList &ListData);
+    // The type names for the object-kind code, in server order.
+    void GetDataType(QStringList &ListData, int ObjType);
+    // The collation names, in server order.
+    void GetCollationType(QStringList &ListData);
+
+    // --- Tree and list ---------------------------------------------------------
+    // Rebuilds the database and object tree.
+    void ShowTree();
+    // Refills the object list for the selected tree node.
+    void ShowObject(bool IsGrep);
+
+    // --- Keep-alive, user commands, reports -----------------------------------
+    void SetOptionKeepAlive();
+    void SetCommandList();
+    void SetReportList();
+
+    // Closes the window as its close box does.
+    void Close();
+    QMdiSubWindow *MDIFrame() const;
+    // The task tab's caption for a text: whole up to 16 characters, else its
+    // first 14 and "…".
+    static QString TaskCaption(const QString &text);
+
+    // The column picker opened from this connection.
+    QPointer<QWidget> FieldWindow;
+
+    // --- Components --------------------------------------------------------------
+    TFDQuery *qryExec = nullptr;
+    TFDQuery *qryObject = nullptr;
+    TFDQuery *qryIdxFragment = nullptr;
+    TFDQuery *qryIdxCol = nullptr;
+    TFDQuery *qryFragmentPerms = nullptr;
+    TFDQuery *qryKeepAlive = nullptr;
+    QTimer *tmrKeepAlive = nullptr;
+
+    QSplitter *spl1 = nullptr;
+    QWidget *pnlTree = nullptr;
+    QToolBar *tolTree = nullptr;
+    QToolButton *btnTree1 = nullptr;
+    QToolButton *btnTree2 = nullptr;
+    QToolButton *btnLevel0 = nullptr;
+    QToolButton *btnLevel1 = nullptr;
+    QComboBox *cmbTree = nullptr;
+    QTreeWidget *lstTree = nullptr;
+    QWidget *pnlObject = nullptr;
+    QWidget *pnlListHeader = nullptr;
+    QWidget *pnlFind = nullptr;
+    QToolButton *btnWhere = nullptr;
+    QToolButton *btnGrep = nullptr;
+    QComboBox *cmbFind = nullptr;
+    QToolButton *btnShowFragment = nullptr;
+    QTreeWidget *lstObject = nullptr;
+    TzkActionList *actObject = nullptr;
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateComponents();
+    void CreateActions();
+    void Connect(QString SID, QString UserID, const QString &Password, const QString &Server,
+                 TColor i_colorIndex, bool Encrypt);
+    void ShowInMainWindow();
+    void RestoreLayout();
+    void SaveLayout();
+    void CreateTaskTab(const QString &caption);
+    // Undoes whatever of the registrations exists (combo item, task tab,
+    // session); safe to call twice.
+    void Unregister();
+    QString ServerParam() const;
+
+    void FormActivate();
+    void FormClose();
+    void ConnectionAfterConnect();
+    void ConnectionRestored();
+    void tmrKeepAliveTimer();
+
+    // The tree's and list's own settings and events.
+    void SetListStyle(bool report);
+    void SaveColumnWidths();
+    void btnTreeClick();
+    void btnLevel0Click();
+    void btnLevel1Click();
+    void cmbTreeChange(int index);
+
+    int m_formID = 0;
+    QPointer<QObject> m_session; // dmSQLServer, owned by the main window
+    QTreeWidgetItem *FRSelected = nullptr;
+    QString FViewType;
+    bool m_hasTaskTab = false;
+    bool m_inCombo = false;
+    bool m_registered = false;
+    bool FSessionKilledQuery = false;
+};
