@@ -634,6 +634,9 @@ private:
     void replaceRowRange(int First, int Last, const QString &Text);
     // The same, but no edit (and no undo step) when the rows read Text already.
     bool replaceChangedRows(int First, int Last, const QString &Text);
+    // The text of a stream or box replacement: up to a NUL; an empty one only
+    // removes the selection. False when nothing more is to be done.
+    bool replacementText(const QString &Buffer, QString &Text);
     // Typing and stream replacement: Text over the selection or at the caret.
     void putText(const QString &Text, bool Overwrite);
     // The indent commands: a step of Step (a tab or blanks), or one blank

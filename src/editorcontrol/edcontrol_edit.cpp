@@ -16,14 +16,6 @@ namespace {
 
 const QLatin1String CrLf("\r\n");
 
-// Text up to its first NUL, as the callers of the stream and box
-// replacement hand a zero-terminated buffer.
-QString upToNul(const QString &Text)
-{
-    const qsizetype nul = Text.indexOf(QChar(0));
-    return nul < 0 ? Text : Text.left(nul);
-}
-
 // Puts Line into Row before its 1-based position P, padding a shorter row
 // with blanks up to P - 1 characters; returns the index after the line.
 int putLineAt(QString &Row, int P, QStringView Line)
@@ -337,31 +329,33 @@ void TEditor::putText(const QString &Source, bool Overwrite)
     SetRowColFromIndex(base, offset);
 }
 
-void TEditor::SetSelTextBuf(const QString &Buffer)
+bool TEditor::replacementText(const QString &Buffer, QString &Text)
 {
     if (FReadOnly)
-        return;
-    const QString text = upToNul(Buffer);
-    if (text.isEmpty()) {
-        if (Selected())
-            DeleteSelection();
-        else if (HitSelected())
-            CleanSelection();
-        return;
-    }
-    putText(text, false);
+        return false;
+    const qsizetype nul = Buffer.indexOf(QChar(0));
+    Text = nul < 0 ? Buffer : Buffer.left(nul);
+    if (!Text.isEmpty())
+        return true;
+    if (Selected())
+        DeleteSelection();
+    else if (HitSelected())
+        CleanSelection();
+    return false;
+}
+
+void TEditor::SetSelTextBuf(const QString &Buffer)
+{
+    QString text;
+    if (replacementText(Buffer, text))
+        putText(text, false);
 }
 
 void TEditor::SetSelTextBox(const QString &Buffer)
 {
-    if (FReadOnly)
+    QString text;
+    if (!replacementText(Buffer, text))
         return;
-    const QString text = upToNul(Buffer);
-    if (text.isEmpty()) {
-        if (Selected())
-            DeleteSelection();
-        return;
-    }
     const QList<QStringView> lines = SplitLines(text);
     const int n = int(lines.size());
     const int count = FList->Count();
