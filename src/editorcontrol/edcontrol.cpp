@@ -35,7 +35,9 @@ QCursor rightArrowCursor()
     return cursor;
 }
 
-QCursor cursorShape(TCursor Cursor)
+} // namespace
+
+QCursor EdControl::CursorShape(TCursor Cursor)
 {
     switch (Cursor) {
     case crIBeam:
@@ -50,8 +52,6 @@ QCursor cursorShape(TCursor Cursor)
         return Qt::ArrowCursor;
     }
 }
-
-} // namespace
 
 void EdControl::BoxRowRange(QStringView Text, QStringView Map, int Left, int Right, int &Start, int &Count)
 {
@@ -77,6 +77,8 @@ TEditor::TEditor(QWidget *Parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
+    installEventFilter(this);
+    viewport()->installEventFilter(this);
     FDelimiters = DefaultDelimiters();
 
     FList = CreateEditorScreenStrings();
@@ -396,7 +398,7 @@ void TEditor::SetReadOnly(bool Value)
     FReadOnly = Value;
     setAttribute(Qt::WA_InputMethodEnabled, !Value);
     if (Value && Selected())
-        viewport()->setCursor(cursorShape(FCaret->Cursors()->DefaultCursor()));
+        viewport()->setCursor(CursorShape(FCaret->Cursors()->DefaultCursor()));
 }
 
 QStringList TEditor::ReserveWordList() const
@@ -501,22 +503,22 @@ void TEditor::SetCursorState(TEditorMouseCursorState Value)
     const TEditorCursors *cursors = FCaret->Cursors();
     switch (Value) {
     case mcClient:
-        viewport()->setCursor(cursorShape(cursors->DefaultCursor()));
+        viewport()->setCursor(CursorShape(cursors->DefaultCursor()));
         break;
     case mcLeftMargin:
-        viewport()->setCursor(cursorShape(cursors->LeftMarginCursor()));
+        viewport()->setCursor(CursorShape(cursors->LeftMarginCursor()));
         break;
     case mcTopMargin:
-        viewport()->setCursor(cursorShape(cursors->TopMarginCursor()));
+        viewport()->setCursor(CursorShape(cursors->TopMarginCursor()));
         break;
     case mcInSel:
-        viewport()->setCursor(cursorShape(cursors->InSelCursor()));
+        viewport()->setCursor(CursorShape(cursors->InSelCursor()));
         break;
     case mcDragging:
-        viewport()->setCursor(cursorShape(cursors->DragSelCursor()));
+        viewport()->setCursor(CursorShape(cursors->DragSelCursor()));
         break;
     case mcDraggingCopy:
-        viewport()->setCursor(cursorShape(cursors->DragSelCopyCursor()));
+        viewport()->setCursor(CursorShape(cursors->DragSelCopyCursor()));
         break;
     }
 }
@@ -533,7 +535,7 @@ void TEditor::SetSelectionMode(TEditorSelectionMode Value)
     FSelectionMode = Value;
     if (Selected()) {
         if (Value == smBox)
-            viewport()->setCursor(cursorShape(FCaret->Cursors()->DefaultCursor()));
+            viewport()->setCursor(CursorShape(FCaret->Cursors()->DefaultCursor()));
         UpdateSelection();
         viewport()->update();
     }
@@ -669,7 +671,7 @@ int TEditor::LeftMargin() const
     return FMargin->Left() + (FImagebar->Visible() ? FImagebarWidth : 0) + (FLeftbar->Visible() ? FLeftbarWidth : 0);
 }
 
-void TEditor::PosToRowCol(int XPos, int YPos, int &ARow, int &ACol, bool Split) const
+TEditorGeometry TEditor::editorGeometry() const
 {
     TEditorGeometry geometry;
     geometry.LeftMargin = LeftMargin();
@@ -678,7 +680,12 @@ void TEditor::PosToRowCol(int XPos, int YPos, int &ARow, int &ACol, bool Split) 
     geometry.RowHeight = RowHeight();
     geometry.TopRow = FTopRow;
     geometry.TopCol = FTopCol;
-    const TRowCol rc = ::PosToRowCol(geometry, XPos, YPos, Split);
+    return geometry;
+}
+
+void TEditor::PosToRowCol(int XPos, int YPos, int &ARow, int &ACol, bool Split) const
+{
+    const TRowCol rc = ::PosToRowCol(editorGeometry(), XPos, YPos, Split);
     ARow = rc.Row;
     ACol = rc.Col;
 }
@@ -919,6 +926,9 @@ void TEditor::SetSelLength(int Value)
             SetCol(ColOfCharIndex(RowCellMap(row), index));
         }
         StartSelection();
+        // A length selects a stream, also where new selections default to boxes.
+        if (FSelectionMode == smBox)
+            SetSelectionMode(smLine);
         const TRowCol rc = RowColFromIndex(*FList, CellMapOptions(), FRow, charIndexAtCaret() + Value);
         SetRow(rc.Row);
         SetCol(rc.Col);

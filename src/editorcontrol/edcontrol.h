@@ -4,7 +4,10 @@
 #include "editorcontrol/edclient.h"
 #include "editorcontrol/edcontrol_settings.h"
 #include "editorcontrol/edimagelist.h"
+#include "editorcontrol/edfountain.h"
 #include "editorcontrol/edrowlist.h"
+#include "editorcontrol/edtextsearch.h"
+#include "core/zkeditcommands.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -12,11 +15,12 @@
 #include <QRawFont>
 #include <QTimer>
 
+#include <climits>
 #include <memory>
 #include <vector>
 
+class QIODevice;
 class QPainter;
-class TFountainParser;
 
 // The editor control: the screen rows of a text (its row list, shared with
 // other editors that show the same text) in a grid of half-width cells,
@@ -31,8 +35,12 @@ class TFountainParser;
 //
 // The unit is split by topic: edcontrol.cpp (the control, its properties,
 // positions and metrics), edcontrol_paint.cpp (painting), edcontrol_keys.cpp
-// (keyboard, input method, caret, scrolling and mouse) and edcontrol_edit.cpp
-// (the selection and the text-changing commands).
+// (keyboard, input method, caret, scrolling, mouse and dragging),
+// edcontrol_edit.cpp (the selection, replacing it and the clipboard),
+// edcontrol_commands.cpp (indenting, comments, rows, marks, undo and the text
+// as a whole), edcontrol_tokens.cpp (the token or word at a point),
+// edcontrol_search.cpp (searching) and edcontrol_messages.cpp (the
+// operations of a standard edit control).
 
 enum TEditorSelectionMode : quint8 { smLine, smBox };
 enum TEditorSelectionState : quint8 { sstNone, sstInit, sstSelected, sstHitSelected };
@@ -51,7 +59,20 @@ struct TSelectedPosition
     bool operator==(const TSelectedPosition &) const = default;
 };
 
-class TEditor : public QAbstractScrollArea, public TEditorClient, public TEditorSettingsHost
+// The scanner of words: the base scanner's character classes without a
+// colouring scheme, so no reserved words, bracket pairs or colours. It is
+// given start states whose bracket index is -2.
+class TTokenParser : public TFountainParser
+{
+public:
+    TTokenParser();
+    TFountainColor *TokenToFountainColor() override { return nullptr; }
+};
+
+class TEditor : public QAbstractScrollArea,
+                public TEditorClient,
+                public TEditorSettingsHost,
+                public IzkEditCommands
 {
     Q_OBJECT
 public:
@@ -267,26 +288,159 @@ public:
     void UpdateImeWindow();
     QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
 
-    // ---- Selection (the core of it; drag, rows and clipboard come later) ----
+    // ---- Selection (edcontrol_edit.cpp) ----
     void StartSelection();
     void ExtendSelection();
     void ConfirmSelection();
     void UpdateSelection();
     void CleanSelection() override;
+    // Deletes the selected text.
+    void ClearSelection();
+    // A line selection of the whole text.
+    void SelectAll();
+    // A selected search hit becomes an ordinary selection.
+    void HitToSelected();
     bool IsSelectedArea(int ARow, int ACol) const;
-    // A selection cannot be dragged yet.
+    // A line selection of an editable control, when the caret settings let
+    // selections move.
     virtual bool CanSelDrag() const;
+    // Drops a copy of the selected text at the cell.
+    virtual void CopySelection(int ARow, int ACol);
+    // Moves the selected text to the cell as one edit.
+    void MoveSelection(int ARow, int ACol);
+    virtual void CancelSelDrag();
+    TEditorSelDragState SelDragState() const { return FSelDragState; }
+    bool RowSelecting() const { return FRowSelecting; }
     // Rows of the selection as they read once it is removed: one entry per
     // box row, or one entry for a line selection; each entry's data is the
-    // 1-based position where the removed part was.
+    // 1-based position where the removed part was (past the row's end, for a
+    // box row shorter than the box's left column).
     void RowsWithoutSelection(TEditorStringList &List) const;
     // Removes the selected text as one edit.
     void DeleteSelection();
+    // Replace the selection, or insert at the caret: Buffer as a stream, or
+    // its lines as a rectangle. Text after a NUL is ignored; a read-only
+    // control does not change.
+    void SetSelTextBuf(const QString &Buffer);
+    void SetSelTextBox(const QString &Buffer);
+    void SetSelText(const QString &Value) { SetSelTextBuf(Value); }
+    // A box goes to the clipboard with a mark (BoxClipboardMimeType) beside
+    // its text, so that pasting puts it back as a box.
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
 
-    // ---- Edit commands ----
+    // ---- Tokens and words at a point (client pixels) or at the caret ----
+    // The Bracket variants scan from the bracket state stored with the line,
+    // so that a position inside a region that began on an earlier line gives
+    // the whole region's part on its line; the others ignore bracket pairs.
+    char16_t TokenBracketFromPos(const QPoint &Pos);
+    char16_t TokenBracketFromCaret();
+    char16_t TokenFromPos(const QPoint &Pos);
+    char16_t TokenFromCaret();
+    QString TokenStringBracketFromPos(const QPoint &Pos);
+    QString TokenStringBracketFromCaret();
+    QString TokenStringFromPos(const QPoint &Pos);
+    QString TokenStringFromCaret();
+    // Words by character classes alone, without the colouring scheme.
+    QString WordFromPos(const QPoint &Pos);
+    QString WordFromCaret();
+    void SelectTokenBracketFromPos(const QPoint &Pos);
+    void SelectTokenBracketFromCaret();
+    void SelectTokenFromPos(const QPoint &Pos);
+    void SelectTokenFromCaret();
+    void SelectWordFromPos(const QPoint &Pos);
+    void SelectWordFromCaret();
+
+    // ---- Edit commands (typing in edcontrol_edit.cpp, the others in edcontrol_commands.cpp) ----
+    // None of them consults ReadOnly; each text change is one undo step.
     // Puts Source at the caret as typing does: over the selection, inserted,
     // or over the characters at the caret in overwrite mode.
     void PutStringToLine(const QString &Source);
+    // One blank more or less of indentation on the selected rows.
+    void SelIndent();
+    void SelUnIndent();
+    // One indent step (a tab, or TabSpaceCount blanks with soft tabs) more or
+    // less on the selected rows, or on the caret row.
+    void SelTabIndent();
+    void SelTabUnIndent();
+    // Toggles the line comment "--" on the selected rows, or on the caret row.
+    void SelCommentOut();
+    void DeleteRow(int Index);
+    // rm0..rm9 stand on one row at most: putting one moves it.
+    virtual void PutRowMark(int Index, TRowMark Mark);
+    virtual void DeleteRowMark(int Index, TRowMark Mark);
+    virtual void GotoRowMark(TRowMark Mark);
+    virtual void Undo();
+    virtual void Redo();
+    virtual bool CanUndo() const;
+    virtual bool CanRedo() const;
+    void Clear();
+    // Lines the line-number bar numbers (the empty line after a final break too).
+    int GetLineNumberCount() const;
+    // Length of the whole text, CR LF counted as 2.
+    int GetTextLen() const;
+    // Copies at most BufSize - 1 selected characters and a zero; the count copied.
+    int GetSelTextBuf(QChar *Buffer, int BufSize) const;
+    // The screen rows, one per line (a wrapped text with its wrapping).
+    void ListToFile(const QString &FileName) const;
+    void ListToStream(QIODevice &Stream) const;
+
+    // ---- Search (edcontrol_search.cpp) ----
+    // Finds SearchValue from the caret or the selection, moves the caret to
+    // the hit and shows it as HitStyle says; false (and nothing changed)
+    // when there is none.
+    virtual bool Search(const QString &SearchValue, TSearchOptions SearchOptions);
+
+    // ---- The operations of a standard edit control (edcontrol_messages.cpp) ----
+    // Offsets count the characters of the whole text, a line break 2 and a
+    // wrap 0. Those that change the text do nothing on a read-only control.
+    bool EMCanUndo() const;
+    // Offset of the character nearest to a client point (-1 outside the
+    // client area); its row in ARow.
+    int EMCharFromPos(const QPoint &Pos, int *ARow = nullptr) const;
+    void EMEmptyUndoBuffer();
+    int EMGetFirstVisibleLine() const { return TopRow(); }
+    // At most MaxLength characters of a screen row; empty outside the list.
+    QString EMGetLine(int ARow, int MaxLength = INT_MAX) const;
+    int EMGetLineCount() const { return ListCount(); }
+    bool EMGetModify() const { return Modified(); }
+    void EMGetSel(int &Start, int &End) const;
+    // The row holding an offset; -1 asks for the row of the selection's start
+    // or of the caret.
+    int EMLineFromChar(int Offset) const;
+    // Offset of a row's start; -1 asks for the caret row. -1 for a row past
+    // the list or the end-of-text row.
+    int EMLineIndex(int ARow) const;
+    // Length of the row holding an offset; -1 asks for the caret row's
+    // characters outside the selection.
+    int EMLineLength(int Offset) const;
+    // Client point of the character at an offset (the caret does not move).
+    QPoint EMPosFromChar(int Offset) const;
+    void EMReplaceSel(const QString &Text);
+    void EMScrollCaret();
+    void EMSetModify(bool Value);
+    void EMSetReadOnly(bool Value) { SetReadOnly(Value); }
+    // Start 0 with End -1 selects everything; the order does not matter.
+    void EMSetSel(int Start, int End);
+    bool EMUndo();
+    void WMClear();
+    // With nothing selected, the clipboard stays as it was.
+    void WMCopy();
+    void WMCut();
+    void WMPaste();
+    QString WMGetText() const;
+    int WMGetTextLength() const { return GetTextLen(); }
+    void WMSetText(const QString &Text);
+
+    // The main window's edit commands.
+    void EditUndo() override;
+    void EditRedo() override;
+    void EditCut() override { WMCut(); }
+    void EditCopy() override { WMCopy(); }
+    void EditPaste() override { WMPaste(); }
+    void EditDelete() override { WMClear(); }
+    void EditSelectAll() override { EMSetSel(0, -1); }
 
 signals:
     void OnCaretMoved();
@@ -401,18 +555,26 @@ protected:
     void KeyDown(int Key, Qt::KeyboardModifiers Modifiers);
     void KeyChar(char16_t Ch, Qt::KeyboardModifiers Modifiers);
 
-    // Selection calls of the mouse that the row selection and dragging of
-    // selections will fill in; they do nothing yet.
+    // Row selection from the bars left of the text, and the steps of
+    // dragging a selection (edcontrol_keys.cpp).
     virtual void StartRowSelection(int ARow);
     virtual void ExtendRowSelection(int ARow);
     virtual void InitSelDrag();
     virtual void BeginSelDrag();
     virtual void EndSelDrag();
-    virtual void CancelSelDrag();
-    // Indenting the selected rows with Tab and Shift+Tab comes with the edit
-    // commands; until then they leave the text alone.
-    virtual void SelTabIndent();
-    virtual void SelTabUnIndent();
+    // While a drag is pending or running, or the button is down, keys and
+    // the other mouse buttons are swallowed; Ctrl shows the copy cursor and
+    // Esc cancels the drag.
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+    // The character under a client point: its screen row and its index in
+    // that row; false (Line set when the row exists) when there is none.
+    virtual bool PosToStrInfo(const QPoint &Pos, TEditorStrInfo &Info) const;
+    // The token under a point and its kind (0 for none), scanned with the
+    // colouring scheme or, without UseScheme, by character classes.
+    virtual QString TokenInfoFromPos(const QPoint &Pos, bool UseScheme, char16_t &Kind, bool Bracket);
+    // Selects the token under a point.
+    virtual void SelectFromPos(const QPoint &Pos, bool UseScheme, bool Bracket);
 
     std::unique_ptr<TEditorCaret> FCaret;
     std::unique_ptr<TEditorMarks> FMarks;
@@ -470,7 +632,32 @@ private:
 
     // Rows replaced from First, with the end-of-list rules of the commands.
     void replaceRowRange(int First, int Last, const QString &Text);
+    // The same, but no edit (and no undo step) when the rows read Text already.
+    bool replaceChangedRows(int First, int Last, const QString &Text);
+    // The text of a stream or box replacement: up to a NUL; an empty one only
+    // removes the selection. False when nothing more is to be done.
+    bool replacementText(const QString &Buffer, QString &Text);
+    // Typing and stream replacement: Text over the selection or at the caret.
+    void putText(const QString &Text, bool Overwrite);
+    // The indent commands: a step of Step (a tab or blanks), or one blank
+    // (Blank), more (Delta 1) or less (-1).
+    void indentRows(int Delta, bool Blank);
+    void commentBox();
+    void commentLines();
+    // The token under a point: its start in the logical line's text (its
+    // first row in FirstRow), its length and kind; false when none.
+    bool tokenAt(const QPoint &Pos, bool UseScheme, bool Bracket, int &FirstRow, int &Start, QString &Token,
+                 char16_t &Kind);
+    bool searchForwards(const QString &Pattern, TSearchOptions Options);
+    bool searchBackwards(const QString &Pattern, TSearchOptions Options);
+    void showSearchHit(int BlockRow, const TSearchHit &Hit);
+    // Offset of a row's start from the top of the text.
+    int rowStartOffset(int ARow) const;
+    // The row holding an offset and the offset left inside it.
+    int rowOfOffset(int Offset, int *Rest = nullptr) const;
+    bool ctrlDown() const { return m_modifiers & Qt::ControlModifier; }
     int baseRowOf(int ARow) const;
+    TEditorGeometry editorGeometry() const;
     int charIndexAtCaret() const;
 
     TBorderStyle FBorderStyle = bsSingle;
@@ -533,6 +720,13 @@ private:
     int FSelStartSi = 0;
     TEditorSelDragState FSelDragState = sdNone;
     bool FRowSelecting = false;
+    // The left button is down in the text (a selection is being made).
+    bool m_buttonDown = false;
+    // Keys held at the last key or mouse event, where the pointer was, and
+    // whether Esc cancels the drag being ended.
+    Qt::KeyboardModifiers m_modifiers;
+    QPoint m_pointer;
+    bool m_escapeDown = false;
     bool FClearingSelection = false;
     bool FHitSelecting = false;
     QPoint FMouseSelStartPos;

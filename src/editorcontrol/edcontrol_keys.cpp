@@ -197,6 +197,11 @@ void TEditor::focusInEvent(QFocusEvent *Event)
 void TEditor::focusOutEvent(QFocusEvent *Event)
 {
     QAbstractScrollArea::focusOutEvent(Event);
+    // A button release that went elsewhere must not leave keys swallowed.
+    m_buttonDown = false;
+    FRowSelecting = false;
+    if (FSelDragState != sdNone)
+        CancelSelDrag();
     if (FCaretShowing) {
         FCaretShowing = false;
         m_blinkTimer.stop();
@@ -796,14 +801,6 @@ void TEditor::keyBackspace()
     SetRowColFromIndex(base, target);
 }
 
-void TEditor::SelTabIndent()
-{
-}
-
-void TEditor::SelTabUnIndent()
-{
-}
-
 void TEditor::keyTab(Qt::KeyboardModifiers Modifiers)
 {
     if ((Modifiers & Qt::ControlModifier) || FReadOnly || !FWantTabs)
@@ -1014,6 +1011,9 @@ void TEditor::mousePressEvent(QMouseEvent *Event)
         return;
     }
     const QPoint point = Event->position().toPoint();
+    m_modifiers = Event->modifiers();
+    m_pointer = point;
+    m_buttonDown = true;
     int row = 0;
     int col = 0;
     if (Event->modifiers() & Qt::ShiftModifier) {
@@ -1027,8 +1027,11 @@ void TEditor::mousePressEvent(QMouseEvent *Event)
         PosToRowCol(point.x(), point.y(), row, col, false);
         if (CanSelDrag() && point.x() > LeftMargin() && IsSelectedArea(row, col)) {
             SetRowCol(row, col);
-            if (FCaret->SelDragMode() == dmAutomatic)
+            if (FCaret->SelDragMode() == dmAutomatic) {
+                // The moves that follow belong to the drag, not to selecting.
+                m_buttonDown = false;
                 InitSelDrag();
+            }
         } else {
             PosToRowCol(point.x(), point.y(), row, col, true);
             if (point.x() < LeftMargin() && FCaret->RowSelect()) {
@@ -1046,11 +1049,21 @@ void TEditor::mousePressEvent(QMouseEvent *Event)
 void TEditor::mouseMoveEvent(QMouseEvent *Event)
 {
     const QPoint point = Event->position().toPoint();
+    m_modifiers = Event->modifiers();
+    m_pointer = point;
     const bool moved = std::abs(point.x() - FMouseSelStartPos.x()) >= FFontWidth / 2
                        || std::abs(point.y() - FMouseSelStartPos.y()) >= FFontWidth / 2;
     int row = 0;
     int col = 0;
-    if (Event->buttons() & Qt::LeftButton) {
+    if (FSelDragState == sdInit) {
+        if (moved)
+            BeginSelDrag();
+    } else if (FSelDragState == sdDragging) {
+        PosToRowCol(point.x(), point.y(), row, col, false);
+        if (point.y() < TopMargin())
+            row = std::max(0, row - 1);
+        SetRowCol(row, col);
+    } else if (Event->buttons() & Qt::LeftButton) {
         PosToRowCol(point.x(), point.y(), row, col, true);
         if (point.y() < TopMargin())
             row = std::max(0, row - 1);
@@ -1063,14 +1076,6 @@ void TEditor::mouseMoveEvent(QMouseEvent *Event)
             else if (FSelectionState == sstInit && moved)
                 ConfirmSelection();
         }
-    } else if (FSelDragState == sdInit) {
-        if (moved)
-            BeginSelDrag();
-    } else if (FSelDragState == sdDragging) {
-        PosToRowCol(point.x(), point.y(), row, col, false);
-        if (point.y() < TopMargin())
-            row = std::max(0, row - 1);
-        SetRowCol(row, col);
     } else if (point.x() < LeftMargin()) {
         SetCursorState(mcLeftMargin);
     } else if (point.y() < TopMargin()) {
@@ -1085,6 +1090,11 @@ void TEditor::mouseMoveEvent(QMouseEvent *Event)
 void TEditor::mouseReleaseEvent(QMouseEvent *Event)
 {
     Event->accept();
+    if (Event->button() != Qt::LeftButton)
+        return;
+    m_modifiers = Event->modifiers();
+    m_pointer = Event->position().toPoint();
+    m_buttonDown = false;
     if (FSelDragState == sdDragging)
         EndSelDrag();
     else if (FSelDragState == sdInit)
@@ -1093,33 +1103,159 @@ void TEditor::mouseReleaseEvent(QMouseEvent *Event)
         FRowSelecting = false;
 }
 
-// Row selection and selection dragging come with the selection commands;
-// until then a press on the bars puts the caret at the row's start.
-void TEditor::StartRowSelection(int ARow)
+bool TEditor::eventFilter(QObject *Watched, QEvent *Event)
 {
-    CaretHold caret(*this);
-    SetRowCol(ARow, 0);
-    StartSelection();
+    if ((Watched != this && Watched != viewport()) || (FSelDragState == sdNone && !m_buttonDown))
+        return QAbstractScrollArea::eventFilter(Watched, Event);
+    const bool dragging = FSelDragState == sdDragging;
+    switch (Event->type()) {
+    case QEvent::ShortcutOverride:
+        // Taken, so that no shortcut acts on the text being dragged; the key
+        // then comes here and is swallowed.
+        Event->accept();
+        return true;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Control) {
+            m_modifiers |= Qt::ControlModifier;
+            if (dragging)
+                SetCursorState(mcDraggingCopy);
+        } else if (key == Qt::Key_Escape && dragging) {
+            m_escapeDown = true;
+            CancelSelDrag();
+            m_escapeDown = false;
+        }
+        return true;
+    }
+    case QEvent::KeyRelease:
+        if (static_cast<QKeyEvent *>(Event)->key() == Qt::Key_Control) {
+            m_modifiers &= ~Qt::ControlModifier;
+            if (dragging)
+                SetCursorState(mcDragging);
+        }
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        return static_cast<QMouseEvent *>(Event)->button() != Qt::LeftButton;
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        return true;
+    default:
+        return QAbstractScrollArea::eventFilter(Watched, Event);
+    }
 }
 
-void TEditor::ExtendRowSelection(int)
+// ---- Row selection ----
+
+namespace {
+
+// The row that ends the text without a line break, or the empty row after
+// a final break: a press there selects that row's text only.
+bool isLastTextRow(const TEditorScreenStrings &List, int ARow)
 {
+    return RowAttrAt(List, ARow) == raEof;
 }
+
+// A row of the bars' row selection: at most the row count, and the last row
+// when that ends the text without a break.
+int rowSelectionRow(const TEditorScreenStrings &List, int ARow)
+{
+    const int count = List.Count();
+    int r = std::min(ARow, count);
+    if (r == count && count > 0 && List.RowAttr(count - 1) == raEof)
+        r = count - 1;
+    return std::max(0, r);
+}
+
+} // namespace
+
+void TEditor::StartRowSelection(int ARow)
+{
+    if (FList->Count() == 0)
+        return;
+    const int r = rowSelectionRow(*FList, ARow);
+    const bool lastRow = isLastTextRow(*FList, r);
+    CaretHold caret(*this);
+    if (lastRow)
+        SetRowCol(r, RowCells(r));
+    else
+        SetRowCol(r, 0);
+    StartSelection();
+    if (lastRow)
+        SetRowCol(r, 0);
+    else
+        SetRowCol(r + 1, 0);
+    ConfirmSelection();
+    FSelRow = {r, lastRow ? r : r + 1, lastRow ? 1 : 0, 0};
+    SetRowCol(r, 0);
+    FRowSelecting = true;
+}
+
+void TEditor::ExtendRowSelection(int ARow)
+{
+    if (!FRowSelecting)
+        return;
+    int r = rowSelectionRow(*FList, ARow);
+    int col = 0;
+    CaretHold caret(*this);
+    if (r < FSelRow.Sr) {
+        // Upwards: the pressed row stays selected, so the anchor goes below it.
+        if (FSelRow.Sr < FSelRow.Er) {
+            ++FSelRow.Sr;
+            SetRowCol(FSelRow.Sr, 0);
+            StartSelection();
+        }
+    } else {
+        if (FSelRow.Er < FSelRow.Sr && FSelRow.Sc == 0) {
+            --FSelRow.Sr;
+            SetRowCol(FSelRow.Sr, 0);
+            StartSelection();
+        }
+        if (!isLastTextRow(*FList, r)) {
+            ++r;
+        } else if (FSelRow.Sc == 0) {
+            col = RowCells(r);
+        }
+    }
+    SetRowCol(r, col);
+    FSelRow.Er = r;
+    ExtendSelection();
+}
+
+// ---- Dragging a selection ----
 
 void TEditor::InitSelDrag()
 {
+    FSelDragState = sdInit;
 }
 
 void TEditor::BeginSelDrag()
 {
+    if (FSelDragState != sdInit)
+        return;
+    FSelDragState = sdDragging;
+    SetCursorState(ctrlDown() ? mcDraggingCopy : mcDragging);
 }
 
 void TEditor::EndSelDrag()
 {
+    if (FSelDragState != sdDragging)
+        return;
     FSelDragState = sdNone;
+    if (!viewport()->rect().contains(m_pointer) || IsSelectedArea(FRow, FCol))
+        CleanSelection();
+    else if (ctrlDown())
+        CopySelection(FRow, FCol);
+    else
+        MoveSelection(FRow, FCol);
 }
 
 void TEditor::CancelSelDrag()
 {
     FSelDragState = sdNone;
+    if (m_escapeDown && FCaret->AutoCursor())
+        viewport()->setCursor(CursorShape(FCaret->Cursors()->DefaultCursor()));
+    else
+        SetCursorState(mcClient);
+    CleanSelection();
 }

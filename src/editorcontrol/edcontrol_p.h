@@ -41,6 +41,9 @@ inline bool isTabFiller(QStringView Map, int Col)
 // character covering Right - 1, within the row's length.
 void BoxRowRange(QStringView Text, QStringView Map, int Left, int Right, int &Start, int &Count);
 
+// The mouse cursor of a cursor setting.
+QCursor CursorShape(TCursor Cursor);
+
 // Blanks.
 inline QString Blanks(int Count)
 {

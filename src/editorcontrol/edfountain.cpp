@@ -313,6 +313,12 @@ TFountainParser::TFountainParser(TFountain *Fountain)
     InitMethodTable();
 }
 
+TFountainParser::TFountainParser(TNoFountain)
+    : FFountain(nullptr)
+{
+    InitMethodTable();
+}
+
 TFountainParser::~TFountainParser() = default;
 
 void TFountainParser::InitMethodTable()
@@ -438,6 +444,8 @@ bool TFountainParser::matchAt(const char16_t *P, const QString &S) const
 
 bool TFountainParser::IsBracketStart()
 {
+    if (!FFountain)
+        return false;
     const TFountainBracketCollection *brackets = FFountain->Brackets();
     for (int i = 0; i < brackets->Count(); ++i) {
         const QString &left = brackets->GetBracketItem(i)->LeftBracket();
@@ -452,8 +460,8 @@ bool TFountainParser::IsBracketStart()
 
 void TFountainParser::BracketProc()
 {
-    const TFountainBracketCollection *brackets = FFountain->Brackets();
-    if (FBracketIndex < 0 || FBracketIndex >= brackets->Count()) {
+    const TFountainBracketCollection *brackets = FFountain ? FFountain->Brackets() : nullptr;
+    if (!brackets || FBracketIndex < 0 || FBracketIndex >= brackets->Count()) {
         FToken = ftkEnd;
         return;
     }
@@ -739,7 +747,7 @@ QString TFountainParser::TokenStringStatsPack() const
 
 bool TFountainParser::IsReserveWord()
 {
-    if (FIsStartToken || FToken == ftkEnd || FToken == ftkBracket || FToken == ftkComment)
+    if (!FFountain || FIsStartToken || FToken == ftkEnd || FToken == ftkBracket || FToken == ftkComment)
         return false;
     const TSortedStringList &words = FFountain->WordList();
     if (words.Count() == 0)
@@ -806,8 +814,8 @@ void TFountainParser::LastTokenBracket(int Index, const TRowAttributeStringList 
     if (k == ftkBracket) {
         if (Data.BracketIndex == -1) {
             Data.BracketIndex = d;
-            const TFountainBracketCollection *brackets = FFountain->Brackets();
-            if (d >= 0 && d < brackets->Count() && x < brackets->GetBracketItem(d)->RightBracket().size()) {
+            const TFountainBracketCollection *brackets = FFountain ? FFountain->Brackets() : nullptr;
+            if (brackets && d >= 0 && d < brackets->Count() && x < brackets->GetBracketItem(d)->RightBracket().size()) {
                 // The cut fell inside the right bracket.
                 Data.StartToken = ftkBracket;
                 Data.WrappedByte = x;

@@ -256,6 +256,13 @@ public:
     static const QString StatsMarker;
 
 protected:
+    // For scanners without a colouring scheme: no reserved words and no
+    // bracket pairs.
+    struct TNoFountain
+    {
+    };
+    explicit TFountainParser(TNoFountain);
+
     using TParserMethod = void (TFountainParser::*)();
 
     // The handler tables hold the handlers as this object provides them, so

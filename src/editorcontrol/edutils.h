@@ -13,8 +13,11 @@
 // U+0081..U+009F and U+00E0..U+00FC are ordinary characters. The blank of two
 // cells is the ideographic space U+3000.
 
-// Name of the clipboard format that marks a rectangular copy.
+// Name of the clipboard format that marks a rectangular copy, and the
+// private MIME type that carries it here: the copy's text beside it is put
+// back as a rectangle when pasted.
 inline const QString BoxClipboardFormatName = QStringLiteral("TEditor Box Type");
+inline const QString BoxClipboardMimeType = QStringLiteral("application/x-teditor-box-type");
 
 // Units equal to Ch among the first min(length, N) units of S.
 int CountChar(QStringView S, QChar Ch, int N);

@@ -46,6 +46,31 @@ struct EditorWindow
     std::unique_ptr<TEditor> editor;
 };
 
+// The rows, each followed by CR LF.
+inline QString TextOfLines(std::initializer_list<const char *> Rows)
+{
+    QString text;
+    for (const char *row : Rows)
+        text += QString::fromUtf8(row) + QStringLiteral("\r\n");
+    return text;
+}
+
+// Selects from cell (R0, C0) to cell (R1, C1) as a drag would.
+inline void SelectCells(TEditor &e, int R0, int C0, int R1, int C1)
+{
+    e.SetRowCol(R0, C0);
+    e.StartSelection();
+    e.SetRowCol(R1, C1);
+    e.ExtendSelection();
+}
+
+// A client point inside the visible cell (Row, Col).
+inline QPoint CellPoint(const TEditor &e, int Row, int Col)
+{
+    return QPoint(e.LeftMargin() + (Col - e.TopCol()) * e.ColWidth() + 1,
+                  e.TopMargin() + (Row - e.TopRow()) * e.RowHeight() + 2);
+}
+
 inline std::ostream &operator<<(std::ostream &os, const QColor &c)
 {
     return os << c.name().toStdString();

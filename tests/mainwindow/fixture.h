@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDir>
+
 #include "common/testenv.h"
 #include "core/modal.h"
 #include "core/zkforms.h"
@@ -62,6 +64,8 @@ protected:
     {
         TestEnv::resetRegistry();
         InitializeCore();
+        // The work folder outlives a test in this process: start without one.
+        QDir(DataPath + QStringLiteral("temp")).removeRecursively();
     }
     void TearDown() override
     {
