@@ -25,6 +25,7 @@
 //   tree->OnChange = [](TzkTreeNode *node) { ... };  // ChangeDelay ms later
 //   tree->SetHeaderSections({{"名前", 200}, {"値", 80, Qt::AlignRight}});
 
+#include "core/zkeditcommands.h"
 #include "core/zksub_files.h"
 
 #include <QAbstractItemView>
@@ -71,7 +72,7 @@ struct TzkListItem
     QString SubItem(int index) const { return SubItems.value(index); }
 };
 
-class TzkListView : public QWidget, public IzkSearchableList
+class TzkListView : public QWidget, public IzkSearchableList, public IzkEditCommands
 {
     Q_OBJECT
 public:
@@ -177,6 +178,16 @@ public:
     static const QString DragMimeType;
     static QMimeData *EncodeDragItems(const QList<TzkListItem> &items);
     static QList<TzkListItem> DecodeDragItems(const QMimeData *data);
+
+    // --- IzkEditCommands: the main window's copy and select-all; the list
+    // changes nothing else ------------------------------------------------------------
+    void EditUndo() override {}
+    void EditRedo() override {}
+    void EditCut() override {}
+    void EditCopy() override { CopySelection(); }
+    void EditPaste() override {}
+    void EditDelete() override {}
+    void EditSelectAll() override { SelectAll(); }
 
     // --- IzkSearchableList ---------------------------------------------------------
     int SelectedIndex() const override;

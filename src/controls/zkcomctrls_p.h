@@ -76,11 +76,20 @@ private:
 };
 
 // What both of a list view's views do alike: keys, mouse, context menu,
-// dragging without an image, and editing only the caption.
+// dragging without an image, editing only the caption, and the main
+// window's edit commands (the focus is here, not on the list view).
 template <class Base>
-class TzkListInnerView : public Base
+class TzkListInnerView : public Base, public IzkEditCommands
 {
 public:
+    void EditUndo() override { m_owner->EditUndo(); }
+    void EditRedo() override { m_owner->EditRedo(); }
+    void EditCut() override { m_owner->EditCut(); }
+    void EditCopy() override { m_owner->EditCopy(); }
+    void EditPaste() override { m_owner->EditPaste(); }
+    void EditDelete() override { m_owner->EditDelete(); }
+    void EditSelectAll() override { m_owner->EditSelectAll(); }
+
     explicit TzkListInnerView(TzkListView *owner)
         : Base(owner)
         , m_owner(owner)

@@ -174,6 +174,26 @@ TEST(TzkListView, CopyPutsTheSelectedCaptionsOnTheClipboard)
     EXPECT_EQ(QApplication::clipboard()->text(), "b");
 }
 
+// The main window's edit commands reach the list through its focused view.
+TEST(TzkListView, TakesTheMainWindowsCopyAndSelectAll)
+{
+    TzkListView list;
+    fill(list);
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(list.ReportView()),
+                                    static_cast<QAbstractItemView *>(list.IconView())}) {
+        IzkEditCommands *commands = EditCommandsOf(view);
+        ASSERT_NE(commands, nullptr);
+        list.ClearSelection();
+        commands->EditSelectAll();
+        EXPECT_EQ(list.SelCount(), 5);
+        commands->EditCopy();
+        EXPECT_EQ(QApplication::clipboard()->text(), "b\r\na\r\nc\r\nd\r\ne");
+        commands->EditDelete();
+        commands->EditPaste();
+        EXPECT_EQ(list.ItemCount(), 5) << "nothing else changes the list";
+    }
+}
+
 TEST(TzkListView, SelectAllInOneStepAndOnlyWithMultipleSelection)
 {
     TzkListView list;
