@@ -51,14 +51,6 @@ QString findHistoryPart()
     return QStringLiteral("%");
 }
 
-TCatalogDialect dialectOf(const TfrmObject *form)
-{
-    TCatalogDialect d;
-    d.DBVer = form->DBVer;
-    d.IsAzure = form->IsAzure;
-    d.ShowSysObj = zkOption.ShowSysObj;
-    return d;
-}
 
 void ignoreFailure(const std::function<void()> &step)
 {
@@ -222,7 +214,7 @@ bool TfrmObject::ReadFragmentPerms(const QString &database)
     try {
         qryFragmentPerms->Close();
         qryFragmentPerms->SetParamCreate(false);
-        qryFragmentPerms->SetSQL(FragmentPermsSQL(dialectOf(this), database));
+        qryFragmentPerms->SetSQL(FragmentPermsSQL(DialectOf(this), database));
         qryFragmentPerms->Open();
         bool allowed = false;
         if (!qryFragmentPerms->Eof()) {
@@ -317,7 +309,7 @@ void TfrmObject::ShowObject(bool IsGrep)
 
     Fragment_flg = false;
     Fragment_Gflg = false;
-    const TCatalogDialect dialect = dialectOf(this);
+    const TCatalogDialect dialect = DialectOf(this);
     for (const QString &statement : ShowplanOffSQL(dialect))
         ignoreFailure([&] { ExecuteSQL(statement); });
 

@@ -60,6 +60,12 @@ const QString kDeclareDbid = QStringLiteral("declare @dbid smallint ") + kLineBr
 QStringList sourceView(const TObjectListQuery &q, const Parts &p)
 {
     const QString T = ObjectListTypeFilter(q.Kind, p.sysObj);
+    // The name, and of the tables only the user's (sys.objects lists the
+    // system tables as S, but sys.tables never).
+    const QString nameAndTables = QStringLiteral("where upper(a.name) like N") + p.P
+                                  + QStringLiteral("and (a.type not in(N'S',N'U') or a.object_id in (select "
+                                                   "object_id from ")
+                                  + p.B + QStringLiteral(".sys.tables)) ");
     QStringList lines;
     if (p.azure) {
         // Like every other statement the pattern is a national literal, so
@@ -68,9 +74,7 @@ QStringList sourceView(const TObjectListQuery &q, const Parts &p)
                      + QStringLiteral(", schema_name(a.schema_id) owner, a.type, ") + J(QStringLiteral("a.create_date"))
                      + QStringLiteral(", '' as comment ") + QStringLiteral(" , cast(null as varchar) ")
                      + QStringLiteral("from ") + p.B + QStringLiteral(".sys.objects as a ")
-                     + QStringLiteral("where upper(a.name) like N") + p.P
-                     + QStringLiteral("and (a.type not in(N'S',N'U') or a.object_id in (select object_id from ") + p.B
-                     + QStringLiteral(".sys.tables)) ");
+                     + nameAndTables;
     } else if (p.v9) {
         lines << p.U
                      + QStringLiteral("select a.type, a.name, N") + p.Q
@@ -80,9 +84,7 @@ QStringList sourceView(const TObjectListQuery &q, const Parts &p)
                      + QStringLiteral(".sys.objects as a ") + QStringLiteral("left outer join ") + p.B
                      + QStringLiteral(".sys.extended_properties as b on b.name = N'MS_Description' and b.major_id = "
                                       "a.object_id and b.minor_id = 0 ")
-                     + QStringLiteral("where upper(a.name) like N") + p.P
-                     + QStringLiteral("and (a.type not in(N'S',N'U') or a.object_id in (select object_id from ") + p.B
-                     + QStringLiteral(".sys.tables)) ");
+                     + nameAndTables;
     } else {
         lines << p.U + QStringLiteral("select a.xtype, a.name, N") + p.Q
                      + QStringLiteral(", user_name(a.uid) owner, a.xtype, a.crdate, cast(b.value as nvarchar(4000)) as "

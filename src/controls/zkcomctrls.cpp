@@ -333,36 +333,29 @@ TzkListView::~TzkListView() = default;
 void TzkListView::SetViewStyle(TViewStyle style)
 {
     m_style = style;
+    // The styles without columns differ in the icon view's arrangement.
+    auto arrange = [this](QListView::ViewMode mode, QListView::Flow flow, int icon, QSize grid) {
+        m_icons->setViewMode(mode);
+        m_icons->setFlow(flow);
+        m_icons->setWrapping(true);
+        m_icons->setIconSize(QSize(icon, icon));
+        m_icons->setGridSize(grid);
+        m_icons->setMovement(QListView::Static);
+    };
     switch (style) {
     case vsReport:
-        m_stack->setCurrentWidget(m_report);
         break;
     case vsList:
-        m_icons->setViewMode(QListView::ListMode);
-        m_icons->setFlow(QListView::TopToBottom);
-        m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(16, 16));
-        m_icons->setGridSize(QSize());
-        m_stack->setCurrentWidget(m_icons);
+        arrange(QListView::ListMode, QListView::TopToBottom, 16, QSize());
         break;
     case vsSmallIcon:
-        m_icons->setViewMode(QListView::ListMode);
-        m_icons->setFlow(QListView::LeftToRight);
-        m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(16, 16));
-        m_icons->setGridSize(QSize());
-        m_stack->setCurrentWidget(m_icons);
+        arrange(QListView::ListMode, QListView::LeftToRight, 16, QSize());
         break;
     case vsIcon:
-        m_icons->setViewMode(QListView::IconMode);
-        m_icons->setFlow(QListView::LeftToRight);
-        m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(32, 32));
-        m_icons->setGridSize(QSize(96, 64));
-        m_icons->setMovement(QListView::Static);
-        m_stack->setCurrentWidget(m_icons);
+        arrange(QListView::IconMode, QListView::LeftToRight, 32, QSize(96, 64));
         break;
     }
+    m_stack->setCurrentWidget(CurrentView());
     setFocusProxy(CurrentView());
 }
 
@@ -842,6 +835,17 @@ void TzkListView::CopySelection()
         QGuiApplication::clipboard()->setText(text);
 }
 
+void TzkListView::ForEachItem(bool selectedOnly, const std::function<void(const TzkListItem &)> &visit) const
+{
+    if (selectedOnly) {
+        for (int i : SelectedItems())
+            visit(m_model->Items[size_t(i)]);
+    } else {
+        for (const TzkListItem &item : m_model->Items)
+            visit(item);
+    }
+}
+
 QString TzkListView::OutputText(bool HasTitle, QChar Delimiter, bool IsSelectedItemOnly) const
 {
     const int columns = ColumnCount();
@@ -862,13 +866,7 @@ QString TzkListView::OutputText(bool HasTitle, QChar Delimiter, bool IsSelectedI
         }
         text += kCRLF;
     };
-    if (IsSelectedItemOnly) {
-        for (int i : SelectedItems())
-            writeItem(m_model->Items[size_t(i)]);
-    } else {
-        for (const TzkListItem &item : m_model->Items)
-            writeItem(item);
-    }
+    ForEachItem(IsSelectedItemOnly, writeItem);
     return text;
 }
 
@@ -896,13 +894,7 @@ void TzkListView::OutputToExcelFile(const QString &SaveFile, bool HasTitle, bool
             book.WriteString(row, k, item.SubItem(k - 1).replace(kCRLF, QStringLiteral(" ")));
         ++row;
     };
-    if (IsSelectedItemOnly) {
-        for (int i : SelectedItems())
-            writeItem(m_model->Items[size_t(i)]);
-    } else {
-        for (const TzkListItem &item : m_model->Items)
-            writeItem(item);
-    }
+    ForEachItem(IsSelectedItemOnly, writeItem);
     book.Save();
 }
 

@@ -243,6 +243,8 @@ private:
     bool HandleKey(QKeyEvent *event);
     void SortBy(int column, bool descending, bool withOnCompare);
     QList<TzkListItem> SelectedItemsData() const;
+    // Every item, or the selected ones, in item order.
+    void ForEachItem(bool selectedOnly, const std::function<void(const TzkListItem &)> &visit) const;
     // Every selected row as a flag, by item.
     std::vector<char> SelectionFlags() const;
 

@@ -8,9 +8,6 @@
 bool Tfrmdbselect::ShowWindow(TfrmObject *AOwner, const QString &DBName, QStringList &dbselectNames)
 {
     Q_UNUSED(DBName)
-    QStringList databases;
-    AOwner->GetDatabase(databases);
-
     TzkDatabaseCheckDialog dialog(AOwner, QStringLiteral("参照データベース"), QStringLiteral("参照するDB"),
                                   QStringLiteral("参照するデータベースを最低一つは選択して下さい。"));
     dialog.setObjectName(QStringLiteral("frmdbselect"));
@@ -20,7 +17,6 @@ bool Tfrmdbselect::ShowWindow(TfrmObject *AOwner, const QString &DBName, QString
     btnClear->setObjectName(QStringLiteral("btnClear"));
     QObject::connect(btnAll, &QPushButton::clicked, &dialog, [&dialog] { dialog.TickAll(true); });
     QObject::connect(btnClear, &QPushButton::clicked, &dialog, [&dialog] { dialog.TickAll(false); });
-    dialog.SetDatabases(databases);
     if (dbselectNames.isEmpty())
         dialog.TickAll(true);
     else

@@ -15,9 +15,9 @@
 
 // --- The shared frame ----------------------------------------------------------------
 
-TzkDatabaseCheckDialog::TzkDatabaseCheckDialog(QWidget *parent, const QString &caption, const QString &label,
+TzkDatabaseCheckDialog::TzkDatabaseCheckDialog(TfrmObject *owner, const QString &caption, const QString &label,
                                                const QString &noneTickedMessage)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_noneTicked(noneTickedMessage)
 {
@@ -48,12 +48,10 @@ TzkDatabaseCheckDialog::TzkDatabaseCheckDialog(QWidget *parent, const QString &c
     connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-}
 
-void TzkDatabaseCheckDialog::SetDatabases(const QStringList &names)
-{
-    chkUserList->clear();
-    for (const QString &name : names) {
+    QStringList names;
+    owner->GetDatabase(names);
+    for (const QString &name : std::as_const(names)) {
         auto *item = new QListWidgetItem(name, chkUserList);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
@@ -119,13 +117,9 @@ void TzkDatabaseCheckDialog::btnOKClick()
 bool TfrmProject::ShowWindow(TfrmObject *AOwner, const QString &ProjectName)
 {
     Q_UNUSED(ProjectName)
-    QStringList databases;
-    AOwner->GetDatabase(databases);
-
     TzkDatabaseCheckDialog dialog(AOwner, QStringLiteral("表示データベース設定"), QStringLiteral("表示するデータベース"),
                                   QStringLiteral("表示するデータベースを最低一つは選択して下さい。"));
     dialog.setObjectName(QStringLiteral("frmProject"));
-    dialog.SetDatabases(databases);
     // The stored names that are still databases of the server; the others
     // are dropped by the next OK.
     dialog.Tick(AOwner->ConfiguredDatabases());

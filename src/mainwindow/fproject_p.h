@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QLabel;
+class TfrmObject;
 class QListWidget;
 class QPushButton;
 class QVBoxLayout;
@@ -14,10 +15,11 @@ class TzkDatabaseCheckDialog : public QDialog
 {
     Q_OBJECT
 public:
-    TzkDatabaseCheckDialog(QWidget *parent, const QString &caption, const QString &label,
+    // Lists the owner's accessible databases; a failing list raises here,
+    // before anything shows.
+    TzkDatabaseCheckDialog(TfrmObject *owner, const QString &caption, const QString &label,
                            const QString &noneTickedMessage);
 
-    void SetDatabases(const QStringList &names);
     // Ticks the listed databases (any case); names not in the list are passed over.
     void Tick(const QStringList &names);
     void TickAll(bool ticked);
