@@ -2,6 +2,7 @@
 
 #include "connection/fobject_p.h"
 #include "connection/fobject_sql.h"
+#include "controls/zkcomctrls.h"
 #include "core/dsqlserver.h"
 #include "core/zkCommonData.h"
 #include "core/zkactions.h"
@@ -32,7 +33,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -206,11 +206,9 @@ void TfrmObject::CreateComponents()
     tolTree->addWidget(cmbTree);
     connect(cmbTree, &QComboBox::activated, this, [this](int index) { cmbTreeChange(index); });
     treeLayout->addWidget(tolTree);
-    lstTree = new QTreeWidget(pnlTree);
+    lstTree = new TzkTreeView(pnlTree);
     lstTree->setObjectName(QStringLiteral("lstTree"));
-    lstTree->setHeaderHidden(true);
-    lstTree->setIconSize(QSize(16, 16));
-    lstTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    lstTree->SetImages(zkMainForm ? zkMainForm->imgMain() : nullptr);
     treeLayout->addWidget(lstTree, 1);
 
     // The list pane: the header with the search panel above the list.
@@ -249,17 +247,15 @@ void TfrmObject::CreateComponents()
     headerLayout->addWidget(pnlFind);
     headerLayout->addStretch(1);
     objectLayout->addWidget(pnlListHeader);
-    lstObject = new QTreeWidget(pnlObject);
-    lstObject->setObjectName(QStringLiteral("lstObject"));
-    lstObject->setRootIsDecorated(false);
-    lstObject->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstObject->setDragEnabled(true);
-    lstObject->setIconSize(QSize(16, 16));
-    lstObject->setUniformRowHeights(true);
     // The list builds its columns when it is filled.
-    lstObject->setColumnCount(0);
-    lstObject->setHeaderHidden(true);
+    lstObject = new TzkListView(pnlObject);
+    lstObject->setObjectName(QStringLiteral("lstObject"));
+    lstObject->SetMultiSelect(true);
+    lstObject->SetDragEnabled(true);
+    lstObject->SetReadOnly(false);
+    lstObject->SetImages(zkMainForm ? zkMainForm->imgMain() : nullptr);
     objectLayout->addWidget(lstObject, 1);
+    ConnectTreeAndList();
 
     spl1->addWidget(pnlTree);
     spl1->addWidget(pnlObject);
@@ -281,12 +277,12 @@ void TfrmObject::CreateActions()
     } actions[] = {
         {"actLogon", 13, "接続(&C)"},
         {"actNew", -1, "新規作成(&N)"},
-        {"actUser", 3, ""},
-        {"actStorage", 69, ""},
-        {"actSession", 124, ""},
-        {"actLock", 6, ""},
-        {"actJob", 97, ""},
-        {"actDatabase", 116, ""},
+        {"actUser", 3, "ユーザー情報(&U)"},
+        {"actStorage", 69, "ファイルグループ情報(&F)"},
+        {"actSession", 124, "プロセス情報(&S)"},
+        {"actLock", 6, "ロック情報(&L)"},
+        {"actJob", 97, "ジョブ情報(&J)"},
+        {"actDatabase", 116, "データベース情報(&D)"},
         {"actNewTable", 45, ""},
         {"actNewIndex", 46, ""},
         {"actNewView", 47, ""},
@@ -309,6 +305,7 @@ void TfrmObject::CreateActions()
         {"actLoad", 9, "BCP(&L)"},
         {"actBackUp", 7, "バックアップ(&B)"},
         {"actRestore", 8, "復元(&R)"},
+        {"actDetach", -1, "デタッチ(&T)"},
         {"actCopy", 21, ""},
         {"actPaste", 22, ""},
         {"actShowFragment", 138, "断片化割合表示"},
@@ -467,7 +464,7 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
     Disp = 0;
     {
         TzkRegistry reg;
-        const QString key = kTreeKey + ServerParam();
+        const QString key = TreeSettingsKey();
         if (reg.KeyExists(key) && reg.OpenKey(key, false))
             Disp = reg.GetInteger(QStringLiteral("Disp"), 0);
     }
@@ -497,8 +494,7 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
     }
 
     pnlFind->setVisible(zkOption.Find);
-    lstObject->setSelectionBehavior(zkOption.RowSelect ? QAbstractItemView::SelectRows
-                                                       : QAbstractItemView::SelectItems);
+    lstObject->SetRowSelect(zkOption.RowSelect);
     actObject->Find(QStringLiteral("actShowFragment"))->setChecked(zkOption.ShowFragment && !IsAzure);
 
     QStringList history;
@@ -583,6 +579,11 @@ void TfrmObject::CreateTaskTab(const QString &caption)
         return;
     bar->AddTab(m_formID, TaskCaption(caption), windowTitle(), kWindowImage);
     m_hasTaskTab = true;
+}
+
+QString TfrmObject::TreeSettingsKey() const
+{
+    return kTreeKey + ServerParam();
 }
 
 QString TfrmObject::ServerParam() const
@@ -735,7 +736,7 @@ void TfrmObject::FormClose()
     SaveColumnWidths();
     {
         TzkRegistry reg;
-        if (reg.OpenKey(kTreeKey + ServerParam(), true))
+        if (reg.OpenKey(TreeSettingsKey(), true))
             reg.WriteInteger(QStringLiteral("Disp"), Disp);
     }
     CopyObjectList.clear();
@@ -783,12 +784,12 @@ QMdiSubWindow *TfrmObject::MDIFrame() const
 
 int TfrmObject::ObjectListCount() const
 {
-    return lstObject ? lstObject->topLevelItemCount() : 0;
+    return lstObject ? lstObject->ItemCount() : 0;
 }
 
 int TfrmObject::ObjectListSelCount() const
 {
-    return lstObject ? int(lstObject->selectedItems().size()) : 0;
+    return lstObject ? lstObject->SelCount() : 0;
 }
 
 void TfrmObject::ConnectionAfterConnect()

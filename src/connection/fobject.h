@@ -9,17 +9,25 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class QCloseEvent;
 class QComboBox;
+class QKeyEvent;
 class QMdiSubWindow;
+class QMenu;
+class QPainter;
 class QSplitter;
+class QStyleOptionViewItem;
 class QTimer;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TFDQuery;
 class TzkActionList;
+class TzkListView;
+class TzkTreeNode;
+class TzkTreeView;
+enum class TObjectListView;
 
 // One object remembered by the copy command, to be pasted in any connection
 // window.
@@ -111,10 +119,27 @@ public:
     void GetCollationType(QStringList &ListData);
 
     // --- Tree and list ---------------------------------------------------------
-    // Rebuilds the database and object tree.
+    // Rebuilds the database and object tree: the server, its databases as
+    // the filter Disp lets through, and the kinds the options show, in the
+    // order of the option TreeSort. The object list is left as it is. A
+    // failing database list raises before the tree is touched.
     void ShowTree();
-    // Refills the object list for the selected tree node.
+    // Refills the object list for the selected tree node, one database after
+    // another; IsGrep leaves the name pattern out of the statements. ESC ends
+    // the fill, keeping what was listed.
     void ShowObject(bool IsGrep);
+    // The object list's style: report (columns) or list.
+    void SetListStyle(bool report);
+    // The settings key of this server's tree: "Disp" and the list "DataBase".
+    QString TreeSettingsKey() const;
+    // The databases listed under TreeSettingsKey for the tree's third
+    // setting, in stored order.
+    QStringList ConfiguredDatabases() const;
+
+    // The dialog that picks the databases of the tree's third setting
+    // ("設定"); true when the user confirmed. The main window's folder
+    // provides it.
+    static inline std::function<bool(TfrmObject *form)> SelectDatabases;
 
     // --- Keep-alive, user commands, reports -----------------------------------
     void SetOptionKeepAlive();
@@ -148,7 +173,7 @@ public:
     QToolButton *btnLevel0 = nullptr;
     QToolButton *btnLevel1 = nullptr;
     QComboBox *cmbTree = nullptr;
-    QTreeWidget *lstTree = nullptr;
+    TzkTreeView *lstTree = nullptr;
     QWidget *pnlObject = nullptr;
     QWidget *pnlListHeader = nullptr;
     QWidget *pnlFind = nullptr;
@@ -156,11 +181,13 @@ public:
     QToolButton *btnGrep = nullptr;
     QComboBox *cmbFind = nullptr;
     QToolButton *btnShowFragment = nullptr;
-    QTreeWidget *lstObject = nullptr;
+    TzkListView *lstObject = nullptr;
     TzkActionList *actObject = nullptr;
+    QMenu *popTree = nullptr;
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -184,17 +211,46 @@ private:
     void tmrKeepAliveTimer();
 
     // The tree's and list's own settings and events.
-    void SetListStyle(bool report);
     void SaveColumnWidths();
     void btnTreeClick();
     void btnLevel0Click();
     void btnLevel1Click();
     void cmbTreeChange(int index);
+    void lstTreeChange();
+    void popTreePopup();
+    void ConnectTreeAndList();
+
+    // The fill of the object list.
+    void CreateColumns(TObjectListView view);
+    QString NamePattern(bool IsGrep);
+    bool FragmentButtonDown() const;
+    bool ReadFragmentPerms(const QString &database);
+    void PrepareFragment8(const QString &database);
+    void AddObjectRows(TObjectListView view, const QString &filter, bool &escaped);
+
+    // The list's events.
+    bool lstObjectKeyDown(QKeyEvent *event);
+    void lstObjectChange();
+    void lstObjectEnter();
+    void cmbFindEnter();
+    bool lstObjectEditing(int item) const;
+    bool lstObjectEdited(int item, QString &text);
+    void lstObjectCustomDrawSubItem(QPainter *painter, const QStyleOptionViewItem &option, int item, int column,
+                                    bool &defaultDraw);
+
+    // Commands of the list that come with their own work.
+    void actOpenExecute();
+    void actDeleteExecute();
+    void mnuObjectClick();
+    void lstObjectContextPopup(const QPoint &globalPos);
 
     int m_formID = 0;
     QPointer<QObject> m_session; // dmSQLServer, owned by the main window
-    QTreeWidgetItem *FRSelected = nullptr;
+    TzkTreeNode *FRSelected = nullptr;
     QString FViewType;
+    QStringList m_columnKeys; // the registry values of the list's columns' widths
+    bool m_filling = false;   // ShowObject is running
+    int m_refill = -1;        // a fill asked for meanwhile: -1 none, else its IsGrep
     bool m_hasTaskTab = false;
     bool m_inCombo = false;
     bool m_registered = false;

@@ -108,14 +108,6 @@ void fillList(QStringList &ListData, bool sorted, bool closeAfter, const std::fu
     ListData << names;
 }
 
-TCatalogDialect dialectOf(const TfrmObject *form)
-{
-    TCatalogDialect d;
-    d.DBVer = form->DBVer;
-    d.IsAzure = form->IsAzure;
-    d.ShowSysObj = zkOption.ShowSysObj;
-    return d;
-}
 
 } // namespace
 
@@ -127,13 +119,13 @@ void TfrmObject::GetDatabase(QStringList &ListData)
 void TfrmObject::GetUser(QStringList &ListData, const QString &Database, bool IsGrant)
 {
     fillList(ListData, true, true,
-             [&] { return OpenSQL(GetUserSQL(dialectOf(this), Database, IsGrant)); });
+             [&] { return OpenSQL(GetUserSQL(DialectOf(this), Database, IsGrant)); });
 }
 
 void TfrmObject::GetObject(QStringList &ListData, const QString &Database, const QString &Schema,
                            const QString &ObjectType)
 {
-    const QString sql = GetObjectSQL(dialectOf(this), Database, ObjectType);
+    const QString sql = GetObjectSQL(DialectOf(this), Database, ObjectType);
     if (sql.isEmpty()) {
         ListData.clear();
         return;

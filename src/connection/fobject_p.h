@@ -1,5 +1,9 @@
 #pragma once
 
+#include "connection/fobject.h"
+#include "connection/fobject_sql.h"
+#include "core/zkoption.h"
+
 #include <QApplication>
 
 // The wait cursor while statements or the logon run; the previous cursor
@@ -12,3 +16,13 @@ public:
     TSQLWaitCursor(const TSQLWaitCursor &) = delete;
     TSQLWaitCursor &operator=(const TSQLWaitCursor &) = delete;
 };
+
+// The catalogue dialect of a connection window, with the option ShowSysObj.
+inline TCatalogDialect DialectOf(const TfrmObject *form)
+{
+    TCatalogDialect d;
+    d.DBVer = form->DBVer;
+    d.IsAzure = form->IsAzure;
+    d.ShowSysObj = zkOption.ShowSysObj;
+    return d;
+}

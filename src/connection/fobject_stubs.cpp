@@ -1,52 +1,30 @@
-// Parts of the connection window that later work fills: the database and
-// object tree with its tool bar, the object list with its search panel, the
-// keep-alive timer and reconnection, and the user-command, report and
-// shortcut copies of the main window's menus. Each does the least that keeps
-// the window consistent until then.
+// Parts of the connection window that later work fills: the commands on the
+// listed objects, the keep-alive timer and reconnection, and the
+// user-command, report and shortcut copies of the main window's menus. Each
+// does the least that keeps the window consistent until then.
 
 #include "connection/fobject.h"
 
 #include <QTimer>
 
-// The tree stays empty: no database or object node is listed yet.
-void TfrmObject::ShowTree()
+// The list's commands: opening and deleting the selected objects, and the
+// object menu with its enabling, as a popup too. Until they come, Enter,
+// Delete, the double-click and the right button do nothing.
+void TfrmObject::actOpenExecute()
 {
 }
 
-// The list stays empty, without columns.
-void TfrmObject::ShowObject(bool IsGrep)
-{
-    Q_UNUSED(IsGrep)
-}
-
-// The list has one style until it is built.
-void TfrmObject::SetListStyle(bool report)
-{
-    Q_UNUSED(report)
-}
-
-// No column widths exist to be kept yet.
-void TfrmObject::SaveColumnWidths()
+void TfrmObject::actDeleteExecute()
 {
 }
 
-// The tree's order and level buttons and its database filter change nothing
-// yet: there is no tree to rebuild.
-void TfrmObject::btnTreeClick()
+void TfrmObject::mnuObjectClick()
 {
 }
 
-void TfrmObject::btnLevel0Click()
+void TfrmObject::lstObjectContextPopup(const QPoint &globalPos)
 {
-}
-
-void TfrmObject::btnLevel1Click()
-{
-}
-
-void TfrmObject::cmbTreeChange(int index)
-{
-    Q_UNUSED(index)
+    Q_UNUSED(globalPos)
 }
 
 // No keep-alive yet: the timer stays off and the connection does not

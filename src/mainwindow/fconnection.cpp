@@ -7,7 +7,7 @@
 #include "core/zksub.h"
 #include "platform/rtl/exceptions.h"
 
-bool TfrmConnection::ShowWindow(QTreeWidget *AList)
+bool TfrmConnection::ShowWindow(TzkListView *AList)
 {
     Q_UNUSED(AList)
     ShowAppMessage(QStringLiteral("取込可能な接続情報が見つかりません。"), MB_ICONINFORMATION);

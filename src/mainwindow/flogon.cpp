@@ -1,6 +1,7 @@
 #include "mainwindow/flogon.h"
 
 #include "connection/fobject.h"
+#include "controls/zkcomctrls.h"
 #include "controls/zkstdctl.h"
 #include "core/zkCommonData.h"
 #include "core/zkapp.h"
@@ -19,7 +20,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -170,19 +170,17 @@ void TfrmLogon::CreateComponents()
     auto *layout = new QVBoxLayout(this);
 
     auto *top = new QHBoxLayout;
-    lstUserID = new QTreeWidget(this);
+    lstUserID = new TzkListView(this);
     lstUserID->setObjectName(QStringLiteral("lstUserID"));
-    lstUserID->setRootIsDecorated(false);
-    lstUserID->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstUserID->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstUserID->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstUserID->setIconSize(QSize(16, 16));
-    lstUserID->setUniformRowHeights(true);
-    lstUserID->setHeaderLabels({QStringLiteral("ユーザー"), QStringLiteral("データベース"), QStringLiteral("コメント")});
-    lstUserID->header()->setStretchLastSection(true);
-    lstUserID->header()->resizeSection(0, 100);
-    lstUserID->header()->resizeSection(1, 200);
-    lstUserID->installEventFilter(this);
+    lstUserID->SetMultiSelect(false);
+    lstUserID->SetRowSelect(true);
+    lstUserID->SetReadOnly(true);
+    lstUserID->SetImages(&imgLogonList);
+    lstUserID->AddColumn(QStringLiteral("ユーザー"), 100);
+    lstUserID->AddColumn(QStringLiteral("データベース"), 200);
+    lstUserID->AddColumn(QStringLiteral("コメント"), 100);
+    lstUserID->Header()->setStretchLastSection(true);
+    lstUserID->OnKeyDown = [this](QKeyEvent *event) { return lstUserIDKeyDown(event); };
     top->addWidget(lstUserID, 1);
 
     actUp = new QAction(QStringLiteral("上へ移動"), this);
@@ -286,11 +284,14 @@ void TfrmLogon::CreateComponents()
     connect(actDown, &QAction::triggered, this, [this] { MoveSelected(1); });
     connect(actDel, &QAction::triggered, this, [this] { actDelExecute(); });
     connect(actConnection, &QAction::triggered, this, [this] { actConnectionExecute(); });
-    connect(lstUserID, &QTreeWidget::itemSelectionChanged, this, [this] {
+    lstUserID->OnChange = [this] {
         lstUserIDSelected();
         UpdateActions();
-    });
-    connect(lstUserID, &QTreeWidget::itemDoubleClicked, this, [this] { actOk->trigger(); });
+    };
+    lstUserID->OnDblClick = [this] {
+        if (lstUserID->SelectedIndex() >= 0)
+            actOk->trigger();
+    };
     connect(chkSQLWindow, &QCheckBox::toggled, this, [this] {
         chkSQLWindowClick();
         UpdateActions();
@@ -438,9 +439,9 @@ TfrmLogon::TLogonInput TfrmLogon::Input() const
 
 // --- Saved connections ---------------------------------------------------------------------
 
-QStringList TfrmLogon::SubItems(const QTreeWidgetItem *item)
+QStringList TfrmLogon::SubItems(int index) const
 {
-    return item ? item->data(0, Qt::UserRole).toStringList() : QStringList();
+    return index >= 0 && index < lstUserID->ItemCount() ? lstUserID->Item(index).SubItems : QStringList();
 }
 
 void TfrmLogon::LoadConnectionList()
@@ -471,7 +472,7 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
     }
     order << names;
 
-    lstUserID->clear();
+    lstUserID->ClearItems();
     for (const QString &name : std::as_const(order)) {
         TzkRegistry reg;
         if (!reg.OpenKey(kDatabaseKey + QLatin1Char('\\') + name, false))
@@ -488,23 +489,20 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
         subItems[siKey] = name;
         subItems[siForeColor] = QString::number(reg.GetInteger(QStringLiteral("ForegroundColor"), 0));
         subItems[siBackColor] = QString::number(reg.GetInteger(QStringLiteral("BackgroundColor"), clBtnFace));
-        auto *item = new QTreeWidgetItem(lstUserID);
-        item->setText(0, reg.GetString(QStringLiteral("UserID"), QString()));
-        item->setText(1, subItems[siDisplay]);
-        item->setText(2, subItems[siComment]);
-        item->setData(0, Qt::UserRole, subItems);
+        // Its own colour mark: the image of the same index.
+        const int index = lstUserID->ItemCount();
+        lstUserID->AddItem(reg.GetString(QStringLiteral("UserID"), QString()), index, subItems);
     }
 
     if (takeMatchingEntry) {
-        QTreeWidgetItem *match = nullptr;
-        for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) {
-            QTreeWidgetItem *item = lstUserID->topLevelItem(i);
-            const QStringList sub = SubItems(item);
-            if (sameText(item->text(0), txtUserID->text()) && sameText(sub[siDatabase], cmbDataBase->text())
+        int match = -1;
+        for (int i = 0; i < lstUserID->ItemCount(); ++i) {
+            const QStringList sub = SubItems(i);
+            if (sameText(lstUserID->Item(i).Caption, txtUserID->text()) && sameText(sub[siDatabase], cmbDataBase->text())
                 && sameText(sub[siServer], txtServer->text()))
-                match = item;
+                match = i;
         }
-        if (match) {
+        if (match >= 0) {
             const QStringList sub = SubItems(match);
             txtComment->setText(sub[siComment]);
             txtPassword->setText(sub[siPassword]);
@@ -518,18 +516,20 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
 
 void TfrmLogon::RefreshColorMarks()
 {
-    const QSize size = lstUserID->iconSize();
-    for (int i = 0; i < lstUserID->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = lstUserID->topLevelItem(i);
-        item->setIcon(0, colorSwatch(colorOfText(SubItems(item).value(siBackColor)), size));
+    const QSize size(16, 16);
+    imgLogonList = TzkImageList();
+    for (int i = 0; i < lstUserID->ItemCount(); ++i) {
+        const TzkListItem &item = lstUserID->Item(i);
+        imgLogonList.SetIcon(item.ImageIndex, colorSwatch(colorOfText(item.SubItem(siBackColor)), size));
     }
+    lstUserID->SetImages(&imgLogonList);
 }
 
 void TfrmLogon::SaveConnectionList(bool Connected)
 {
     QStringList order;
-    for (int i = 0; i < lstUserID->topLevelItemCount(); ++i)
-        order << SubItems(lstUserID->topLevelItem(i)).value(siKey);
+    for (int i = 0; i < lstUserID->ItemCount(); ++i)
+        order << SubItems(i).value(siKey);
 
     const bool windows = chkSQLWindow->isChecked();
     const TColor color = cbxPersonalColor->Selected();
@@ -549,13 +549,12 @@ void TfrmLogon::SaveConnectionList(bool Connected)
     if (!chkSave->isChecked())
         return;
 
-    QTreeWidgetItem *found = nullptr;
-    for (int i = 0; i < lstUserID->topLevelItemCount() && !found; ++i) {
-        QTreeWidgetItem *item = lstUserID->topLevelItem(i);
-        const QStringList sub = SubItems(item);
-        if (sameText(item->text(0), txtUserID->text()) && sameText(sub[siDatabase], cmbDataBase->text())
+    int found = -1;
+    for (int i = 0; i < lstUserID->ItemCount() && found < 0; ++i) {
+        const QStringList sub = SubItems(i);
+        if (sameText(lstUserID->Item(i).Caption, txtUserID->text()) && sameText(sub[siDatabase], cmbDataBase->text())
             && sameText(sub[siServer], txtServer->text()) && sameText(sub[siWindows], windowsText(windows)))
-            found = item;
+            found = i;
     }
     TzkRegistry reg;
     auto writeEntry = [&] {
@@ -567,7 +566,7 @@ void TfrmLogon::SaveConnectionList(bool Connected)
         reg.WriteInteger(QStringLiteral("BackgroundColor"), color);
         reg.WriteBool(QStringLiteral("EncryptOption"), chkEncrypt->isChecked());
     };
-    if (found) {
+    if (found >= 0) {
         if (reg.OpenKey(kDatabaseKey + QLatin1Char('\\') + SubItems(found).value(siKey), true))
             writeEntry();
     } else if (Connected) {
@@ -598,8 +597,8 @@ void TfrmLogon::LoadLayout()
         return;
     resize(reg.GetInteger(QStringLiteral("Width"), kDesignWidth),
            reg.GetInteger(QStringLiteral("Height"), kDesignHeight));
-    lstUserID->header()->resizeSection(0, reg.GetInteger(QStringLiteral("Col0"), 100));
-    lstUserID->header()->resizeSection(1, reg.GetInteger(QStringLiteral("Col1"), 200));
+    lstUserID->SetColumnWidth(0, reg.GetInteger(QStringLiteral("Col0"), 100));
+    lstUserID->SetColumnWidth(1, reg.GetInteger(QStringLiteral("Col1"), 200));
 }
 
 void TfrmLogon::SaveLayout()
@@ -609,24 +608,22 @@ void TfrmLogon::SaveLayout()
         return;
     reg.WriteInteger(QStringLiteral("Width"), width());
     reg.WriteInteger(QStringLiteral("Height"), height());
-    reg.WriteInteger(QStringLiteral("Col0"), lstUserID->header()->sectionSize(0));
-    reg.WriteInteger(QStringLiteral("Col1"), lstUserID->header()->sectionSize(1));
+    reg.WriteInteger(QStringLiteral("Col0"), lstUserID->ColumnWidth(0));
+    reg.WriteInteger(QStringLiteral("Col1"), lstUserID->ColumnWidth(1));
 }
 
 // --- Events ------------------------------------------------------------------------------------
 
-QTreeWidgetItem *TfrmLogon::SelectedItem() const
+int TfrmLogon::SelectedItem() const
 {
-    const QList<QTreeWidgetItem *> selected = lstUserID->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
+    return lstUserID->SelectedIndex();
 }
 
 void TfrmLogon::UpdateActions()
 {
-    QTreeWidgetItem *item = SelectedItem();
-    const int index = item ? lstUserID->indexOfTopLevelItem(item) : -1;
+    const int index = SelectedItem();
     actUp->setEnabled(index > 0);
-    actDown->setEnabled(index >= 0 && index < lstUserID->topLevelItemCount() - 1);
+    actDown->setEnabled(index >= 0 && index < lstUserID->ItemCount() - 1);
     actDel->setEnabled(index >= 0);
     // Taken as they are: a login of blanks enables the button and is refused
     // by OK.
@@ -635,11 +632,11 @@ void TfrmLogon::UpdateActions()
 
 void TfrmLogon::lstUserIDSelected()
 {
-    QTreeWidgetItem *item = SelectedItem();
-    if (!item)
+    const int item = SelectedItem();
+    if (item < 0)
         return;
     const QStringList sub = SubItems(item);
-    txtUserID->setText(item->text(0));
+    txtUserID->setText(lstUserID->Item(item).Caption);
     txtPassword->setText(sub.value(siPassword));
     txtServer->setText(sub.value(siServer));
     cmbDataBase->setText(sub.value(siDatabase));
@@ -681,26 +678,23 @@ void TfrmLogon::actOkExecute()
 
 void TfrmLogon::MoveSelected(int distance)
 {
-    QTreeWidgetItem *item = SelectedItem();
-    if (!item)
+    const int index = SelectedItem();
+    if (index < 0)
         return;
-    const int index = lstUserID->indexOfTopLevelItem(item);
     const int target = index + distance;
-    if (target < 0 || target >= lstUserID->topLevelItemCount())
+    if (target < 0 || target >= lstUserID->ItemCount())
         return;
-    const QSignalBlocker block(lstUserID);
-    lstUserID->takeTopLevelItem(index);
-    lstUserID->insertTopLevelItem(target, item);
-    lstUserID->setCurrentItem(item);
-    item->setSelected(true);
+    // The item keeps its colour mark, its selection and the focus.
+    lstUserID->MoveItem(index, target);
+    lstUserID->MakeVisible(target);
     lstUserID->setFocus();
     UpdateActions();
 }
 
 void TfrmLogon::actDelExecute()
 {
-    QTreeWidgetItem *item = SelectedItem();
-    if (!item)
+    const int item = SelectedItem();
+    if (item < 0)
         return;
     {
         TzkRegistry reg;
@@ -710,7 +704,7 @@ void TfrmLogon::actDelExecute()
                 reg.DeleteKey(name);
         }
     }
-    delete item;
+    lstUserID->DeleteItem(item);
     UpdateActions();
 }
 
@@ -732,19 +726,17 @@ void TfrmLogon::actConnectionExecute()
     }
 }
 
-bool TfrmLogon::eventFilter(QObject *watched, QEvent *event)
+bool TfrmLogon::lstUserIDKeyDown(QKeyEvent *event)
 {
-    if (watched == lstUserID && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            actOk->trigger();
-            return true;
-        }
-        if (key == Qt::Key_Delete) {
-            if (actDel->isEnabled())
-                actDel->trigger();
-            return true;
-        }
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        actOk->trigger();
+        return true;
     }
-    return QDialog::eventFilter(watched, event);
+    if (key == Qt::Key_Delete) {
+        if (actDel->isEnabled())
+            actDel->trigger();
+        return true;
+    }
+    return false;
 }

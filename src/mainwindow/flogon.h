@@ -2,15 +2,17 @@
 
 #include "platform/graphics/colors.h"
 
+#include "core/zkimagelist.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QStringList>
 
 class QAction;
+class QKeyEvent;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TzkCheckBox;
+class TzkListView;
 class TzkStrEdit;
 
 // The identification-colour box of the logon: its first entry is the custom
@@ -78,9 +80,11 @@ public:
     // for SQL Server authentication), subkey name, text colour, background
     // colour.
     enum TSubItem { siDisplay, siComment, siPassword, siServer, siDatabase, siWindows, siKey, siForeColor, siBackColor };
-    static QStringList SubItems(const QTreeWidgetItem *item);
+    // The sub-items of the list's item; empty for an index out of range.
+    QStringList SubItems(int index) const;
 
-    QTreeWidget *lstUserID = nullptr;
+    TzkListView *lstUserID = nullptr;
+    TzkImageList imgLogonList; // one colour mark per list item
     TzkCheckBox *chkSQLWindow = nullptr;
     TzkStrEdit *txtUserID = nullptr;
     TzkStrEdit *txtPassword = nullptr;
@@ -98,9 +102,6 @@ public:
     QAction *actConnection = nullptr;
     QPushButton *btnOk = nullptr;
     QPushButton *btnCancel = nullptr;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Everything the user can type or choose, kept for a retry.
@@ -125,11 +126,12 @@ private:
     void LoadList(bool takeMatchingEntry);
     void LoadLayout();
     void SaveLayout();
-    QTreeWidgetItem *SelectedItem() const;
+    int SelectedItem() const;
     void MoveSelected(int distance);
     void UpdateActions();
 
     void lstUserIDSelected();
+    bool lstUserIDKeyDown(QKeyEvent *event);
     void chkSQLWindowClick();
     void actOkExecute();
     void actDelExecute();

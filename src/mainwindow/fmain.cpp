@@ -1,5 +1,6 @@
 #include "mainwindow/fmain.h"
 
+#include "connection/fobject.h"
 #include "core/zkactions.h"
 #include "core/zkCommonData.h"
 #include "core/zkapp.h"
@@ -12,6 +13,7 @@
 #include "core/zksub_workspace.h"
 #include "core/zktaskbar.h"
 #include "mainwindow/flogon.h"
+#include "mainwindow/fproject.h"
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
 
@@ -108,6 +110,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     CreateComponents();
     TzkIdleUpdate::Install(this, m_mdiArea);
     RegisterShortCutSettings();
+    TfrmObject::SelectDatabases = [](TfrmObject *form) { return TfrmProject::ShowWindow(form); };
     FormCreate();
 }
 

@@ -1,3 +1,4 @@
+#include "connection/fobject_sql.h"
 #include "core/dsqlserver.h"
 #include "core/zksub.h"
 #include "testhelpers.h"
@@ -13,25 +14,34 @@ struct ListStatement
 {
     QString view;
     int columns = 0;
-    QString text; // {B}: the bracketed database, {Q}: its quoted literal
+    TObjectListQuery query;
 };
 
-QList<ListStatement> loadStatements()
+// The object list's statements as the program builds them for a version 15
+// server, without system objects.
+QList<ListStatement> listStatements(const QString &database)
 {
-    QFile file(QStringLiteral(ZK_SOURCE_DIR "/tests/connection/data/objectlist.txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<ListStatement> statements;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("### "))) {
-            const QStringList head = line.mid(4).split(QStringLiteral(" | "));
-            statements.append({head.value(0), head.value(1).toInt(), QString()});
-        } else if (!statements.isEmpty() && !line.isEmpty()) {
-            ListStatement &s = statements.last();
-            s.text += (s.text.isEmpty() ? QString() : QStringLiteral("\r\n")) + line;
-        }
-    }
-    return statements;
+    auto q = [&](TObjectListView view, const char *kind, bool fragment = false) {
+        TObjectListQuery query;
+        query.Dialect = {15, false, false};
+        query.View = view;
+        query.Kind = QString::fromLatin1(kind);
+        query.Database = database;
+        query.Fragment = fragment;
+        return query;
+    };
+    return {
+        {"source all", 8, q(TObjectListView::Source, "%")},
+        {"source view", 8, q(TObjectListView::Source, "VIEW")},
+        {"source procedure", 8, q(TObjectListView::Source, "PROCEDURE")},
+        {"table", 9, q(TObjectListView::Table, "TABLE")},
+        {"index", 9, q(TObjectListView::Index, "INDEX")},
+        {"index fragmentation", 9, q(TObjectListView::Index, "INDEX", true)},
+        {"index dates", 10, q(TObjectListView::Index2, "INDEX")},
+        {"index dates fragmentation", 10, q(TObjectListView::Index2, "INDEX", true)},
+        {"synonym", 6, q(TObjectListView::Synonym, "SYNONYM")},
+        {"constraint", 7, q(TObjectListView::Constraint, "CONSTRAINT")},
+    };
 }
 
 // The object list's statements, as the list sends them for each database,
@@ -60,26 +70,20 @@ protected:
 
 TEST_F(DemoCatalogue, AnswersTheObjectListOfEachDatabase)
 {
-    const QList<ListStatement> statements = loadStatements();
-    ASSERT_EQ(statements.size(), 10);
     const QString databases[] = {QStringLiteral("SalesDB"), QStringLiteral("InventoryDB"), QStringLiteral("人事DB"),
                                  QStringLiteral("master")};
     TFDQuery *query = dm.qryGeneral;
     for (const QString &db : databases) {
-        for (const ListStatement &s : statements) {
+        QList<ListStatement> statements = listStatements(db);
+        for (const ListStatement &s : std::as_const(statements)) {
             SCOPED_TRACE((db + QLatin1Char(' ') + s.view).toStdString());
-            QString sql = s.text;
-            sql.replace(QLatin1String("{B}"), BracketName(db, true)).replace(QLatin1String("{Q}"), QuoteSQLStr(db));
             query->Close();
-            query->SetSQL(sql);
+            query->SetParamCreate(false);
+            query->SetSQL(ObjectListSQL(s.query));
             ASSERT_NO_THROW(query->Open());
             EXPECT_EQ(query->FieldCount(), s.columns);
             const bool user = db != QLatin1String("master");
             const bool optional = s.view == QLatin1String("synonym") || s.view == QLatin1String("source procedure");
-            if (s.view == QLatin1String("probe")) {
-                EXPECT_EQ(query->Fields(0)->AsInteger(), 1);
-                continue;
-            }
             if (!user) {
                 EXPECT_EQ(query->RecordCount(), 0);
             } else if (!optional || db == QLatin1String("SalesDB")) {
@@ -88,22 +92,22 @@ TEST_F(DemoCatalogue, AnswersTheObjectListOfEachDatabase)
             for (query->First(); !query->Eof(); query->Next())
                 EXPECT_EQ(query->Fields(2)->AsString(), db) << "the database column";
         }
+        query->Close();
+        query->SetSQL(FragmentPermsSQL({15, false, false}, db));
+        query->Open();
+        EXPECT_EQ(query->Fields(0)->AsInteger(), 1);
     }
 
     // A system-versioned table and its history; Japanese texts in varchar.
     query->Close();
-    QString table = statements.at(3).text;
-    table.replace(QLatin1String("{B}"), QStringLiteral("[InventoryDB]")).replace(QLatin1String("{Q}"), QStringLiteral("'InventoryDB'"));
-    query->SetSQL(table);
+    query->SetSQL(ObjectListSQL(listStatements(QStringLiteral("InventoryDB")).at(3).query));
     query->Open();
     QStringList temporal;
     for (query->First(); !query->Eof(); query->Next())
         temporal << query->Fields(1)->AsString() + QLatin1Char('=') + query->Fields(8)->AsString();
     EXPECT_EQ(temporal, (QStringList{"Warehouses=", "Stock=システムバージョン管理(StockHistory)", "StockHistory=履歴(Stock)"}));
-    QString index = statements.at(5).text;
-    index.replace(QLatin1String("{B}"), QStringLiteral("[SalesDB]")).replace(QLatin1String("{Q}"), QStringLiteral("'SalesDB'"));
     query->Close();
-    query->SetSQL(index);
+    query->SetSQL(ObjectListSQL(listStatements(QStringLiteral("SalesDB")).at(4).query));
     query->Open();
     EXPECT_EQ(query->Fields(6)->AsString(), "(権限がありません)");
 }

@@ -20,78 +20,6 @@
 namespace {
 
 
-// Windows authentication as a server that trusts the machine would see it:
-// the session belongs to the domain account.
-class TrustedBackend : public TScriptedBackend
-{
-public:
-    using TScriptedBackend::TScriptedBackend;
-    void Connect(const TFDConnectionParams &params) override
-    {
-        TFDConnectionParams trusted = params;
-        if (trusted.Value(QStringLiteral("OSAuthent")) == QLatin1String("Yes")) {
-            trusted.SetValue(QStringLiteral("OSAuthent"), QStringLiteral("No"));
-            trusted.SetValue(QStringLiteral("User_Name"), QStringLiteral("CORP\\tanaka"));
-        }
-        TScriptedBackend::Connect(trusted);
-    }
-};
-
-class ConnectionWindowTest : public ShownMainWindowTest
-{
-protected:
-    void SetUp() override
-    {
-        ShownMainWindowTest::SetUp();
-        saved = zkOption;
-        script = std::make_shared<TScript>();
-        QString error;
-        ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
-        useBackend(false);
-    }
-    void TearDown() override
-    {
-        main.reset();
-        TFDConnection::SetDefaultBackendFactory({});
-        zkOption = saved;
-        ServerVersionOverride = 0;
-        CopyObjectList.clear();
-        ShownMainWindowTest::TearDown();
-    }
-    void useBackend(bool trusted)
-    {
-        auto s = script;
-        if (trusted)
-            TFDConnection::SetDefaultBackendFactory([s] { return std::make_unique<TrustedBackend>(s); });
-        else
-            TFDConnection::SetDefaultBackendFactory([s] { return std::make_unique<TScriptedBackend>(s); });
-    }
-    void rules(const char *text)
-    {
-        QString error;
-        ASSERT_TRUE(script->LoadText(QString::fromUtf8(text), QStringLiteral("inline"), &error)) << error.toStdString();
-    }
-    TfrmObject *logon(const QString &sid = QStringLiteral("SalesDB"), const QString &user = QStringLiteral("zkdemo"),
-                      const QString &server = QStringLiteral("srv1"), TColor color = clBtnFace)
-    {
-        script->ClearLog();
-        return new TfrmObject(main.get(), sid, user, QStringLiteral("pw"), server, color, false);
-    }
-    // The statements of the window, without the session settings the
-    // database layer sends after each logon.
-    QStringList sentByTheWindow() const
-    {
-        QStringList sent = script->Statements();
-        sent.removeIf([](const QString &s) { return s.startsWith(QLatin1String("SET TEXTSIZE")); });
-        return sent;
-    }
-    QMdiArea *area() const { return main->MDIClient(); }
-    QComboBox *combo() const { return main->cmbDBName(); }
-
-    std::shared_ptr<TScript> script;
-    TzkOption saved;
-};
-
 struct FollowUpCase
 {
     const char *name;
@@ -153,7 +81,11 @@ TEST_F(ConnectionWindowTest, CreationAsksTheServerWhatItsConditionsNeed)
         useBackend(c.windows);
         ServerVersionOverride = c.versionOverride;
         TfrmObject *form = logon(c.sid, c.user, c.server);
-        EXPECT_EQ(sentByTheWindow(), c.statements);
+        // Then the tree: its databases and the server's version.
+        const QStringList tree{c.azure ? QStringLiteral("select name from sys.databases")
+                                       : QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1"),
+                               QStringLiteral("SELECT SERVERPROPERTY(N'productversion')")};
+        EXPECT_EQ(sentByTheWindow(), c.statements + tree);
         EXPECT_EQ(form->windowTitle(), QStringLiteral("オブジェクトリスト - ") + c.item);
         EXPECT_EQ(combo()->currentText(), c.item);
         EXPECT_EQ(main->CurrentForm(), form);

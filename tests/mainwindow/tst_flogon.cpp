@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTreeWidget>
+#include "controls/zkcomctrls.h"
 
 namespace {
 
@@ -71,8 +71,8 @@ QString readValue(const QString &key, const QString &name)
 QStringList listedKeys(const TfrmLogon &dialog)
 {
     QStringList keys;
-    for (int i = 0; i < dialog.lstUserID->topLevelItemCount(); ++i)
-        keys << TfrmLogon::SubItems(dialog.lstUserID->topLevelItem(i)).value(TfrmLogon::siKey);
+    for (int i = 0; i < dialog.lstUserID->ItemCount(); ++i)
+        keys << dialog.SubItems(i).value(TfrmLogon::siKey);
     return keys;
 }
 
@@ -128,24 +128,24 @@ TEST_F(LogonTest, SavedConnectionsLoadInTheirOrderEachOnce)
     }
     TfrmLogon dialog(main.get());
     dialog.LoadConnectionList();
-    ASSERT_EQ(dialog.lstUserID->topLevelItemCount(), 2);
-    const QTreeWidgetItem *first = dialog.lstUserID->topLevelItem(0);
-    EXPECT_EQ(first->text(0), "sa");
-    EXPECT_EQ(first->text(1), "db1.SalesDB");
-    EXPECT_EQ(first->text(2), "本番");
-    EXPECT_EQ(TfrmLogon::SubItems(first),
+    ASSERT_EQ(dialog.lstUserID->ItemCount(), 2);
+    const QAbstractItemModel *shown = dialog.lstUserID->Model();
+    EXPECT_EQ(shown->index(0, 0).data().toString(), "sa");
+    EXPECT_EQ(shown->index(0, 1).data().toString(), "db1.SalesDB");
+    EXPECT_EQ(shown->index(0, 2).data().toString(), "本番");
+    EXPECT_EQ(dialog.SubItems(0),
               (QStringList{"db1.SalesDB", "本番", " secret ", "db1", "SalesDB", "-1", "DB000",
                            QString::number(TzkConnectionManager::GetInvertColor(0xE6D8AD)), QString::number(0xE6D8AD)}));
-    EXPECT_EQ(TfrmLogon::SubItems(dialog.lstUserID->topLevelItem(1)),
+    EXPECT_EQ(dialog.SubItems(1),
               (QStringList{"db2", "", "pw", "db2", "", "0", "DB001", "0", QString::number(clBtnFace)}));
-    EXPECT_FALSE(first->icon(0).isNull()) << "a colour mark";
+    EXPECT_FALSE(shown->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull()) << "a colour mark";
 }
 
 TEST_F(LogonTest, FirstStartThenTheLastLogonWithItsSavedEntry)
 {
     // No DATABASE key: everything empty, OK only with a server and a login.
     runLogon([](TfrmLogon *d) {
-        EXPECT_EQ(d->lstUserID->topLevelItemCount(), 0);
+        EXPECT_EQ(d->lstUserID->ItemCount(), 0);
         EXPECT_EQ(d->txtServer->text(), "");
         EXPECT_FALSE(d->btnOk->isEnabled());
         d->txtServer->setText("srv");
@@ -251,11 +251,11 @@ TEST_F(LogonTest, SavingTheListNewEntriesTakeTheFirstFreeNumber)
     EXPECT_EQ(listedKeys(*dialog), (QStringList{"DB003", "DB001", "DB000", "DB002"}));
 
     // Reordering reaches the store with the next save; deleting at once.
-    dialog->lstUserID->setCurrentItem(dialog->lstUserID->topLevelItem(3));
+    dialog->lstUserID->ShowFoundItem(3);
     EXPECT_FALSE(dialog->actDown->isEnabled());
     dialog->actUp->trigger();
     EXPECT_EQ(listedKeys(*dialog), (QStringList{"DB003", "DB001", "DB002", "DB000"}));
-    EXPECT_EQ(TfrmLogon::SubItems(dialog->lstUserID->selectedItems().value(0)).value(TfrmLogon::siKey), "DB002");
+    EXPECT_EQ(dialog->SubItems(dialog->lstUserID->SelectedIndex()).value(TfrmLogon::siKey), "DB002");
     dialog->actDel->trigger();
     EXPECT_EQ(subKeys(), (QStringList{"DB000", "DB001", "DB003"}));
     dialog->chkSave->setChecked(false);
@@ -325,7 +325,10 @@ TEST_F(LogonServerTest, ASavedConnectionOpensTheConnectionWindow)
               (QStringList{"select SERVERPROPERTY('productversion')", "select serverproperty('Edition')",
                            "select db_name()", "select suser_sname()", "select user_name()",
                            "select default_schema_name from sys.database_principals where name = user_name()",
-                           "select @@SPID"}));
+                           "select @@SPID",
+                           // the tree
+                           "select name from master.dbo.sysdatabases where has_dbaccess(name) = 1",
+                           "SELECT SERVERPROPERTY(N'productversion')"}));
     ASSERT_EQ(server.logins().size(), 1);
     EXPECT_EQ(server.logins().first().user, "zkdemo");
     EXPECT_EQ(server.logins().first().password, "demo");
