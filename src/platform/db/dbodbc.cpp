@@ -944,7 +944,8 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
         SQLSMALLINT typeLength = 0;
         ODBC(s.api->colAttribute(s.handle, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeLength, nullptr));
         QString type = fromWide(typeName, qMin<qsizetype>(typeLength / 2, 127)).toLower();
-        if (type.isEmpty() || !DescribeColumn(QString(), type).typeName.size())
+        // An alias type (a driver may name it) reads as its base type.
+        if (!IsKnownSqlType(type) && !typeNameOfSqlType(sqlType).isEmpty())
             type = typeNameOfSqlType(sqlType);
         int precision = int(size);
         int scale = digits;
