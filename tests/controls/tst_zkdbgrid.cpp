@@ -278,6 +278,22 @@ TEST_F(GridCopy, SelectAllTakesEveryRecordAndColumnAndEndsOnTheLast)
     EXPECT_EQ(grid->SelectedRows()->Count(), 0);
 }
 
+TEST_F(GridCopy, TheMainWindowsCopyAndSelectAllReachTheFocusedGrid)
+{
+    OpenValues({{"a1", "b1", "c1"}, {"a2", "b\t2", "c2"}});
+    IzkEditCommands *commands = EditCommandsOf(grid);
+    ASSERT_NE(commands, nullptr);
+    commands->EditSelectAll();
+    EXPECT_EQ(grid->SelectedRows()->Count(), 2);
+    EXPECT_EQ(grid->ColEnd(), 3);
+    commands->EditCopy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "a1\tb1\tc1\r\na2\t\"b\t2\"\tc2\r\n");
+    // Editing commands change nothing while the grid only browses.
+    commands->EditDelete();
+    commands->EditPaste();
+    EXPECT_EQ(query.RecordCount(), 2);
+}
+
 // --- Painting --------------------------------------------------------------------
 
 class GridPaint : public GridTest
