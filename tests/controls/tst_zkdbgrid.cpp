@@ -349,6 +349,27 @@ TEST_F(GridPaint, DrawingHandlersPaintWithTheCanvasAndReadTheRecordBeingPainted)
     EXPECT_EQ(image.pixelColor(r.center()), QColor(Qt::yellow));
 }
 
+TEST_F(GridPaint, DrawingHandlersPaintInsideTheirCell)
+{
+    // A long text in the last column would otherwise run on into the empty
+    // space beside it.
+    Open({DescribeColumn("a", "int"), DescribeColumn("b", "bit")}, {{1, QVariant()}});
+    grid->resize(600, 120);
+    Show();
+    grid->OnDrawColumnCell = [&](const QRect &rect, int, TColumn *, TGridDrawState) {
+        TzkGridCanvas *canvas = grid->Canvas();
+        canvas->FontColor = clBlack;
+        canvas->TextOut(rect.left() + 2, rect.top() + 2, QString(40, QChar(0x2588)));
+    };
+    const QImage image = grid->grab().toImage();
+    const QRect last = grid->CellRect(2, 1);
+    EXPECT_EQ(image.pixelColor(last.left() + 4, last.center().y()), QColor(Qt::black));
+    int inked = 0;
+    for (int x = last.right() + 2; x < last.right() + 60; ++x)
+        inked += qGray(image.pixel(x, last.center().y())) < 60;
+    EXPECT_EQ(inked, 0);
+}
+
 TEST_F(GridPaint, TheIndicatorShowsTheCurrentAndTheSelectedRecords)
 {
     grid->SetOptions(grid->Options() + dgMultiSelect);
