@@ -223,6 +223,22 @@ TEST_P(DbBackends, ErrorsCarryNumberSeverityLineAndEveryRecord)
     }
 }
 
+TEST_P(DbBackends, MessagesUpToSeverityTenAreNoErrors)
+{
+    loadRules("rule exact: exec low_severity\n  message: 0, 1, 0, printed\n  message: 50000, 1, 10, raised at ten\n"
+              "  result: a int\n  row: 1\n  message: 50000, 2, 10, after the rows\n");
+    query.Open("exec low_severity");
+    EXPECT_EQ(query.RecordCount(), 1);
+    QStringList texts;
+    for (const TDBMessage &m : query.Messages())
+        texts << QStringLiteral("%1 %2 %3").arg(m.number).arg(m.severity).arg(m.text);
+    // FreeTDS hands out the records of one call higher severity first.
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{"0 0 printed", "50000 10 after the rows", "50000 10 raised at ten"}));
+    EXPECT_EQ(query.ExecSQL("exec low_severity"), -1);
+    EXPECT_EQ(con.Messages().size(), 3);
+}
+
 TEST_P(DbBackends, OpenReadsTheWholeBatchAndExecCountsEveryRow)
 {
     EXPECT_EQ(query.ExecSQL("exec counts"), 8);
