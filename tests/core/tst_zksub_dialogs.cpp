@@ -316,11 +316,15 @@ TEST(ShowExcelSaveDialog, AppendsTheExtensionUnlessKnownAndRefusesABlankName)
             EXPECT_EQ(dialog->windowTitle(), QStringLiteral("名前を付けて保存"));
             EXPECT_EQ(dialog->nameFilters().first(), QStringLiteral("Excelファイル(*.xlsx)"));
             dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QString::fromUtf8(c.typed));
-            // The refusal comes as a message after the dialog has closed.
-            WhenModal([&](QWidget *box) {
-                warning = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
-                box->close();
-            }, dialog);
+            // The refusal comes as a message after the dialog has closed. Only
+            // armed when one is due: a watcher left waiting would outlive
+            // this case and act on a later test's window.
+            if (!c.result) {
+                WhenModal([&](QWidget *box) {
+                    warning = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
+                    box->close();
+                }, dialog);
+            }
             QMetaObject::invokeMethod(dialog, "accept");
         });
         const bool result = ShowExcelSaveDialog(nullptr, fileName);
