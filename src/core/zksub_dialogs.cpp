@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -184,6 +185,25 @@ public:
 
     // Esc, Alt+F4 and the close button all end here.
     void reject() override { done(IDCANCEL); }
+
+protected:
+    // As in the desktop's message boxes, a button's underlined letter works
+    // without Alt too: Y and N answer a question straight away.
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (!(e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier))) {
+            for (QPushButton *button : std::as_const(m_buttons)) {
+                const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+                if (!mnemonic.isEmpty() && mnemonic[0].key() == e->key()) {
+                    button->click();
+                    return;
+                }
+            }
+        }
+        QDialog::keyPressEvent(e);
+    }
+
+public:
 
     void writeBack(const TzkCheckList &checks) const
     {

@@ -115,6 +115,35 @@ TEST(MessageBoxes, ClosingTheWindowGivesCancel)
     }
 }
 
+// A button's underlined letter answers without Alt; other letters do nothing.
+TEST(MessageBoxes, UnderlinedLettersAnswerWithoutAlt)
+{
+    struct KeyCase
+    {
+        Box box;
+        int flags;
+        Qt::Key key;
+        int result;
+    };
+    const KeyCase cases[] = {
+        {Box::App, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, Qt::Key_Y, IDYES},
+        {Box::App, MB_YESNO | MB_ICONQUESTION, Qt::Key_N, IDNO},
+        {Box::App, MB_RETRYCANCEL, Qt::Key_R, IDRETRY},
+        {Box::Check, MB_ABORTRETRYIGNORE, Qt::Key_I, IDIGNORE},
+        {Box::Check, MB_YESNOCANCEL, Qt::Key_X, IDCANCEL},
+    };
+    for (const KeyCase &c : cases) {
+        SCOPED_TRACE(QTest::toString(c.key));
+        WhenModal([&c](QWidget *w) {
+            QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, c.key);
+            // A letter that belongs to no button leaves the box open.
+            if (w->isVisible())
+                QTest::keyClick(w, Qt::Key_Escape);
+        });
+        EXPECT_EQ(show(c.box, c.flags), c.result);
+    }
+}
+
 TEST(MessageBoxes, IconsFollowTheFlags)
 {
     struct IconCase
