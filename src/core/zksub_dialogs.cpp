@@ -169,7 +169,9 @@ public:
             auto *button = new QPushButton(caption, this);
             button->setObjectName(QString::fromLatin1(kind.name));
             button->setMinimumWidth(buttonWidth);
-            button->setAutoDefault(false);
+            // Enter presses the focused button; the flags' default
+            // button answers it while no other button has the focus.
+            button->setAutoDefault(true);
             const int id = kind.id;
             connect(button, &QPushButton::clicked, this, [this, id] { done(id); });
             buttonRow->addWidget(button);

@@ -144,6 +144,34 @@ TEST(MessageBoxes, UnderlinedLettersAnswerWithoutAlt)
     }
 }
 
+// Enter presses the button that has the focus, as on the desktop; without a
+// focused button the default one.
+TEST(MessageBoxes, EnterPressesTheFocusedButton)
+{
+    struct EnterCase
+    {
+        Box box;
+        int flags;
+        int tabs; // Tab presses before Enter
+        int result;
+    };
+    const EnterCase cases[] = {
+        {Box::App, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, 0, IDNO},
+        {Box::App, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, 1, IDYES},
+        {Box::App, MB_YESNO | MB_ICONQUESTION, 1, IDNO},
+        {Box::Check, MB_YESNOCANCEL, 2, IDCANCEL},
+    };
+    for (const EnterCase &c : cases) {
+        SCOPED_TRACE(c.tabs);
+        WhenModal([&c](QWidget *w) {
+            for (int i = 0; i < c.tabs; ++i)
+                QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+        });
+        EXPECT_EQ(show(c.box, c.flags), c.result);
+    }
+}
+
 TEST(MessageBoxes, IconsFollowTheFlags)
 {
     struct IconCase
