@@ -601,6 +601,8 @@ private:
     void drawTabMarks(int X, int Y, QStringView CellMap, bool Selected);
     void paintOrigin();
     void paintPreedit();
+    // Cells the text being composed takes.
+    int preeditCells() const;
     void drawCaret();
     void drawRetArrow(int X, int Y, const QColor &Color);
     void drawAngleMark(int X, int Y, const QColor &Color, bool Opening);
