@@ -364,13 +364,18 @@ bool TEditor::NextTokenPos(int &ARow, int &ACol, int Direction) const
             return columns;
         QString text = ExpandTab(FList->RowText(r), options);
         text.replace(QChar(27), QLatin1Char(' '));
-        std::vector<int> cells(size_t(text.size()) + 1, 0);
-        int cell = 0;
-        for (qsizetype k = 0; k < text.size(); ++k) {
-            cells[k] = cell;
-            cell += CodePointCells(text[k].unicode(), options.AmbiguousWide);
+        // The column of each unit, as the cell map puts it (with the tabs
+        // expanded, one unit starts in each cell but the second halves).
+        const QString map = CellMap(text, options);
+        std::vector<int> cells;
+        cells.reserve(size_t(text.size()) + 1);
+        for (qsizetype c = 0; c < map.size(); ++c) {
+            if (map[c] != QLatin1Char('3') && map[c] != QLatin1Char('5'))
+                cells.push_back(int(c));
         }
-        cells[text.size()] = cell;
+        const int starts = int(cells.size());
+        for (qsizetype k = starts; k <= text.size(); ++k)
+            cells.push_back(int(map.size() + k) - starts);
         std::unique_ptr<TFountainParser> parser = fountain->CreateParser();
         parser->NewData(text, TRowAttributeData());
         while (parser->NextToken() != ftkEnd) {
