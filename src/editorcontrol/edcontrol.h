@@ -601,8 +601,8 @@ private:
     void drawTabMarks(int X, int Y, QStringView CellMap, bool Selected);
     void paintOrigin();
     void paintPreedit();
-    // Cells the text being composed takes.
-    int preeditCells() const;
+    // Cells of the text being composed (of its first Units units).
+    int preeditCells(int Units = -1) const;
     void drawCaret();
     void drawRetArrow(int X, int Y, const QColor &Color);
     void drawAngleMark(int X, int Y, const QColor &Color, bool Opening);

@@ -984,10 +984,7 @@ QVariant TEditor::inputMethodQuery(Qt::InputMethodQuery Query) const
     case Qt::ImEnabled:
         return !FReadOnly;
     case Qt::ImCursorRectangle: {
-        int cells = 0;
-        for (int k = 0; k < m_preeditCursor && k < m_preedit.size(); ++k)
-            cells += CodePointCells(m_preedit[k].unicode(), DefaultAmbiguousWide());
-        const QPoint point = CaretPoint() + QPoint(cells * FFontWidth, 0);
+        const QPoint point = CaretPoint() + QPoint(preeditCells(m_preeditCursor) * FFontWidth, 0);
         const int y = TopMargin() + (FRow - FTopRow) * RowHeight();
         return QRect(QPoint(point.x(), y) + viewport()->pos(), QSize(2, FFontHeight));
     }

@@ -1207,10 +1207,11 @@ void TEditor::PaintImagebar(int ARow1, int ARow2)
     p.restore();
 }
 
-int TEditor::preeditCells() const
+int TEditor::preeditCells(int Units) const
 {
+    const qsizetype n = Units < 0 ? m_preedit.size() : std::min<qsizetype>(Units, m_preedit.size());
     int cells = 0;
-    for (qsizetype k = 0; k < m_preedit.size(); ++k)
+    for (qsizetype k = 0; k < n; ++k)
         cells += unitCells(m_preedit, k, DefaultAmbiguousWide());
     return cells;
 }
@@ -1230,9 +1231,7 @@ void TEditor::paintPreedit()
     p.setFont(QFont());
     DrawTextRect(rect, x, y, m_preedit, true);
     p.fillRect(QRect(x, y + FFontHeight - 1, rect.width(), 1), colorOf(FFont.Color(), false));
-    int cursorCells = 0;
-    for (int k = 0; k < m_preeditCursor && k < m_preedit.size(); ++k)
-        cursorCells += unitCells(m_preedit, k, DefaultAmbiguousWide());
+    const int cursorCells = preeditCells(m_preeditCursor);
     p.fillRect(QRect(x + cursorCells * FFontWidth, y, 2, FFontHeight), colorOf(FFont.Color(), false));
 }
 

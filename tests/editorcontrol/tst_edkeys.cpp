@@ -339,6 +339,12 @@ TEST(EditorKeys, InputMethodCommitIsInsertedOnce)
     EXPECT_EQ(w.text(), QStringLiteral("a日本語xyzb") + crlf);
     const QRect cursor = w->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     EXPECT_EQ(cursor.topLeft(), w->CaretPoint() + w->viewport()->pos());
+    // The candidate window follows the composition's cursor, after a
+    // character outside the basic plane (two wide cells per unit).
+    QInputMethodEvent composing(QStringLiteral("𠮷あ"), {{QInputMethodEvent::Cursor, 2, 1, QVariant()}});
+    QApplication::sendEvent(w.editor.get(), &composing);
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
+              cursor.left() + 4 * w->ColWidth());
 }
 
 TEST(EditorKeys, CodeAssistRequests)
