@@ -202,6 +202,14 @@ void TEditor::focusOutEvent(QFocusEvent *Event)
     FRowSelecting = false;
     if (FSelDragState != sdNone)
         CancelSelDrag();
+    // A composition the input method left unfinished must not keep the
+    // caret hidden once the focus is back.
+    if (!m_preedit.isEmpty()) {
+        InvalidateRow(FRow);
+        m_preedit.clear();
+        m_preeditCursor = 0;
+        EndCaretUpdate();
+    }
     if (FCaretShowing) {
         FCaretShowing = false;
         m_blinkTimer.stop();

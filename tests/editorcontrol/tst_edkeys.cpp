@@ -345,6 +345,13 @@ TEST(EditorKeys, InputMethodCommitIsInsertedOnce)
     QApplication::sendEvent(w.editor.get(), &composing);
     EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
               cursor.left() + 4 * w->ColWidth());
+    // A composition left unfinished when the focus goes does not keep the
+    // caret hidden when it comes back.
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(w.editor.get(), &out);
+    QFocusEvent in(QEvent::FocusIn);
+    QApplication::sendEvent(w.editor.get(), &in);
+    EXPECT_TRUE(w->CaretShowing());
 }
 
 TEST(EditorKeys, CodeAssistRequests)
