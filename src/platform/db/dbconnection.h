@@ -32,8 +32,8 @@
 // A lost link: the connection reads as not connected and the statement
 // raises (kind LinkLost). With AutoReconnect on, the next statement logs on
 // again with the current parameters, then afterConnect() and restored()
-// fire; a statement that found the link already gone before the server
-// answered anything logs on again so and runs at once. A link lost while a
+// fire; a statement that found the link already gone (the server answered
+// nothing) logs on again the same way and runs at once. A link lost while a
 // transaction started here was open (or with autocommit off) is never
 // replaced silently: the connection stays lost (every statement raises)
 // until it is closed and opened again.
