@@ -201,7 +201,8 @@ TEST_F(ConnectionWindowTest, LayoutAndTreeFilterAreKeptAcrossWindows)
     EXPECT_EQ(form->Disp, 2);
     EXPECT_EQ(form->cmbTree->currentIndex(), 2);
 
-    // A maximised state is taken only by the first window.
+    // A maximised state is taken only by the first window; a later one
+    // opens in the normal state with the stored size.
     form->MDIFrame()->showMaximized();
     form->Close();
     processEvents();
@@ -210,6 +211,7 @@ TEST_F(ConnectionWindowTest, LayoutAndTreeFilterAreKeptAcrossWindows)
     first->MDIFrame()->showNormal();
     TfrmObject *second = logon(QStringLiteral("InventoryDB"));
     EXPECT_FALSE(second->MDIFrame()->isMaximized());
+    EXPECT_EQ(second->MDIFrame()->size(), QSize(620, 410));
 }
 
 TEST_F(ConnectionWindowTest, AnOpenTransactionIsSettledAsTheOptionSays)
