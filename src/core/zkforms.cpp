@@ -496,6 +496,12 @@ bool TzkForm::event(QEvent *event)
     case ZK_FORMACTIVATE:
         Activate();
         return true;
+    case QEvent::WindowActivate:
+        // A dialog or tool window of its own; an MDI child hears of its
+        // activation from the main window.
+        if (!MDIFrame())
+            Activate();
+        break;
     case QEvent::WindowTitleChange: {
         const int index = TaskTabIndex();
         if (index >= 0)

@@ -459,6 +459,16 @@ TEST_F(FormTest, ActivationSelectsTheConnectionAndTheTab)
     EXPECT_EQ(w->MDIClient()->activeSubWindow(), p->MDIFrame());
     EXPECT_EQ(w->cmbDBName()->currentIndex(), 0);
 
+    // A tool window of its own selects its connection when it becomes active.
+    {
+        TestForm tool(&azure);
+        tool.show();
+        tool.activateWindow();
+        processEvents();
+        EXPECT_EQ(w->cmbDBName()->currentIndex(), 1);
+    }
+    processEvents();
+
     plainSession.Connection->Params().SetValue(QStringLiteral("Database"), QStringLiteral("other"));
     SendFormMessage(p, ZK_FORMACTIVATE);
     EXPECT_EQ(w->cmbDBName()->currentIndex(), -1) << "no item with that text";
