@@ -682,7 +682,8 @@ bool TfrmObject::event(QEvent *event)
 
 bool TfrmObject::CloseQuery()
 {
-    if (zkMainForm) {
+    // At the program's exit the windows have been asked already.
+    if (zkMainForm && !zkMainForm->Closing()) {
         const QList<QMdiSubWindow *> children = zkMainForm->MDIClient()->subWindowList(QMdiArea::CreationOrder);
         for (qsizetype i = children.size() - 1; i >= 0; --i) {
             auto *form = qobject_cast<TzkForm *>(children.at(i)->widget());
