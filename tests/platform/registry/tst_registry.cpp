@@ -141,28 +141,49 @@ TEST_F(Registry, ReadOnlyKeyRefusesWrites)
 
 TEST_F(Registry, DamagedFileIsKeptAsideAndTheStoreStartsEmpty)
 {
-    const QString dir = TestEnv::registryRoot();
-    QFile f(dir + "/HKEY_CURRENT_USER.reg");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n");
-    f.close();
-    RegistryStore::resetAll();
+    struct Case
+    {
+        const char *name;
+        QByteArray text; // empty: a folder stands where the file should be
+    };
+    const Case cases[] = {
+        {"unreadable value",
+         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n"},
+        {"not UTF-8",
+         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=\"\x82\xa0\"\r\n"},
+        {"cannot be opened", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEnv::resetRegistry();
+        const QString dir = TestEnv::registryRoot();
+        const QString file = dir + "/HKEY_CURRENT_USER.reg";
+        if (c.text.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(file));
+        } else {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.text);
+        }
+        RegistryStore::resetAll();
 
-    TRegistry reg;
-    EXPECT_FALSE(reg.KeyExists("\\Software"));
-    const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
-    EXPECT_FALSE(warning.isEmpty());
-    const QStringList aside = QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"});
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_TRUE(warning.contains(aside.first()));
+        TRegistry reg;
+        EXPECT_FALSE(reg.KeyExists("\\Software"));
+        const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
+        EXPECT_FALSE(warning.isEmpty());
+        const QStringList aside = QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"},
+                                                      QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(warning.contains(aside.first()));
 
-    // The program goes on and saves normally.
-    ASSERT_TRUE(reg.OpenKey("\\Software", true));
-    reg.WriteInteger("x", 7);
-    reg.CloseKey();
-    reloadFromDisk();
-    ASSERT_TRUE(reg.OpenKey("\\Software", false));
-    EXPECT_EQ(reg.ReadInteger("x"), 7);
+        // The program goes on and saves normally.
+        ASSERT_TRUE(reg.OpenKey("\\Software", true));
+        reg.WriteInteger("x", 7);
+        reg.CloseKey();
+        reloadFromDisk();
+        ASSERT_TRUE(reg.OpenKey("\\Software", false));
+        EXPECT_EQ(reg.ReadInteger("x"), 7);
+    }
 }
 
 // Run by TwoProgramsKeepEachOthersChanges in a second process: writes one
