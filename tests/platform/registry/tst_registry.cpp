@@ -139,6 +139,29 @@ TEST_F(Registry, ReadOnlyKeyRefusesWrites)
     reg.SetAccess(KEY_ALL_ACCESS);
 }
 
+// A line break in a key or value name would leave a store file that cannot be
+// read back: such names are refused, and the rest of the store stays readable.
+TEST_F(Registry, NamesWithLineBreaksAreRefused)
+{
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", true));
+    reg.WriteString("Value", "kept");
+    for (const char *name : {"a\nb", "a\r\nb", "a\rb"}) {
+        SCOPED_TRACE(QString(name).toStdString());
+        EXPECT_THROW(reg.WriteString(name, "x"), ERegistryException);
+        EXPECT_FALSE(reg.CreateKey(QStringLiteral("\\Software\\") + name));
+        TRegistry other;
+        EXPECT_FALSE(other.OpenKey(QStringLiteral("\\Software\\") + name, true));
+    }
+    reg.CloseKey();
+    reloadFromDisk();
+    ASSERT_TRUE(reg.OpenKey("\\Software", false));
+    EXPECT_EQ(reg.GetKeyNames(), QStringList{"Kept"});
+    ASSERT_TRUE(reg.OpenKey("Kept", false));
+    EXPECT_EQ(reg.GetValueNames(), QStringList{"Value"});
+    EXPECT_TRUE(RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning().isEmpty());
+}
+
 TEST_F(Registry, DamagedFileIsKeptAsideAndTheStoreStartsEmpty)
 {
     struct Case
