@@ -132,23 +132,26 @@ void RegistryStore::loadFromDisk(bool keepBadFileAside)
             else
                 RegFile::parse(text, hiveName(), *fresh, &why);
         }
-        if (!why.isEmpty()) {
+        if (!why.isEmpty() && !keepBadFileAside) {
+            // Replaced under us (by another program) with text we cannot
+            // read: go on from what we read last, so that the next save
+            // writes those settings back instead of only our own changes.
+            fresh = m_base->clone();
+        } else if (!why.isEmpty()) {
             fresh = std::make_unique<RegKey>();
-            if (keepBadFileAside) {
-                const QString stem = path + QStringLiteral(".damaged-")
-                                     + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
-                QString aside = stem;
-                for (int n = 2; QFile::exists(aside); ++n)
-                    aside = stem + QLatin1Char('-') + QString::number(n);
-                const bool moved = QFile::rename(path, aside);
-                m_stamp = stamp();
-                m_loadWarning = moved ? QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
-                                                       "ファイルを「%3」に退避し、既定の設定で起動します。")
-                                            .arg(path, why, aside)
-                                      : QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
-                                                       "既定の設定で起動します。")
-                                            .arg(path, why);
-            }
+            const QString stem = path + QStringLiteral(".damaged-")
+                                 + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+            QString aside = stem;
+            for (int n = 2; QFile::exists(aside); ++n)
+                aside = stem + QLatin1Char('-') + QString::number(n);
+            const bool moved = QFile::rename(path, aside);
+            m_stamp = stamp();
+            m_loadWarning = moved ? QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
+                                                   "ファイルを「%3」に退避し、既定の設定で起動します。")
+                                        .arg(path, why, aside)
+                                  : QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
+                                                   "既定の設定で起動します。")
+                                        .arg(path, why);
         }
     }
     m_base = std::move(fresh);

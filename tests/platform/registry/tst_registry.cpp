@@ -209,6 +209,29 @@ TEST_F(Registry, DamagedFileIsKeptAsideAndTheStoreStartsEmpty)
     }
 }
 
+// Another program leaves a file this one cannot read: what this one read
+// before stays, and its next save writes it back with the new changes.
+TEST_F(Registry, FileDamagedWhileRunningKeepsWhatWasRead)
+{
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", true));
+    reg.WriteString("Old", "old");
+    reg.CloseKey();
+    {
+        QFile f(TestEnv::registryRoot() + "/HKEY_CURRENT_USER.reg");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("not a settings file");
+    }
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", false));
+    EXPECT_EQ(reg.ReadString("Old"), "old");
+    reg.WriteString("New", "new");
+    reg.CloseKey();
+    reloadFromDisk();
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", false));
+    EXPECT_EQ(reg.ReadString("Old"), "old");
+    EXPECT_EQ(reg.ReadString("New"), "new");
+}
+
 // Run by TwoProgramsKeepEachOthersChanges in a second process: writes one
 // value into the store named by the environment.
 TEST_F(Registry, DISABLED_ChildWriter)
