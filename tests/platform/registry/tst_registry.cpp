@@ -111,6 +111,33 @@ TEST_F(Registry, ValuesRoundTripThroughTheFile)
     EXPECT_DOUBLE_EQ(reg.ReadDateTime("When"), 45000.75);
 }
 
+// Types the program never writes itself (a 64-bit number, say) come back in
+// the file as they were, when the store is saved for other changes.
+TEST_F(Registry, ForeignValueTypesAreWrittenBackUnchanged)
+{
+    const QByteArray lines[] = {"\"Q\"=hex(b):01,02,03,04,05,06,07,08", "\"None\"=hex(0):ff"};
+    {
+        QFile f(TestEnv::registryRoot() + "/HKEY_CURRENT_USER.reg");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n");
+        for (const QByteArray &l : lines)
+            f.write(l + "\r\n");
+    }
+    RegistryStore::resetAll();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software", false));
+    EXPECT_EQ(reg.GetDataSize("Q"), 8);
+    reg.WriteInteger("Mine", 1);
+    reg.CloseKey();
+    QFile f(TestEnv::registryRoot() + "/HKEY_CURRENT_USER.reg");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    for (const QByteArray &l : lines) {
+        SCOPED_TRACE(l.toStdString());
+        EXPECT_TRUE(text.contains(l + "\r\n"));
+    }
+}
+
 TEST_F(Registry, ReadsOfMissingOrWrongTypedValues)
 {
     TRegistry reg;
