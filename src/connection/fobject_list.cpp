@@ -224,6 +224,12 @@ bool TfrmObject::ReadFragmentPerms(const QString &database)
         }
         qryFragmentPerms->Close();
         return allowed;
+    } catch (const EDBError &e) {
+        qryFragmentPerms->Close();
+        // ESC while the probe runs ends the fill like ESC anywhere else.
+        if (e.Kind() == TDBErrorKind::Cancelled)
+            throw;
+        return false;
     } catch (const std::exception &) {
         qryFragmentPerms->Close();
         return false;
@@ -409,7 +415,12 @@ void TfrmObject::ShowObject(bool IsGrep)
         query.Database = database;
         query.Pattern = pattern;
         if (view == TObjectListView::Index || view == TObjectListView::Index2) {
-            Fragment_Gflg = ReadFragmentPerms(database);
+            try {
+                Fragment_Gflg = ReadFragmentPerms(database);
+            } catch (const EDBError &) {
+                escaped = true; // cancelled by ESC
+                break;
+            }
             const bool down = FragmentButtonDown();
             const bool prepare = view == TObjectListView::Index ? Fragment_Gflg && down : down;
             if (DBVer < 9 && !IsAzure && prepare)

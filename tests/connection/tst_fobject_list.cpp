@@ -271,6 +271,29 @@ TEST_F(ObjectListTest, EscapeEndsTheFillAndNoLaterDatabaseAddsRows)
     EXPECT_EQ(form->lstObject->ItemCount(), 12);
 }
 
+// The index views ask each database for the figures' permission first; ESC
+// while that probe waits ends the fill just the same.
+TEST_F(ObjectListTest, EscapeDuringTheFragmentationProbeEndsTheFill)
+{
+    zkOption.TreeSort = 1;
+    TfrmObject *form = logon();
+    rules("rule regex: ^\\s*select has_perms_by_name\\(N'SalesDB'\n  delay: 10000\n  result: perms int\n  row: 1\n");
+    QTimer::singleShot(300, form, [form] { QTest::keyClick(form, Qt::Key_Escape); });
+    show(form, form->lstTree->TopItem(0)->FindName(QStringLiteral("INDEX"), false));
+    QStringList probed;
+    QStringList listed;
+    for (const QString &s : sentByTheWindow()) {
+        const QString database = s.section(QStringLiteral("\r\n"), 0, 0).mid(4);
+        if (s.contains(QLatin1String("has_perms_by_name")))
+            probed << database;
+        else if (s.contains(QLatin1String("upper(")))
+            listed << database;
+    }
+    EXPECT_EQ(probed, (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]", "[SalesDB]"}));
+    EXPECT_EQ(listed, (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]"}));
+    EXPECT_GT(form->lstObject->ItemCount(), 0) << "what was listed stays";
+}
+
 TEST_F(ObjectListTest, RenameInPlaceRunsInTheObjectsDatabase)
 {
     TfrmObject *form = logon();
