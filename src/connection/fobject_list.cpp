@@ -239,13 +239,17 @@ bool TfrmObject::ReadFragmentPerms(const QString &database)
 void TfrmObject::PrepareFragment8(const QString &database)
 {
     bool exists = false;
-    ignoreFailure([&] {
+    try {
         qryIdxFragment->Close();
         qryIdxFragment->SetParamCreate(false);
         qryIdxFragment->SetSQL(TempIdxProbeSQL());
         qryIdxFragment->Open();
         exists = !qryIdxFragment->Eof();
-    });
+    } catch (const EDBError &e) {
+        if (e.Kind() == TDBErrorKind::Cancelled)
+            throw;
+    } catch (const std::exception &) {
+    }
     // The session's temporary table is kept for the next fill.
     ExecuteSQL(exists ? TempIdxTruncateSQL() : TempIdxCreateSQL(database));
     ExecuteSQL(TempIdxFillSQL(database));
@@ -415,16 +419,19 @@ void TfrmObject::ShowObject(bool IsGrep)
         query.Database = database;
         query.Pattern = pattern;
         if (view == TObjectListView::Index || view == TObjectListView::Index2) {
+            const bool down = FragmentButtonDown();
             try {
                 Fragment_Gflg = ReadFragmentPerms(database);
-            } catch (const EDBError &) {
-                escaped = true; // cancelled by ESC
+                const bool prepare = view == TObjectListView::Index ? Fragment_Gflg && down : down;
+                if (DBVer < 9 && !IsAzure && prepare)
+                    PrepareFragment8(database);
+            } catch (const EDBError &e) {
+                // ESC ends the fill; the preparation's own errors go on.
+                if (e.Kind() != TDBErrorKind::Cancelled)
+                    throw;
+                escaped = true;
                 break;
             }
-            const bool down = FragmentButtonDown();
-            const bool prepare = view == TObjectListView::Index ? Fragment_Gflg && down : down;
-            if (DBVer < 9 && !IsAzure && prepare)
-                PrepareFragment8(database);
             query.Fragment = Fragment_Gflg && down;
         }
         qryObject->Close();
