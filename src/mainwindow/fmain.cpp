@@ -14,6 +14,7 @@
 #include "core/zktaskbar.h"
 #include "mainwindow/flogon.h"
 #include "mainwindow/fproject.h"
+#include "sqleditor/zksub_reserve.h"
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
 
@@ -110,6 +111,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     CreateComponents();
     TzkIdleUpdate::Install(this, m_mdiArea);
     RegisterShortCutSettings();
+    RegisterReserveWordSettings();
     TfrmObject::SelectDatabases = [](TfrmObject *form) { return TfrmProject::ShowWindow(form); };
     FormCreate();
 }

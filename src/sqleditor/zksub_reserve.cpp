@@ -2,6 +2,12 @@
 
 #include "sqleditor/zksub_reserve_p.h"
 
+#include "core/zkoption.h"
+#include "core/zkreg.h"
+#include "core/zksub.h"
+
+#include <QCollator>
+
 #include <algorithm>
 #include <vector>
 
@@ -38,6 +44,18 @@ const std::vector<QString> &sortedWords()
     return words;
 }
 
+const QString &reserveKey()
+{
+    static const QString key = ZK_REG_ROOT + QStringLiteral("\\RESERVE");
+    return key;
+}
+
+void openReserveKey()
+{
+    if (!zkReg->OpenKey(reserveKey(), true))
+        throw ERegistryException(QStringLiteral("レジストリキー「%1」を開けません。").arg(reserveKey()));
+}
+
 } // namespace
 
 void LoadReserveWords(QStringList &List)
@@ -53,4 +71,36 @@ bool IsDefaultReserveWord(QStringView Word)
     auto it = std::lower_bound(words.begin(), words.end(), Word,
                                [](const QString &a, QStringView b) { return compareFolded(a, b) < 0; });
     return it != words.end() && compareFolded(*it, Word) == 0;
+}
+
+void LoadReserveWordSettings()
+{
+    openReserveKey();
+    QStringList words = zkReg->GetValueNames();
+    zkReg->CloseKey();
+    // An emptied list does not survive a restart: the defaults come back.
+    if (words.isEmpty())
+        LoadReserveWords(words);
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(words.begin(), words.end(),
+                     [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    ReserveWords = words;
+}
+
+void SaveReserveWordSettings()
+{
+    zkReg->DeleteKey(reserveKey());
+    openReserveKey();
+    // Value names are unique without regard to case: repeats are stored once.
+    for (const QString &word : std::as_const(ReserveWords)) {
+        if (!word.isEmpty()) // an empty name would be the key's default value
+            zkReg->WriteString(word, QString());
+    }
+    zkReg->CloseKey();
+}
+
+void RegisterReserveWordSettings()
+{
+    RegisterSettingsSection(TSettingsSection::Reserve, LoadReserveWordSettings, SaveReserveWordSettings);
 }

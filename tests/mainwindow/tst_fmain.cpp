@@ -139,6 +139,10 @@ TEST_F(MainWindowTest, LoadsSettingsFormatsAndHistoryLists)
         reg.WriteString(QStringLiteral("ViewSQL"), QStringLiteral("Ctrl+Q"));
         reg.WriteString(QStringLiteral("EditFind"), QStringLiteral("not a key"));
         reg.CloseKey();
+        reg.OpenKey(ZK_REG_ROOT + QStringLiteral("\\RESERVE"), true);
+        reg.WriteString(QStringLiteral("SELECT"), QString());
+        reg.WriteString(QStringLiteral("FROM"), QString());
+        reg.CloseKey();
     }
     const QString temp = DataPath + QStringLiteral("temp/");
     QDir().mkpath(temp);
@@ -155,6 +159,7 @@ TEST_F(MainWindowTest, LoadsSettingsFormatsAndHistoryLists)
     EXPECT_EQ(ExcelFilter, QStringLiteral("Excelファイル(*.xlsx)|*.xlsx"));
     EXPECT_EQ(w->Action(QStringLiteral("actViewSQL"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     EXPECT_TRUE(w->Action(QStringLiteral("actEditFind"))->shortcut().isEmpty());
+    EXPECT_EQ(ReserveWords, (QStringList{"FROM", "SELECT"}));
 }
 
 TEST_F(MainWindowTest, MissingHistoryKeepsTheFavouritesAsTheyWere)

@@ -1,5 +1,10 @@
+#include "common/testenv.h"
+#include "core/zkoption.h"
+#include "core/zkreg.h"
+#include "core/zksub.h"
 #include "sqleditor/zksub_reserve.h"
 
+#include <QCollator>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -44,4 +49,73 @@ TEST(IsDefaultReserveWord, IgnoresLetterCase)
         EXPECT_FALSE(IsDefaultReserveWord(QString::fromLatin1(w))) << w;
 }
 
+// The RESERVE key through LoadSettings and SaveSettings.
+class ReserveWordSettings : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestEnv::resetRegistry();
+        InitializeCore();
+        RegisterReserveWordSettings();
+    }
+    void TearDown() override
+    {
+        RegisterSettingsSection(TSettingsSection::Reserve, {}, {});
+        FinalizeCore();
+    }
+    static QStringList stored()
+    {
+        TzkRegistry reg;
+        if (!reg.OpenKey(ZK_REG_ROOT + QStringLiteral("\\RESERVE"), false))
+            return {QStringLiteral("<no key>")};
+        QStringList names = reg.GetValueNames();
+        names.sort(Qt::CaseInsensitive);
+        return names;
+    }
+    static void store(const QStringList &words)
+    {
+        TzkRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(ZK_REG_ROOT + QStringLiteral("\\RESERVE"), true));
+        for (const QString &w : words)
+            reg.WriteString(w, QString());
+        reg.CloseKey();
+    }
+};
+
+TEST_F(ReserveWordSettings, AnEmptyKeyGivesTheDefaultsSorted)
+{
+    ReserveWords = QStringList{QStringLiteral("stale")};
+    LoadSettings();
+    ASSERT_EQ(ReserveWords.size(), 1333);
+    EXPECT_FALSE(ReserveWords.contains(QStringLiteral("stale")));
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    EXPECT_TRUE(std::is_sorted(ReserveWords.begin(), ReserveWords.end(),
+                               [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; }));
+
+    // Saved, the repeats and case variants are one value each.
+    SaveSettings();
+    EXPECT_EQ(stored().size(), 1311);
+}
+
+TEST_F(ReserveWordSettings, StoredWordsReplaceTheListAndAreWrittenBack)
+{
+    store({QStringLiteral("zeta"), QStringLiteral("Alpha"), QStringLiteral("beta")});
+    LoadSettings();
+    EXPECT_EQ(ReserveWords, (QStringList{"Alpha", "beta", "zeta"}));
+
+    ReserveWords = QStringList{QStringLiteral("new"), QStringLiteral("NEW"), QString()};
+    SaveSettings();
+    EXPECT_EQ(stored(), QStringList{"new"});
+
+    // A list emptied by the user comes back as the defaults at the next start.
+    ReserveWords.clear();
+    SaveSettings();
+    EXPECT_EQ(stored(), QStringList{});
+    LoadSettings();
+    EXPECT_EQ(ReserveWords.size(), 1333);
+}
+
 } // namespace
+
