@@ -392,11 +392,16 @@ void TfrmObject::ShowObject(bool IsGrep)
     CreateColumns(view);
 
     QStringList databases;
-    {
+    try {
         TFDQuery *query = OpenSQL(GetDatabaseSQL(IsAzure));
         for (; !query->Eof(); query->Next())
             databases << query->Fields(0)->AsString();
         query->Close();
+    } catch (const EDBError &e) {
+        // ESC before the first database: the fill ends with nothing listed.
+        if (e.Kind() != TDBErrorKind::Cancelled)
+            throw;
+        return;
     }
 
     if (!zkOption.Progress) {

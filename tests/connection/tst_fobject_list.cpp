@@ -271,9 +271,10 @@ TEST_F(ObjectListTest, EscapeEndsTheFillAndNoLaterDatabaseAddsRows)
     EXPECT_EQ(form->lstObject->ItemCount(), 12);
 }
 
-// The index views ask each database for the figures' permission first; ESC
-// while that probe waits ends the fill just the same.
-TEST_F(ObjectListTest, EscapeDuringTheFragmentationProbeEndsTheFill)
+// ESC while the fill waits for something other than a database's list (the
+// index views' permission probe, the database list itself) ends the fill
+// just the same, quietly.
+TEST_F(ObjectListTest, EscapeWhileTheFillWaitsElsewhereEndsItToo)
 {
     zkOption.TreeSort = 1;
     TfrmObject *form = logon();
@@ -292,6 +293,15 @@ TEST_F(ObjectListTest, EscapeDuringTheFragmentationProbeEndsTheFill)
     EXPECT_EQ(probed, (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]", "[SalesDB]"}));
     EXPECT_EQ(listed, (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]"}));
     EXPECT_GT(form->lstObject->ItemCount(), 0) << "what was listed stays";
+
+    // ESC while the databases are being listed: nothing is asked, no message.
+    rules("rule exact: select name from master.dbo.sysdatabases where has_dbaccess(name) = 1\n  delay: 10000\n"
+          "  result: name nvarchar(128)\n");
+    QTimer::singleShot(300, form, [form] { QTest::keyClick(form, Qt::Key_Escape); });
+    script->ClearLog();
+    EXPECT_NO_THROW(form->ShowObject(false));
+    EXPECT_TRUE(sentByTheWindow().filter(QStringLiteral("upper(")).isEmpty());
+    EXPECT_EQ(form->lstObject->ItemCount(), 0);
 }
 
 TEST_F(ObjectListTest, RenameInPlaceRunsInTheObjectsDatabase)
