@@ -1018,18 +1018,24 @@ void TzkDBGridV::DrawCell(QPainter *painter, const QRect &rect, int col, int row
         DrawCellText(painter, cell, 2, 2, text, column->Alignment());
     }
     if (OnDrawDataCell || OnDrawColumnCell) {
-        // The handlers' fields read the record being painted.
+        // The handlers' fields read the record being painted, and what they
+        // paint stays in the cell: nothing paints over the space beside the
+        // last column afterwards.
         TFDQuery *dataSet = m_dataLink->DataSet();
         struct Restore
         {
             TzkDBGridV *grid;
             TFDQuery *dataSet;
+            QPainter *painter;
             ~Restore()
             {
+                painter->restore();
                 dataSet->SetActiveRecord(-1);
                 grid->m_painting = false;
             }
-        } restore{this, dataSet};
+        } restore{this, dataSet, painter};
+        painter->save();
+        painter->setClipRect(cell, Qt::IntersectClip);
         m_painting = true;
         dataSet->SetActiveRecord(record);
         if (OnDrawDataCell && m_columns->State() == csDefault)

@@ -31,6 +31,7 @@
 
 #include "controls/zkdbgrid_columns.h"
 #include "controls/zkdbgrid_link.h"
+#include "core/zkeditcommands.h"
 
 #include <QTableView>
 
@@ -126,7 +127,7 @@ public:
     void Apply();
 };
 
-class TzkDBGridV : public QTableView, private IzkDBGridLink
+class TzkDBGridV : public QTableView, public IzkEditCommands, private IzkDBGridLink
 {
     Q_OBJECT
 public:
@@ -222,6 +223,16 @@ public:
     // The in-place editor comes with record editing: until then the grid is
     // never in editor mode, and the spots where it takes part are marked.
     bool EditorMode() const { return false; }
+
+    // --- IzkEditCommands: the main window's copy and select-all. Undo, cut,
+    // paste and delete belong to the in-place editor and do nothing here. ----
+    void EditUndo() override {}
+    void EditRedo() override {}
+    void EditCut() override {}
+    void EditCopy() override { CopySelection(); }
+    void EditPaste() override {}
+    void EditDelete() override {}
+    void EditSelectAll() override { SelectAllRecords(); }
 
     // --- Events ----------------------------------------------------------------
     std::function<void()> OnColEnter;

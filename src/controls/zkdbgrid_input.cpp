@@ -463,7 +463,9 @@ void TzkDBGridV::mousePressEvent(QMouseEvent *event)
 
 void TzkDBGridV::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton || ColumnAtX(event->position().toPoint().x()) < 0)
+    // Only over a cell: the empty space below the records is none.
+    const QPoint p = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || ColumnAtX(p.x()) < 0 || rowAt(p.y()) < 0)
         return;
     const int d = SelectedIndex();
     if (OnCellClick && d >= 0 && d < m_columns->Count())

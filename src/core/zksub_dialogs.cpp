@@ -14,6 +14,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -168,7 +169,9 @@ public:
             auto *button = new QPushButton(caption, this);
             button->setObjectName(QString::fromLatin1(kind.name));
             button->setMinimumWidth(buttonWidth);
-            button->setAutoDefault(false);
+            // Enter presses the focused button; the flags' default
+            // button answers it while no other button has the focus.
+            button->setAutoDefault(true);
             const int id = kind.id;
             connect(button, &QPushButton::clicked, this, [this, id] { done(id); });
             buttonRow->addWidget(button);
@@ -184,6 +187,25 @@ public:
 
     // Esc, Alt+F4 and the close button all end here.
     void reject() override { done(IDCANCEL); }
+
+protected:
+    // As in the desktop's message boxes, a button's underlined letter works
+    // without Alt too: Y and N answer a question straight away.
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (!(e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier))) {
+            for (QPushButton *button : std::as_const(m_buttons)) {
+                const QKeySequence mnemonic = QKeySequence::mnemonic(button->text());
+                if (!mnemonic.isEmpty() && mnemonic[0].key() == e->key()) {
+                    button->click();
+                    return;
+                }
+            }
+        }
+        QDialog::keyPressEvent(e);
+    }
+
+public:
 
     void writeBack(const TzkCheckList &checks) const
     {

@@ -449,6 +449,9 @@ bool IsDefinitionKeywordAt(const QString &s, const QString &w, int p)
 {
     if (p < 1)
         return true;
+    // No word stands past the end; the walk below must not run beyond it.
+    if (p > s.size())
+        return false;
     if (CopyByPos(s, p, p + 1) == QLatin1String("AS")
         || CopyByPos(s, p, p + 6) == QLatin1String("RETURNS")) {
         if (!passesKeywordBoundary(s, w, p))

@@ -93,7 +93,7 @@ void RemoveNullLines(QStringList &lines);
 // True when the word w found at position p of s is code: not inside a
 // literal, a quoted or bracketed name or a comment, and, for "AS" and
 // "RETURNS", standing apart from what comes before it. A position below 1
-// gives true.
+// gives true, one past the end of the text false.
 bool IsDefinitionKeywordAt(const QString &s, const QString &w, int p);
 // The expression shifted from UTC to Japan time (nine hours).
 QString UtcToJstExpr(const QString &e);

@@ -601,6 +601,8 @@ private:
     void drawTabMarks(int X, int Y, QStringView CellMap, bool Selected);
     void paintOrigin();
     void paintPreedit();
+    // Cells of the text being composed (of its first Units units).
+    int preeditCells(int Units = -1) const;
     void drawCaret();
     void drawRetArrow(int X, int Y, const QColor &Color);
     void drawAngleMark(int X, int Y, const QColor &Color, bool Opening);

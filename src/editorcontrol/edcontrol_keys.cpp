@@ -202,6 +202,14 @@ void TEditor::focusOutEvent(QFocusEvent *Event)
     FRowSelecting = false;
     if (FSelDragState != sdNone)
         CancelSelDrag();
+    // A composition the input method left unfinished must not keep the
+    // caret hidden once the focus is back.
+    if (!m_preedit.isEmpty()) {
+        InvalidateRow(FRow);
+        m_preedit.clear();
+        m_preeditCursor = 0;
+        EndCaretUpdate();
+    }
     if (FCaretShowing) {
         FCaretShowing = false;
         m_blinkTimer.stop();
@@ -364,13 +372,18 @@ bool TEditor::NextTokenPos(int &ARow, int &ACol, int Direction) const
             return columns;
         QString text = ExpandTab(FList->RowText(r), options);
         text.replace(QChar(27), QLatin1Char(' '));
-        std::vector<int> cells(size_t(text.size()) + 1, 0);
-        int cell = 0;
-        for (qsizetype k = 0; k < text.size(); ++k) {
-            cells[k] = cell;
-            cell += CodePointCells(text[k].unicode(), options.AmbiguousWide);
+        // The column of each unit, as the cell map puts it (with the tabs
+        // expanded, one unit starts in each cell but the second halves).
+        const QString map = CellMap(text, options);
+        std::vector<int> cells;
+        cells.reserve(size_t(text.size()) + 1);
+        for (qsizetype c = 0; c < map.size(); ++c) {
+            if (map[c] != QLatin1Char('3') && map[c] != QLatin1Char('5'))
+                cells.push_back(int(c));
         }
-        cells[text.size()] = cell;
+        const int starts = int(cells.size());
+        for (qsizetype k = starts; k <= text.size(); ++k)
+            cells.push_back(int(map.size() + k) - starts);
         std::unique_ptr<TFountainParser> parser = fountain->CreateParser();
         parser->NewData(text, TRowAttributeData());
         while (parser->NextToken() != ftkEnd) {
@@ -979,10 +992,7 @@ QVariant TEditor::inputMethodQuery(Qt::InputMethodQuery Query) const
     case Qt::ImEnabled:
         return !FReadOnly;
     case Qt::ImCursorRectangle: {
-        int cells = 0;
-        for (int k = 0; k < m_preeditCursor && k < m_preedit.size(); ++k)
-            cells += CodePointCells(m_preedit[k].unicode(), DefaultAmbiguousWide());
-        const QPoint point = CaretPoint() + QPoint(cells * FFontWidth, 0);
+        const QPoint point = CaretPoint() + QPoint(preeditCells(m_preeditCursor) * FFontWidth, 0);
         const int y = TopMargin() + (FRow - FTopRow) * RowHeight();
         return QRect(QPoint(point.x(), y) + viewport()->pos(), QSize(2, FFontHeight));
     }

@@ -571,24 +571,47 @@ void TEditor::paintRows(const QRect &Clip)
     QRect r(left, top, Clip.right() + 1 - left, FFontHeight + (withUnderline ? FMargin->Underline() : 0));
     const int count = FList->Count();
     RowPaint row;
-    for (int i = first; i <= last; ++i) {
+    // Row i, or the part of it inside Part; everything stays inside Part.
+    auto paintRow = [&](int i, const QRect &Part) {
         if (i < count) {
-            prepareRow(row, i);
             // Text scrolled left of the text area must not reach the bars.
             if (SelectedDraw()) {
-                paintRowSplit(row, r, x0);
+                paintRowSplit(row, Part, x0);
             } else {
-                p.setClipRect(r);
-                paintRowPart(row, r, x0, false);
+                p.setClipRect(Part);
+                paintRowPart(row, Part, x0, false);
             }
-            p.setClipping(false);
-            drawBlankMarks(row, x0, r.top());
+            p.setClipRect(Part);
+            drawBlankMarks(row, x0, Part.top());
             if (FMarks->TabMark()->Visible())
-                drawTabMarks(x0, r.top(), row.Map, false);
+                drawTabMarks(x0, Part.top(), row.Map, false);
         } else {
-            p.fillRect(r, color);
+            p.fillRect(Part, color);
+            p.setClipRect(Part);
             if (FMarks->EofMark()->Visible() && i == count && (i == 0 || FList->RowAttr(count - 1) != raEof))
-                DrawEofMark(x0, r.top());
+                DrawEofMark(x0, Part.top());
+        }
+        p.setClipping(false);
+    };
+    for (int i = first; i <= last; ++i) {
+        if (i < count)
+            prepareRow(row, i);
+        const int shift = i == FRow ? preeditCells() * FFontWidth : 0;
+        if (shift == 0) {
+            paintRow(i, r);
+        } else {
+            // Text being composed stands at the caret and pushes the rest
+            // of the row aside (paintPreedit draws it over the gap).
+            const int caretX = CaretPoint().x();
+            if (caretX > r.left())
+                paintRow(i, QRect(QPoint(r.left(), r.top()), QPoint(std::min(r.right(), caretX - 1), r.bottom())));
+            if (caretX + shift <= r.right()) {
+                const QRect after(QPoint(std::max(r.left(), caretX + shift), r.top()), r.bottomRight());
+                p.save();
+                p.translate(shift, 0);
+                paintRow(i, after.translated(-shift, 0));
+                p.restore();
+            }
         }
         // The underline and line margins below the row.
         if (rh > r.height())
@@ -1184,6 +1207,15 @@ void TEditor::PaintImagebar(int ARow1, int ARow2)
     p.restore();
 }
 
+int TEditor::preeditCells(int Units) const
+{
+    const qsizetype n = Units < 0 ? m_preedit.size() : std::min<qsizetype>(Units, m_preedit.size());
+    int cells = 0;
+    for (qsizetype k = 0; k < n; ++k)
+        cells += unitCells(m_preedit, k, DefaultAmbiguousWide());
+    return cells;
+}
+
 void TEditor::paintPreedit()
 {
     if (m_preedit.isEmpty())
@@ -1193,18 +1225,13 @@ void TEditor::paintPreedit()
     int y = 0;
     CaretToPoint(x, y);
     y = TopMargin() + (FRow - FTopRow) * RowHeight();
-    int cells = 0;
-    for (qsizetype k = 0; k < m_preedit.size(); ++k)
-        cells += unitCells(m_preedit, k, DefaultAmbiguousWide());
-    const QRect rect(x, y, cells * FFontWidth, FFontHeight);
+    const QRect rect(x, y, preeditCells() * FFontWidth, FFontHeight);
     p.setBrush(ColorToQColor(FColor));
     p.setPen(colorOf(FFont.Color(), false));
     p.setFont(QFont());
     DrawTextRect(rect, x, y, m_preedit, true);
     p.fillRect(QRect(x, y + FFontHeight - 1, rect.width(), 1), colorOf(FFont.Color(), false));
-    int cursorCells = 0;
-    for (int k = 0; k < m_preeditCursor && k < m_preedit.size(); ++k)
-        cursorCells += unitCells(m_preedit, k, DefaultAmbiguousWide());
+    const int cursorCells = preeditCells(m_preeditCursor);
     p.fillRect(QRect(x + cursorCells * FFontWidth, y, 2, FFontHeight), colorOf(FFont.Color(), false));
 }
 

@@ -278,6 +278,22 @@ TEST_F(GridCopy, SelectAllTakesEveryRecordAndColumnAndEndsOnTheLast)
     EXPECT_EQ(grid->SelectedRows()->Count(), 0);
 }
 
+TEST_F(GridCopy, TheMainWindowsCopyAndSelectAllReachTheFocusedGrid)
+{
+    OpenValues({{"a1", "b1", "c1"}, {"a2", "b\t2", "c2"}});
+    IzkEditCommands *commands = EditCommandsOf(grid);
+    ASSERT_NE(commands, nullptr);
+    commands->EditSelectAll();
+    EXPECT_EQ(grid->SelectedRows()->Count(), 2);
+    EXPECT_EQ(grid->ColEnd(), 3);
+    commands->EditCopy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "a1\tb1\tc1\r\na2\t\"b\t2\"\tc2\r\n");
+    // Editing commands change nothing while the grid only browses.
+    commands->EditDelete();
+    commands->EditPaste();
+    EXPECT_EQ(query.RecordCount(), 2);
+}
+
 // --- Painting --------------------------------------------------------------------
 
 class GridPaint : public GridTest
@@ -331,6 +347,27 @@ TEST_F(GridPaint, DrawingHandlersPaintWithTheCanvasAndReadTheRecordBeingPainted)
     EXPECT_EQ(query.RecNo(), 1);  // nothing moved
     const QRect r = grid->CellRect(1, 2);
     EXPECT_EQ(image.pixelColor(r.center()), QColor(Qt::yellow));
+}
+
+TEST_F(GridPaint, DrawingHandlersPaintInsideTheirCell)
+{
+    // A long text in the last column would otherwise run on into the empty
+    // space beside it.
+    Open({DescribeColumn("a", "int"), DescribeColumn("b", "bit")}, {{1, QVariant()}});
+    grid->resize(600, 120);
+    Show();
+    grid->OnDrawColumnCell = [&](const QRect &rect, int, TColumn *, TGridDrawState) {
+        TzkGridCanvas *canvas = grid->Canvas();
+        canvas->FontColor = clBlack;
+        canvas->TextOut(rect.left() + 2, rect.top() + 2, QString(40, QChar(0x2588)));
+    };
+    const QImage image = grid->grab().toImage();
+    const QRect last = grid->CellRect(2, 1);
+    EXPECT_EQ(image.pixelColor(last.left() + 4, last.center().y()), QColor(Qt::black));
+    int inked = 0;
+    for (int x = last.right() + 2; x < last.right() + 60; ++x)
+        inked += qGray(image.pixel(x, last.center().y())) < 60;
+    EXPECT_EQ(inked, 0);
 }
 
 TEST_F(GridPaint, TheIndicatorShowsTheCurrentAndTheSelectedRecords)

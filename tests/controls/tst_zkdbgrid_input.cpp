@@ -212,6 +212,9 @@ TEST_F(GridInput, ClicksRaiseCellAndTitleEvents)
     QWidget *titles = grid->horizontalHeader()->viewport();
     const QPoint title = titles->mapFrom(grid, CellCentre(3, 0));
     QTest::mouseClick(titles, Qt::LeftButton, Qt::NoModifier, title);
+    // Releases below the last record are over no cell.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(grid->viewport()->mapFrom(grid, CellCentre(2, 3)).x(), grid->viewport()->height() - 2));
     EXPECT_EQ(events, (QStringList{"cell name", "title note"}));
     EXPECT_EQ(CurrentId(), 3);  // the title press moved nothing
     EXPECT_EQ(grid->SelectedIndex(), 1);

@@ -302,6 +302,7 @@ TEST_F(TextHelpers, IsDefinitionKeywordAt)
         EXPECT_EQ(IsDefinitionKeywordAt(c.s, c.w, p), c.want);
     }
     EXPECT_TRUE(IsDefinitionKeywordAt("SELECT", "AS", 0));
+    EXPECT_FALSE(IsDefinitionKeywordAt("/* open", "AS", 40));
 }
 
 TEST_F(TextHelpers, UtcToJstExpr)

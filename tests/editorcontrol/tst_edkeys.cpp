@@ -228,6 +228,10 @@ TEST(EditorKeys, NavigationTable)
          Qt::Key_Right, Qt::ControlModifier, 0, 7},
         {"Word jump left lands on the word's cell", QStringLiteral("あいう abc def"), 0, 11, nullptr, Qt::Key_Left,
          Qt::ControlModifier, 0, 7},
+        {"Word jump right over a character outside the basic plane", QStringLiteral("𠮷田 abc"), 0, 0, nullptr,
+         Qt::Key_Right, Qt::ControlModifier, 0, 7},
+        {"Word jump left over a character outside the basic plane", QStringLiteral("𠮷田 abc"), 0, 10, nullptr,
+         Qt::Key_Left, Qt::ControlModifier, 0, 7},
         {"Word jump right at the end of the text stays", QStringLiteral("ab cd"), 0, 5, nullptr, Qt::Key_Right,
          Qt::ControlModifier, 0, 5},
         {"Word jump right from a row's end to the next row", QStringLiteral("ab") + crlf + QStringLiteral("  cd"), 0, 2,
@@ -335,6 +339,19 @@ TEST(EditorKeys, InputMethodCommitIsInsertedOnce)
     EXPECT_EQ(w.text(), QStringLiteral("a日本語xyzb") + crlf);
     const QRect cursor = w->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     EXPECT_EQ(cursor.topLeft(), w->CaretPoint() + w->viewport()->pos());
+    // The candidate window follows the composition's cursor, after a
+    // character outside the basic plane (two wide cells per unit).
+    QInputMethodEvent composing(QStringLiteral("𠮷あ"), {{QInputMethodEvent::Cursor, 2, 1, QVariant()}});
+    QApplication::sendEvent(w.editor.get(), &composing);
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
+              cursor.left() + 4 * w->ColWidth());
+    // A composition left unfinished when the focus goes does not keep the
+    // caret hidden when it comes back.
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(w.editor.get(), &out);
+    QFocusEvent in(QEvent::FocusIn);
+    QApplication::sendEvent(w.editor.get(), &in);
+    EXPECT_TRUE(w->CaretShowing());
 }
 
 TEST(EditorKeys, CodeAssistRequests)

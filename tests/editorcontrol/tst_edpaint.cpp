@@ -2,6 +2,8 @@
 
 #include "editorwidget.h"
 
+#include <QInputMethodEvent>
+
 #include <functional>
 
 namespace {
@@ -98,6 +100,24 @@ TEST(EditorPaint, HitTextIsHighlightedWhereverItOccurs)
         const bool hit = (col >= 1 && col <= 3) || col >= 5;
         EXPECT_EQ(w.background(image, 0, col), bgr(hit ? clYellow : clWhite));
     }
+}
+
+TEST(EditorPaint, ComposedTextPushesTheRestOfTheRowAside)
+{
+    Painted w;
+    w.setText(QStringLiteral("abcdefgh") + crlf + QStringLiteral("abcdefgh") + crlf, 0, 2);
+    const QImage plain = w.grab();
+    QInputMethodEvent composing(QStringLiteral("にほ"), {});
+    QApplication::sendEvent(w.editor.get(), &composing);
+    const QImage image = w.grab();
+    EXPECT_EQ(image.copy(w.cells(0, 0, 1)), plain.copy(w.cells(0, 0, 1))) << "the text before the caret stays";
+    // (The composition's own cursor stands on the first cell after it.)
+    EXPECT_EQ(image.copy(w.cells(0, 7, 11)), plain.copy(w.cells(0, 3, 7))) << "the rest moves by the two wide characters";
+    EXPECT_GT(countPixels(image, w.cells(0, 2, 5), dark()), 0) << "the composed text fills the gap";
+    EXPECT_EQ(image.copy(w.cells(1, 0, 11)), plain.copy(w.cells(1, 0, 11))) << "other rows stay";
+    QInputMethodEvent ended;
+    QApplication::sendEvent(w.editor.get(), &ended);
+    EXPECT_EQ(w.grab(), plain);
 }
 
 TEST(EditorPaint, EofMarkAfterTheText)
