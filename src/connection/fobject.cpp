@@ -468,6 +468,9 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
         if (reg.KeyExists(key) && reg.OpenKey(key, false))
             Disp = reg.GetInteger(QStringLiteral("Disp"), 0);
     }
+    // A value the combo does not offer shows every database.
+    if (Disp < 0 || Disp > 2)
+        Disp = 0;
     if (IsAzure) {
         cmbTree->clear();
         cmbTree->addItem(QStringLiteral("ログインDB"));

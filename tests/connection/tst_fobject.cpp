@@ -212,6 +212,16 @@ TEST_F(ConnectionWindowTest, LayoutAndTreeFilterAreKeptAcrossWindows)
     TfrmObject *second = logon(QStringLiteral("InventoryDB"));
     EXPECT_FALSE(second->MDIFrame()->isMaximized());
     EXPECT_EQ(second->MDIFrame()->size(), QSize(620, 410));
+
+    // A stored filter the combo does not offer shows every database.
+    {
+        TzkRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(ZK_REG_ROOT + QStringLiteral("\\OBJECTTREE\\srv1"), false));
+        reg.WriteInteger(QStringLiteral("Disp"), 7);
+    }
+    TfrmObject *third = logon(QStringLiteral("InventoryDB"));
+    EXPECT_EQ(third->Disp, 0);
+    EXPECT_EQ(third->cmbTree->currentIndex(), 0);
 }
 
 TEST_F(ConnectionWindowTest, AnOpenTransactionIsSettledAsTheOptionSays)
