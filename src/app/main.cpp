@@ -1,29 +1,43 @@
 #include "core/zkapp.h"
 #include "core/zksub.h"
+#include "core/zkwindows.h"
 #include "mainwindow/fmain.h"
 #include "platform/fonts/fontmap.h"
 #include "platform/registry/regstore.h"
-
-#include <QMessageBox>
 
 int main(int argc, char *argv[])
 {
     TzkApplication app(argc, argv);
     FontMap::install();
-    InitializeCore();
     TzkApplication::SetTitle(APP_TITLE);
 
-    int rc = 0;
-    {
+    int rc = 1;
+    bool started = false;
+    // What escapes the start-up or the loop (the main window's creation
+    // failing, say) is reported and ends the program, never a bare abort.
+    try {
+        InitializeCore();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())
-            QMessageBox::warning(nullptr, TzkApplication::Title(), warning);
+            ShowAppMessage(warning, MB_ICONWARNING);
 
         TfrmMain mainWindow;
-        frmMain = &mainWindow;
         mainWindow.show();
+        started = true;
         rc = app.exec();
+    } catch (const std::exception &e) {
+        // A main window whose creation failed never ran its destructor.
+        frmMain = nullptr;
+        zkMainForm = nullptr;
+        TzkApplication::HandleException(e);
     }
+
+    // Settings still unsaved (a value written with its key left open) are
+    // saved now; a failure is said, not lost silently (after a failed start
+    // its cause has been shown already).
+    QString error;
+    if (!RegistryStore::flushAll(&error) && started)
+        ShowAppMessage(QStringLiteral("設定を保存できませんでした。\n%1").arg(error), MB_ICONERROR);
     FinalizeCore();
     return rc;
 }

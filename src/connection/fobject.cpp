@@ -468,6 +468,9 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
         if (reg.KeyExists(key) && reg.OpenKey(key, false))
             Disp = reg.GetInteger(QStringLiteral("Disp"), 0);
     }
+    // A value the combo does not offer shows every database.
+    if (Disp < 0 || Disp > 2)
+        Disp = 0;
     if (IsAzure) {
         cmbTree->clear();
         cmbTree->addItem(QStringLiteral("ログインDB"));
@@ -533,16 +536,17 @@ void TfrmObject::RestoreLayout()
     TzkRegistry reg;
     if (!reg.OpenKey(kLayoutKey, false))
         return;
+    // The stored state only for the first window; the size for every window
+    // that opens in the normal state.
     if (frame && frame->mdiArea() && frame->mdiArea()->subWindowList().size() == 1) {
-        const int state = reg.GetInteger(QStringLiteral("WindowState"), 0);
-        if (state == 2) {
+        if (reg.GetInteger(QStringLiteral("WindowState"), 0) == 2)
             frame->showMaximized();
-        } else {
+        else
             frame->showNormal();
-            frame->resize(reg.GetInteger(QStringLiteral("Width"), frame->width()),
-                          reg.GetInteger(QStringLiteral("Height"), frame->height()));
-        }
     }
+    if (frame && !frame->isMaximized() && !frame->isMinimized())
+        frame->resize(reg.GetInteger(QStringLiteral("Width"), frame->width()),
+                      reg.GetInteger(QStringLiteral("Height"), frame->height()));
     const int treeWidth = std::max(kTreeMinWidth, reg.GetInteger(QStringLiteral("TreeWidth"), pnlTree->width()));
     const int total = std::max(spl1->width(), treeWidth + kTreeMinWidth);
     spl1->setSizes({treeWidth, total - treeWidth});
@@ -681,7 +685,8 @@ bool TfrmObject::event(QEvent *event)
 
 bool TfrmObject::CloseQuery()
 {
-    if (zkMainForm) {
+    // At the program's exit the windows have been asked already.
+    if (zkMainForm && !zkMainForm->Closing()) {
         const QList<QMdiSubWindow *> children = zkMainForm->MDIClient()->subWindowList(QMdiArea::CreationOrder);
         for (qsizetype i = children.size() - 1; i >= 0; --i) {
             auto *form = qobject_cast<TzkForm *>(children.at(i)->widget());

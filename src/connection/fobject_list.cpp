@@ -224,6 +224,12 @@ bool TfrmObject::ReadFragmentPerms(const QString &database)
         }
         qryFragmentPerms->Close();
         return allowed;
+    } catch (const EDBError &e) {
+        qryFragmentPerms->Close();
+        // ESC while the probe runs ends the fill like ESC anywhere else.
+        if (e.Kind() == TDBErrorKind::Cancelled)
+            throw;
+        return false;
     } catch (const std::exception &) {
         qryFragmentPerms->Close();
         return false;
@@ -233,13 +239,17 @@ bool TfrmObject::ReadFragmentPerms(const QString &database)
 void TfrmObject::PrepareFragment8(const QString &database)
 {
     bool exists = false;
-    ignoreFailure([&] {
+    try {
         qryIdxFragment->Close();
         qryIdxFragment->SetParamCreate(false);
         qryIdxFragment->SetSQL(TempIdxProbeSQL());
         qryIdxFragment->Open();
         exists = !qryIdxFragment->Eof();
-    });
+    } catch (const EDBError &e) {
+        if (e.Kind() == TDBErrorKind::Cancelled)
+            throw;
+    } catch (const std::exception &) {
+    }
     // The session's temporary table is kept for the next fill.
     ExecuteSQL(exists ? TempIdxTruncateSQL() : TempIdxCreateSQL(database));
     ExecuteSQL(TempIdxFillSQL(database));
@@ -382,11 +392,16 @@ void TfrmObject::ShowObject(bool IsGrep)
     CreateColumns(view);
 
     QStringList databases;
-    {
+    try {
         TFDQuery *query = OpenSQL(GetDatabaseSQL(IsAzure));
         for (; !query->Eof(); query->Next())
             databases << query->Fields(0)->AsString();
         query->Close();
+    } catch (const EDBError &e) {
+        // ESC before the first database: the fill ends with nothing listed.
+        if (e.Kind() != TDBErrorKind::Cancelled)
+            throw;
+        return;
     }
 
     if (!zkOption.Progress) {
@@ -409,11 +424,19 @@ void TfrmObject::ShowObject(bool IsGrep)
         query.Database = database;
         query.Pattern = pattern;
         if (view == TObjectListView::Index || view == TObjectListView::Index2) {
-            Fragment_Gflg = ReadFragmentPerms(database);
             const bool down = FragmentButtonDown();
-            const bool prepare = view == TObjectListView::Index ? Fragment_Gflg && down : down;
-            if (DBVer < 9 && !IsAzure && prepare)
-                PrepareFragment8(database);
+            try {
+                Fragment_Gflg = ReadFragmentPerms(database);
+                const bool prepare = view == TObjectListView::Index ? Fragment_Gflg && down : down;
+                if (DBVer < 9 && !IsAzure && prepare)
+                    PrepareFragment8(database);
+            } catch (const EDBError &e) {
+                // ESC ends the fill; the preparation's own errors go on.
+                if (e.Kind() != TDBErrorKind::Cancelled)
+                    throw;
+                escaped = true;
+                break;
+            }
             query.Fragment = Fragment_Gflg && down;
         }
         qryObject->Close();

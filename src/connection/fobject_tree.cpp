@@ -176,7 +176,15 @@ void TfrmObject::btnLevel1Click()
 void TfrmObject::cmbTreeChange(int index)
 {
     if (!IsAzure && index == 2) {
-        const bool confirmed = SelectDatabases && SelectDatabases(this);
+        bool confirmed = false;
+        try {
+            confirmed = SelectDatabases && SelectDatabases(this);
+        } catch (...) {
+            // No dialog came (its database list failed): the filter stays
+            // as it was, and so does the combo.
+            cmbTree->setCurrentIndex(Disp);
+            throw;
+        }
         if (!confirmed) {
             cmbTree->setCurrentIndex(Disp);
             return;

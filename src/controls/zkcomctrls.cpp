@@ -25,7 +25,13 @@ const QString kCRLF = QStringLiteral("\r\n");
 
 QCollator captionCollator()
 {
-    QCollator collator{QLocale()};
+    // The user's word order. A process without a language (the C locale)
+    // would compare code points, every capital before every small letter;
+    // it takes the order of the program's own language instead.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::Japanese, QLocale::Japan);
+    QCollator collator{locale};
     collator.setCaseSensitivity(Qt::CaseSensitive);
     return collator;
 }

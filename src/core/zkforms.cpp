@@ -13,6 +13,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFont>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -70,6 +71,11 @@ TzkForm::TzkForm(QObject *AOwner)
 {
     setSizeGripEnabled(false);
     setWindowFlags(Qt::Window);
+    // Every window of the program has this font of its own, wherever it is
+    // placed; its controls take it unless they set theirs.
+    QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    formFont.setPixelSize(12);
+    setFont(formFont);
     FOwnerForm = ownerFormOf(AOwner);
     if (AOwner) {
         // Owned windows go with their owner.
@@ -490,6 +496,12 @@ bool TzkForm::event(QEvent *event)
     case ZK_FORMACTIVATE:
         Activate();
         return true;
+    case QEvent::WindowActivate:
+        // A dialog or tool window of its own; an MDI child hears of its
+        // activation from the main window.
+        if (!MDIFrame())
+            Activate();
+        break;
     case QEvent::WindowTitleChange: {
         const int index = TaskTabIndex();
         if (index >= 0)

@@ -122,6 +122,9 @@ public:
     // equals `caption` exactly, brought to the front when `showWindow`.
     virtual QWidget *FindWindow(const QMetaObject &cls, const QString &caption,
                                 bool showWindow) = 0;
+    // True once every window has agreed to the program's exit and the
+    // windows are being closed: none of them asks again.
+    virtual bool Closing() const { return false; }
 };
 
 // The main window; null before it exists and after it is gone.

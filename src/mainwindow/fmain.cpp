@@ -327,11 +327,19 @@ void TfrmMain::ReadCommandLine()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
-    // Every window may refuse before anything is closed or saved.
+    // Every window may refuse before anything is closed or saved. A window
+    // that a connection window owns is asked by that window, once.
     const QList<QMdiSubWindow *> windows = MDIChildren();
+    QList<QObject *> connections;
+    for (QMdiSubWindow *window : windows)
+        if (dynamic_cast<TzkConnectionWindow *>(window->widget()))
+            connections << window->widget();
     try {
         for (qsizetype i = windows.size() - 1; i >= 0; --i) {
-            auto *form = dynamic_cast<IzkForm *>(windows.at(i)->widget());
+            QWidget *widget = windows.at(i)->widget();
+            if (auto *owned = qobject_cast<TzkForm *>(widget); owned && connections.contains(owned->Owner()))
+                continue;
+            auto *form = dynamic_cast<IzkForm *>(widget);
             if (form && !form->CloseQuery()) {
                 event->ignore();
                 return;

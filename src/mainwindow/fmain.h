@@ -63,6 +63,7 @@ public:
     void SetLoopMessage(int NowCount, int MaxCount) override;
     void ShowWorkSpace(TzkConnectionWindow *EraseForm) override;
     QWidget *FindWindow(const QMetaObject &cls, const QString &caption, bool showWindow) override;
+    bool Closing() const override { return m_closing; }
 
     // --- Services -------------------------------------------------------------
     // The connection window whose connection text equals `ServerName`: the

@@ -201,7 +201,8 @@ TEST_F(ConnectionWindowTest, LayoutAndTreeFilterAreKeptAcrossWindows)
     EXPECT_EQ(form->Disp, 2);
     EXPECT_EQ(form->cmbTree->currentIndex(), 2);
 
-    // A maximised state is taken only by the first window.
+    // A maximised state is taken only by the first window; a later one
+    // opens in the normal state with the stored size.
     form->MDIFrame()->showMaximized();
     form->Close();
     processEvents();
@@ -210,6 +211,17 @@ TEST_F(ConnectionWindowTest, LayoutAndTreeFilterAreKeptAcrossWindows)
     first->MDIFrame()->showNormal();
     TfrmObject *second = logon(QStringLiteral("InventoryDB"));
     EXPECT_FALSE(second->MDIFrame()->isMaximized());
+    EXPECT_EQ(second->MDIFrame()->size(), QSize(620, 410));
+
+    // A stored filter the combo does not offer shows every database.
+    {
+        TzkRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(ZK_REG_ROOT + QStringLiteral("\\OBJECTTREE\\srv1"), false));
+        reg.WriteInteger(QStringLiteral("Disp"), 7);
+    }
+    TfrmObject *third = logon(QStringLiteral("InventoryDB"));
+    EXPECT_EQ(third->Disp, 0);
+    EXPECT_EQ(third->cmbTree->currentIndex(), 0);
 }
 
 TEST_F(ConnectionWindowTest, AnOpenTransactionIsSettledAsTheOptionSays)
@@ -291,6 +303,50 @@ TEST_F(ConnectionWindowTest, TheProgramsCloseSettlesAndClosesEveryConnection)
         disconnects += e.kind == TScriptEntry::Disconnect;
     EXPECT_EQ(disconnects, 2);
     EXPECT_TRUE(area()->subWindowList().isEmpty());
+}
+
+TEST_F(ConnectionWindowTest, AtTheProgramsExitEveryWindowIsAskedOnce)
+{
+    // Counts how often it is asked whether it may close.
+    class AskedForm : public TzkForm
+    {
+    public:
+        AskedForm(QObject *owner, int *asked)
+            : TzkForm(owner)
+            , m_asked(asked)
+        {
+        }
+
+    protected:
+        bool FormCloseQuery() override
+        {
+            ++*m_asked;
+            return true;
+        }
+
+    private:
+        int *m_asked;
+    };
+    zkOption.AutoTran = true;
+    zkOption.SessionKilledMode = skmConfirm;
+    TfrmObject *form = logon();
+    int ownedAsked = 0;
+    int freeAsked = 0;
+    (new AskedForm(form, &ownedAsked))->ShowMDIChild();
+    (new AskedForm(main.get(), &freeAsked))->ShowMDIChild();
+    int questions = 0;
+    WhenModal([&questions](QWidget *box) {
+        ++questions;
+        box->findChild<QPushButton *>(QStringLiteral("Yes"))->click();
+    });
+    main->close();
+    processEvents();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(area()->subWindowList().size(), 1) << "the connection window went with its own window";
+    EXPECT_EQ(ownedAsked, 1);
+    EXPECT_EQ(freeAsked, 1);
+    EXPECT_EQ(questions, 1) << "the transaction question";
+    EXPECT_TRUE(script->Statements().contains("COMMIT TRANSACTION"));
 }
 
 TEST_F(ConnectionWindowTest, AFailingCommitKeepsTheWindowOpen)

@@ -271,6 +271,39 @@ TEST_F(ObjectListTest, EscapeEndsTheFillAndNoLaterDatabaseAddsRows)
     EXPECT_EQ(form->lstObject->ItemCount(), 12);
 }
 
+// ESC while the fill waits for something other than a database's list (the
+// index views' permission probe, the database list itself) ends the fill
+// just the same, quietly.
+TEST_F(ObjectListTest, EscapeWhileTheFillWaitsElsewhereEndsItToo)
+{
+    zkOption.TreeSort = 1;
+    TfrmObject *form = logon();
+    rules("rule regex: ^\\s*select has_perms_by_name\\(N'SalesDB'\n  delay: 10000\n  result: perms int\n  row: 1\n");
+    QTimer::singleShot(300, form, [form] { QTest::keyClick(form, Qt::Key_Escape); });
+    show(form, form->lstTree->TopItem(0)->FindName(QStringLiteral("INDEX"), false));
+    QStringList probed;
+    QStringList listed;
+    for (const QString &s : sentByTheWindow()) {
+        const QString database = s.section(QStringLiteral("\r\n"), 0, 0).mid(4);
+        if (s.contains(QLatin1String("has_perms_by_name")))
+            probed << database;
+        else if (s.contains(QLatin1String("upper(")))
+            listed << database;
+    }
+    EXPECT_EQ(probed, (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]", "[SalesDB]"}));
+    EXPECT_EQ(listed, (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]"}));
+    EXPECT_GT(form->lstObject->ItemCount(), 0) << "what was listed stays";
+
+    // ESC while the databases are being listed: nothing is asked, no message.
+    rules("rule exact: select name from master.dbo.sysdatabases where has_dbaccess(name) = 1\n  delay: 10000\n"
+          "  result: name nvarchar(128)\n");
+    QTimer::singleShot(300, form, [form] { QTest::keyClick(form, Qt::Key_Escape); });
+    script->ClearLog();
+    EXPECT_NO_THROW(form->ShowObject(false));
+    EXPECT_TRUE(sentByTheWindow().filter(QStringLiteral("upper(")).isEmpty());
+    EXPECT_EQ(form->lstObject->ItemCount(), 0);
+}
+
 TEST_F(ObjectListTest, RenameInPlaceRunsInTheObjectsDatabase)
 {
     TfrmObject *form = logon();
@@ -436,6 +469,14 @@ TEST_F(ObjectListTest, VersionEightReadsFragmentationThroughATemporaryTable)
           "  result: name nvarchar(128)\n  row: N'#temp_idx___'\n");
     show(form, kind(form, "SalesDB", "INDEX"));
     EXPECT_TRUE(sentByTheWindow().contains("use[tempdb] truncate table #temp_idx"));
+
+    // ESC while dbcc fills the table ends the fill quietly, as ESC does
+    // anywhere in it: no message, no statement for the list.
+    rules("rule regex: ^\\s*insert into #temp_idx\n  delay: 10000\n  rowcount: 0\n");
+    QTimer::singleShot(300, form, [form] { QTest::keyClick(form, Qt::Key_Escape); });
+    EXPECT_NO_THROW(show(form, kind(form, "SalesDB", "INDEX")));
+    EXPECT_TRUE(sentByTheWindow().filter(QStringLiteral("upper(")).isEmpty());
+    EXPECT_EQ(form->lstObject->ItemCount(), 0);
 }
 
 TEST_F(ObjectListTest, ListKeysAndTheStyle)

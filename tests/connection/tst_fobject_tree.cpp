@@ -177,6 +177,14 @@ TEST_F(ObjectTreeTest, TheListSettingAsksFirstAndCancelChangesNothing)
     emit form->cmbTree->activated(1);
     EXPECT_EQ(form->Disp, 1);
     EXPECT_EQ(asked.size(), 2);
+
+    // The dialog's database list fails: the error goes on, the filter and
+    // the combo stay as they were.
+    TfrmObject::SelectDatabases = [](TfrmObject *) -> bool { throw Exception(QStringLiteral("no catalogue")); };
+    form->cmbTree->setCurrentIndex(2);
+    EXPECT_THROW(emit form->cmbTree->activated(2), Exception);
+    EXPECT_EQ(form->Disp, 1);
+    EXPECT_EQ(form->cmbTree->currentIndex(), 1);
     TfrmObject::SelectDatabases = nullptr;
 }
 

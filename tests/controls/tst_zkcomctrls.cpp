@@ -94,6 +94,36 @@ TEST(TzkListView, ColumnClicksSortAsTheHeaderSays)
     EXPECT_EQ(captions(list).join(QString()), "edcba");
 }
 
+// Text columns and the caption sort compare in the word order of a
+// language, small letters before capitals, whatever locale the process has;
+// never in code points, which put every capital first.
+TEST(TzkListView, TextsSortInWordOrder)
+{
+    const struct
+    {
+        const char *name;
+        QStringList given;
+        QStringList sorted;
+    } cases[] = {
+        {"case tells equal words apart, small first", {"B", "b", "A", "a"}, {"a", "A", "b", "B"}},
+        {"capitals do not go first", {"orders", "Items", "customers"}, {"customers", "Items", "orders"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TzkListView list;
+        list.AddColumn(QStringLiteral("名前"), 100);
+        list.AddColumn(QStringLiteral("種類"), 80);
+        for (const QString &text : c.given)
+            list.AddItem(text, 45, {text});
+        list.AlphaSort();
+        EXPECT_EQ(captions(list), c.sorted);
+        list.ClickColumn(0);
+        list.ClickColumn(1);
+        EXPECT_EQ(list.SortID(), 2);
+        EXPECT_EQ(captions(list), c.sorted) << "by the sub-item";
+    }
+}
+
 TEST(TzkListView, TheSelectionFollowsItsItemsThroughASort)
 {
     TzkListView list;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTemporaryDir>
 #include "controls/zkcomctrls.h"
 
 namespace {
@@ -400,4 +401,40 @@ TEST_F(LogonServerTest, ARefusedLogonReopensWithEverythingTyped)
     EXPECT_EQ(subKeys(), QStringList{"DB000"});
     EXPECT_EQ(UnscrambleText(readValue(kDatabaseKey + "\\DB000", "Password")), password);
     EXPECT_EQ(readValue(kDatabaseKey, "Server"), address);
+}
+
+TEST_F(LogonServerTest, ARefusedWindowsLogonReopensWithWindowsAuthentication)
+{
+    // No Kerberos ticket: the driver refuses the Windows logon itself.
+    QTemporaryDir dir;
+    const QByteArray saved = qgetenv("KRB5CCNAME");
+    qputenv("KRB5CCNAME", "FILE:" + dir.filePath("no-cache").toLocal8Bit());
+    int rounds = 0;
+    const bool created = runLogon([&](TfrmLogon *d) {
+        ++rounds;
+        d->chkSQLWindow->setChecked(true);
+        d->txtServer->setText(address);
+        d->cmbDataBase->setText("SalesDB");
+        d->chkEncrypt->setChecked(true);
+        WhenModal([&](QWidget *w) {
+            auto *retry = qobject_cast<TfrmLogon *>(w);
+            ++rounds;
+            EXPECT_TRUE(retry->chkSQLWindow->isChecked());
+            EXPECT_FALSE(retry->txtUserID->isEnabled());
+            EXPECT_EQ(retry->txtUserID->text(), "");
+            EXPECT_EQ(retry->txtServer->text(), address);
+            EXPECT_EQ(retry->cmbDataBase->text(), "SalesDB");
+            EXPECT_TRUE(retry->chkEncrypt->isChecked());
+            retry->btnCancel->click();
+        });
+        d->btnOk->click();
+    });
+    if (saved.isNull())
+        qunsetenv("KRB5CCNAME");
+    else
+        qputenv("KRB5CCNAME", saved);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(rounds, 2);
+    EXPECT_EQ(ShownExceptions().size(), 1);
+    EXPECT_TRUE(main->MDIClient()->subWindowList().isEmpty());
 }

@@ -104,6 +104,27 @@ TEST_F(FormTest, TaskTabCaptionImageHintAndRemoval)
     EXPECT_EQ(bar->IndexOfTag(id), -1);
 }
 
+TEST_F(FormTest, FormsKeepTheirFontInsideTheMainWindow)
+{
+    QFont mainFont(QStringLiteral("DejaVu Sans Mono"));
+    mainFont.setPixelSize(20);
+    w->setFont(mainFont);
+    for (const bool mdi : {true, false}) {
+        SCOPED_TRACE(mdi);
+        auto *form = new TestForm(w);
+        if (mdi)
+            form->ShowMDIChild();
+        for (QWidget *widget : std::initializer_list<QWidget *>{form, form->edit}) {
+            EXPECT_EQ(widget->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+            EXPECT_EQ(widget->font().pixelSize(), 12);
+        }
+        if (mdi)
+            delete form->MDIFrame();
+        else
+            delete form;
+    }
+}
+
 TEST_F(FormTest, OwnerFormByOwner)
 {
     FakeConnection connection;
@@ -437,6 +458,16 @@ TEST_F(FormTest, ActivationSelectsTheConnectionAndTheTab)
     processEvents();
     EXPECT_EQ(w->MDIClient()->activeSubWindow(), p->MDIFrame());
     EXPECT_EQ(w->cmbDBName()->currentIndex(), 0);
+
+    // A tool window of its own selects its connection when it becomes active.
+    {
+        TestForm tool(&azure);
+        tool.show();
+        tool.activateWindow();
+        processEvents();
+        EXPECT_EQ(w->cmbDBName()->currentIndex(), 1);
+    }
+    processEvents();
 
     plainSession.Connection->Params().SetValue(QStringLiteral("Database"), QStringLiteral("other"));
     SendFormMessage(p, ZK_FORMACTIVATE);

@@ -35,6 +35,15 @@ void TRegistry::SetRootKey(HKEY root)
     m_root = root;
 }
 
+namespace {
+// The store file keeps one key or value per line: a line break in a name
+// would leave a file that cannot be read back, and every setting with it.
+bool storableName(const QString &name)
+{
+    return !name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r'));
+}
+} // namespace
+
 QString TRegistry::resolve(const QString &key) const
 {
     if (key.startsWith(QLatin1Char('\\')) || !m_hasCurrentKey)
@@ -50,7 +59,7 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
     RegistryStore &s = store();
     s.refresh();
     if (!s.keyExists(path)) {
-        if (!canCreate || (m_access & KEY_WRITE) != KEY_WRITE)
+        if (!canCreate || (m_access & KEY_WRITE) != KEY_WRITE || !storableName(path))
             return false;
         s.createKey(path);
     }
@@ -94,9 +103,10 @@ void TRegistry::Flush()
 
 bool TRegistry::CreateKey(const QString &key)
 {
-    if ((m_access & KEY_WRITE) != KEY_WRITE)
+    const QString path = resolve(key);
+    if ((m_access & KEY_WRITE) != KEY_WRITE || !storableName(path))
         return false;
-    return store().createKey(resolve(key));
+    return store().createKey(path);
 }
 
 bool TRegistry::DeleteKey(const QString &key)
@@ -239,6 +249,8 @@ void TRegistry::write(const QString &name, const RegValue &value)
 {
     if (!m_currentWritable || (m_access & KEY_WRITE) != KEY_WRITE)
         throw ERegistryException(QStringLiteral("値「%1」を書き込めません（読み取り専用）").arg(name));
+    if (!storableName(name))
+        throw ERegistryException(QStringLiteral("値の名前「%1」に改行を含めることはできません").arg(name));
     store().setValue(m_currentPath, name, value);
 }
 

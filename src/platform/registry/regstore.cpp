@@ -26,13 +26,19 @@ QString lastComponent(const QString &path)
     return parts.isEmpty() ? QString() : parts.last();
 }
 
-QString decodeFile(const QByteArray &data)
+// Text that is not valid UTF-8 (or UTF-16 after its mark) is refused rather
+// than read with replacement characters: saving it back would garble every
+// value that held the bad bytes.
+bool decodeFile(const QByteArray &data, QString &text)
 {
-    if (data.startsWith("\xFF\xFE"))
-        return QStringDecoder(QStringDecoder::Utf16LE).decode(data.mid(2));
-    if (data.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(data.mid(3));
-    return QString::fromUtf8(data);
+    if (data.startsWith("\xFF\xFE")) {
+        QStringDecoder decoder(QStringDecoder::Utf16LE);
+        text = decoder.decode(data.mid(2));
+        return !decoder.hasError();
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    text = decoder.decode(data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data);
+    return !decoder.hasError();
 }
 
 } // namespace
@@ -111,21 +117,41 @@ void RegistryStore::loadFromDisk(bool keepBadFileAside)
     m_stamp = stamp();
     m_loadedFrom = path;
     QFile f(path);
-    if (m_stamp.exists && f.open(QIODevice::ReadOnly)) {
-        const QByteArray data = f.readAll();
-        f.close();
+    if (m_stamp.exists) {
+        // A file that cannot be opened is set aside too: the next save would
+        // otherwise replace it, and the settings in it would be lost.
         QString why;
-        if (!RegFile::parse(decodeFile(data), hiveName(), *fresh, &why)) {
+        QString text;
+        if (!f.open(QIODevice::ReadOnly)) {
+            why = f.errorString();
+        } else {
+            const QByteArray data = f.readAll();
+            f.close();
+            if (!decodeFile(data, text))
+                why = QStringLiteral("文字コードが正しくありません");
+            else
+                RegFile::parse(text, hiveName(), *fresh, &why);
+        }
+        if (!why.isEmpty() && !keepBadFileAside) {
+            // Replaced under us (by another program) with text we cannot
+            // read: go on from what we read last, so that the next save
+            // writes those settings back instead of only our own changes.
+            fresh = m_base->clone();
+        } else if (!why.isEmpty()) {
             fresh = std::make_unique<RegKey>();
-            if (keepBadFileAside) {
-                const QString aside = path + QStringLiteral(".damaged-")
-                                      + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
-                QFile::rename(path, aside);
-                m_stamp = stamp();
-                m_loadWarning = QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
-                                               "ファイルを「%3」に退避し、既定の設定で起動します。")
-                                    .arg(path, why, aside);
-            }
+            const QString stem = path + QStringLiteral(".damaged-")
+                                 + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+            QString aside = stem;
+            for (int n = 2; QFile::exists(aside); ++n)
+                aside = stem + QLatin1Char('-') + QString::number(n);
+            const bool moved = QFile::rename(path, aside);
+            m_stamp = stamp();
+            m_loadWarning = moved ? QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
+                                                   "ファイルを「%3」に退避し、既定の設定で起動します。")
+                                        .arg(path, why, aside)
+                                  : QStringLiteral("設定ファイル「%1」を読み込めませんでした（%2）。\n"
+                                                   "既定の設定で起動します。")
+                                        .arg(path, why);
         }
     }
     m_base = std::move(fresh);

@@ -58,7 +58,7 @@ int RegValue::dataSize() const
 bool RegValue::operator==(const RegValue &o) const
 {
     return type == o.type && text == o.text && lines == o.lines && dword == o.dword
-           && bytes == o.bytes;
+           && bytes == o.bytes && rawType == o.rawType;
 }
 
 RegKey *RegKey::child(const QString &n) const
@@ -248,7 +248,7 @@ QString valueText(const RegValue &v)
     case RegDataType::Binary:
         return QStringLiteral("hex:") + hexBytes(v.bytes);
     case RegDataType::Unknown:
-        return QStringLiteral("hex(0):") + hexBytes(v.bytes);
+        return QStringLiteral("hex(%1):").arg(v.rawType, 0, 16) + hexBytes(v.bytes);
     }
     return {};
 }
@@ -326,14 +326,14 @@ bool parseValue(const QString &data, RegValue &v)
     }
     if (!data.startsWith(QLatin1String("hex")))
         return false;
-    int type = 3; // hex: is REG_BINARY
+    uint type = 3; // hex: is REG_BINARY
     qsizetype colon = data.indexOf(QLatin1Char(':'));
     if (colon < 0)
         return false;
     if (data[3] == QLatin1Char('(')) {
         const qsizetype close = data.indexOf(QLatin1Char(')'));
         bool ok = false;
-        type = data.mid(4, close - 4).toInt(&ok, 16);
+        type = data.mid(4, close - 4).toUInt(&ok, 16);
         if (!ok || close > colon)
             return false;
     }
@@ -369,6 +369,7 @@ bool parseValue(const QString &data, RegValue &v)
     default:
         v = RegValue();
         v.type = RegDataType::Unknown;
+        v.rawType = quint32(type);
         v.bytes = bytes;
         return true;
     }

@@ -26,6 +26,7 @@ struct RegValue
     QStringList lines;    // MultiString
     quint32 dword = 0;    // Integer
     QByteArray bytes;     // Binary, Unknown
+    quint32 rawType = 0;  // Unknown: the type number as read, written back as it came
 
     static RegValue fromString(const QString &s, RegDataType t = RegDataType::String);
     static RegValue fromMulti(const QStringList &l);

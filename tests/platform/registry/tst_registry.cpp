@@ -111,6 +111,33 @@ TEST_F(Registry, ValuesRoundTripThroughTheFile)
     EXPECT_DOUBLE_EQ(reg.ReadDateTime("When"), 45000.75);
 }
 
+// Types the program never writes itself (a 64-bit number, say) come back in
+// the file as they were, when the store is saved for other changes.
+TEST_F(Registry, ForeignValueTypesAreWrittenBackUnchanged)
+{
+    const QByteArray lines[] = {"\"Q\"=hex(b):01,02,03,04,05,06,07,08", "\"None\"=hex(0):ff"};
+    {
+        QFile f(TestEnv::registryRoot() + "/HKEY_CURRENT_USER.reg");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n");
+        for (const QByteArray &l : lines)
+            f.write(l + "\r\n");
+    }
+    RegistryStore::resetAll();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software", false));
+    EXPECT_EQ(reg.GetDataSize("Q"), 8);
+    reg.WriteInteger("Mine", 1);
+    reg.CloseKey();
+    QFile f(TestEnv::registryRoot() + "/HKEY_CURRENT_USER.reg");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    for (const QByteArray &l : lines) {
+        SCOPED_TRACE(l.toStdString());
+        EXPECT_TRUE(text.contains(l + "\r\n"));
+    }
+}
+
 TEST_F(Registry, ReadsOfMissingOrWrongTypedValues)
 {
     TRegistry reg;
@@ -139,30 +166,97 @@ TEST_F(Registry, ReadOnlyKeyRefusesWrites)
     reg.SetAccess(KEY_ALL_ACCESS);
 }
 
-TEST_F(Registry, DamagedFileIsKeptAsideAndTheStoreStartsEmpty)
+// A line break in a key or value name would leave a store file that cannot be
+// read back: such names are refused, and the rest of the store stays readable.
+TEST_F(Registry, NamesWithLineBreaksAreRefused)
 {
-    const QString dir = TestEnv::registryRoot();
-    QFile f(dir + "/HKEY_CURRENT_USER.reg");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n");
-    f.close();
-    RegistryStore::resetAll();
-
     TRegistry reg;
-    EXPECT_FALSE(reg.KeyExists("\\Software"));
-    const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
-    EXPECT_FALSE(warning.isEmpty());
-    const QStringList aside = QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"});
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_TRUE(warning.contains(aside.first()));
-
-    // The program goes on and saves normally.
-    ASSERT_TRUE(reg.OpenKey("\\Software", true));
-    reg.WriteInteger("x", 7);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", true));
+    reg.WriteString("Value", "kept");
+    for (const char *name : {"a\nb", "a\r\nb", "a\rb"}) {
+        SCOPED_TRACE(QString(name).toStdString());
+        EXPECT_THROW(reg.WriteString(name, "x"), ERegistryException);
+        EXPECT_FALSE(reg.CreateKey(QStringLiteral("\\Software\\") + name));
+        TRegistry other;
+        EXPECT_FALSE(other.OpenKey(QStringLiteral("\\Software\\") + name, true));
+    }
     reg.CloseKey();
     reloadFromDisk();
     ASSERT_TRUE(reg.OpenKey("\\Software", false));
-    EXPECT_EQ(reg.ReadInteger("x"), 7);
+    EXPECT_EQ(reg.GetKeyNames(), QStringList{"Kept"});
+    ASSERT_TRUE(reg.OpenKey("Kept", false));
+    EXPECT_EQ(reg.GetValueNames(), QStringList{"Value"});
+    EXPECT_TRUE(RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning().isEmpty());
+}
+
+TEST_F(Registry, DamagedFileIsKeptAsideAndTheStoreStartsEmpty)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray text; // empty: a folder stands where the file should be
+    };
+    const Case cases[] = {
+        {"unreadable value",
+         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n"},
+        {"not UTF-8",
+         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=\"\x82\xa0\"\r\n"},
+        {"cannot be opened", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEnv::resetRegistry();
+        const QString dir = TestEnv::registryRoot();
+        const QString file = dir + "/HKEY_CURRENT_USER.reg";
+        if (c.text.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(file));
+        } else {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.text);
+        }
+        RegistryStore::resetAll();
+
+        TRegistry reg;
+        EXPECT_FALSE(reg.KeyExists("\\Software"));
+        const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
+        EXPECT_FALSE(warning.isEmpty());
+        const QStringList aside = QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"},
+                                                      QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(warning.contains(aside.first()));
+
+        // The program goes on and saves normally.
+        ASSERT_TRUE(reg.OpenKey("\\Software", true));
+        reg.WriteInteger("x", 7);
+        reg.CloseKey();
+        reloadFromDisk();
+        ASSERT_TRUE(reg.OpenKey("\\Software", false));
+        EXPECT_EQ(reg.ReadInteger("x"), 7);
+    }
+}
+
+// Another program leaves a file this one cannot read: what this one read
+// before stays, and its next save writes it back with the new changes.
+TEST_F(Registry, FileDamagedWhileRunningKeepsWhatWasRead)
+{
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", true));
+    reg.WriteString("Old", "old");
+    reg.CloseKey();
+    {
+        QFile f(TestEnv::registryRoot() + "/HKEY_CURRENT_USER.reg");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("not a settings file");
+    }
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", false));
+    EXPECT_EQ(reg.ReadString("Old"), "old");
+    reg.WriteString("New", "new");
+    reg.CloseKey();
+    reloadFromDisk();
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", false));
+    EXPECT_EQ(reg.ReadString("Old"), "old");
+    EXPECT_EQ(reg.ReadString("New"), "new");
 }
 
 // Run by TwoProgramsKeepEachOthersChanges in a second process: writes one
