@@ -37,6 +37,10 @@ struct TDBBatch
     QList<TDBMessage> messages;    // errors and messages, in order
     bool cancelled = false;
     bool linkLost = false;
+    // False when the link was found broken as the batch went out, before
+    // the server answered anything: it never ran, and can be sent again on
+    // a new session.
+    bool answered = true;
 
     bool hasErrors() const;
     QList<TDBMessage> errors() const;

@@ -3,6 +3,8 @@
 #include "platform/db/dbodbc.h"
 #include "platform/db/dbwait.h"
 
+#include <QScopedValueRollback>
+
 namespace {
 
 TFDConnection::BackendFactory &defaultFactory()
@@ -91,6 +93,8 @@ void TFDConnection::connectBackend()
     m_lostInTransaction = false;
     try {
         // Long values arrive whole (drivers default to a 64 KB text size).
+        // A link that breaks here fails the logon, never logs on again.
+        const QScopedValueRollback connecting(m_connecting, true);
         Execute({QStringLiteral("SET TEXTSIZE 2147483647"), {}, false});
         if (!m_autoCommit)
             TDBWait::Run([&] { b->SetAutoCommit(false); }, {});
@@ -166,7 +170,8 @@ void TFDConnection::ensureLink()
 
 void TFDConnection::linkLost(const TDBBatch &batch)
 {
-    const bool inTransaction = m_inTransaction;
+    // With autocommit off every statement is inside the driver's transaction.
+    const bool inTransaction = m_inTransaction || !m_autoCommit;
     m_state = State::Lost;
     m_inTransaction = false;
     m_lostInTransaction = inTransaction;
@@ -178,11 +183,8 @@ void TFDConnection::linkLost(const TDBBatch &batch)
     throw e;
 }
 
-TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent)
+TDBBatch TFDConnection::runBatch(const TDBRequest &request, bool silent)
 {
-    if (m_busy)
-        throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgBusy));
-    ensureLink();
     TDBBackend *b = m_backend.get();
     TDBBatch batch;
     m_busy = true;
@@ -193,6 +195,26 @@ TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent)
         throw;
     }
     m_busy = false;
+    return batch;
+}
+
+TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent)
+{
+    if (m_busy)
+        throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgBusy));
+    ensureLink();
+    TDBBatch batch = runBatch(request, silent);
+    if (batch.linkLost && !batch.answered && m_autoReconnect && !m_inTransaction && m_autoCommit
+        && !m_connecting) {
+        // The link was already gone when the statement went out (an idle
+        // link the network or the server dropped): the server never saw
+        // it, so it goes again on a new session.
+        m_state = State::Lost;
+        m_backend->Disconnect();
+        emit lost();
+        ensureLink();
+        batch = runBatch(request, silent);
+    }
     m_messages = batch.infoMessages();
     if (!m_messages.isEmpty())
         emit messagesReceived(m_messages);

@@ -32,7 +32,9 @@
 // A lost link: the connection reads as not connected and the statement
 // raises (kind LinkLost). With AutoReconnect on, the next statement logs on
 // again with the current parameters, then afterConnect() and restored()
-// fire. A link lost while a transaction started here was open is never
+// fire; a statement that found the link already gone (the server answered
+// nothing) logs on again the same way and runs at once. A link lost while a
+// transaction started here was open (or with autocommit off) is never
 // replaced silently: the connection stays lost (every statement raises)
 // until it is closed and opened again.
 class TFDConnection : public QObject
@@ -104,6 +106,7 @@ private:
     TDBBackend *backend();
     void connectBackend();
     void ensureLink();
+    TDBBatch runBatch(const TDBRequest &request, bool silent);
     [[noreturn]] void linkLost(const TDBBatch &batch);
     void endTransaction(const QString &sql, int noTransactionError);
 
@@ -115,6 +118,7 @@ private:
     bool m_lostInTransaction = false;
     bool m_autoReconnect = false;
     bool m_autoCommit = true;
+    bool m_connecting = false;
     QList<TDBMessage> m_messages;
 };
 

@@ -15,6 +15,7 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -221,6 +222,15 @@ void *loadedLibrary(const QByteArray &fileName)
 bool isLinkFailure(const TDBMessage &m)
 {
     return m.sqlState.startsWith(QLatin1String("08"));
+}
+
+// A record of the driver about the link itself, not of the server: what a
+// driver reports when it finds the link closed under it (FreeTDS: an
+// "Unknown error" or one of its own client errors, numbered from 20000).
+bool isLinkRecord(const TDBMessage &m, bool freetds)
+{
+    return isLinkFailure(m) || (m.number == 0 && m.sqlState == QLatin1String("HY000"))
+           || (freetds && m.number >= 20000 && m.number < 20100);
 }
 
 bool isYes(const QString &v)
@@ -770,6 +780,7 @@ QStringList TDBOdbcBackend::InfoReport() const
 TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
 {
     TDBBatch batch;
+    batch.answered = false;
     if (d->dbc == SQL_NULL_HDBC) {
         batch.linkLost = true;
         batch.messages.append({0, 0, 16, 0, QStringLiteral("接続が開いていません。"), QStringLiteral("08003"), {}});
@@ -860,9 +871,16 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
     }
     SQLRETURN rc = ODBC(SQLExecDirectW(st, const_cast<SQLWCHAR *>(wide(request.sql)), SQLINTEGER(request.sql.size())));
     int fruitlessErrors = 0;
+    bool sent = true;  // the first round: what SQLExecDirect returned
     for (;;) {
         const qsizetype before = batch.messages.size();
         d->collect(stmt, batch, rc);
+        if (sent) {
+            sent = false;
+            batch.answered = !(rc == SQL_ERROR && batch.linkLost
+                               && std::all_of(batch.messages.cbegin() + before, batch.messages.cend(),
+                                              [&](const TDBMessage &m) { return isLinkRecord(m, d->freetds); }));
+        }
         if (batch.linkLost || batch.cancelled || rc == SQL_INVALID_HANDLE)
             break;
         if (rc == SQL_ERROR) {
@@ -926,7 +944,8 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
         SQLSMALLINT typeLength = 0;
         ODBC(s.api->colAttribute(s.handle, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeLength, nullptr));
         QString type = fromWide(typeName, qMin<qsizetype>(typeLength / 2, 127)).toLower();
-        if (type.isEmpty() || !DescribeColumn(QString(), type).typeName.size())
+        // An alias type (a driver may name it) reads as its base type.
+        if (!IsKnownSqlType(type) && !typeNameOfSqlType(sqlType).isEmpty())
             type = typeNameOfSqlType(sqlType);
         int precision = int(size);
         int scale = digits;

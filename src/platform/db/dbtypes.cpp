@@ -153,6 +153,11 @@ QString TDBColumnDef::sqlTypeText() const
     return typeName;
 }
 
+bool IsKnownSqlType(const QString &typeName)
+{
+    return findType(typeName.trimmed().toLower()) != nullptr;
+}
+
 bool IsTextField(TFieldType type)
 {
     switch (type) {

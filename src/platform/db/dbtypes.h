@@ -104,6 +104,9 @@ struct TDBColumnDef
 TDBColumnDef DescribeColumn(const QString &name, const QString &typeName, int size = 0,
                             int precision = 0, int scale = 0, bool binaryHint = false);
 
+// Whether DescribeColumn knows the type by this name (ignoring case).
+bool IsKnownSqlType(const QString &typeName);
+
 bool IsTextField(TFieldType type);
 bool IsNumericField(TFieldType type);
 bool IsBinaryField(TFieldType type);

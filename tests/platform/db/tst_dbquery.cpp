@@ -47,6 +47,7 @@ protected:
             b.messages.append(FakeBackend::error(3621, "The statement has been terminated.", 2));
         } else if (r.sql.startsWith(QLatin1String("drop"))) {
             b.linkLost = true;
+            b.answered = !r.sql.startsWith(QLatin1String("drop unanswered"));
             b.messages.append({0, 0, 16, 0, "Communication link failure", "08S01", {}});
         } else if (r.sql == QLatin1String("COMMIT TRANSACTION") && commitFails) {
             b.messages.append(FakeBackend::error(3902, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."));
@@ -332,6 +333,24 @@ TEST_F(DbQuery, ALinkLostInATransactionIsNeverReplacedSilently)
     con.Close();
     con.Open();
     EXPECT_NO_THROW(query.Open("select"));
+
+    // Nor is a statement that found the link gone sent again on a new
+    // session: not in a transaction started here, not with autocommit off.
+    for (bool autoCommitOff : {false, true}) {
+        SCOPED_TRACE(autoCommitOff ? "autocommit off" : "transaction");
+        con.Close();
+        con.Open();
+        if (autoCommitOff)
+            con.SetAutoCommit(false);
+        else
+            con.StartTransaction();
+        const int connects = backend->connects;
+        EXPECT_THROW(query.Open("drop unanswered"), EDBError);
+        EXPECT_FALSE(con.Connected());
+        EXPECT_THROW(query.Open("select"), EDBError);
+        EXPECT_EQ(backend->connects, connects);
+        con.SetAutoCommit(true);
+    }
 }
 
 TEST_F(DbQuery, EscapeCancelsAndAStatementDuringTheWaitIsRefused)

@@ -8,6 +8,8 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 
 TDBMessage message(int number, int state, int severity, int line, const QString &text, const char *sqlState)
@@ -257,6 +259,7 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
         m_dropped = true;
     if (!m_connected || m_dropped) {
         batch.linkLost = true;
+        batch.answered = false;
         batch.messages.append(message(0, 0, 16, 0, QStringLiteral("Unexpected EOF from the server"), "08S01"));
         return batch;
     }
@@ -279,7 +282,9 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
     if (rpc)
         m_session.database = database;
 
-    for (const tdsrules::Answer &a : answers) {
+    bool sentSomething = false;  // before a drop: the server had answered
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const tdsrules::Answer &a = answers.at(i);
         switch (a.kind) {
         case tdsrules::Answer::Result:
             if (request.keepResults)
@@ -307,12 +312,20 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
             break;
         case tdsrules::Answer::Drop:
             m_dropped = true;
+            // After the batch's last answer the driver has what it waits
+            // for: the broken link shows at the next statement.
+            if (sentSomething && std::all_of(answers.cbegin() + i, answers.cend(), [](const tdsrules::Answer &b) {
+                    return b.kind == tdsrules::Answer::Drop || b.kind == tdsrules::Answer::Delay;
+                }))
+                return batch;
             batch.linkLost = true;
+            batch.answered = sentSomething;
             batch.messages.append(message(0, 0, 16, 0, QStringLiteral("Unexpected EOF from the server"), "08S01"));
             return batch;
         case tdsrules::Answer::Transaction:
             break;
         }
+        sentSomething = sentSomething || a.kind != tdsrules::Answer::Delay;
     }
     return batch;
 }
