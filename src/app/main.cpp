@@ -26,9 +26,6 @@ int main(int argc, char *argv[])
         started = true;
         rc = app.exec();
     } catch (const std::exception &e) {
-        // A main window whose creation failed never ran its destructor.
-        frmMain = nullptr;
-        zkMainForm = nullptr;
         TzkApplication::HandleException(e);
     }
 

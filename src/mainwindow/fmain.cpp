@@ -113,10 +113,21 @@ TfrmMain::TfrmMain(QWidget *parent)
     RegisterShortCutSettings();
     RegisterReserveWordSettings();
     TfrmObject::SelectDatabases = [](TfrmObject *form) { return TfrmProject::ShowWindow(form); };
-    FormCreate();
+    try {
+        FormCreate();
+    } catch (...) {
+        // The destructor will not run: nothing may keep pointing at this window.
+        Detach();
+        throw;
+    }
 }
 
 TfrmMain::~TfrmMain()
+{
+    Detach();
+}
+
+void TfrmMain::Detach()
 {
     RegisterSettingsSection(TSettingsSection::ShortCut, {}, {});
     TzkIdleUpdate::Uninstall();
@@ -132,6 +143,7 @@ TfrmMain::~TfrmMain()
     delete m_mdiArea;
     m_mdiArea = nullptr;
     delete m_imgMain;
+    m_imgMain = nullptr;
     // Still here when the window was never closed.
     TzkConnectionManager *manager = ConnectionManager;
     ConnectionManager = nullptr;

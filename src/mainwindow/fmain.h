@@ -100,6 +100,9 @@ protected:
 private:
     // Start-up and shut-down.
     void CreateComponents();
+    // Lets go of everything that points at this window (end of the
+    // destructor, or a start-up that failed).
+    void Detach();
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
