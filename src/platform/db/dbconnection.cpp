@@ -206,9 +206,10 @@ TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent)
     TDBBatch batch = runBatch(request, silent);
     if (batch.linkLost && !batch.answered && m_autoReconnect && !m_inTransaction && m_autoCommit
         && !m_connecting) {
-        // The link was already gone when the statement went out (an idle
-        // link the network or the server dropped): the server never saw
-        // it, so it goes again on a new session.
+        // Nothing came back: most likely the link was already gone when the
+        // statement went out (an idle link the network or the server
+        // dropped), so it goes again on a new session. A long statement cut
+        // off before its first answer looks the same through ODBC.
         m_state = State::Lost;
         m_backend->Disconnect();
         emit lost();
