@@ -17,6 +17,7 @@ TPerformOption PerformOption;
 TAttachOption AttachOption;
 TExpOption ExpOption;
 TImpOption ImpOption;
+TCodeAssistOption CodeAssistOption;
 
 TScriptOption::TScriptOption()
     : NameTable(NameTableList)

@@ -363,6 +363,21 @@ struct TImpOption
 };
 extern TImpOption ImpOption;
 
+// Code completion and the editor frame's tool palette: values of the key
+// EDITOR, loaded and saved with the shared editor settings (prpEditor, in
+// sqleditor/zksub_editor.h). The editors copy the first three into their
+// properties of the same names.
+struct TCodeAssistOption
+{
+    bool CodeAssistCallOfDot = true; // a typed full stop calls code completion
+    bool CodeAssistDelayShow = true; // ... after a pause
+    int CodeAssistDelayTime = 800;   // that pause in milliseconds
+    bool ShowToolPalette = true;     // new editor frames show their tool palette
+};
+extern TCodeAssistOption CodeAssistOption;
+// The name the SQL editor's side uses for the same record.
+using TEditorOption = TCodeAssistOption;
+
 // The settings version: a store written before it loses its window layouts
 // (key GUI) at the next start.
 constexpr int ZK_SETTINGS_VERSION = 80004;

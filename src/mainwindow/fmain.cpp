@@ -14,6 +14,7 @@
 #include "core/zktaskbar.h"
 #include "mainwindow/flogon.h"
 #include "mainwindow/fproject.h"
+#include "sqleditor/zksub_editor.h"
 #include "sqleditor/zksub_reserve.h"
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
@@ -112,6 +113,7 @@ TfrmMain::TfrmMain(QWidget *parent)
     TzkIdleUpdate::Install(this, m_mdiArea);
     RegisterShortCutSettings();
     RegisterReserveWordSettings();
+    RegisterEditorSettings();
     TfrmObject::SelectDatabases = [](TfrmObject *form) { return TfrmProject::ShowWindow(form); };
     try {
         FormCreate();
@@ -130,6 +132,7 @@ TfrmMain::~TfrmMain()
 void TfrmMain::Detach()
 {
     RegisterSettingsSection(TSettingsSection::ShortCut, {}, {});
+    ReleaseEditorSettings();
     TzkIdleUpdate::Uninstall();
     m_mdiArea->disconnect(this);
     m_pagTaskBar->disconnect(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/zkshortcut.h"
 #include "core/zkwindows.h"
 
 #include <QKeySequence>
@@ -33,11 +34,6 @@ struct TzkCommandLine
     int Version = 0;
 };
 TzkCommandLine ParseCommandLine(const QStringList &arguments);
-
-// A key as the shortcut settings store it ("Ctrl+S", "Shift+Ctrl+I", "Del",
-// "F3"; empty for none), and back: a text that names no key gives none.
-QString ShortCutToText(const QKeySequence &key);
-QKeySequence TextToShortCut(const QString &text);
 
 // The program's one main window: the MDI frame every other window lives in,
 // with the menus, the six tool bars, the task bar and the status bar.

@@ -9,6 +9,7 @@
 #include "core/zkimagelist.h"
 #include "core/zkoption.h"
 #include "core/zkreg.h"
+#include "core/zkshortcut.h"
 #include "core/zkstsbar.h"
 #include "core/zksub.h"
 
@@ -166,59 +167,7 @@ const NewObjectButton kNewObjectButtons[] = {
     {"btnNewConst", "新規制約", 66},
 };
 
-// Key names that the settings store in the run-time library's form.
-const std::pair<const char *, const char *> kKeyNames[] = {
-    {"Backspace", "BkSp"}, {"PgDown", "PgDn"}, {"Return", "Enter"},
-};
-
 } // namespace
-
-// The text form of a key as the settings keep it: "Shift+Ctrl+Alt+" in that
-// order, then the key's name ("Ctrl+S", "Shift+Ctrl+I", "Del", "F3");
-// empty for no key.
-QString ShortCutToText(const QKeySequence &key)
-{
-    if (key.isEmpty())
-        return QString();
-    const QKeyCombination combination = key[0];
-    const Qt::KeyboardModifiers mods = combination.keyboardModifiers();
-    QString text;
-    if (mods & Qt::ShiftModifier)
-        text += QLatin1String("Shift+");
-    if (mods & Qt::ControlModifier)
-        text += QLatin1String("Ctrl+");
-    if (mods & Qt::AltModifier)
-        text += QLatin1String("Alt+");
-    QString name = QKeySequence(combination.key()).toString(QKeySequence::PortableText);
-    for (const auto &[qt, stored] : kKeyNames)
-        if (name == QLatin1String(qt))
-            name = QLatin1String(stored);
-    return text + name;
-}
-
-// A stored key text back as a key; no key for an empty text or one that
-// names no key.
-QKeySequence TextToShortCut(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return QKeySequence();
-    // The key's name follows the last "+" (which may itself be the key).
-    const qsizetype plus = t.lastIndexOf(QLatin1Char('+'), t.size() - 2);
-    QString name = t.mid(plus + 1);
-    for (const auto &[qt, stored] : kKeyNames)
-        if (name.compare(QLatin1String(stored), Qt::CaseInsensitive) == 0)
-            name = QLatin1String(qt);
-    const QKeySequence key =
-        QKeySequence::fromString(t.left(plus + 1) + name, QKeySequence::PortableText);
-    if (key.count() != 1)
-        return QKeySequence();
-    const Qt::Key k = key[0].key();
-    if (k == Qt::Key_unknown || k == Qt::Key_Shift || k == Qt::Key_Control || k == Qt::Key_Alt
-        || k == Qt::Key_Meta)
-        return QKeySequence();
-    return key;
-}
 
 void TfrmMain::CreateActions()
 {
@@ -630,10 +579,16 @@ void TfrmMain::RegisterShortCutSettings()
         },
         [this] {
             zkReg->OpenKey(ZK_REG_ROOT + QStringLiteral("\\SHORTCUT"), true);
-            for (const ActionDef &def : kActions)
-                if (def.setting)
-                    zkReg->WriteString(QLatin1String(def.setting),
-                                       ShortCutToText(Action(QLatin1String(def.name))->shortcut()));
+            for (const ActionDef &def : kActions) {
+                if (!def.setting)
+                    continue;
+                QString text = ShortCutToText(Action(QLatin1String(def.name))->shortcut());
+                // An empty text would read as missing and bring the built-in
+                // key back; "None" names no key, so a removed key stays removed.
+                if (text.isEmpty() && *def.shortcut)
+                    text = QStringLiteral("None");
+                zkReg->WriteString(QLatin1String(def.setting), text);
+            }
             zkReg->CloseKey();
         });
 }

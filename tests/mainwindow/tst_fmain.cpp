@@ -226,6 +226,22 @@ TEST_F(MainWindowTest, RefusedCloseSavesNothingAndAcceptedCloseSavesSettings)
     EXPECT_EQ(reg.GetValueNames().size(), 81);
 }
 
+TEST_F(MainWindowTest, ARemovedBuiltInKeyStaysRemoved)
+{
+    TfrmMain *w = createMain();
+    w->Action(QStringLiteral("actViewSQL"))->setShortcut(QKeySequence());
+    SaveSettings();
+    EXPECT_EQ(readShortCut(QStringLiteral("ViewSQL")), QStringLiteral("None"));
+    EXPECT_EQ(readShortCut(QStringLiteral("DBCommit")), QString()) << "no built-in key: empty as before";
+
+    // The next start: the built-in key is not back.
+    main.reset();
+    w = createMain();
+    EXPECT_TRUE(w->Action(QStringLiteral("actViewSQL"))->shortcut().isEmpty());
+    EXPECT_EQ(w->Action(QStringLiteral("actEditUndo"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    EXPECT_TRUE(w->Action(QStringLiteral("actDBCommit"))->shortcut().isEmpty());
+}
+
 TEST_F(MainWindowTest, StatusMessages)
 {
     TfrmMain *w = createMain();
