@@ -9,6 +9,7 @@ TzkPrintOption zkPrintOption;
 TScriptOption ScriptOption;
 TLoadOption LoadOption;
 TFormatOption FormatOption;
+TCodeAssistOption CodeAssistOption;
 TCompOption CompOption;
 TDBTestOption DBTestOption;
 TTrcOption TrcOption;

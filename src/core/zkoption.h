@@ -248,6 +248,16 @@ struct TFormatOption
 };
 extern TFormatOption FormatOption;
 
+// Code completion and tool palette settings of the SQL editors (key EDITOR).
+struct TCodeAssistOption
+{
+    bool CodeAssistCallOfDot = true; // a full stop asks for completion
+    bool CodeAssistDelayShow = true; // ... after a delay
+    int CodeAssistDelayTime = 800;   // that delay in milliseconds
+    bool ShowToolPalette = true;     // new editor frames show their tool palette
+};
+extern TCodeAssistOption CodeAssistOption;
+
 // Which results the object comparison lists (key COMP).
 struct TCompOption
 {
