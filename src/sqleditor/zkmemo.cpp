@@ -16,6 +16,7 @@
 TEditorProp *prpEditor = nullptr;
 TzkMacroKeyHook MacroRecordKey;
 std::function<bool(TzkMacroList *List)> MacroRecording;
+std::function<void(TzkMacroList *List, TzkMemo *Memo)> MacroMemoDestroying;
 
 namespace {
 
@@ -71,6 +72,8 @@ TzkMemo::TzkMemo(QWidget *Parent) : TEditor(Parent)
 
 TzkMemo::~TzkMemo()
 {
+    if (FMacroList && MacroMemoDestroying)
+        MacroMemoDestroying(FMacroList, this);
     if (CodeAssist) {
         CodeAssist->hide();
         CodeAssist->deleteLater();

@@ -66,6 +66,8 @@ using TzkMacroKeyHook = std::function<bool(TzkMacroList *List, TzkMemo *Memo, QE
 extern TzkMacroKeyHook MacroRecordKey;
 // Whether MacroList is recording now.
 extern std::function<bool(TzkMacroList *List)> MacroRecording;
+// An editor goes: its recording ends and its replay stops.
+extern std::function<void(TzkMacroList *List, TzkMemo *Memo)> MacroMemoDestroying;
 
 // The SQL editing control.
 class TzkMemo : public TEditor, public ISqlErrorSelection, public IzkLineSink, public IzkAltKeyEditor
@@ -166,6 +168,9 @@ private:
     // Whether SearchValue occurs anywhere, searched from the top (Down) or
     // the bottom; the caret and selection stay.
     bool wrapCheck(bool Down) const;
+    // With Research on and an occurrence elsewhere: from the top (Down) or
+    // the bottom, searched again.
+    bool researchFromEnd(bool Down);
     void goTop();
     void goBottom();
     quint16 searchAgain(bool Down);

@@ -101,6 +101,17 @@ bool TzkMemo::wrapCheck(bool Down) const
     return scratch.Search(FSearchValue, options);
 }
 
+bool TzkMemo::researchFromEnd(bool Down)
+{
+    if (!FbResearch || !wrapCheck(Down))
+        return false;
+    if (Down)
+        goTop();
+    else
+        goBottom();
+    return Search(FSearchValue, FSearchOptions);
+}
+
 quint16 TzkMemo::searchAgain(bool Down)
 {
     if (FSearchValue.isEmpty())
@@ -109,16 +120,8 @@ quint16 TzkMemo::searchAgain(bool Down)
         FSearchOptions |= kDown;
     else
         FSearchOptions &= ~kDown;
-    if (Search(FSearchValue, FSearchOptions))
+    if (Search(FSearchValue, FSearchOptions) || researchFromEnd(Down))
         return kFound;
-    if (FbResearch && wrapCheck(Down)) {
-        if (Down)
-            goTop();
-        else
-            goBottom();
-        if (Search(FSearchValue, FSearchOptions))
-            return kFound;
-    }
     notFound();
     return kNotFound;
 }
@@ -158,16 +161,8 @@ void TzkMemo::ShowSearchDialog()
     if (found && down && FSearchValue == previous)
         found = Search(FSearchValue, options);
     FSearchOptions = options;
-    if (found)
+    if (found || researchFromEnd(down))
         return;
-    if (FbResearch && wrapCheck(down)) {
-        if (down)
-            goTop();
-        else
-            goBottom();
-        if (Search(FSearchValue, FSearchOptions))
-            return;
-    }
     notFound();
 }
 
@@ -266,17 +261,8 @@ void TzkMemo::ShowReplaceDialog()
             }
             cursor.set();
             replaceHit();
-            if (Search(FSearchValue, FSearchOptions))
+            if (Search(FSearchValue, FSearchOptions) || researchFromEnd(down))
                 continue;
-            if (FbResearch && wrapCheck(down)) {
-                if (down)
-                    goTop();
-                else
-                    goBottom();
-                if (Search(FSearchValue, FSearchOptions))
-                    continue;
-                break;
-            }
             notFound();
             break;
         }

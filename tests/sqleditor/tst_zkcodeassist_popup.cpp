@@ -186,3 +186,32 @@ TEST(CodeAssistPopup, ClickInTheEditorAndFocusLossClose)
     QApplication::processEvents();
     EXPECT_EQ(host->CodeAssist, nullptr);
 }
+
+// Under the caret row, inside the form; with ZK_SCREENSHOT_DIR set the form is
+// saved there for a look.
+TEST(CodeAssistPopup, PlacedUnderTheCaretRow)
+{
+    MemoHost host(700, 400);
+    host->Lines()->SetTextStr(QStringLiteral("-- 受注の一覧\r\nselect o.OrderID, o.\r\n  from Orders o\r\n"));
+    host->SetRowCol(1, 20);
+    const QPoint caret = host->CaretPoint();
+    auto *popup = new TzkCodeAssist(host.memo, host.form.get(), caret.x(), caret.y());
+    host->CodeAssist = popup;
+    popup->setHeaderLabels({QStringLiteral("列名"), QStringLiteral("データ型")});
+    const QStringList captions{"*", "OrderID", "CustomerID", "OrderDate", "Amount", "備考"};
+    const QStringList types{"", "int", "int", "date", "money", "nvarchar(200)"};
+    for (int i = 0; i < captions.size(); ++i) {
+        popup->CaptionList << captions[i];
+        popup->SubItemList << types[i];
+        popup->ImageList.push_back(i == 1 ? 46 : -1);
+    }
+    popup->ShowItems();
+    popup->show();
+    QApplication::processEvents();
+    const QPoint caretInForm = host->viewport()->mapTo(host.form.get(), caret);
+    EXPECT_GE(popup->y(), caretInForm.y() + host->RowHeight());
+    EXPECT_EQ(popup->x(), caretInForm.x());
+    EXPECT_TRUE(host.form->rect().contains(popup->geometry()));
+    if (qEnvironmentVariableIsSet("ZK_SCREENSHOT_DIR"))
+        host.form->grab().save(qEnvironmentVariable("ZK_SCREENSHOT_DIR") + QStringLiteral("/codeassist.png"));
+}

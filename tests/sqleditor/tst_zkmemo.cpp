@@ -3,6 +3,8 @@
 
 #include "memohost.h"
 
+#include "core/zkforms.h"
+#include "core/zkoption.h"
 #include "editorcontrol/edwrap.h"
 
 #include <QSignalSpy>
@@ -352,4 +354,29 @@ TEST(ZkMemo, LineSinkAndErrorSelection)
     ISqlErrorSelection *errors = host.memo;
     errors->MultiLineSelect(1, 2);
     EXPECT_EQ(errors->SelText(), QStringLiteral("line1\r\nline2\r\n"));
+}
+
+TEST(ZkMemo, FormSetUpGivesTheSharedSettings)
+{
+    MemoHost host;
+    TzkMemoProp holder;
+    TFont font = holder.Font();
+    font.setPointSize(17);
+    holder.SetFont(font);
+    holder.SetReserveWordList({QStringLiteral("SELECT")});
+    holder.Caret()->SetFreeCaret(true);
+    const TCodeAssistOption saved = CodeAssistOption;
+    CodeAssistOption.CodeAssistCallOfDot = false;
+    CodeAssistOption.CodeAssistDelayTime = 1234;
+    prpEditor = &holder;
+    host->SetKeyDownAltKey(true);
+    TzkForm::ApplyControlSettings(host.memo);
+    prpEditor = nullptr;
+    CodeAssistOption = saved;
+    EXPECT_EQ(host->Font().pointSize(), 17);
+    EXPECT_EQ(host->ReserveWordList(), QStringList{QStringLiteral("SELECT")});
+    EXPECT_TRUE(host->DefaultCaretFreeCaret());
+    EXPECT_FALSE(host->CodeAssistCallOfDot());
+    EXPECT_EQ(host->CodeAssistDelayTime(), 1234);
+    EXPECT_FALSE(host->KeyDownAltKey());
 }

@@ -40,6 +40,11 @@ struct Completion
         dbVer = server == V8 ? 8 : 15;
         host.memo->SetReserveWordList(QStringList{QStringLiteral("SELECT"), QStringLiteral("FROM"),
                                                   QStringLiteral("WHERE")});
+        // The host's handler of the editor's request.
+        QObject::connect(host.memo, &TEditor::CodeAssist, host.memo, [this](const QPoint &p) {
+            CodeAssistCandidates(host.memo, host.form.get(), &query, QStringLiteral("Sales"), QStringLiteral("dbo"),
+                                 dbVer, p.x(), p.y());
+        });
         script->ClearLog();
     }
 
@@ -131,10 +136,11 @@ TEST(CodeAssist, StatementsSentPerServer)
     }
 }
 
-TEST(CodeAssist, BlankListsDatabasesSchemasObjectsAndWords)
+TEST(CodeAssist, CtrlSpaceAfterABlankListsDatabasesSchemasObjectsAndWords)
 {
     Completion t;
-    t.request(QStringLiteral("select * from |"));
+    t.host.setText(QStringLiteral("select * from "), 0, 14);
+    QTest::keyClick(t.host.memo, Qt::Key_Space, Qt::ControlModifier);
     ASSERT_NE(t.popup(), nullptr);
     EXPECT_TRUE(t.popup()->isVisible());
     EXPECT_EQ(t.rows(), (QStringList{"master", "Sales", "dbo", "sales", "Customers", "Orders", "vOrders",
