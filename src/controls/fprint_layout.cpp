@@ -38,7 +38,7 @@ QList<TLineSpan> WrapText(const QString &text, const TWrapSpec &spec, int maxLin
     QTextOption option;
     // A word wider than the line breaks anywhere rather than running off.
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(spec.TabStop);
+    option.setTabStopDistance(TabDistanceFor(spec.TabStop, spec.Device));
     layout.setTextOption(option);
     layout.beginLayout();
     for (;;) {

@@ -257,6 +257,12 @@ int TzkPrinter::GetPrintableHeight(double MMTopMargin, double MMBottomMargin) co
            - std::max(MMToDPIY(MMBottomMargin), FBottomMargin);
 }
 
+qreal TabDistanceFor(qreal dots, const QPaintDevice *device)
+{
+    const int dpi = device ? device->logicalDpiY() : 96;
+    return dpi > 0 ? dots * 96.0 / dpi : dots;
+}
+
 // --- TMetafileEx ------------------------------------------------------------------------
 
 void TMetafileEx::Draw(QPainter &painter, const QPointF &at) const
@@ -272,7 +278,7 @@ void TMetafileEx::Draw(QPainter &painter, const QPointF &at) const
             QTextOption option(Qt::Alignment(op.Align));
             option.setWrapMode(QTextOption::NoWrap);
             if (op.TabStop > 0)
-                option.setTabStopDistance(op.TabStop);
+                option.setTabStopDistance(TabDistanceFor(op.TabStop, painter.device()));
             painter.drawText(op.Rect, op.Text, option);
             break;
         }

@@ -168,6 +168,10 @@ private:
 // The one printer object of the process.
 extern TzkPrinter zkPrinter;
 
+// Qt scales a layout's tab distance by the resolution of the font's device
+// over 96 dpi: the distance that gives `dots` on `device`.
+qreal TabDistanceFor(qreal dots, const QPaintDevice *device);
+
 // --- Recorded pages ----------------------------------------------------------------
 
 // One recorded page: drawing operations in printer dots, replayed on the

@@ -108,6 +108,23 @@ QList<int> printedOrder(const QString &file, int perPage)
     return order;
 }
 
+// The leftmost dark column of page 1 of the PDF, rendered at 150 dpi.
+int leftInk(const QString &file, const QString &prefix)
+{
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("150"),
+                                     QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                     QStringLiteral("1"), file, prefix});
+    QImage image(prefix + QStringLiteral("-1.pgm"));
+    int left = -1;
+    for (int x = 0; x < image.width() && left < 0; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = x;
+                break;
+            }
+    return left;
+}
+
 // --- Layout ------------------------------------------------------------------------------
 
 using SourceLayout = PrintTest;
@@ -218,20 +235,14 @@ TEST_F(SourceLayout, TabsStopAtTheEditorsTabWidth)
     probe.EndDoc();
     EXPECT_DOUBLE_EQ(text->TabStop, stop);
 
-    // Drawn at the printer's resolution, X begins at the stop.
-    QImage image(int(stop * 3), int(text->Rect.height()) + 2, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    TzkPrintdata &data = PrintData();
-    data.Pages(0).Draw(painter, QPointF(0, -text->Rect.top()));
-    painter.end();
-    int left = image.width();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128)
-                left = std::min(left, x);
-    EXPECT_GE(left, int(stop) - 1);
-    EXPECT_LT(left, int(stop + stop / 4));
+    EXPECT_EQ(textsOf(0).body, QStringList{QStringLiteral("\tX")});
+
+    // Printed, X begins at the stop (the body at the 20 mm margin; 150 dpi).
+    SendPagesToPrinter(TzkPrintJob{QStringLiteral("t")});
+    const int left = leftInk(fake->file, dir.filePath(QStringLiteral("tab")));
+    const double expected = (zkPrinter.MMToDPIX(20) + stop) * 150 / 600;
+    EXPECT_GE(left, int(expected) - 1);
+    EXPECT_LE(left, int(expected) + 4);
 }
 
 // --- Sending pages -------------------------------------------------------------------------
@@ -311,23 +322,6 @@ TEST_F(SendingPages, JobIsNamedAfterTheTitle)
     const QString info = run(QStringLiteral("pdfinfo"), {fake->file});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title:\\s+ZKS25R - Sales\\.dbo\\.注文"))))
         << info.toStdString();
-}
-
-// The leftmost dark column of page 1 of the PDF, rendered at 150 dpi.
-int leftInk(const QString &file, const QString &prefix)
-{
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("150"),
-                                     QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                     QStringLiteral("1"), file, prefix});
-    QImage image(prefix + QStringLiteral("-1.pgm"));
-    int left = -1;
-    for (int x = 0; x < image.width() && left < 0; ++x)
-        for (int y = 0; y < image.height(); ++y)
-            if (qGray(image.pixel(x, y)) < 128) {
-                left = x;
-                break;
-            }
-    return left;
 }
 
 TEST_F(SourceLayout, MarginsBelowTheUnprintableOnesPrintAtTheEdge)
