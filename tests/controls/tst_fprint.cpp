@@ -2,6 +2,7 @@
 
 #include "controls/fpreview.h"
 #include "controls/zkstdctl.h"
+#include "core/modal.h"
 #include "core/zksub_dialogs.h"
 
 #include <QAction>
@@ -342,24 +343,6 @@ TEST_F(SourceLayout, MarginsBelowTheUnprintableOnesPrintAtTheEdge)
 }
 
 // --- The dialog -------------------------------------------------------------------------------
-
-// Runs `act` on the next visible modal window other than `notThis`.
-void WhenModal(std::function<void(QWidget *)> act, QWidget *notThis = nullptr)
-{
-    auto *timer = new QTimer;
-    auto ticks = std::make_shared<int>(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, ticks, act, notThis] {
-        QWidget *w = QApplication::activeModalWidget();
-        if ((!w || w == notThis || !w->isVisible()) && ++*ticks < 1000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (w && w != notThis)
-            act(w);
-    });
-    timer->start();
-}
 
 template<class T>
 T *child(QWidget *w, const char *name)
