@@ -186,6 +186,7 @@ QHBoxLayout *editWithUpDown(TzkNumEdit *edit, TzkUpDown *ud)
 void TfrmPrint::CreateControls()
 {
     auto *main = new QGridLayout(this);
+    main->setSizeConstraint(QLayout::SetFixedSize);
 
     grpPrinter = new QGroupBox(QStringLiteral(" プリンタ "), this);
     grpPrinter->setObjectName(QStringLiteral("grpPrinter"));
