@@ -11,6 +11,7 @@ class QMetaObject;
 class QWidget;
 class TdmSQLServer;
 class TzkImageList;
+class TzkPrintdata;
 class TzkStatusBar;
 class TzkTaskBar;
 
@@ -108,6 +109,8 @@ public:
     virtual TzkImageList *imgMain() const = 0;
     // The context menu of every SQL editor.
     virtual QMenu *popEditor() const = 0;
+    // The page recorder every print command records into.
+    virtual TzkPrintdata *prtData() const { return nullptr; }
 
     // The connection window selected in cmbDBName; null when none is.
     virtual TzkConnectionWindow *CurrentForm() const = 0;

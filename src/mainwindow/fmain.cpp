@@ -1,6 +1,7 @@
 #include "mainwindow/fmain.h"
 
 #include "connection/fobject.h"
+#include "controls/zkprinter.h"
 #include "core/zkactions.h"
 #include "core/zkCommonData.h"
 #include "core/zkapp.h"
@@ -162,6 +163,7 @@ void TfrmMain::CreateComponents()
 {
     m_imgMain = new TzkImageList;
     LoadImages();
+    m_prtData = std::make_unique<TzkPrintdata>();
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("pnlClient"));

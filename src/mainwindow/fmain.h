@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QActionGroup;
 class QMdiArea;
@@ -52,6 +54,7 @@ public:
     TzkStatusBar *stsMain() const override { return m_stsMain; }
     TzkImageList *imgMain() const override { return m_imgMain; }
     QMenu *popEditor() const override { return m_popEditor; }
+    TzkPrintdata *prtData() const override { return m_prtData.get(); }
     TzkConnectionWindow *CurrentForm() const override;
     void MenuUpdate() override;
     void cmbDBNameChange() override;
@@ -136,6 +139,7 @@ private:
     TzkConnectionComboBox *m_cmbDBName = nullptr;
     TzkActionList *m_actMain = nullptr;
     QMenu *m_popEditor = nullptr;
+    std::unique_ptr<TzkPrintdata> m_prtData;
     QList<QToolBar *> m_toolBars;
 
     QStringList m_arguments;

@@ -1,6 +1,7 @@
 #include "platform/fonts/fontmap.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace {
@@ -62,4 +63,14 @@ bool FontMap::isFixedPitchName(const QString &windowsName)
 {
     const Entry *e = find(windowsName);
     return e && e->fixedPitch;
+}
+
+QStringList FontMap::families()
+{
+    QStringList list = QFontDatabase::families();
+    for (const Entry &e : kTable)
+        if (QFontDatabase::hasFamily(QString::fromUtf16(e.face)))
+            list.append(QString::fromUtf16(e.windowsName));
+    list.removeDuplicates();
+    return list;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The Windows font names that settings and window layouts store ("ＭＳ ゴシック",
 // "FixedSys", ...) stand for these faces here. Stored texts keep the Windows
@@ -11,4 +12,6 @@ void install();
 // substitute).
 QString substitute(const QString &windowsName);
 bool isFixedPitchName(const QString &windowsName);
+// The installed families and the Windows names whose faces are installed.
+QStringList families();
 }
