@@ -17,9 +17,10 @@ class TzkNumEdit;
 class TzkPrintdata;
 class TzkRadioButton;
 
-// The tab width (in average character widths of the print font) that the
-// source layout takes from the editors' shared settings; the editor
-// settings set it at start-up. Without it: the editors' default, 8.
+// The tab width (in average character widths of the print font) of the
+// source layout, for callers that print with other settings. Without it the
+// layout takes the editors' shared settings (prpEditor), or 8 before those
+// are loaded.
 extern std::function<int()> PrintTabSpaceCount;
 // Opens the help topic of a context number; the help layer sets it. Without
 // it the help buttons do nothing.

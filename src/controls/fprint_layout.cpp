@@ -3,6 +3,8 @@
 
 #include "controls/fprint.h"
 #include "controls/zkprinter.h"
+#include "editorcontrol/edcontrol_settings.h"
+#include "sqleditor/zksub_editor.h"
 
 #include <QTextLayout>
 
@@ -176,7 +178,10 @@ void TfrmPrint::PrintSource(const QString &Title, const QStringList &Source, boo
     spec.Font = canvas->Font();
     spec.Device = canvas->Reference();
     spec.Width = std::max<qreal>(1, bodyWidth);
-    spec.TabStop = std::max(1, PrintTabSpaceCount ? PrintTabSpaceCount() : 8) * fm.averageCharWidth();
+    const int tabCount = PrintTabSpaceCount ? PrintTabSpaceCount()
+                         : prpEditor      ? prpEditor->Caret()->TabSpaceCount()
+                                          : 8;
+    spec.TabStop = std::max(1, tabCount) * fm.averageCharWidth();
 
     auto emitPage = [&](const QStringList &lines) {
         if (FirstPagePending)
