@@ -163,6 +163,11 @@ TzkStringGridHeader::TzkStringGridHeader(Qt::Orientation orientation, TzkStringG
     setHighlightSections(false);
     setSectionResizeMode(QHeaderView::Interactive);
     setMinimumSectionSize(0);
+    // Beyond the last cell the grid shows its window colour, as the cells' area does.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Button, pal.color(QPalette::Base));
+    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+    setPalette(pal);
 }
 
 QSize TzkStringGridHeader::sizeHint() const
@@ -297,6 +302,7 @@ TzkStringGrid::TzkStringGrid(QWidget *parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
+    setAutoScroll(false);
     setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::StrongFocus);
     // The corner is the fixed cells above the fixed columns; the grid paints it.
@@ -374,8 +380,10 @@ void TzkStringGrid::SetRowCount(int value)
     value = std::max(value, 1);
     if (value == RowCount())
         return;
-    if (value < RowCount() && m_editorMode && m_inplaceRow >= value)
+    if (value < RowCount() && m_editorMode && m_inplaceRow >= value) {
+        m_inplaceRow = -1;  // its text goes with the row
         HideEditor();
+    }
     if (value <= m_fixedRows) {
         m_fixedRows = value - 1;
         resizeRows(value);
@@ -398,8 +406,10 @@ void TzkStringGrid::SetColCount(int value)
     value = std::max(value, 1);
     if (value == m_colCount)
         return;
-    if (value < m_colCount && m_editorMode && m_inplaceCol >= value)
+    if (value < m_colCount && m_editorMode && m_inplaceCol >= value) {
+        m_inplaceCol = -1;  // its text goes with the column
         HideEditor();
+    }
     resizeCols(value);
     if (value <= m_fixedCols) {
         m_fixedCols = value - 1;
@@ -1096,8 +1106,13 @@ void TzkStringGrid::DrawCheck(int col, int row, const QRect &rect, bool enabled)
         return;
     const QRect box(rect.left() + (rect.width() - CheckBoxWidth) / 2, rect.top() + (rect.height() - CheckBoxHeight) / 2,
                     CheckBoxWidth, CheckBoxHeight);
+    // A number may follow blanks (" 1" is checked), nothing may follow it.
+    QString text = Cells(col, row);
+    qsizetype lead = 0;
+    while (lead < text.size() && text.at(lead).unicode() <= 32)
+        ++lead;
     bool ok = false;
-    const int state = Cells(col, row).trimmed().toInt(&ok);
+    const int state = text.mid(lead).toInt(&ok);
     QStyleOptionButton option;
     option.initFrom(this);
     option.rect = box;
@@ -1110,7 +1125,7 @@ void TzkStringGrid::DrawCheck(int col, int row, const QRect &rect, bool enabled)
     if (m_flatCheckBox) {
         p->save();
         p->setBrush(Qt::NoBrush);
-        p->setPen(ColorToQColor(m_canvas.BrushColor));
+        p->setPen(ColorToQColor(clWindow));
         p->drawRect(box.adjusted(1, 1, -2, -2));
         p->setPen(ColorToQColor(clBtnShadow));
         p->drawRect(box.adjusted(0, 0, -1, -1));

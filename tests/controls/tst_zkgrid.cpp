@@ -279,6 +279,25 @@ TEST_F(StringGridTest, FocusLossAndExitActiveControlCommitTheOpenEditor)
     EXPECT_EQ(grid->Cells(0, 1), "typed!");
 }
 
+TEST_F(StringGridTest, TabLeavesTheGridAfterCommittingUnlessGoTabs)
+{
+    grid->SetGridMode(geAccess);
+    grid->SetOptions(grid->Options() | goEditing);
+    Show();
+    ASSERT_EQ(QApplication::focusWidget(), grid->InplaceEditor());
+    Type("t");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(grid->Cells(0, 1), "t");
+    EXPECT_EQ(QApplication::focusWidget(), other);
+    grid->SetOptions(grid->Options() | goTabs);
+    grid->setFocus();
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(At(), std::make_pair(1, 1));
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(At(), std::make_pair(0, 1));
+    EXPECT_EQ(QApplication::focusWidget(), grid->InplaceEditor());
+}
+
 // --- Check boxes --------------------------------------------------------------------
 
 TEST_F(StringGridTest, CheckedNeedsExactlyOneInACheckBoxColumn)
