@@ -31,16 +31,6 @@ const bool s_settingsRegistered = [] {
     return true;
 }();
 
-// Control characters would show as boxes; a cell shows one line.
-QString cellText(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20)
-            c = QLatin1Char(' ');
-    }
-    return text;
-}
-
 bool isCheckStyle(TzkGridEditStyle s)
 {
     return s == geCheckBox || s == geViewCheckBox;
@@ -335,6 +325,7 @@ TzkStringGrid::TzkStringGrid(QWidget *parent)
     applyColumnWidths();
     m_left->setDefaultSectionSize(m_defaultRowHeight);
     m_left->setMinimumSectionSize(0);
+    SetOptions(m_options);
 }
 
 TzkStringGrid::~TzkStringGrid()
@@ -1158,8 +1149,7 @@ void TzkStringGrid::DrawCell(QPainter *painter, const QRect &rect, int col, int 
         // The grid's own boxes are always drawn enabled.
         DrawCheck(col, row, rect, true);
     } else {
-        painter->drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          cellText(Cells(col, row)));
+        m_canvas.TextOut(rect.left() + 2, rect.top() + 2, Cells(col, row));
     }
     if (OnDrawCell) {
         m_canvas.Apply();
@@ -1186,8 +1176,7 @@ void TzkStringGrid::DrawFixedCell(QPainter *painter, const QRect &rect, int col,
     m_canvas.FontColor = clWindowText;
     m_canvas.Apply();
     m_canvas.FillRect(rect);
-    painter->drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                      cellText(Cells(col, row)));
+    m_canvas.TextOut(rect.left() + 2, rect.top() + 2, Cells(col, row));
     if (OnDrawCell) {
         m_canvas.Apply();
         OnDrawCell(this, col, row, rect, gdFixed);

@@ -433,8 +433,8 @@ void TzkStringGrid::mouseReleaseEvent(QMouseEvent *event)
 void TzkStringGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The second press of a double-click is a press as well.
+    // Its release opens the editor of the cell, as a second click does.
     MouseDown(event->button(), event->position().toPoint(), true);
-    m_clickedCurrent = false;
     if (OnDblClick)
         OnDblClick(this);
     event->accept();
