@@ -392,6 +392,27 @@ TEST_F(StringGridTest, CheckBoxStatesLookDifferent)
     EXPECT_NE(cell(1), cell(3));
 }
 
+TEST_F(StringGridTest, DrawCellHandlersPaintOnTheCanvasAfterTheGrid)
+{
+    grid->SetEditStyles(1, geCheckBox);
+    grid->SetCells(1, 1, "1");
+    QStringList seen;
+    grid->OnDrawCell = [&](TzkStringGrid *g, int c, int r, const QRect &rect, TGridDrawState state) {
+        ASSERT_TRUE(g->Canvas()->Painter);
+        if (state & gdFixed)
+            seen << QString("fixed %1,%2").arg(c).arg(r);
+        else if (c == 1 && r == 1)
+            g->DrawCheck(c, r, rect, false);  // as the query designer draws its boxes
+    };
+    window->show();
+    const QImage enabled = grid->grab().toImage();
+    EXPECT_TRUE(seen.contains("fixed 1,0"));
+    grid->OnDrawCell = nullptr;
+    const QImage plain = grid->grab().toImage();
+    const QRect r = grid->CellRect(1, 1).translated(grid->viewport()->pos());
+    EXPECT_NE(enabled.copy(r), plain.copy(r));  // the disabled box drawn over the grid's
+}
+
 // --- Structure and snapshot -----------------------------------------------------------
 
 TEST_F(StringGridTest, InsertColKeepsStylesWithPositions)
