@@ -244,6 +244,8 @@ TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent, const QO
 
 void TFDConnection::HoldSession(const QObject *holder)
 {
+    if (SessionHeld() && m_holder != holder)
+        throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgHeld));
     m_holder = holder;
 }
 

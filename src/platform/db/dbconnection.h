@@ -98,8 +98,8 @@ public:
     // and its children run: any other is refused with kind Busy (timed
     // callers look at SessionHeld() and skip), and a lost link is never
     // replaced, so nothing the holder sends can run on a new session that
-    // lacks its mode. A holder that goes away releases the session. Use
-    // TFDSessionHold.
+    // lacks its mode. A holder that goes away releases the session; a
+    // second holder is refused (kind Busy) meanwhile. Use TFDSessionHold.
     void HoldSession(const QObject *holder);
     void ReleaseSession(const QObject *holder);
     bool SessionHeld() const { return !m_holder.isNull(); }

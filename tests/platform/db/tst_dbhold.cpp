@@ -55,10 +55,13 @@ TEST_F(DbHold, OnlyTheHolderRunsUntilReleased)
         EXPECT_EQ(kindOf([&] { other.Open("select 1"); }), TDBErrorKind::Busy);
         EXPECT_EQ(kindOf([&] { con.ExecSQL("select 1"); }), TDBErrorKind::Busy);
         EXPECT_EQ(kindOf([&] { con.StartTransaction(); }), TDBErrorKind::Busy);
+        QObject second;
+        EXPECT_EQ(kindOf([&] { TFDSessionHold again(&con, &second); }), TDBErrorKind::Busy);
+        EXPECT_NO_THROW(mine->Open("select 1"));
     }
     EXPECT_FALSE(con.SessionHeld());
     EXPECT_NO_THROW(other.Open("select 1"));
-    EXPECT_EQ(script->Statements().filter("select 1").size(), 2);
+    EXPECT_EQ(script->Statements().filter("select 1").size(), 3);
 
     // A holder that goes away lets go of the session.
     con.HoldSession(holder.get());
