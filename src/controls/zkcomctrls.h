@@ -397,6 +397,10 @@ public:
     std::function<void(QPainter *painter, const QStyleOptionViewItem &option, TzkTreeNode *node, int index,
                        bool &defaultDraw)>
         OnCustomDrawSubItem;
+    // Before each cell of a node's row is drawn (the node's own cell and its
+    // sub-items): the handler may change the option's font and colours, which
+    // the cell is then drawn with (and OnCustomDrawSubItem is given).
+    std::function<void(QStyleOptionViewItem &option, TzkTreeNode *node)> OnAdvancedCustomDrawItem;
     // After every scroll of the view.
     std::function<void()> OnScroll;
     // The right button or the menu key; the node under the mouse is selected

@@ -266,8 +266,11 @@ TzkTreeDelegate::TzkTreeDelegate(TzkTreeView *view)
 
 void TzkTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
+    QStyleOptionViewItem drawn = option;
+    if (m_view->OnAdvancedCustomDrawItem)
+        m_view->OnAdvancedCustomDrawItem(drawn, m_view->NodeFromIndex(index));
     if (index.column() > 0 && m_view->OnCustomDrawSubItem) {
-        QStyleOptionViewItem opt = option;
+        QStyleOptionViewItem opt = drawn;
         initStyleOption(&opt, index);
         bool defaultDraw = true;
         painter->save();
@@ -276,7 +279,7 @@ void TzkTreeDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         if (!defaultDraw)
             return;
     }
-    QStyledItemDelegate::paint(painter, option, index);
+    QStyledItemDelegate::paint(painter, drawn, index);
 }
 
 // --- View -------------------------------------------------------------------------------

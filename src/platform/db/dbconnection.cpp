@@ -26,6 +26,7 @@ const char *const MsgLostInTransaction =
     "トランザクション中にサーバーとの接続が切断されました。確定していない変更は失われています。"
     "この接続では SQL を実行できません。接続し直してください。";
 const char *const MsgCancelled = "SQL の実行がキャンセルされました。";
+const char *const MsgHeld = "このデータベース接続は実行計画の取得中です。終わるまでお待ちください。";
 
 } // namespace
 
@@ -151,7 +152,7 @@ void TFDConnection::ensureLink()
     if (m_state == State::Lost) {
         if (m_lostInTransaction)
             throw EDBError(TDBErrorKind::LinkLost, QString::fromUtf8(MsgLostInTransaction));
-        if (!m_autoReconnect)
+        if (!m_autoReconnect || SessionHeld())
             throw EDBError(TDBErrorKind::LinkLost, QString::fromUtf8(MsgLinkLost));
         m_backend->Disconnect();
         m_state = State::Closed;
@@ -200,12 +201,19 @@ TDBBatch TFDConnection::runBatch(const TDBRequest &request, bool silent)
 
 TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent)
 {
+    return Execute(request, silent, nullptr);
+}
+
+TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent, const QObject *caller)
+{
+    if (!MayRun(caller))
+        throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgHeld));
     if (m_busy)
         throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgBusy));
     ensureLink();
     TDBBatch batch = runBatch(request, silent);
     if (batch.linkLost && !batch.answered && m_autoReconnect && !m_inTransaction && m_autoCommit
-        && !m_connecting) {
+        && !m_connecting && !SessionHeld()) {
         // Nothing came back: most likely the link was already gone when the
         // statement went out (an idle link the network or the server
         // dropped), so it goes again on a new session. A long statement cut
@@ -232,6 +240,43 @@ TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent)
         throw e;
     }
     return batch;
+}
+
+void TFDConnection::HoldSession(const QObject *holder)
+{
+    if (SessionHeld() && m_holder != holder)
+        throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgHeld));
+    m_holder = holder;
+}
+
+void TFDConnection::ReleaseSession(const QObject *holder)
+{
+    if (m_holder == holder)
+        m_holder = nullptr;
+}
+
+bool TFDConnection::MayRun(const QObject *caller) const
+{
+    if (!SessionHeld())
+        return true;
+    for (const QObject *o = caller; o; o = o->parent())
+        if (o == m_holder)
+            return true;
+    return false;
+}
+
+TFDSessionHold::TFDSessionHold(TFDConnection *connection, const QObject *holder)
+    : m_connection(connection)
+    , m_holder(holder)
+{
+    if (m_connection)
+        m_connection->HoldSession(holder);
+}
+
+TFDSessionHold::~TFDSessionHold()
+{
+    if (m_connection)
+        m_connection->ReleaseSession(m_holder);
 }
 
 qint64 TFDConnection::ExecSQL(const QString &sql)

@@ -5,6 +5,7 @@
 #include "platform/db/dbparams.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -88,6 +89,22 @@ public:
 
     // Runs one batch; raises EDBError on any error of the batch.
     TDBBatch Execute(const TDBRequest &request, bool silent = false);
+    // The same on behalf of `caller` (a query), which counts while the
+    // session is held.
+    TDBBatch Execute(const TDBRequest &request, bool silent, const QObject *caller);
+
+    // Holding the session for one caller (a window reading plans with a
+    // session mode switched on). While held, only statements of the holder
+    // and its children run: any other is refused with kind Busy (timed
+    // callers look at SessionHeld() and skip), and a lost link is never
+    // replaced, so nothing the holder sends can run on a new session that
+    // lacks its mode. A holder that goes away releases the session; a
+    // second holder is refused (kind Busy) meanwhile. Use TFDSessionHold.
+    void HoldSession(const QObject *holder);
+    void ReleaseSession(const QObject *holder);
+    bool SessionHeld() const { return !m_holder.isNull(); }
+    // Whether a statement of `caller` may run now.
+    bool MayRun(const QObject *caller) const;
     // A statement without result; returns the rows affected (-1 when none).
     qint64 ExecSQL(const QString &sql);
     // The messages (PRINT, low-severity RAISERROR, 5701, ...) of the last batch.
@@ -120,6 +137,21 @@ private:
     bool m_autoCommit = true;
     bool m_connecting = false;
     QList<TDBMessage> m_messages;
+    QPointer<const QObject> m_holder;
+};
+
+// Holds a connection's session for a scope (see TFDConnection::HoldSession).
+class TFDSessionHold
+{
+public:
+    TFDSessionHold(TFDConnection *connection, const QObject *holder);
+    ~TFDSessionHold();
+    TFDSessionHold(const TFDSessionHold &) = delete;
+    TFDSessionHold &operator=(const TFDSessionHold &) = delete;
+
+private:
+    QPointer<TFDConnection> m_connection;
+    const QObject *m_holder;
 };
 
 // A transaction that rolls back unless committed, so that an exception

@@ -219,7 +219,7 @@ TDBBatch TFDQuery::run(bool keepResults)
         if (!markers.names.isEmpty()) {
             QString useBatch, rest;
             if (SplitLeadingUse(sql, &useBatch, &rest)) {
-                m_connection->Execute({useBatch, {}, false}, m_silent);
+                m_connection->Execute({useBatch, {}, false}, m_silent, this);
                 m_messages = m_connection->Messages();
                 markers = ReplaceParamMarkers(rest);
             }
@@ -232,7 +232,7 @@ TDBBatch TFDQuery::run(bool keepResults)
             sql = markers.text;
         }
     }
-    TDBBatch batch = m_connection->Execute({sql, values, keepResults}, m_silent);
+    TDBBatch batch = m_connection->Execute({sql, values, keepResults}, m_silent, this);
     m_messages += batch.infoMessages();
     return batch;
 }
