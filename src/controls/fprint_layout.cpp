@@ -4,6 +4,7 @@
 #include "controls/fprint.h"
 #include "controls/zkprinter.h"
 #include "editorcontrol/edcontrol_settings.h"
+#include "editorcontrol/edprops.h"
 #include "sqleditor/zksub_editor.h"
 
 #include <QTextLayout>
