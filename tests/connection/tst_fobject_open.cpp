@@ -16,6 +16,9 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QSignalSpy>
 #include <QTimer>
 
 // Opening objects from the connection window: the kind-to-window table, the
@@ -497,4 +500,43 @@ TEST_F(OpenObjectTest, TheTickSendsSelectOneUnlessHeldOrDisconnected)
     form->tmrKeepAliveTimer();
     EXPECT_TRUE(sentByTheWindow().isEmpty());
     EXPECT_FALSE(form->tmrKeepAlive->isActive());
+}
+
+TEST_F(OpenObjectTest, TheTickWaitsUnseenAndLeavesTheUsersKeysAlone)
+{
+    rules("rule exact: select 1\n  delay: 300\n  result: c int\n  row: 1\n");
+    zkOption.KeepAliveEnabled = true;
+    zkOption.KeepAliveInvalidStandby = false;
+    form->SetOptionKeepAlive();
+    QSignalSpy started(TDBWaitNotifier::instance(), &TDBWaitNotifier::waitStarted);
+    bool cursor = true;
+    int keys = 0;
+    // The user types into the list while the tick waits: the keys reach
+    // it, ESC included, and nothing is cancelled.
+    struct KeyCounter : QObject
+    {
+        int *count;
+        explicit KeyCounter(int *c) : count(c) {}
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::KeyPress)
+                ++*count;
+            return false;
+        }
+    } counter(&keys);
+    form->lstObject->CurrentView()->installEventFilter(&counter);
+    QTimer::singleShot(100, [&] {
+        cursor = QGuiApplication::overrideCursor() != nullptr;
+        for (int key : {Qt::Key_Down, Qt::Key_Escape}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(form->lstObject->CurrentView(), &press);
+        }
+    });
+    script->ClearLog();
+    form->tmrKeepAliveTimer();
+    EXPECT_EQ(sentByTheWindow(), QStringList{"SELECT 1"});
+    EXPECT_FALSE(cursor);
+    EXPECT_EQ(started.size(), 0) << "no progress in the status bar";
+    EXPECT_EQ(keys, 2);
+    EXPECT_FALSE(IsEscapePressed()) << "the ESC was the user's, not a cancelled statement";
 }
