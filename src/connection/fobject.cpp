@@ -787,6 +787,13 @@ void TfrmObject::FormClose()
 
 void TfrmObject::closeEvent(QCloseEvent *event)
 {
+    // The keep-alive statement lets the user's input through while it waits;
+    // a close asked for meanwhile runs once it is done.
+    if (m_keepAliveTicking) {
+        event->ignore();
+        QTimer::singleShot(50, this, [this] { Close(); });
+        return;
+    }
     // A failure here (a commit that raised) is shown and keeps the window
     // open; it must not unwind through the close itself.
     try {

@@ -287,7 +287,9 @@ private:
                                     bool &defaultDraw);
 
     // Commands of the list that come with their own work.
+    // The loop of the open commands, inside their TListLoopGuard.
     void OpenSelected(TOpenMode mode, int DefTopRecord);
+    void OpenCommand(TOpenMode mode);
     void actDeleteExecute();
     void mnuObjectClick();
     void lstObjectContextPopup(const QPoint &globalPos);

@@ -356,36 +356,32 @@ void TfrmObject::OpenSelected(TOpenMode mode, int DefTopRecord)
     }
 }
 
-void TfrmObject::actOpenExecute()
+void TfrmObject::OpenCommand(TOpenMode mode)
 {
     if (lstObject->SelCount() == 0)
         return;
     TListLoopGuard guard(this);
-    OpenSelected(zkOption.OpenMode, 0);
+    OpenSelected(mode, 0);
+}
+
+void TfrmObject::actOpenExecute()
+{
+    OpenCommand(zkOption.OpenMode);
 }
 
 void TfrmObject::actOpenDefineExecute()
 {
-    if (lstObject->SelCount() == 0)
-        return;
-    TListLoopGuard guard(this);
-    OpenSelected(omDefine, 0);
+    OpenCommand(omDefine);
 }
 
 void TfrmObject::actOpenSourceExecute()
 {
-    if (lstObject->SelCount() == 0)
-        return;
-    TListLoopGuard guard(this);
-    OpenSelected(omSource, 0);
+    OpenCommand(omSource);
 }
 
 void TfrmObject::actOpenDataExecute()
 {
-    if (lstObject->SelCount() == 0)
-        return;
-    TListLoopGuard guard(this);
-    OpenSelected(omData, 0);
+    OpenCommand(omData);
 }
 
 void TfrmObject::actOpenDataTopExecute()

@@ -19,6 +19,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 // Opening objects from the connection window: the kind-to-window table, the
@@ -531,7 +533,10 @@ TEST_F(OpenObjectTest, TheTickWaitsUnseenAndLeavesTheUsersKeysAlone)
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QApplication::sendEvent(form->lstObject->CurrentView(), &press);
         }
+        // The window's close from its menu waits for the statement.
+        form->Close();
     });
+    QPointer<TfrmObject> alive(form);
     script->ClearLog();
     form->tmrKeepAliveTimer();
     EXPECT_EQ(sentByTheWindow(), QStringList{"SELECT 1"});
@@ -539,4 +544,7 @@ TEST_F(OpenObjectTest, TheTickWaitsUnseenAndLeavesTheUsersKeysAlone)
     EXPECT_EQ(started.size(), 0) << "no progress in the status bar";
     EXPECT_EQ(keys, 2);
     EXPECT_FALSE(IsEscapePressed()) << "the ESC was the user's, not a cancelled statement";
+    ASSERT_TRUE(alive);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !alive; }, 2000)) << "closed once the tick was done";
+    EXPECT_EQ(combo()->count(), 0);
 }
