@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QGuiApplication>
@@ -457,6 +458,16 @@ TEST_F(OpenObjectTest, NewObjectsOpenEmptyInTheCurrentDatabaseAndSchema)
                  {"actNewConst", 66}};
     for (const auto &k : kinds)
         EXPECT_EQ(form->actObject->Find(k.action)->property("ImageIndex").toInt(), k.kind) << k.action;
+
+    // "新規作成" of the tree's menu: the kind of the selected kind node.
+    recordOpens({QStringLiteral("TfrmView")});
+    form->lstTree->SetSelected(form->lstTree->TopItem(0)->FindName("SalesDB", false)->FindName("VIEW", false));
+    form->lstTree->OnContextPopup(QPoint(10, 10));
+    form->popTree->close();
+    form->actObject->Find("actNew")->trigger();
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened.last(), "TfrmView");
+    EXPECT_EQ(args.last(), argsOf(47, "SalesDB", "dbo", "", omDefine));
 }
 
 // --- Keep-alive -------------------------------------------------------------------------------
@@ -483,7 +494,8 @@ TEST_F(OpenObjectTest, KeepAliveIntervalsAndSwitchingOff)
 TEST_F(OpenObjectTest, TheTickSendsSelectOneUnlessHeldOrDisconnected)
 {
     zkOption.KeepAliveEnabled = true;
-    zkOption.KeepAliveInvalidStandby = false;
+    // Without a desktop session the request to stay awake does nothing.
+    zkOption.KeepAliveInvalidStandby = true;
     form->SetOptionKeepAlive();
     script->ClearLog();
     form->tmrKeepAliveTimer();
