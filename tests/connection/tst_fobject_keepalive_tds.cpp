@@ -62,8 +62,14 @@ protected:
         });
         timer->start();
     }
-    // Lets queued work (the messages) run for a while.
-    void settle(int ms = 300) { QTest::qWait(ms); }
+    // Lets queued work (the messages) run: until the first message when one
+    // is expected, then a while longer for any second one.
+    void settle(bool expectMessage = false)
+    {
+        if (expectMessage)
+            EXPECT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty(); }, 10000)) << "no message came";
+        QTest::qWait(300);
+    }
     int selectOne()
     {
         TFDQuery *query = form->OpenSQL(QStringLiteral("select 1"));
@@ -92,7 +98,7 @@ TEST_F(KeepAliveServerTest, WithoutATransactionTheNextStatementReconnectsAndSays
     collectMessages();
     server.dropConnections();
     EXPECT_EQ(selectOne(), 1);
-    settle();
+    settle(true);
     EXPECT_EQ(connects, 1) << "after-connect ran again";
     EXPECT_EQ(messages, QStringList{kRestored});
     EXPECT_TRUE(form->tmrKeepAlive->isActive());
@@ -133,7 +139,7 @@ TEST_F(KeepAliveServerTest, ALossInsideTheSessionTransactionLogsOnAgainWithANewO
     server.clearLog();
     // The tick meets the loss; its error is swallowed.
     form->tmrKeepAliveTimer();
-    settle();
+    settle(true);
     EXPECT_EQ(messages, QStringList{kRestored + QLatin1Char('\n') + kDiscarded});
     EXPECT_TRUE(connect->Connected());
     EXPECT_TRUE(connect->InTransaction());
