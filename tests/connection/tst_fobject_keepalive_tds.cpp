@@ -66,8 +66,9 @@ protected:
     // is expected, then a while longer for any second one.
     void settle(bool expectMessage = false)
     {
-        if (expectMessage)
+        if (expectMessage) {
             EXPECT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty(); }, 10000)) << "no message came";
+        }
         QTest::qWait(300);
     }
     int selectOne()
