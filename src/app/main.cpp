@@ -1,3 +1,4 @@
+#include "connection/fobject_open.h"
 #include "core/zkapp.h"
 #include "core/zksub.h"
 #include "core/zkwindows.h"
@@ -17,6 +18,9 @@ int main(int argc, char *argv[])
     // failing, say) is reported and ends the program, never a bare abort.
     try {
         InitializeCore();
+        // The opening table: the connection window's placeholders first; the
+        // folders that build the windows replace them with theirs after it.
+        RegisterConnectionWindows();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())
             ShowAppMessage(warning, MB_ICONWARNING);

@@ -283,17 +283,20 @@ void TfrmObject::CreateActions()
         {"actLock", 6, "ロック情報(&L)"},
         {"actJob", 97, "ジョブ情報(&J)"},
         {"actDatabase", 116, "データベース情報(&D)"},
-        {"actNewTable", 45, ""},
-        {"actNewIndex", 46, ""},
-        {"actNewView", 47, ""},
-        {"actNewProc", 51, ""},
-        {"actNewFunc", 52, ""},
-        {"actNewTrigger", 57, ""},
-        {"actNewSequence", 58, ""},
-        {"actNewSynonym", 60, ""},
-        {"actNewConst", 66, ""},
+        {"actNewTable", 45, "テーブル(&T)"},
+        {"actNewIndex", 46, "インデックス(&I)"},
+        {"actNewView", 47, "ビュー(&V)"},
+        {"actNewProc", 51, "プロシージャ(&P)"},
+        {"actNewFunc", 52, "ファンクション(&F)"},
+        {"actNewTrigger", 57, "トリガー(&G)"},
+        {"actNewSequence", 58, "シーケンス(&Q)"},
+        {"actNewSynonym", 60, "シノニム(&S)"},
+        {"actNewConst", 66, "制約(&N)"},
         {"actOpen", 17, "開く(&O)"},
         {"actOpenDefine", 17, "定義情報を開く"},
+        {"actOpenSource", -1, "ソースを開く"},
+        {"actOpenData", -1, "データを開く"},
+        {"actOpenDataTop", -1, "データを開く(件数指定)"},
         {"actExec", 28, "実行(&E)"},
         {"actScript", 18, "スクリプト出力(&S)"},
         {"actPrint", 98, "印刷(&P)"},
@@ -315,6 +318,31 @@ void TfrmObject::CreateActions()
         if (a.image >= 0)
             action->setIcon(image(a.image));
     }
+    // The new-object commands open the kind they carry: the nine their own,
+    // actNew that of the tree's selected kind node (set when its menu opens).
+    for (const char *name : {"actNew", "actNewTable", "actNewIndex", "actNewView", "actNewProc", "actNewFunc",
+                             "actNewTrigger", "actNewSequence", "actNewSynonym", "actNewConst"}) {
+        QAction *action = actObject->Find(QLatin1String(name));
+        for (const auto &a : actions)
+            if (qstrcmp(a.name, name) == 0)
+                action->setProperty("ImageIndex", a.image);
+        actObject->SetOnExecute(action, [this, action] { actNewExecute(action->property("ImageIndex").toInt()); });
+    }
+    const struct
+    {
+        const char *name;
+        void (TfrmObject::*handler)();
+    } commands[] = {
+        {"actOpen", &TfrmObject::actOpenExecute},
+        {"actOpenDefine", &TfrmObject::actOpenDefineExecute},
+        {"actOpenSource", &TfrmObject::actOpenSourceExecute},
+        {"actOpenData", &TfrmObject::actOpenDataExecute},
+        {"actOpenDataTop", &TfrmObject::actOpenDataTopExecute},
+        {"actExec", &TfrmObject::actExecExecute},
+    };
+    for (const auto &c : commands)
+        actObject->SetOnExecute(actObject->Find(QLatin1String(c.name)), [this, h = c.handler] { (this->*h)(); });
+
     QAction *fragment = actObject->Find(QStringLiteral("actShowFragment"));
     fragment->setCheckable(true);
     fragment->setToolTip(QStringLiteral("断片化の割合を表示します。(インデックス一覧)"));
@@ -328,7 +356,12 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
         query->SetConnection(connection);
     connection->Close();
     connect(connection, &TFDConnection::afterConnect, this, [this] { ConnectionAfterConnect(); });
-    connect(connection, &TFDConnection::restored, this, [this] { ConnectionRestored(); });
+    // Both come from inside the statement that found the link gone; the
+    // message waits until that statement is done.
+    connect(connection, &TFDConnection::restored, this, [this] { WhenNoStatementWaits([this] { ConnectionRestored(); }); },
+            Qt::QueuedConnection);
+    connect(connection, &TFDConnection::lost, this, [this] { WhenNoStatementWaits([this] { ConnectionLost(); }); },
+            Qt::QueuedConnection);
 
     TFDConnectionParams &params = connection->Params();
     params.SetValue(QStringLiteral("OSAuthent"), QStringLiteral("No"));
@@ -746,12 +779,21 @@ void TfrmObject::FormClose()
     }
     CopyObjectList.clear();
     Unregister();
+    m_closed = true;
+    tmrKeepAlive->stop();
     if (dmSQLServer)
         dmSQLServer->Connection->Close();
 }
 
 void TfrmObject::closeEvent(QCloseEvent *event)
 {
+    // The keep-alive statement lets the user's input through while it waits;
+    // a close asked for meanwhile runs once it is done.
+    if (m_keepAliveTicking) {
+        event->ignore();
+        QTimer::singleShot(50, this, [this] { Close(); });
+        return;
+    }
     // A failure here (a commit that raised) is shown and keeps the window
     // open; it must not unwind through the close itself.
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/zkoption.h"
 #include "core/zkwindows.h"
 #include "platform/graphics/colors.h"
 
@@ -141,8 +142,47 @@ public:
     // provides it.
     static inline std::function<bool(TfrmObject *form)> SelectDatabases;
 
+    // --- Opening objects -------------------------------------------------------
+    // Opens the window of an object of the kind (an empty name: a new
+    // object) on the tab OpenMode, through the opening table. Returns the
+    // window, or null when the kind has none or it could not be opened (it
+    // was open already and came to the front, or its creation failed):
+    // failures are logged, never shown. ShowRefObject has no effect.
+    // ParentObject is an index's table when the caller knows it.
+    QWidget *OpenObject(int ObjectType, const QString &DataBase, const QString &Schema,
+                        const QString &ObjectName, TOpenMode OpenMode, bool ShowRefObject, int DefTopRecord,
+                        const QString &ParentObject);
+    // The table of an index: ParentObject when given; else from the list's
+    // selected item (IndexTableOf); empty without one.
+    QString IndexTableName(const QString &ParentObject) const;
+    // The table of the list's index item: its "テーブル名" column when the
+    // list shows one kind (ListsOneKind for the tree's selected node), else
+    // the parent value that the list of all kinds keeps after its columns.
+    QString IndexTableOf(int item) const;
+
+    // The open commands on the list's selected items, one after the other
+    // in list order, each item deselected once done; ESC stops them.
+    void actOpenExecute();        // the tab of the option OpenMode
+    void actOpenDefineExecute();
+    void actOpenSourceExecute();
+    void actOpenDataExecute();
+    void actOpenDataTopExecute(); // asks for the rows to load first
+    // Opens the runner of each selected procedure or function; the other
+    // kinds are passed over. Failures end the command and reach the caller.
+    void actExecExecute();
+    // A new object of the kind in the connection's current database and
+    // the login's default schema. The new-object actions carry their kind
+    // as the property "ImageIndex".
+    void actNewExecute(int kind);
+
     // --- Keep-alive, user commands, reports -----------------------------------
+    // Applies the keep-alive options: the timer and the connection's own
+    // reconnection go on and off together.
     void SetOptionKeepAlive();
+    // The keep-alive timer's tick: "SELECT 1" on the session, unseen by the
+    // user, unless the connection is busy or held; stops the timer when the
+    // connection is gone.
+    void tmrKeepAliveTimer();
     void SetCommandList();
     void SetReportList();
 
@@ -207,8 +247,16 @@ private:
     void FormActivate();
     void FormClose();
     void ConnectionAfterConnect();
-    void ConnectionRestored();
-    void tmrKeepAliveTimer();
+    // Says that the connection was lost and made again; `discarded` adds that
+    // changes not committed are gone.
+    void ConnectionRestored(bool discarded = false);
+    // A link lost inside a transaction stays lost: with keep-alive on, the
+    // window logs on again.
+    void ConnectionLost();
+    // Runs `step` from the event loop once no statement waits, so that a
+    // message box never opens inside a statement's wait, whose input
+    // filter would hold back the user's answer.
+    void WhenNoStatementWaits(std::function<void()> step);
 
     // The tree's and list's own settings and events.
     void SaveColumnWidths();
@@ -239,7 +287,9 @@ private:
                                     bool &defaultDraw);
 
     // Commands of the list that come with their own work.
-    void actOpenExecute();
+    // The loop of the open commands, inside their TListLoopGuard.
+    void OpenSelected(TOpenMode mode, int DefTopRecord);
+    void OpenCommand(TOpenMode mode);
     void actDeleteExecute();
     void mnuObjectClick();
     void lstObjectContextPopup(const QPoint &globalPos);
@@ -255,4 +305,8 @@ private:
     bool m_inCombo = false;
     bool m_registered = false;
     bool FSessionKilledQuery = false;
+    bool m_keepAliveTicking = false; // a keep-alive statement waits
+    bool m_closed = false;           // FormClose ran
+
+    friend class TListLoopGuard;
 };

@@ -317,6 +317,8 @@ void TfrmObject::ShowObject(bool IsGrep)
         }
     } filling(this);
 
+    // Only an ESC of this fill stops it.
+    ResetEscapeLatch();
     Fragment_flg = false;
     Fragment_Gflg = false;
     const TCatalogDialect dialect = DialectOf(this);
@@ -547,9 +549,7 @@ bool TfrmObject::lstObjectEdited(int item, QString &text)
             TFDQuery *query = OpenSQL(IndexObjectProbeSQL(database, name));
             const int count = query->Eof() ? 0 : query->Fields(0)->AsInteger();
             query->Close();
-            // The table: its own column in the index list, the hidden
-            // parent after the visible columns in the list of all kinds.
-            const QString table = FViewType == QLatin1String("INDEX") ? listed.SubItem(3) : listed.SubItem(5);
+            const QString table = IndexTableOf(item);
             sql = count != 0 ? RenameObjectSQL(database, owner, name, text)
                              : RenameIndexSQL(database, owner, table, name, text);
         } else {

@@ -17,6 +17,24 @@ public:
     TSQLWaitCursor &operator=(const TSQLWaitCursor &) = delete;
 };
 
+// The frame of a command over the object list's selected items: the wait
+// cursor, the list's change event detached (deselecting each processed item
+// must not run the selection handling) and an ESC from before forgotten;
+// at the end, however it ends, the status bar's default text, the change
+// event back and the cursor restored.
+class TListLoopGuard
+{
+public:
+    explicit TListLoopGuard(TfrmObject *form);
+    ~TListLoopGuard();
+    TListLoopGuard(const TListLoopGuard &) = delete;
+    TListLoopGuard &operator=(const TListLoopGuard &) = delete;
+
+private:
+    TSQLWaitCursor m_wait;
+    TfrmObject *m_form;
+};
+
 // The catalogue dialect of a connection window, with the option ShowSysObj.
 inline TCatalogDialect DialectOf(const TfrmObject *form)
 {

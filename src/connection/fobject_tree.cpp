@@ -207,8 +207,10 @@ void TfrmObject::popTreePopup()
     const int level = node ? node->Level() : -1;
     QAction *actNew = actObject->Find(QStringLiteral("actNew"));
     actNew->setVisible(node && ((zkOption.TreeSort == 0 && level == 2) || (zkOption.TreeSort == 1 && level >= 1)));
-    if (node)
+    if (node) {
         actNew->setIcon(lstTree->Images() ? lstTree->Images()->Icon(node->ImageIndex()) : QIcon());
+        actNew->setProperty("ImageIndex", node->ImageIndex());
+    }
     const bool database = node && isDatabaseImage(node->ImageIndex());
     for (const char *name : {"actLogon", "mnuTB1", "actUser", "actStorage", "actSession", "actLock", "actJob",
                              "actDatabase", "actBackUp", "actRestore", "actDetach"}) {

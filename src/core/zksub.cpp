@@ -2,7 +2,9 @@
 
 #include "core/zkoption.h"
 #include "core/zkreg.h"
+#include "core/zksub_files.h"
 
+#include "platform/db/dbwait.h"
 #include "platform/registry/regstore.h"
 
 #include <QCoreApplication>
@@ -31,6 +33,14 @@ QString withSlash(const QString &path)
 
 void InitializeCore()
 {
+    // A statement that ESC cancelled stops the loop around it.
+    static const bool latched = [] {
+        QObject::connect(TDBWaitNotifier::instance(), &TDBWaitNotifier::escapePressed, [] { SetEscapeLatch(); });
+        return true;
+    }();
+    Q_UNUSED(latched)
+    ResetEscapeLatch();
+
     SQLLogList.clear();
     SQLLogFList.clear();
     ReserveWords.clear();

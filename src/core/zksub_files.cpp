@@ -20,6 +20,8 @@
 #include <QSet>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 
 // The file-name part: everything after the last "/".
@@ -202,8 +204,27 @@ TDateTime SystemTimeToLocalDateTime(const QDateTime &utc)
 
 // --- Interface helpers ------------------------------------------------------------
 
+namespace {
+bool s_escapeLatched = false;
+} // namespace
+
+void SetEscapeLatch()
+{
+    s_escapeLatched = true;
+}
+
+void ResetEscapeLatch()
+{
+    s_escapeLatched = false;
+}
+
 bool IsEscapePressed()
 {
+    if (std::exchange(s_escapeLatched, false)) {
+        // The key is spent; what waits is still delivered.
+        PollEscapeKey();
+        return true;
+    }
     return PollEscapeKey();
 }
 

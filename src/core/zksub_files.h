@@ -86,8 +86,16 @@ TDateTime SystemTimeToLocalDateTime(const QDateTime &utc);
 // True when the user pressed ESC in the active window since the last look.
 // Long loops in the main thread call it between items: it delivers the
 // waiting events (so windows repaint) with every other user input dropped.
-// False when no window is active.
+// False when no window is active. Also true once after ESC cancelled a
+// statement: the statement's wait took that key, so a loop over statements
+// stops as if it had seen it.
 bool IsEscapePressed();
+// ESC cancelled a statement (the core hears of it from the database layer's
+// wait). Loops read it through IsEscapePressed.
+void SetEscapeLatch();
+// Forgets an ESC latched before a loop starts, so that an earlier cancelled
+// statement does not stop it.
+void ResetEscapeLatch();
 
 // A control with a pending edit that it can commit on request (a grid's
 // in-place editor); ExitActiveControl finds it among the focused widget and

@@ -128,6 +128,16 @@ public:
     // True once every window has agreed to the program's exit and the
     // windows are being closed: none of them asks again.
     virtual bool Closing() const { return false; }
+    // Records an object just opened on the current connection in its
+    // recent objects (moved to the front when it is there already).
+    // ParentObject is an index's table, else empty. The result is always
+    // empty.
+    virtual QString RecentObjectCheck(int ObjectType, const QString &DataBase, const QString &Schema,
+                                      const QString &ObjectName, const QString &ParentObject)
+    {
+        Q_UNUSED(ObjectType) Q_UNUSED(DataBase) Q_UNUSED(Schema) Q_UNUSED(ObjectName) Q_UNUSED(ParentObject)
+        return QString();
+    }
 };
 
 // The main window; null before it exists and after it is gone.

@@ -71,7 +71,7 @@ public:
     // Applies the shortcut settings to every connection window.
     void SetShortCut();
     QString RecentObjectCheck(int ObjectType, const QString &DataBase, const QString &Schema,
-                              const QString &ObjectName, const QString &ParentObject);
+                              const QString &ObjectName, const QString &ParentObject) override;
 
     // The action of actMain named `name`; null when none is.
     QAction *Action(const QString &name) const;

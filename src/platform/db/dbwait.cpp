@@ -39,6 +39,7 @@ QList<QPointer<QObject>> &allowed()
 }
 
 thread_local int t_depth = 0;
+thread_local int t_background = 0;
 
 struct JobState
 {
@@ -52,17 +53,24 @@ struct JobState
 class InputFilter : public QObject
 {
 public:
-    explicit InputFilter(std::function<void()> cancel) : m_cancel(std::move(cancel)) {}
+    InputFilter(std::function<void()> cancel, bool background)
+        : m_cancel(std::move(cancel))
+        , m_background(background)
+    {
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        if (m_background)
+            return closesWindow(event);
         switch (event->type()) {
         case QEvent::KeyPress:
             if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_cancelled) {
                 m_cancelled = true;
                 if (m_cancel)
                     m_cancel();
+                emit TDBWaitNotifier::instance()->escapePressed();
             }
             return true;
         case QEvent::KeyRelease:
@@ -85,19 +93,24 @@ protected:
         case QEvent::Drop:
             return !isAllowed(watched);
         case QEvent::Close:
-            // The window system's close would free a window whose statement
-            // is still running.
-            if (event->spontaneous()) {
-                event->ignore();
-                return true;
-            }
-            return false;
+            return closesWindow(event);
         default:
             return false;
         }
     }
 
 private:
+    // The window system's close would free a window whose statement is
+    // still running.
+    static bool closesWindow(QEvent *event)
+    {
+        if (event->type() == QEvent::Close && event->spontaneous()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+
     static bool isAllowed(QObject *o)
     {
         for (; o; o = o->parent()) {
@@ -110,6 +123,7 @@ private:
     }
 
     std::function<void()> m_cancel;
+    bool m_background = false;
     bool m_cancelled = false;
 };
 
@@ -119,6 +133,16 @@ TDBWaitNotifier *TDBWaitNotifier::instance()
 {
     static TDBWaitNotifier notifier;
     return &notifier;
+}
+
+TDBWait::Background::Background()
+{
+    ++t_background;
+}
+
+TDBWait::Background::~Background()
+{
+    --t_background;
 }
 
 bool TDBWait::IsWaiting()
@@ -146,6 +170,17 @@ void TDBWait::Run(const std::function<void()> &job, const std::function<void()> 
         return;
     }
 
+    // Only the wait itself is in the background; what the user starts
+    // meanwhile waits as usual.
+    const bool background = t_background > 0;
+    const int outerBackground = t_background;
+    t_background = 0;
+    struct RestoreBackground
+    {
+        int value;
+        ~RestoreBackground() { t_background = value; }
+    } restoreBackground{outerBackground};
+
     ++t_depth;
     auto state = std::make_shared<JobState>();
     workers()->start([state, &job] {
@@ -169,20 +204,22 @@ void TDBWait::Run(const std::function<void()> &job, const std::function<void()> 
     }
     if (!finished) {
         QEventLoop loop;
-        InputFilter filter(cancel);
+        InputFilter filter(cancel, background);
         app->installEventFilter(&filter);
-        const bool cursor = !silent && qobject_cast<QGuiApplication *>(app);
+        const bool cursor = !silent && !background && qobject_cast<QGuiApplication *>(app);
         if (cursor)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         TDBWaitNotifier *notifier = TDBWaitNotifier::instance();
-        emit notifier->waitStarted();
+        if (!background)
+            emit notifier->waitStarted();
         QElapsedTimer elapsed;
         elapsed.start();
         QTimer tick;
         tick.setInterval(250);
         QObject::connect(&tick, &QTimer::timeout, notifier,
                          [&] { emit notifier->waitTick(elapsed.elapsed()); });
-        tick.start();
+        if (!background)
+            tick.start();
         {
             std::lock_guard lock(state->mutex);
             if (!state->finished)
@@ -198,7 +235,8 @@ void TDBWait::Run(const std::function<void()> &job, const std::function<void()> 
         if (cursor)
             QGuiApplication::restoreOverrideCursor();
         app->removeEventFilter(&filter);
-        emit notifier->waitFinished();
+        if (!background)
+            emit notifier->waitFinished();
     }
     {
         // The loop ends only after the job; this is the hand-over of its results.

@@ -23,6 +23,19 @@ public:
     // Lets mouse input reach object (and its children) during a wait.
     static void AllowInput(QObject *object);
     static void DisallowInput(QObject *object);
+
+    // While one lives, the waits of statements run on this thread in the
+    // background: no cursor, no progress reports, no ESC and no input held
+    // back, since the user did not start them (a keep-alive tick). Waits
+    // started by the user's input inside such a wait are ordinary again.
+    class Background
+    {
+    public:
+        Background();
+        ~Background();
+        Background(const Background &) = delete;
+        Background &operator=(const Background &) = delete;
+    };
 };
 
 // Reports waits to whoever shows progress (the main window's status bar).
@@ -36,4 +49,7 @@ signals:
     void waitStarted();
     void waitTick(qint64 elapsedMs);
     void waitFinished();
+    // ESC cancelled a statement; the wait took the key, so a loop around the
+    // statement learns of it only through this.
+    void escapePressed();
 };
