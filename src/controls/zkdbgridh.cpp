@@ -354,6 +354,7 @@ TzkDBGridH::TzkDBGridH(QWidget *parent)
     p.setColor(QPalette::Base, ColorToQColor(m_color));
     setPalette(p);
     m_indicator->setSectionResizeMode(m_options.Has(dgColumnResize) ? QHeaderView::Interactive : QHeaderView::Fixed);
+    horizontalScrollBar()->installEventFilter(this);
     RequestLayout();
 }
 
@@ -753,6 +754,17 @@ bool TzkDBGridH::viewportEvent(QEvent *event)
         UpdateScrollBar();
     }
     return result;
+}
+
+bool TzkDBGridH::eventFilter(QObject *watched, QEvent *event)
+{
+    // The scroll bar stands for records: the wheel over it moves the field
+    // row as over the cells, never the bar alone.
+    if (watched == horizontalScrollBar() && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }
 
 void TzkDBGridH::changeEvent(QEvent *event)

@@ -216,6 +216,7 @@ protected:
     void ClearSelection();
     virtual bool KeyDown(int key, Qt::KeyboardModifiers shift);
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -135,7 +135,6 @@ TEST_F(GridH, EmptyAndClosedResultsShowOneEmptyRecordColumn)
     Open(0);
     EXPECT_EQ(grid->ColCount(), 2);
     EXPECT_EQ(grid->RowCount(), 5);
-    QString text;
     EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
     query.Close();
     EXPECT_EQ(grid->ColCount(), 2);
@@ -321,6 +320,15 @@ TEST_F(GridH, WheelMovesTheFieldRowWithoutRowEvents)
     for (int i = 0; i < 6; ++i)
         Wheel(-120);
     EXPECT_EQ(CurrentField(), "amount");  // stays in the field rows
+    // Over the scroll bar too: the bar stands for the records and stays.
+    QScrollBar *bar = grid->horizontalScrollBar();
+    const int value = bar->value();
+    QWheelEvent e(QPointF(5, 5), bar->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &e);
+    EXPECT_EQ(CurrentField(), "note");
+    EXPECT_EQ(bar->value(), value);
+    EXPECT_EQ(CurrentId(), 1);
 }
 
 TEST_F(GridH, CopyOfSelectedRecordsGivesALineEach)
