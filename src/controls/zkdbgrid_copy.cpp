@@ -60,16 +60,22 @@ void TzkDBGridV::ColumnMoveSelection()
 
 bool TzkDBGridV::SelectionText(QString *text)
 {
+    return DBGridRangeText(m_dataLink.get(), m_bookmarks.get(), SelectedField(), m_colStart, m_colEnd,
+                           WholeRecordSelectedV(), text);
+}
+
+bool DBGridRangeText(TGridDataLink *link, TBookmarkList *bookmarks, TField *current, int start, int end,
+                     bool whole, QString *text)
+{
     text->clear();
-    if (m_bookmarks->IsEmpty()) {
-        TField *field = SelectedField();
-        if (!field)
+    if (bookmarks->IsEmpty()) {
+        if (!current)
             return false;
-        *text = field->AsString();
+        *text = current->AsString();
         return true;
     }
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    if (!m_dataLink->Active())
+    TFDQuery *dataSet = link->DataSet();
+    if (!link->Active())
         RaiseInvalidGridOperation(SDataSetClosed);
     // The fields copied, in the data set's order; a field's place counts
     // hidden fields too.
@@ -80,9 +86,8 @@ bool TzkDBGridV::SelectionText(QString *text)
         bool empty;
     };
     std::vector<Part> parts;
-    const bool whole = WholeRecordSelectedV();
-    const int low = qMin(m_colStart, m_colEnd);
-    const int high = qMax(m_colStart, m_colEnd);
+    const int low = qMin(start, end);
+    const int high = qMax(start, end);
     for (int p = 0; p < dataSet->FieldCount(); ++p) {
         TField *field = dataSet->Fields(p);
         if (!field->Visible() || !(whole || (p >= low && p <= high)))
@@ -90,10 +95,10 @@ bool TzkDBGridV::SelectionText(QString *text)
         const TFieldType type = field->DataType();
         parts.push_back({field, whole ? p > 0 : p > low, type == ftOraBlob || type == ftOraClob});
     }
-    const bool lineEnds = m_bookmarks->Count() > 1;
+    const bool lineEnds = bookmarks->Count() > 1;
     const WaitCursor wait;
     QString result;
-    m_bookmarks->ForEach([&](TRecordId record) {
+    bookmarks->ForEach([&](TRecordId record) {
         for (const Part &part : parts) {
             if (part.tab)
                 result += QLatin1Char('\t');
