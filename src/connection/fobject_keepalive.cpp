@@ -54,7 +54,7 @@ void TfrmObject::tmrKeepAliveTimer()
     // Never in the way: not while a statement of any window runs on the
     // session (the timer fires inside its wait), while a window holds the
     // session, or while the last tick still waits.
-    if (connection->Busy() || dmSQLServer->SessionHeld() || m_keepAliveTicking)
+    if (connection->Busy() || connection->SessionHeld() || m_keepAliveTicking)
         return;
     m_keepAliveTicking = true;
     const bool silent = qryKeepAlive->Silent();

@@ -39,39 +39,5 @@ public:
     QString GetSQLDriverName();
     // Runs one statement without result; errors reach the caller.
     void ExecSQL(const QString &S);
-
-    // The session is held for one window's exclusive use (a plan read with
-    // SHOWPLAN on): timed statements of other windows on it, the keep-alive
-    // among them, skip while the count is above 0. Holds nest.
-    void HoldSession() { ++m_holds; }
-    void ReleaseSession()
-    {
-        if (m_holds > 0)
-            --m_holds;
-    }
-    bool SessionHeld() const { return m_holds > 0; }
-
-private:
-    int m_holds = 0;
 };
 
-// Holds a session for the lifetime of the guard.
-class TSessionHold
-{
-public:
-    explicit TSessionHold(TdmSQLServer *session) : m_session(session)
-    {
-        if (m_session)
-            m_session->HoldSession();
-    }
-    ~TSessionHold()
-    {
-        if (m_session)
-            m_session->ReleaseSession();
-    }
-    TSessionHold(const TSessionHold &) = delete;
-    TSessionHold &operator=(const TSessionHold &) = delete;
-
-private:
-    QPointer<TdmSQLServer> m_session;
-};

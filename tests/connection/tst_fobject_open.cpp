@@ -504,7 +504,8 @@ TEST_F(OpenObjectTest, TheTickSendsSelectOneUnlessHeldOrDisconnected)
 
     script->ClearLog();
     {
-        TSessionHold hold(form->dmSQLServer);
+        QObject planWindow;
+        TFDSessionHold hold(form->dmSQLServer->Connection, &planWindow);
         form->tmrKeepAliveTimer();
     }
     EXPECT_TRUE(sentByTheWindow().isEmpty());
