@@ -56,6 +56,7 @@ void TGridDataLink::relink()
                   << connect(dataSet, &TFDQuery::dataSetScrolled, this, &TGridDataLink::dataSetScrolled)
                   << connect(dataSet, &TFDQuery::layoutChanged, this, &TGridDataLink::layoutChanged)
                   << connect(dataSet, &TFDQuery::recordChanged, this, &TGridDataLink::recordChanged)
+                  << connect(dataSet, &TFDQuery::updateRecord, this, &TGridDataLink::UpdateRecord)
                   << connect(dataSet, &TFDQuery::stateChanged, this, [this] {
                          if (m_active)
                              m_grid->EditingChanged();

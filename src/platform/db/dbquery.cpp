@@ -677,6 +677,7 @@ void TFDQuery::Post()
 {
     if (m_state != dsEdit && m_state != dsInsert)
         return;
+    emit updateRecord();
     if (m_state == dsEdit && !m_modified) {
         setState(dsBrowse);
         return;
@@ -718,6 +719,8 @@ void TFDQuery::Cancel()
 
 void TFDQuery::CheckBrowseMode()
 {
+    if (m_state == dsEdit || m_state == dsInsert)
+        emit updateRecord();
     if (m_state == dsInsert && !m_modified)
         Cancel();
     else if (m_state == dsEdit || m_state == dsInsert)

@@ -297,6 +297,8 @@ signals:
     void recordChanged(int fieldIndex);
     // Record editing: the state changed (browse, edit, insert).
     void stateChanged();
+    // Before a record is posted: views write the edits they hold.
+    void updateRecord();
     void afterPost();
     void afterDelete();
 
