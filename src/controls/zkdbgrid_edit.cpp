@@ -372,6 +372,47 @@ struct Word
     bool call = false;
 };
 
+// Past a quoted literal or name whose opening character stands at i
+// (a doubled closing character stays inside).
+qsizetype pastQuoted(const QString &sql, qsizetype i, QChar close)
+{
+    const qsizetype n = sql.size();
+    for (++i; i < n; ++i) {
+        if (sql.at(i) == close) {
+            if (i + 1 < n && sql.at(i + 1) == close) {
+                ++i;
+                continue;
+            }
+            break;
+        }
+    }
+    return i + 1;
+}
+
+// Past a comment starting at i; i itself when none starts there.
+qsizetype pastComment(const QString &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    if (sql.at(i) == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+        while (i < n && sql.at(i) != QLatin1Char('\n'))
+            ++i;
+    } else if (sql.at(i) == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+        const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+        i = end < 0 ? n : end + 2;
+    }
+    return i;
+}
+
+QChar closingOf(QChar open)
+{
+    return open == QLatin1Char('[') ? QLatin1Char(']') : open;
+}
+
+bool opensQuote(QChar c)
+{
+    return c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[');
+}
+
 QList<Word> wordsOf(const QString &sql)
 {
     QList<Word> words;
@@ -379,26 +420,10 @@ QList<Word> wordsOf(const QString &sql)
     qsizetype i = 0;
     while (i < n) {
         const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')) {
-            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
-            ++i;
-            while (i < n) {
-                if (sql.at(i) == close) {
-                    if (i + 1 < n && sql.at(i + 1) == close) {
-                        i += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++i;
-            }
-            ++i;
-        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
-            while (i < n && sql.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
-            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
-            i = end < 0 ? n : end + 2;
+        if (opensQuote(c)) {
+            i = pastQuoted(sql, i, closingOf(c));
+        } else if (const qsizetype past = pastComment(sql, i); past != i) {
+            i = past;
         } else if (c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@')) {
             const qsizetype start = i;
             while (i < n && (sql.at(i).isLetterOrNumber() || sql.at(i) == QLatin1Char('_') || sql.at(i) == QLatin1Char('#')
@@ -458,30 +483,12 @@ QString objectAfterFrom(const QString &sql)
     const qsizetype n = sql.size();
     int depth = 0;
     qsizetype i = 0;
-    const auto skipQuoted = [&](QChar close) {
-        for (++i; i < n; ++i) {
-            if (sql.at(i) == close) {
-                if (i + 1 < n && sql.at(i + 1) == close) {
-                    ++i;
-                    continue;
-                }
-                break;
-            }
-        }
-        ++i;
-    };
     while (i < n) {
         const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            skipQuoted(c);
-        } else if (c == QLatin1Char('[')) {
-            skipQuoted(QLatin1Char(']'));
-        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
-            while (i < n && sql.at(i) != QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
-            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
-            i = end < 0 ? n : end + 2;
+        if (opensQuote(c)) {
+            i = pastQuoted(sql, i, closingOf(c));
+        } else if (const qsizetype past = pastComment(sql, i); past != i) {
+            i = past;
         } else if (c == QLatin1Char('(')) {
             ++depth;
             ++i;
@@ -500,7 +507,7 @@ QString objectAfterFrom(const QString &sql)
             const qsizetype nameStart = i;
             for (;;) {
                 if (i < n && (sql.at(i) == QLatin1Char('[') || sql.at(i) == QLatin1Char('"'))) {
-                    skipQuoted(sql.at(i) == QLatin1Char('[') ? QLatin1Char(']') : sql.at(i));
+                    i = pastQuoted(sql, i, closingOf(sql.at(i)));
                 } else {
                     while (i < n && (sql.at(i).isLetterOrNumber() || QStringLiteral("_#@$").contains(sql.at(i))))
                         ++i;

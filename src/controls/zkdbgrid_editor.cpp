@@ -42,7 +42,7 @@ bool TzkDBGridV::CanEditShow() const
     // Only a result that can be changed gets an editor: a read-only one is
     // browsed and copied by the grid itself.
     return m_layoutLock == 0 && m_options.Has(dgEditing) && !m_options.Has(dgRowSelect) && m_dataLink->Active()
-           && m_dataLink->DataSet()->CanModify() && SelectedIndex() >= 0 && SelectedIndex() < m_columns->Count();
+           && m_dataLink->DataSet()->CanEdit() && SelectedIndex() >= 0 && SelectedIndex() < m_columns->Count();
 }
 
 bool TzkDBGridV::CellModifiable() const
@@ -54,7 +54,7 @@ bool TzkDBGridV::CellModifiable() const
         return false;
     TColumn *column = m_columns->Items(index);
     TField *field = column->Field();
-    return !column->ReadOnly() && field && field->CanModify() && m_dataLink->DataSet()->CanModify()
+    return !column->ReadOnly() && field && field->CanModify() && m_dataLink->DataSet()->CanEdit()
            && !refusesEditText(field->DataType());
 }
 

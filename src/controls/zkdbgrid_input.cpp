@@ -46,10 +46,11 @@ bool TzkDBGridV::AcquireFocus()
 {
     if (!m_acquireFocus || focusPolicy() == Qt::NoFocus || !isEnabled())
         return true;
-    if (!hasFocus())
+    if (!hasFocus() && !(m_inplaceEdit && m_inplaceEdit->hasFocus()))
         setFocus(Qt::MouseFocusReason);
-    // In a window that is not active the grid becomes its focus widget.
-    return hasFocus() || window()->focusWidget() == this;
+    // In a window that is not active the grid becomes its focus widget; the
+    // editor, when shown, takes the focus over from the grid.
+    return OwnsFocusWidget(QApplication::focusWidget()) || OwnsFocusWidget(window()->focusWidget());
 }
 
 // --- Columns ---------------------------------------------------------------------
@@ -154,7 +155,7 @@ void TzkDBGridV::NextRecord(Qt::KeyboardModifiers shift)
     } else {
         MoveRecord(1, true, shift);
     }
-    if (dataSet->Eof() && dataSet->CanModify() && !m_readOnly && m_options.Has(dgEditing))
+    if (dataSet->Eof() && dataSet->CanEdit() && !m_readOnly && m_options.Has(dgEditing))
         dataSet->Append();
 }
 
@@ -312,7 +313,7 @@ bool TzkDBGridV::KeyDown(int key, Qt::KeyboardModifiers shift)
         }
         break;
     case Qt::Key_Insert:
-        if (!ctrl && dataSet->CanModify() && !m_readOnly && m_options.Has(dgEditing)) {
+        if (!ctrl && dataSet->CanEdit() && !m_readOnly && m_options.Has(dgEditing)) {
             ClearSelection();
             dataSet->Insert();
         }

@@ -8,6 +8,7 @@
 #include "platform/db/dbtext.h"
 
 #include <QClipboard>
+#include <QHeaderView>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -375,6 +376,21 @@ TEST_F(GridEdit, SelectAllTakesTheTextFirstThenTheRecords)
     EXPECT_EQ(Editor()->selectedText(), Editor()->text());
     Editor()->EditSelectAll();
     EXPECT_EQ(grid->SelectedRows()->Count(), 3);
+}
+
+TEST_F(GridEdit, CtrlClicksOnTheIndicatorSelectWhileTheEditorShows)
+{
+    OpenEditable(6);
+    QWidget *indicator = grid->verticalHeader()->viewport();
+    const auto click = [&](int row, Qt::KeyboardModifiers shift) {
+        QTest::mouseClick(indicator, Qt::LeftButton, shift, indicator->mapFrom(grid, grid->CellRect(0, row).center()));
+    };
+    click(2, Qt::NoModifier);
+    click(4, Qt::ControlModifier);
+    click(5, Qt::ControlModifier);
+    EXPECT_EQ(SelectedIds(), (QList<int>{2, 4, 5}));
+    Editor()->EditDelete();
+    EXPECT_EQ(Ids(), (QList<int>{1, 3, 6}));
 }
 
 TEST_F(GridEdit, ReadOnlyResultGetsNoEditorAndPasteDoesNothing)

@@ -206,6 +206,9 @@ public:
     // Records can be changed: open, not read-only, and something writes
     // changes (SetPostHandler) or deletions (SetDeleteHandler).
     bool CanModify() const;
+    // Records can be edited and inserted: open, not read-only, and a post
+    // handler writes them.
+    bool CanEdit() const { return m_active && !m_readOnly && bool(m_postHandler); }
 
     // --- Record editing ---------------------------------------------------
     // What a post hands to its handler: the record, whether it is new, the
