@@ -732,6 +732,7 @@ void TzkDBGridV::UpdateActive()
     const QModelIndex index = m_model->index(qMin(row, m_model->rowCount() - 1), col);
     if (currentIndex() != index)
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    UpdateEditor();
 }
 
 void TzkDBGridV::RefreshData()
@@ -751,6 +752,7 @@ void TzkDBGridV::updateGeometries()
     // vertically, the scroll bar stands for the data set's records.
     m_indicator->setOffset(0);
     UpdateScrollBar();
+    UpdateEditor();
 }
 
 void TzkDBGridV::scrollContentsBy(int dx, int)
@@ -843,6 +845,7 @@ void TzkDBGridV::RecordChanged(TField *field)
         }
     }
     m_model->CellsChanged();
+    UpdateEditor();
 }
 
 void TzkDBGridV::LayoutChanged()
@@ -860,7 +863,11 @@ void TzkDBGridV::LayoutChanged()
 
 void TzkDBGridV::UpdateData()
 {
-    // The in-place editor writes its text to the selected field here.
+    // The pending text of the editor goes to the current field; an
+    // unchanged text leaves a NULL a NULL.
+    TField *field = SelectedField();
+    if (field && (m_editText != field->Text() || field->IsNull() != m_editText.isEmpty()))
+        field->SetText(m_editText);
 }
 
 void TzkDBGridV::InvalidateSelection()

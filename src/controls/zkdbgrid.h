@@ -45,6 +45,7 @@ class TzkDBGridModel;
 class TzkDBGridDelegate;
 class TzkDBGridTitle;
 class TzkDBGridIndicator;
+class TDBGridInplaceEdit;
 
 enum TDBGridOption {
     dgEditing,
@@ -220,18 +221,27 @@ public:
     void DefaultDrawDataCell(const QRect &rect, TField *field, TGridDrawState state);
 
     // --- In-place editing -------------------------------------------------------
-    // The in-place editor comes with record editing: until then the grid is
-    // never in editor mode, and the spots where it takes part are marked.
-    bool EditorMode() const { return false; }
+    // The editor is shown over the current cell while the grid may show it
+    // (dgEditing without dgRowSelect, an active link on a result that can be
+    // changed) and editor mode is on; dgAlwaysShowEditor keeps it on.
+    bool EditorMode() const;
+    void SetEditorMode(bool value);
+    // Created on first need; null before.
+    TDBGridInplaceEdit *InplaceEditor() const { return m_inplaceEdit; }
+    // The current cell's pending edit text.
+    QString EditText() const { return m_editText; }
+    // Raised by the editor's ellipsis button.
+    std::function<void()> OnEditButtonClick;
 
-    // --- IzkEditCommands: the main window's copy and select-all. Undo, cut,
-    // paste and delete belong to the in-place editor and do nothing here. ----
-    void EditUndo() override {}
+    // --- IzkEditCommands: the main window's commands. Copy and select-all
+    // are the grid's; undo, cut, paste and delete belong to the in-place
+    // editor and go to it when it is there. ----
+    void EditUndo() override;
     void EditRedo() override {}
-    void EditCut() override {}
+    void EditCut() override;
     void EditCopy() override { CopySelection(); }
-    void EditPaste() override {}
-    void EditDelete() override {}
+    void EditPaste() override;
+    void EditDelete() override;
     void EditSelectAll() override { SelectAllRecords(); }
 
     // --- Events ----------------------------------------------------------------
@@ -300,6 +310,7 @@ private:
     friend class TzkDBGridDelegate;
     friend class TzkDBGridTitle;
     friend class TzkDBGridIndicator;
+    friend class TDBGridInplaceEdit;
 
     // IzkDBGridLink
     void LinkActive(bool active) override;
@@ -331,6 +342,28 @@ private:
     void DrawIndicatorCell(QPainter *painter, const QRect &rect, int row);
     void DrawFixedFrame(QPainter *painter, const QRect &rect);
     void DrawGridLines(QPainter *painter, const QRect &rect, bool fixed);
+
+    // Editing hooks.
+    bool CanEditShow() const;
+    // The checks of CanEditModify, without entering edit mode.
+    bool CellModifiable() const;
+    // Whether the current cell may change; puts the data set into edit mode.
+    bool CanEditModify();
+    bool CanEditAcceptKey(QChar ch) const;
+    QString GetEditText() const;
+    void SetEditText(const QString &text);
+    int GetEditLimit() const;
+    TDBGridInplaceEdit *CreateEditor();
+    // Shows, moves, fills or hides the editor as the state asks.
+    void UpdateEditor();
+    void ShowEditor();
+    void HideEditor();
+    void EditButtonClick();
+    // A key the editor hands over: the key handling as if the grid had it.
+    void EditorKey(int key, Qt::KeyboardModifiers shift);
+    // Focus went outside the grid and its editor.
+    void GridExit();
+    bool OwnsFocusWidget(QWidget *widget) const;
 
     // Input.
     void GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row, int x);
@@ -397,4 +430,7 @@ private:
     Qt::KeyboardModifiers m_inputShift;
     int m_inputKey = 0;
     TzkGridCanvas m_canvas;
+    TDBGridInplaceEdit *m_inplaceEdit = nullptr;
+    bool m_editorMode = false;
+    QString m_editText;
 };

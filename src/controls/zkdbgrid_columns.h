@@ -25,6 +25,8 @@ class TzkDBGridV;
 
 enum TColumnButtonStyle { cbsAuto, cbsEllipsis, cbsNone };
 enum TDBGridColumnsState { csDefault, csCustomized };
+// The kinds of input of the grids' in-place editors.
+enum TEditStyle { esSimple, esEllipsis, esPickList };
 
 // The assignable properties; member N is bit N of TColumnValues.
 enum TColumnValue {

@@ -3,6 +3,9 @@
 #include "controls/zkdbgrid.h"
 
 #include "controls/zkdbgrid_p.h"
+#include "controls/zkdbgrid_inplace.h"
+
+#include <QApplication>
 #include "core/zksub_dialogs.h"
 
 #include <QGuiApplication>
@@ -43,10 +46,11 @@ bool TzkDBGridV::AcquireFocus()
 {
     if (!m_acquireFocus || focusPolicy() == Qt::NoFocus || !isEnabled())
         return true;
-    if (!hasFocus())
+    if (!hasFocus() && !(m_inplaceEdit && m_inplaceEdit->hasFocus()))
         setFocus(Qt::MouseFocusReason);
-    // In a window that is not active the grid becomes its focus widget.
-    return hasFocus() || window()->focusWidget() == this;
+    // In a window that is not active the grid becomes its focus widget; the
+    // editor, when shown, takes the focus over from the grid.
+    return OwnsFocusWidget(QApplication::focusWidget()) || OwnsFocusWidget(window()->focusWidget());
 }
 
 // --- Columns ---------------------------------------------------------------------
@@ -140,13 +144,29 @@ void TzkDBGridV::MoveRecord(int direction, bool maySelect, Qt::KeyboardModifiers
 
 void TzkDBGridV::NextRecord(Qt::KeyboardModifiers shift)
 {
-    MoveRecord(1, true, shift);
-    // At the end with editing a new record is appended: that comes with
-    // record editing (the data set cannot insert yet).
+    TFDQuery *dataSet = m_dataLink->DataSet();
+    const bool untouchedInsert =
+        dataSet->State() == dsInsert && !dataSet->Modified() && !m_dataLink->IsModified();
+    if (untouchedInsert) {
+        // A new record nobody typed into: at the end nothing more is added.
+        if (dataSet->RecNo() >= dataSet->RecordCount())
+            return;
+        dataSet->Cancel();
+    } else {
+        MoveRecord(1, true, shift);
+    }
+    if (dataSet->Eof() && dataSet->CanEdit() && !m_readOnly && m_options.Has(dgEditing))
+        dataSet->Append();
 }
 
 void TzkDBGridV::PriorRecord(Qt::KeyboardModifiers shift)
 {
+    TFDQuery *dataSet = m_dataLink->DataSet();
+    if (dataSet->State() == dsInsert && !dataSet->Modified() && !m_dataLink->IsModified()
+        && dataSet->RecNo() >= dataSet->RecordCount()) {
+        dataSet->Cancel();
+        return;
+    }
     MoveRecord(-1, true, shift);
 }
 
@@ -293,9 +313,9 @@ bool TzkDBGridV::KeyDown(int key, Qt::KeyboardModifiers shift)
         }
         break;
     case Qt::Key_Insert:
-        if (!ctrl && dataSet->CanModify() && !m_readOnly && m_options.Has(dgEditing)) {
+        if (!ctrl && dataSet->CanEdit() && !m_readOnly && m_options.Has(dgEditing)) {
             ClearSelection();
-            // Inserting a record comes with record editing.
+            dataSet->Insert();
         }
         break;
     case Qt::Key_Delete:
@@ -308,9 +328,11 @@ bool TzkDBGridV::KeyDown(int key, Qt::KeyboardModifiers shift)
     case Qt::Key_Escape:
         m_dataLink->Reset();
         ClearSelection();
+        if (!m_options.Has(dgAlwaysShowEditor))
+            HideEditor();
         break;
     case Qt::Key_F2:
-        // Shows the in-place editor, which comes with record editing.
+        ShowEditor();
         break;
     default:
         return false;
@@ -343,6 +365,15 @@ void TzkDBGridV::keyPressEvent(QKeyEvent *event)
         event->accept();
     } else if (event->matches(QKeySequence::SelectAll)) {
         SelectAllRecords();
+        event->accept();
+    } else if (!event->text().isEmpty() && event->text().at(0) >= QLatin1Char(' ')
+               && !(shift & (Qt::ControlModifier | Qt::AltModifier)) && CanEditShow()) {
+        // Typing starts editing the cell with that character.
+        ShowEditor();
+        if (m_inplaceEdit && !m_inplaceEdit->isHidden()) {
+            m_inplaceEdit->setFocus();
+            QApplication::sendEvent(m_inplaceEdit, event);
+        }
         event->accept();
     } else {
         event->ignore();
@@ -386,6 +417,7 @@ void TzkDBGridV::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shi
     const int target = row - m_titleOffset;
     if (m_dataLink->BufferRecord(target) < 0)
         return;
+    const bool wasCurrent = target == m_dataLink->ActiveRecord() && col == m_col;
     BeginUpdate();
     try {
         m_dataLink->UpdateRecord();
@@ -426,6 +458,8 @@ void TzkDBGridV::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shi
     EndUpdate();
     viewport()->update();
     m_indicator->viewport()->update();
+    if (button == Qt::LeftButton && col >= m_indicatorOffset && (wasCurrent || m_options.Has(dgAlwaysShowEditor)))
+        ShowEditor();
 }
 
 void TzkDBGridV::TitleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int)
@@ -490,15 +524,17 @@ void TzkDBGridV::focusInEvent(QFocusEvent *event)
 {
     QTableView::focusInEvent(event);
     viewport()->update();
+    if (m_inplaceEdit && !m_inplaceEdit->isHidden())
+        m_inplaceEdit->setFocus();
 }
 
 void TzkDBGridV::focusOutEvent(QFocusEvent *event)
 {
-    // Leaving the grid writes what its editor holds.
-    if (m_dataLink->Active())
-        m_dataLink->UpdateRecord();
     QTableView::focusOutEvent(event);
     viewport()->update();
+    // Leaving the grid (not for its editor) writes what its editor holds.
+    if (!OwnsFocusWidget(QApplication::focusWidget()))
+        GridExit();
 }
 
 // --- Scroll bar --------------------------------------------------------------------

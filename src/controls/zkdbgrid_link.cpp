@@ -55,7 +55,12 @@ void TGridDataLink::relink()
                   << connect(dataSet, &TFDQuery::dataSetChanged, this, &TGridDataLink::dataSetChanged)
                   << connect(dataSet, &TFDQuery::dataSetScrolled, this, &TGridDataLink::dataSetScrolled)
                   << connect(dataSet, &TFDQuery::layoutChanged, this, &TGridDataLink::layoutChanged)
-                  << connect(dataSet, &TFDQuery::recordChanged, this, &TGridDataLink::recordChanged);
+                  << connect(dataSet, &TFDQuery::recordChanged, this, &TGridDataLink::recordChanged)
+                  << connect(dataSet, &TFDQuery::updateRecord, this, &TGridDataLink::UpdateRecord)
+                  << connect(dataSet, &TFDQuery::stateChanged, this, [this] {
+                         if (m_active)
+                             m_grid->EditingChanged();
+                     });
     setActive(dataSet->Active());
 }
 
@@ -213,8 +218,12 @@ bool TGridDataLink::DefaultFields() const
 
 void TGridDataLink::Reset()
 {
+    // A pending text is dropped first; without one the record's own
+    // changes are.
     if (m_modified)
         recordChanged(-1);
+    else if (m_active && m_dataSet)
+        m_dataSet->Cancel();
 }
 
 void TGridDataLink::UpdateRecord()
@@ -462,15 +471,18 @@ void TBookmarkList::Delete()
     }
     dataSet->DisableControls();
     try {
-        for (const auto &[position, id] : targets) {
-            dataSet->SetRecNo(position + 1);
-            dataSet->Delete();
+        // One pass over the result for all of them, however many they are.
+        std::vector<TRecordId> records;
+        records.reserve(targets.size());
+        for (const auto &target : targets)
+            records.push_back(target.second);
+        dataSet->DeleteRecords(records, [this](TRecordId id) {
             if (m_all && id < m_allLimit)
                 --m_allCount;
             else
                 sortedErase(m_ids, id);
             normalize();
-        }
+        });
         // Whatever is left are records that were gone already.
         m_ids.clear();
         m_excluded.clear();

@@ -69,8 +69,6 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-// The editor's kinds of input.
-enum TEditStyle { esSimple, esEllipsis, esPickList };
 
 using TShowEditorEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, class TzkInplaceEditor *Editor)>;
 using TSelectListEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, int Index)>;

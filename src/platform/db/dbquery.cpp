@@ -1,7 +1,10 @@
 #include "platform/db/dbquery.h"
 
 #include "platform/db/dbconnection.h"
+#include "platform/db/dbedit.h"
 #include "platform/db/dbsql.h"
+
+#include <algorithm>
 
 // --- TField ------------------------------------------------------------------
 
@@ -146,6 +149,34 @@ QByteArray TField::AsBytes() const
 QVariant TField::Value() const
 {
     return ValueAt(current());
+}
+
+void TField::SetText(const QString &text)
+{
+    QVariant value;
+    if (!TextToFieldValue(Def(), text, &value))
+        throw EDBError(TDBErrorKind::Usage,
+                       QStringLiteral("'%1' はフィールド '%2' の有効な値ではありません。").arg(text, FieldName()));
+    m_query->writeField(m_column, value);
+}
+
+void TField::SetValue(const QVariant &value)
+{
+    if (value.isNull() || value.typeId() != QMetaType::QString) {
+        m_query->writeField(m_column, value);
+        return;
+    }
+    SetText(value.toString());
+}
+
+void TField::Clear()
+{
+    m_query->writeField(m_column, QVariant());
+}
+
+bool TField::IsValidChar(QChar ch) const
+{
+    return FieldAcceptsChar(Def(), ch);
 }
 
 bool TField::IsNullAt(TRecordId record) const
@@ -325,6 +356,13 @@ void TFDQuery::deactivate()
     // Links let go of the fields before they are freed.
     m_active = false;
     m_activeRecord = -1;
+    m_bulk = false;
+    m_bulkRecords.clear();
+    m_state = dsBrowse;
+    m_editRecord = -1;
+    m_modified = false;
+    m_changedColumns.clear();
+    m_before.reset();
     emit activeChanged(false);
     m_fields.clear();
     m_position = -1;
@@ -377,6 +415,9 @@ qint64 TFDQuery::RecNo() const
 
 TRecordId TFDQuery::CurrentRecord() const
 {
+    // A record of a bulk insert has no position until the insert ends.
+    if (m_bulk && m_state == dsInsert)
+        return m_editRecord;
     const TDBResultSet *r = Result();
     return r && m_position >= 0 ? r->RecordId(m_position) : -1;
 }
@@ -398,24 +439,28 @@ void TFDQuery::moveTo(qint64 position, bool eof, bool bof)
 
 void TFDQuery::SetRecNo(qint64 recNo)
 {
+    CheckBrowseMode();
     if (m_active)
         moveTo(recNo - 1, false, false);
 }
 
 void TFDQuery::First()
 {
+    CheckBrowseMode();
     if (m_active)
         moveTo(0, false, true);
 }
 
 void TFDQuery::Last()
 {
+    CheckBrowseMode();
     if (m_active)
         moveTo(RecordCount() - 1, true, false);
 }
 
 void TFDQuery::Next()
 {
+    CheckBrowseMode();
     if (!m_active)
         return;
     if (m_position + 1 < RecordCount())
@@ -426,6 +471,7 @@ void TFDQuery::Next()
 
 void TFDQuery::Prior()
 {
+    CheckBrowseMode();
     if (!m_active)
         return;
     if (m_position > 0)
@@ -438,6 +484,7 @@ qint64 TFDQuery::MoveBy(qint64 distance)
 {
     if (!m_active || distance == 0)
         return 0;
+    CheckBrowseMode();
     const qint64 count = RecordCount();
     const qint64 old = m_position;
     const qint64 target = m_position + distance;
@@ -447,6 +494,7 @@ qint64 TFDQuery::MoveBy(qint64 distance)
 
 void TFDQuery::GotoBookmark(TRecordId bookmark)
 {
+    CheckBrowseMode();
     const TDBResultSet *r = Result();
     const qint64 p = r ? r->PositionOf(bookmark) : -1;
     if (p < 0)
@@ -471,19 +519,247 @@ int TFDQuery::CompareBookmarks(TRecordId a, TRecordId b) const
 
 bool TFDQuery::CanModify() const
 {
-    return m_active && !m_readOnly && m_deleteHandler;
+    return m_active && !m_readOnly && (m_deleteHandler || m_postHandler);
 }
 
 void TFDQuery::Delete()
 {
-    if (!CanModify())
+    if (!CanModify() || !m_deleteHandler)
         throw usageError(QStringLiteral("この結果セットは変更できません。"));
+    if (m_state == dsInsert) {
+        // A record not yet on the server only leaves the result.
+        Cancel();
+        return;
+    }
+    if (m_state == dsEdit)
+        Cancel();
     const TRecordId record = CurrentRecord();
     if (record < 0)
         throw usageError(QStringLiteral("削除するレコードがありません。"));
     m_deleteHandler(this, record);
     Result()->DeleteRecord(m_position);
     m_eof = m_bof = false;
+    NotifyDataChanged();
+    emit afterDelete();
+}
+
+void TFDQuery::DeleteRecords(const std::vector<TRecordId> &records, const std::function<void(TRecordId)> &notify)
+{
+    if (!CanModify() || !m_deleteHandler)
+        throw usageError(QStringLiteral("この結果セットは変更できません。"));
+    if (m_state != dsBrowse)
+        Cancel();
+    TDBResultSet *store = Result();
+    std::vector<qint64> done;
+    done.reserve(records.size());
+    const auto finish = [&] {
+        if (done.empty())
+            return;
+        const TRecordId current = CurrentRecord();
+        qint64 currentPosition = m_position;
+        store->DeleteRecords(done);
+        // The current record, or the first after it that stays.
+        if (current >= 0 && store->PositionOf(current) >= 0) {
+            currentPosition = store->PositionOf(current);
+        } else {
+            std::sort(done.begin(), done.end());
+            const auto before = std::lower_bound(done.begin(), done.end(), m_position);
+            currentPosition = m_position - qint64(before - done.begin());
+        }
+        m_position = currentPosition;
+        m_eof = m_bof = false;
+        NotifyDataChanged();
+        emit afterDelete();
+    };
+    try {
+        for (TRecordId record : records) {
+            const qint64 p = store->PositionOf(record);
+            if (p < 0)
+                continue;
+            m_deleteHandler(this, record);
+            done.push_back(p);
+            if (notify)
+                notify(record);
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+// --- Record editing ------------------------------------------------------------
+
+void TFDQuery::setState(TDataSetState state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    if (state == dsBrowse) {
+        m_editRecord = -1;
+        m_modified = false;
+        m_changedColumns.clear();
+        m_before.reset();
+    }
+    emit stateChanged();
+}
+
+void TFDQuery::Edit()
+{
+    if (m_state == dsEdit || m_state == dsInsert)
+        return;
+    if (!CanModify() || !m_postHandler)
+        throw usageError(QStringLiteral("この結果セットは変更できません。"));
+    const TRecordId record = CurrentRecord();
+    if (record < 0)
+        throw usageError(QStringLiteral("編集するレコードがありません。"));
+    TDBResultSet *store = Result();
+    m_before = std::make_unique<TDBResultSet>(store->Columns());
+    for (int c = 0; c < store->ColumnCount(); ++c)
+        m_before->AppendCopy(c, *store, record);
+    m_before->EndRow();
+    m_editRecord = record;
+    m_modified = false;
+    m_changedColumns.clear();
+    setState(dsEdit);
+}
+
+void TFDQuery::insertAt(qint64 position)
+{
+    if (!CanModify() || !m_postHandler)
+        throw usageError(QStringLiteral("この結果セットは変更できません。"));
+    CheckBrowseMode();
+    TDBResultSet *store = Result();
+    if (m_bulk) {
+        m_editRecord = store->NewRecord();
+    } else {
+        position = qBound<qint64>(0, position, store->RecordCount());
+        m_editRecord = store->InsertRecord(position);
+        m_position = position;
+        m_eof = m_bof = false;
+    }
+    m_modified = false;
+    m_changedColumns.clear();
+    m_before.reset();
+    setState(dsInsert);
+    if (!m_bulk)
+        NotifyDataChanged();
+}
+
+void TFDQuery::Insert()
+{
+    insertAt(m_position < 0 ? 0 : m_position);
+}
+
+void TFDQuery::Append()
+{
+    insertAt(RecordCount());
+}
+
+void TFDQuery::writeField(int column, const QVariant &value)
+{
+    if (m_state != dsEdit && m_state != dsInsert)
+        throw usageError(QStringLiteral("データセットが編集モードではありません。"));
+    TDBResultSet *store = Result();
+    if (!m_changedColumns.contains(column))
+        m_changedColumns.append(column);
+    store->SetValue(column, m_editRecord, value);
+    m_modified = true;
+    int index = -1;
+    for (const auto &f : m_fields) {
+        if (f->m_column == column)
+            index = f->m_index;
+    }
+    NotifyRecordChanged(index);
+}
+
+void TFDQuery::Post()
+{
+    if (m_state != dsEdit && m_state != dsInsert)
+        return;
+    emit updateRecord();
+    if (m_state == dsEdit && !m_modified) {
+        setState(dsBrowse);
+        return;
+    }
+    if (!m_postHandler)
+        throw usageError(QStringLiteral("この結果セットは変更できません。"));
+    TPostRequest request;
+    request.record = m_editRecord;
+    request.inserting = m_state == dsInsert;
+    request.changedColumns = m_changedColumns;
+    request.before = m_before.get();
+    m_postHandler(this, request);
+    if (m_bulk && request.inserting)
+        m_bulkRecords.push_back(m_editRecord);
+    setState(dsBrowse);
+    NotifyRecordChanged(-1);
+    emit afterPost();
+}
+
+void TFDQuery::Cancel()
+{
+    if (m_state != dsEdit && m_state != dsInsert)
+        return;
+    TDBResultSet *store = Result();
+    if (m_state == dsInsert) {
+        // A bulk record has no position: it is simply never placed.
+        if (!m_bulk) {
+            const qint64 p = store->PositionOf(m_editRecord);
+            if (p >= 0)
+                store->DeleteRecord(p);
+        }
+    } else if (m_before) {
+        for (int c : std::as_const(m_changedColumns))
+            store->CopyValue(c, m_editRecord, *m_before, 0);
+    }
+    setState(dsBrowse);
+    NotifyDataChanged();
+}
+
+void TFDQuery::CheckBrowseMode()
+{
+    if (m_state == dsEdit || m_state == dsInsert)
+        emit updateRecord();
+    if (m_state == dsInsert && !m_modified)
+        Cancel();
+    else if (m_state == dsEdit || m_state == dsInsert)
+        Post();
+}
+
+void TFDQuery::BeginBulkInsert()
+{
+    if (m_bulk || !m_active)
+        return;
+    CheckBrowseMode();
+    m_bulk = true;
+    m_bulkPosition = m_position < 0 ? 0 : m_position;
+    m_bulkRecords.clear();
+}
+
+void TFDQuery::endBulkRecords()
+{
+    TDBResultSet *store = Result();
+    std::vector<TRecordId> records;
+    records.swap(m_bulkRecords);
+    const bool pending = m_state == dsInsert;
+    if (pending)
+        records.push_back(m_editRecord);
+    m_bulk = false;
+    if (!store || records.empty())
+        return;
+    store->PlaceRecords(m_bulkPosition, records);
+    // The last record placed is current: the one still being inserted, or
+    // the last one posted.
+    m_position = m_bulkPosition + qint64(records.size()) - 1;
+    m_eof = m_bof = false;
+}
+
+void TFDQuery::EndBulkInsert()
+{
+    if (!m_bulk)
+        return;
+    endBulkRecords();
     NotifyDataChanged();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/db/dbstore.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -72,6 +73,20 @@ public:
     QDateTime AsDateTime() const;
     QByteArray AsBytes() const;
     QVariant Value() const;
+
+    // Writing, while the query edits or inserts a record (Edit, Insert):
+    // the value goes to the record at once, the old one is kept for Cancel
+    // and for finding the row on the server. SetText converts the edit text
+    // of the field's type and raises EDBError naming the value and the field
+    // when it does not convert; an empty text is NULL for every type but
+    // the texts.
+    void SetText(const QString &text);
+    void SetAsString(const QString &text) { SetText(text); }
+    void SetValue(const QVariant &value);
+    void Clear();
+    // Whether the field takes a character the user types (digits for
+    // numbers, and so on).
+    bool IsValidChar(QChar ch) const;
 
     // At any record of the open result.
     bool IsNullAt(TRecordId record) const;
@@ -187,10 +202,57 @@ public:
     void Prior();
     qint64 MoveBy(qint64 distance);
 
-    TDataSetState State() const { return m_active ? dsBrowse : dsInactive; }
-    // Records can be deleted: open, not read-only, and something writes
-    // deletions (SetDeleteHandler).
+    TDataSetState State() const { return m_active ? m_state : dsInactive; }
+    // Records can be changed: open, not read-only, and something writes
+    // changes (SetPostHandler) or deletions (SetDeleteHandler).
     bool CanModify() const;
+    // Records can be edited and inserted: open, not read-only, and a post
+    // handler writes them.
+    bool CanEdit() const { return m_active && !m_readOnly && bool(m_postHandler); }
+
+    // --- Record editing ---------------------------------------------------
+    // What a post hands to its handler: the record, whether it is new, the
+    // result columns written since Edit/Insert, and their values before.
+    struct TPostRequest
+    {
+        TRecordId record = -1;
+        bool inserting = false;
+        QList<int> changedColumns;          // result columns, in writing order
+        const TDBResultSet *before = nullptr; // record 0: every value before (edits)
+    };
+    // Writes a posted record (to the server) and brings the record's values
+    // up to what the server keeps; an exception keeps the record in its
+    // editing state.
+    using TPostHandler = std::function<void(TFDQuery *query, const TPostRequest &request)>;
+    void SetPostHandler(TPostHandler handler) { m_postHandler = std::move(handler); }
+    // The current record becomes editable (nothing when already editing).
+    void Edit();
+    // A new record of NULLs before the current one (Insert) or at the end
+    // (Append), in insert state. A record being edited is posted first.
+    void Insert();
+    void Append();
+    // Writes the record being edited or inserted through the post handler;
+    // an edit with no change just ends.
+    void Post();
+    // Drops the changes: an inserted record leaves the result, an edited
+    // one takes its old values again.
+    void Cancel();
+    // A field was written since Edit/Insert.
+    bool Modified() const { return m_modified; }
+    // Posts a changed record and drops an untouched inserted one; every
+    // move of the current record does this first.
+    void CheckBrowseMode();
+    // Many inserts in a row (a paste): new records are put into the record
+    // order once, at EndBulkInsert, at the position current at the start,
+    // instead of one by one. Controls should be disabled meanwhile.
+    void BeginBulkInsert();
+    void EndBulkInsert();
+    // Deletes records (through the delete handler, in the order given) and
+    // takes them out of the result in one step; notify is told of each one
+    // the handler deleted. A refusal stops it: the records deleted so far
+    // leave the result, and the error goes on.
+    void DeleteRecords(const std::vector<TRecordId> &records,
+                       const std::function<void(TRecordId)> &notify = {});
     // Writes the deletion of a record (to the server) before it leaves the
     // result; an exception keeps the record. Set by whoever posts changes.
     using TDeleteHandler = std::function<void(TFDQuery *query, TRecordId record)>;
@@ -236,12 +298,22 @@ signals:
     void dataSetScrolled(qint64 distance);
     void layoutChanged();
     void recordChanged(int fieldIndex);
+    // Record editing: the state changed (browse, edit, insert).
+    void stateChanged();
+    // Before a record is posted: views write the edits they hold.
+    void updateRecord();
+    void afterPost();
+    void afterDelete();
 
 private:
     TDBBatch run(bool keepResults);
     void activate();
     void deactivate();
     void moveTo(qint64 position, bool eof, bool bof);
+    void setState(TDataSetState state);
+    void writeField(int column, const QVariant &value);
+    void insertAt(qint64 position);
+    void endBulkRecords();
 
     QPointer<TFDConnection> m_connection;
     QString m_sql;
@@ -266,4 +338,13 @@ private:
     bool m_layoutChangedWhileDisabled = false;
     TRecordId m_activeRecord = -1;
     TDeleteHandler m_deleteHandler;
+    TPostHandler m_postHandler;
+    TDataSetState m_state = dsBrowse;
+    TRecordId m_editRecord = -1;
+    bool m_modified = false;
+    QList<int> m_changedColumns;
+    std::unique_ptr<TDBResultSet> m_before;
+    bool m_bulk = false;
+    qint64 m_bulkPosition = 0;
+    std::vector<TRecordId> m_bulkRecords;
 };

@@ -1,5 +1,7 @@
 #include "platform/db/dbstore.h"
 
+#include <algorithm>
+
 #include "platform/db/dbtext.h"
 
 #include <QDateTime>
@@ -239,6 +241,9 @@ qint64 TDBResultSet::PositionOf(TRecordId id) const
             m_positions[m_order[i]] = quint32(i);
         m_positionsValid = true;
     }
+    // A record made since the map was built has no position yet.
+    if (size_t(id) >= m_positions.size())
+        return -1;
     const quint32 p = m_positions[size_t(id)];
     return p == UINT32_MAX ? -1 : qint64(p);
 }
@@ -773,6 +778,54 @@ void TDBResultSet::DeleteRecord(qint64 position)
     m_positionsValid = false;
 }
 
+TRecordId TDBResultSet::NewRecord()
+{
+    materializeOrder();
+    for (int c = 0; c < ColumnCount(); ++c)
+        AppendNull(c);
+    return m_rows++;
+}
+
+void TDBResultSet::PlaceRecords(qint64 position, const std::vector<TRecordId> &ids)
+{
+    if (ids.empty())
+        return;
+    materializeOrder();
+    position = qBound<qint64>(0, position, qint64(m_order.size()));
+    std::vector<quint32> rows;
+    rows.reserve(ids.size());
+    for (TRecordId id : ids) {
+        if (id >= 0 && id < m_rows)
+            rows.push_back(quint32(id));
+    }
+    m_order.insert(m_order.begin() + position, rows.begin(), rows.end());
+    m_positionsValid = false;
+}
+
+void TDBResultSet::DeleteRecords(std::vector<qint64> positions)
+{
+    const qint64 count = RecordCount();
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    positions.erase(std::remove_if(positions.begin(), positions.end(),
+                                   [count](qint64 p) { return p < 0 || p >= count; }),
+                    positions.end());
+    if (positions.empty())
+        return;
+    materializeOrder();
+    size_t out = size_t(positions.front());
+    size_t next = 0;
+    for (size_t in = out; in < m_order.size(); ++in) {
+        if (next < positions.size() && qint64(in) == positions[next]) {
+            ++next;
+            continue;
+        }
+        m_order[out++] = m_order[in];
+    }
+    m_order.resize(out);
+    m_positionsValid = false;
+}
+
 void TDBResultSet::SetValue(int column, TRecordId id, const QVariant &value)
 {
     if (id < 0 || id >= m_rows)
@@ -792,6 +845,36 @@ void TDBResultSet::SetValue(int column, TRecordId id, const QVariant &value)
     const ColumnData &s = scratch.data(0);
     std::memcpy(d.fixed(id), s.fixed(0), size_t(d.width));
     d.setNull(id, s.bitNull(0));
+}
+
+void TDBResultSet::AppendCopy(int column, const TDBResultSet &from, TRecordId fromId)
+{
+    ColumnData &d = data(column);
+    if (from.IsNull(column, fromId)) {
+        AppendNull(column);
+        return;
+    }
+    if (isVariable(d.storage)) {
+        AppendValue(column, from.Value(column, fromId));
+        return;
+    }
+    const ColumnData &s = from.data(column);
+    std::memcpy(d.values.grow(d.width), s.fixed(fromId), size_t(d.width));
+}
+
+void TDBResultSet::CopyValue(int column, TRecordId id, const TDBResultSet &from, TRecordId fromId)
+{
+    if (id < 0 || id >= m_rows)
+        return;
+    ColumnData &d = data(column);
+    const bool null = from.IsNull(column, fromId);
+    if (isVariable(d.storage)) {
+        SetValue(column, id, null ? QVariant() : from.Value(column, fromId));
+        return;
+    }
+    if (!null)
+        std::memcpy(d.fixed(id), from.data(column).fixed(fromId), size_t(d.width));
+    d.setNull(id, null);
 }
 
 qint64 TDBResultSet::MemoryUsage() const

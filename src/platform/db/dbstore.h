@@ -208,7 +208,19 @@ public:
     // a new value of a cell.
     TRecordId InsertRecord(qint64 position);
     void DeleteRecord(qint64 position);
+    // Batch forms for many records at once (a paste, a multi-record
+    // delete): each costs one pass over the record order, not one per
+    // record. NewRecord gives a record of NULLs that no position holds yet;
+    // PlaceRecords puts such records, in their order, at a position.
+    TRecordId NewRecord();
+    void PlaceRecords(qint64 position, const std::vector<TRecordId> &ids);
+    // Removes the records at these positions (any order, duplicates ignored).
+    void DeleteRecords(std::vector<qint64> positions);
     void SetValue(int column, TRecordId id, const QVariant &value);
+    // Exact copies of a cell between stores of the same columns (no value
+    // goes through a text or a QDateTime, so no digit is lost).
+    void AppendCopy(int column, const TDBResultSet &from, TRecordId fromId);
+    void CopyValue(int column, TRecordId id, const TDBResultSet &from, TRecordId fromId);
 
     // Bytes held by the store.
     qint64 MemoryUsage() const;

@@ -1,0 +1,81 @@
+#pragma once
+
+// The data grid's in-place editor: an edit box over the current cell, with
+// an ellipsis button or a drop-down pick list as the column asks. It hands
+// its text and Enter, and Left or Right over a wholly selected text, to the
+// grid, and widens the edit commands to records: copy hands over to the grid
+// when records are selected, a paste of tabular text inserts one record per
+// line, and delete removes the selected records.
+
+#include "controls/zkdbgrid_columns.h"
+#include "core/zkeditcommands.h"
+
+#include <QLineEdit>
+#include <QList>
+#include <QStringList>
+
+class QToolButton;
+class TzkDBGridV;
+
+// The records of a pasted text: one per line (CR LF or LF), values split at
+// tabs. A value that begins with a double quote runs to the next single
+// one, doubled quotes inside reduced to one, tabs and line breaks inside
+// kept; what follows the closing quote up to the separator is dropped, and
+// without a closing quote the value runs to the end of the text. A text not
+// ending with a line break is read as if it did.
+QList<QStringList> ParsePastedRecords(const QString &text);
+
+class TDBGridInplaceEdit : public QLineEdit, public IzkEditCommands
+{
+    Q_OBJECT
+public:
+    explicit TDBGridInplaceEdit(TzkDBGridV *grid);
+
+    TzkDBGridV *Grid() const { return m_grid; }
+    TEditStyle EditStyle() const { return m_editStyle; }
+    void SetEditStyle(TEditStyle style);
+    QStringList PickList() const { return m_pickList; }
+    void SetPickList(const QStringList &list) { m_pickList = list; }
+    int DropDownRows() const { return m_dropDownRows; }
+    void SetDropDownRows(int rows) { m_dropDownRows = rows; }
+    bool ListVisible() const { return m_listVisible; }
+    void DropDown();
+    void CloseUp(bool accept);
+
+    // Text, edit style, length limit, read-only state and font from the
+    // grid's current cell and column.
+    void UpdateContents();
+
+    // IzkEditCommands.
+    void EditUndo() override { undo(); }
+    void EditRedo() override { redo(); }
+    void EditCut() override;
+    void EditCopy() override;
+    void EditPaste() override;
+    void EditDelete() override;
+    // A first select-all selects the text, a second one (the text wholly
+    // selected) every record.
+    void EditSelectAll() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    bool wholeTextSelected() const;
+    // The text becomes the grid's pending edit and the key goes to it.
+    void handToGrid(int key, Qt::KeyboardModifiers shift);
+    bool mayChange();
+    void pasteRecords(const QString &text);
+    void CloseUpWith(const QString &line);
+
+    TzkDBGridV *m_grid;
+    QToolButton *m_button;
+    TEditStyle m_editStyle = esSimple;
+    QStringList m_pickList;
+    int m_dropDownRows = 7;
+    bool m_listVisible = false;
+    bool m_updating = false;
+};
