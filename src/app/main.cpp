@@ -4,12 +4,14 @@
 #include "core/zkwindows.h"
 #include "mainwindow/fmain.h"
 #include "platform/fonts/fontmap.h"
+#include "platform/nls/qttranslations.h"
 #include "platform/registry/regstore.h"
 
 int main(int argc, char *argv[])
 {
     TzkApplication app(argc, argv);
     FontMap::install();
+    InstallQtJapaneseTranslations(app);
     TzkApplication::SetTitle(APP_TITLE);
 
     int rc = 1;

@@ -16,8 +16,8 @@ struct Parts
         : v9(q.Dialect.DBVer >= 9)
         , azure(q.Dialect.IsAzure)
         , sysObj(q.Dialect.ShowSysObj)
-        , B(BracketName(q.Database))
-        , U(UseText(B))
+        , B(BracketCatalogName(q.Database))
+        , U(UseText(q.Database))
         , Q(QuoteSQLStr(q.Database))
         , P(QuoteSQLStr(q.Pattern))
     {
@@ -396,7 +396,7 @@ QStringList ShowplanOffSQL(const TCatalogDialect &Dialect)
 
 QString FragmentPermsSQL(const TCatalogDialect &Dialect, const QString &Database)
 {
-    const QString U = UseText(BracketName(Database));
+    const QString U = UseText(Database);
     if (Dialect.DBVer >= 9)
         return U + QStringLiteral("select has_perms_by_name(N") + QuoteSQLStr(Database)
                + QStringLiteral(", 'DATABASE', 'VIEW DATABASE STATE')");
@@ -410,7 +410,7 @@ QString TempIdxProbeSQL()
 
 QString TempIdxCreateSQL(const QString &Database)
 {
-    return UseText(BracketName(Database))
+    return UseText(Database)
            + QStringLiteral("create table #temp_idx(objectname varchar(8000), objectid int, indexname varchar(8000), "
                             "indexid int, level int, ")
            + QStringLiteral("pages int, rows int, minimumrecordsize int, maximumrecordsize int, averagerecordsize int, "
@@ -428,28 +428,28 @@ QString TempIdxTruncateSQL()
 
 QString TempIdxFillSQL(const QString &Database)
 {
-    return UseText(BracketName(Database))
+    return UseText(Database)
            + QStringLiteral("insert into #temp_idx exec('dbcc showcontig with tableresults, all_indexes')");
 }
 
 QString IndexObjectProbeSQL(const QString &Database, const QString &Name)
 {
-    return UseText(BracketName(Database)) + QStringLiteral("select Count(*) cnt from sysobjects")
+    return UseText(Database) + QStringLiteral("select Count(*) cnt from sysobjects")
            + QStringLiteral(" where name = N") + QuoteSQLStr(Name);
 }
 
 QString RenameObjectSQL(const QString &Database, const QString &Owner, const QString &Name, const QString &NewName)
 {
-    return UseText(BracketName(Database)) + QStringLiteral("exec sp_rename N")
-           + QuoteSQLStr(BracketName(Owner) + QLatin1Char('.') + BracketName(Name)) + QStringLiteral(",N")
+    return UseText(Database) + QStringLiteral("exec sp_rename N")
+           + QuoteSQLStr(BracketCatalogName(Owner) + QLatin1Char('.') + BracketCatalogName(Name)) + QStringLiteral(",N")
            + QuoteSQLStr(NewName) + QStringLiteral(",N'OBJECT'");
 }
 
 QString RenameIndexSQL(const QString &Database, const QString &Owner, const QString &Table, const QString &Name,
                        const QString &NewName)
 {
-    return UseText(BracketName(Database)) + QStringLiteral("exec sp_rename N")
-           + QuoteSQLStr(BracketName(Owner) + QLatin1Char('.') + BracketName(Table) + QLatin1Char('.')
-                         + BracketName(Name))
+    return UseText(Database) + QStringLiteral("exec sp_rename N")
+           + QuoteSQLStr(BracketCatalogName(Owner) + QLatin1Char('.') + BracketCatalogName(Table) + QLatin1Char('.')
+                         + BracketCatalogName(Name))
            + QStringLiteral(",N") + QuoteSQLStr(NewName) + QStringLiteral(",N'INDEX'");
 }

@@ -20,7 +20,7 @@ QString UseText(const QString &DataBase)
 {
     if (DataBase.isEmpty())
         return QString();
-    return QStringLiteral("use ") + BracketName(DataBase) + QStringLiteral("\r\n");
+    return QStringLiteral("use ") + BracketCatalogName(DataBase) + QStringLiteral("\r\n");
 }
 
 QString SystemObjectFilter(int DBVer)
@@ -60,7 +60,7 @@ QString GetUserSQL(const TCatalogDialect &Dialect, const QString &Database, bool
                          "uid = 16383 then 1 else 0 end as bit) = 0 or name = N'guest'))) or ((issqlrole = 1) and "
                          "(cast(case when cast(uid as int) > 16383 and cast(uid as int) < 16400 then 1 else 0 end "
                          "as bit)=0)) or (isapprole = 1) order by name"));
-    return QStringLiteral("use ") + BracketName(Database)
+    return QStringLiteral("use ") + BracketCatalogName(Database)
            + ver(Dialect,
                  QStringLiteral(" SELECT sc.name from sys.schemas sc") + blanks(41)
                      + QStringLiteral("inner join sys.database_principals ow on sc.principal_id = ow.principal_id "
@@ -71,7 +71,7 @@ QString GetUserSQL(const TCatalogDialect &Dialect, const QString &Database, bool
 
 QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, const QString &ObjectType)
 {
-    const QString D = BracketName(Database);
+    const QString D = BracketCatalogName(Database);
     // An empty database part: ".sys.tables" resolves in the session's
     // current database, which the "use" line has set.
     const QString E;
@@ -97,7 +97,7 @@ QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, co
             const QString a8 = QStringLiteral("select  a.name   from  ") + D
                                + QStringLiteral(".dbo.sysobjects as a ") + description8
                                + QStringLiteral(" where  a.xtype in (N'S',N'U') ");
-            sql = UseText(D) + ver(Dialect, a9, a8) + sysFilter;
+            sql = UseText(Database) + ver(Dialect, a9, a8) + sysFilter;
         }
     } else if (kind == QLatin1String("VIEW")) {
         if (Dialect.IsAzure) {
@@ -115,7 +115,7 @@ QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, co
             const QString v8 = QStringLiteral("select  a.name   from  ") + D
                                + QStringLiteral(".dbo.sysobjects as a ") + description8
                                + QStringLiteral(" where  a.xtype in (N'V') ");
-            sql = UseText(D) + ver(Dialect, v9, v8) + sysFilter;
+            sql = UseText(Database) + ver(Dialect, v9, v8) + sysFilter;
             if (Dialect.DBVer > 8 && Dialect.ShowSysObj)
                 sql += QStringLiteral(" union ") + QStringLiteral("select a.name ") + QStringLiteral("from ") + D
                        + QStringLiteral(".sys.all_views as a ") + QStringLiteral("left outer join ") + E
@@ -145,7 +145,7 @@ QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, co
                                + QStringLiteral("left outer join ") + E
                                + QStringLiteral(".dbo.sysproperties as b on b.name = N'MS_Description' and "
                                                 "b.id = a.id and b.smallid = 0 ");
-            sql = UseText(D) + ver(Dialect, p9, p8)
+            sql = UseText(Database) + ver(Dialect, p9, p8)
                   + ver(Dialect, QStringLiteral(" where a.type in ") + typeList,
                         QStringLiteral(" where a.xtype in ") + typeList)
                   + sysFilter;

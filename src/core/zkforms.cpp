@@ -277,7 +277,7 @@ QString TzkForm::NamePrefix(const QString &name)
 {
     if (name.trimmed().isEmpty())
         return QString();
-    return BracketName(name) + QLatin1Char('.');
+    return BracketCatalogName(name) + QLatin1Char('.');
 }
 
 void TzkForm::ConnectionComboBoxDrawItem(const QComboBox *control, int index, QPainter *painter,

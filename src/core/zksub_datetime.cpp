@@ -1,5 +1,7 @@
 #include "core/zksub_datetime.h"
 
+#include "platform/db/dbtext.h"
+
 TzkFormatSettings FormatSettings;
 
 void SetDateTimeFormats(const QString &dateFormat, const QString &timeFormat)
@@ -8,6 +10,9 @@ void SetDateTimeFormats(const QString &dateFormat, const QString &timeFormat)
     FormatSettings.LongDateFormat = dateFormat;
     FormatSettings.ShortTimeFormat = timeFormat;
     FormatSettings.LongTimeFormat = timeFormat;
+    // The database layer writes every date and time value of the grids,
+    // lists, copies and exports; it follows the same settings.
+    SetDBFormatSettings({DelphiToQtDateTimeFormat(dateFormat), DelphiToQtDateTimeFormat(timeFormat)});
 }
 
 namespace {

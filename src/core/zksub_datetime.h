@@ -18,7 +18,7 @@ struct TzkFormatSettings
 extern TzkFormatSettings FormatSettings;
 
 // The short and long date formats become `dateFormat`, the short and long
-// time formats `timeFormat`.
+// time formats `timeFormat`; the database layer's text forms follow them.
 void SetDateTimeFormats(const QString &dateFormat, const QString &timeFormat);
 
 // A run-time library pattern as a Qt date-time pattern: "m"/"mm" right after

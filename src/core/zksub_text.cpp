@@ -87,6 +87,24 @@ bool hasBracketingChar(const QString &name)
     return false;
 }
 
+// Exactly one delimited identifier: open first, close last, at least one
+// character between them (SQL Server has no empty name), and every close
+// inside doubled. "[a]b]" is none: its first "]" ends the name.
+bool isDelimitedName(const QString &s, QChar open, QChar close)
+{
+    if (s.size() < 3 || s.front() != open || s.back() != close)
+        return false;
+    const qsizetype end = s.size() - 1;
+    for (qsizetype i = 1; i < end; ++i) {
+        if (s[i] != close)
+            continue;
+        if (i + 1 >= end || s[i + 1] != close)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
 QString quotedDouble(const QString &s)
 {
     QString out = s;
@@ -168,8 +186,16 @@ TDateTime timeOnly(const QTime &t)
 
 QString BracketName(const QString &name, bool force)
 {
-    if (TrimBlanks(name).startsWith(QLatin1Char('[')))
-        return name;
+    // Blanks around one well-formed bracketed name are layout, not part of
+    // the name: the bracketed name is kept, without them.
+    const QString trimmed = TrimBlanks(name);
+    if (isDelimitedName(trimmed, QLatin1Char('['), QLatin1Char(']')))
+        return trimmed;
+    return BracketCatalogName(name, force);
+}
+
+QString BracketCatalogName(const QString &name, bool force)
+{
     if (!force && !zkOption.UseLowerName) {
         if (name.isEmpty())
             return name;
@@ -184,7 +210,7 @@ QString BracketName(const QString &name, bool force)
 
 QString UnbracketName(const QString &s)
 {
-    if (s.size() < 2 || !s.startsWith(QLatin1Char('[')) || !s.endsWith(QLatin1Char(']')))
+    if (!isDelimitedName(s, QLatin1Char('['), QLatin1Char(']')))
         return s;
     QString inner = s.mid(1, s.size() - 2);
     inner.replace(QLatin1String("]]"), QLatin1String("]"));
@@ -232,12 +258,18 @@ bool IsNationalLiteral(const QString &s)
 
 QString QuoteNameDouble(const QString &s)
 {
-    const QString trimmed = TrimBlanks(s);
-    // A name in double quotes already is left as it is; quoting it again
-    // would name another object.
-    if (trimmed.startsWith(QLatin1Char('"')))
+    if (s.isEmpty())
         return s;
+    const QString trimmed = TrimBlanks(s);
+    // A name in double quotes already is kept; quoting it again would name
+    // another object.
+    if (isDelimitedName(trimmed, QLatin1Char('"'), QLatin1Char('"')))
+        return trimmed;
     if (trimmed != s.toUpper() || s.contains(QLatin1Char('-')) || zkOption.UseLowerName)
+        return quotedDouble(s);
+    // A blank, a quote, a semicolon or a keyword would end the name early
+    // and let the rest run as SQL.
+    if (!isRegularIdentifier(s) || reservedKeywords().contains(s))
         return quotedDouble(s);
     for (QChar c : {u'(', u')', u'（', u'）'})
         if (s.contains(c))
@@ -247,21 +279,11 @@ QString QuoteNameDouble(const QString &s)
 
 QString UnquoteDouble(const QString &s)
 {
-    if (!s.startsWith(QLatin1Char('"')))
+    if (!isDelimitedName(s, QLatin1Char('"'), QLatin1Char('"')))
         return s;
-    QString out;
-    for (qsizetype i = 1; i < s.size(); ++i) {
-        if (s[i] == QLatin1Char('"')) {
-            if (i + 1 < s.size() && s[i + 1] == QLatin1Char('"')) {
-                out += QLatin1Char('"');
-                ++i;
-                continue;
-            }
-            break;
-        }
-        out += s[i];
-    }
-    return out;
+    QString inner = s.mid(1, s.size() - 2);
+    inner.replace(QLatin1String("\"\""), QLatin1String("\""));
+    return inner;
 }
 
 QString TrimBlanks(const QString &s)

@@ -15,12 +15,18 @@
 // UseLowerName is on, when it holds one of . , ? / \ : ; { } @ ! " # $ % & ( )
 // = ^ |, or when it is no regular T-SQL identifier (a blank, "-", a leading
 // digit, a bracket, ...) or is one of SQL Server's reserved keywords. Every
-// "]" inside is doubled. A name whose first non-blank character is "[" is
-// taken as bracketed already and returned unchanged; an empty name stays
-// empty unless force or UseLowerName is on.
+// "]" inside is doubled. For text the user typed: a name that is exactly one
+// well-formed bracketed identifier ("[" first, "]" last, every "]" inside
+// doubled), blanks around it aside, is taken as bracketed already and
+// returned without the blanks; "[a]b]" or "[x]; drop table t;--" is not,
+// and is bracketed as a whole. An empty name stays empty unless force or
+// UseLowerName is on.
 QString BracketName(const QString &name, bool force = false);
-// The text inside [ ] with doubled "]" undone; s unchanged when it does not
-// begin with "[" and end with "]".
+// As BracketName, but never takes the name as bracketed already: for names
+// read from the catalogue, which may themselves begin with "[".
+QString BracketCatalogName(const QString &name, bool force = false);
+// The text inside [ ] with doubled "]" undone; s unchanged when it is not
+// exactly one well-formed bracketed identifier.
 QString UnbracketName(const QString &s);
 
 // s in apostrophes, every apostrophe inside doubled.
@@ -31,13 +37,14 @@ QString AddNationalPrefix(const QString &s);
 bool IsNationalLiteral(const QString &s);
 
 // The name in double quotes (embedded ones doubled) when it is not all upper
-// case, has blanks around it, holds "-" or parentheses (also full-width), or
-// the option UseLowerName is on; a name that begins with a double quote is
-// taken as quoted already.
+// case, has blanks around it, holds "-" or parentheses (also full-width), is
+// no regular identifier or a reserved keyword, or the option UseLowerName is
+// on. A name that is exactly one well-formed double-quoted identifier
+// (blanks around it aside) is taken as quoted already and returned without
+// the blanks.
 QString QuoteNameDouble(const QString &s);
-// The text of a leading double-quoted name, doubled quotes undone and what
-// follows the closing quote dropped; s unchanged when it does not begin with a
-// double quote.
+// The text inside double quotes with doubled quotes undone; s unchanged when
+// it is not exactly one well-formed double-quoted identifier.
 QString UnquoteDouble(const QString &s);
 
 // --- Plain text -------------------------------------------------------------

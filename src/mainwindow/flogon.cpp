@@ -216,8 +216,11 @@ void TfrmLogon::CreateComponents()
         auto *e = new TzkStrEdit(this);
         e->setObjectName(QLatin1String(name));
         e->setMaxLength(kMaxLength);
-        if (password)
+        if (password) {
             e->setEchoMode(QLineEdit::Password);
+            // The mask the users know from the dialog: "*", not the style's "●".
+            e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+        }
         return e;
     };
     chkSQLWindow = new TzkCheckBox(QStringLiteral("WINDOWS認証"), this);
@@ -357,6 +360,11 @@ bool TfrmLogon::ShowWindow(const QString &DBName, const QString &UserID, const Q
         // password and colour of the saved entry it names.
         dialog->LoadList(!retry);
         dialog->LoadLayout();
+        // Centred on the main window every time: Qt's own placement would
+        // use the main window's position before the window manager has
+        // placed it, which puts the first dialog at the screen's top left.
+        if (owner)
+            dialog->move(owner->geometry().center() - QPoint(dialog->width() / 2, dialog->height() / 2));
         if (!AutoPass && dialog->exec() != QDialog::Accepted)
             return false;
         dialog->SaveLayout();

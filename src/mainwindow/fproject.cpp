@@ -11,6 +11,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
 #include <QVBoxLayout>
 
 // --- The shared frame ----------------------------------------------------------------
@@ -51,8 +54,15 @@ TzkDatabaseCheckDialog::TzkDatabaseCheckDialog(TfrmObject *owner, const QString 
 
     QStringList names;
     owner->GetDatabase(names);
+    // One height for every row, tall enough for Japanese names (the
+    // fallback font is taller than the Latin one) and with a gap between
+    // the check boxes.
+    const QFontMetrics fm(chkUserList->font());
+    const int indicator = chkUserList->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, chkUserList);
+    const int rowHeight = std::max({fm.height(), fm.boundingRect(QStringLiteral("日本語データベース")).height(), indicator}) + 6;
     for (const QString &name : std::as_const(names)) {
         auto *item = new QListWidgetItem(name, chkUserList);
+        item->setSizeHint(QSize(fm.boundingRect(name).width() + indicator + 12, rowHeight));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }

@@ -253,6 +253,24 @@ TEST_F(ConnectionWindowTest, AnOpenTransactionIsSettledAsTheOptionSays)
     }
 }
 
+// Autocommit off (the grid's paste turns it off) is work waiting for a
+// commit: the close question asks, and the answer ends the driver's
+// transaction.
+TEST_F(ConnectionWindowTest, WorkWithAutocommitOffIsAskedAboutAndCommitted)
+{
+    zkOption.AutoTran = false;
+    zkOption.SessionKilledMode = skmConfirm;
+    TfrmObject *form = logon();
+    form->dmSQLServer->Connection->SetAutoCommit(false);
+    script->ClearLog();
+    answer("Yes");
+    form->Close();
+    processEvents();
+    EXPECT_TRUE(area()->subWindowList().isEmpty());
+    EXPECT_TRUE(script->LogLines().filter(QStringLiteral("end transaction: commit")).size() == 1)
+        << script->LogLines().join('\n').toStdString();
+}
+
 TEST_F(ConnectionWindowTest, CancelInTheTransactionQuestionKeepsTheWindowAndStopsTheExit)
 {
     zkOption.AutoTran = true;

@@ -234,6 +234,10 @@ TEST(ObjectListStatementParts, RenameQuotesEveryArgument)
               QStringLiteral("use [Sales DB]\r\nexec sp_rename N'[sales].[Order''s].[IX]]1]',N'IX_new',N'INDEX'"));
     EXPECT_EQ(IndexObjectProbeSQL(QStringLiteral("Sales DB"), QStringLiteral("PK_O'Neil")),
               QStringLiteral("use [Sales DB]\r\nselect Count(*) cnt from sysobjects where name = N'PK_O''Neil'"));
+    // Catalogue names that begin with a bracket are bracketed as names.
+    EXPECT_EQ(RenameObjectSQL(QStringLiteral("[db]"), QStringLiteral("[s]"), QStringLiteral("[x]; drop table t;--"),
+                              QStringLiteral("y")),
+              QStringLiteral("use [[db]]]\r\nexec sp_rename N'[[s]]].[[x]]; drop table t;--]',N'y',N'OBJECT'"));
     zkOption.UseLowerName = saved;
 
     EXPECT_EQ(TempIdxProbeSQL(), "use[tempdb] select name from sysobjects where id = object_id('#temp_idx')");

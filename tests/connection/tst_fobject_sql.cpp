@@ -88,6 +88,9 @@ TEST_F(CatalogueStatements, NamesAreBracketedWithTheirClosingBracketDoubled)
     EXPECT_EQ(UseText(QString()), QString());
     EXPECT_EQ(UseText(QStringLiteral("Sales DB")), QStringLiteral("use [Sales DB]\r\n"));
     EXPECT_EQ(UseText(QStringLiteral("a]b")), QStringLiteral("use [a]]b]\r\n"));
+    // A catalogue name that begins with a bracket is a name, not bracketing.
+    EXPECT_EQ(UseText(QStringLiteral("[x]; drop table t;--")), QStringLiteral("use [[x]]; drop table t;--]\r\n"));
+    EXPECT_EQ(UseText(QStringLiteral("[Sales]")), QStringLiteral("use [[Sales]]]\r\n"));
     EXPECT_TRUE(GetObjectSQL({16, false, false}, QStringLiteral("x]y"), QStringLiteral("VIEW"))
                     .startsWith(QStringLiteral("use [x]]y]\r\nselect  a.name   from  [x]]y].sys.objects as a ")));
     // Without the option a plain name goes unbracketed.

@@ -1,4 +1,8 @@
 #include "core/zksub_datetime.h"
+#include "platform/db/dbstore.h"
+#include "platform/db/dbtext.h"
+
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -6,7 +10,12 @@ namespace {
 struct FormatGuard
 {
     TzkFormatSettings saved = FormatSettings;
-    ~FormatGuard() { FormatSettings = saved; }
+    TDBFormatSettings savedDB = DBFormatSettings();
+    ~FormatGuard()
+    {
+        FormatSettings = saved;
+        SetDBFormatSettings(savedDB);
+    }
 };
 } // namespace
 
@@ -55,4 +64,22 @@ TEST(DateTimeFormats, ShortFormsAndReadingBack)
     EXPECT_EQ(v.time(), QTime(13, 1));
     EXPECT_FALSE(TryStrToDateTime(QStringLiteral("2024/03/09"), v)) << "another order";
     EXPECT_FALSE(TryStrToDateTime(QStringLiteral("31/02/2024"), v));
+}
+
+// The options' formats reach the database layer, so the grid, the lists and
+// the copies write dates as the user set them; fractions only when the time
+// format asks for them.
+TEST(DateTimeFormats, DatabaseTextsFollowTheOptions)
+{
+    FormatGuard guard;
+    TDBResultSet r({DescribeColumn("dt", "datetime", 0, 0, 0), DescribeColumn("d2", "datetime2", 0, 0, 7)});
+    r.AppendValue(0, QDateTime(QDate(2023, 4, 3), QTime(10, 12, 31, 250), QTimeZone::utc()));
+    r.AppendValue(1, QDateTime(QDate(2023, 4, 3), QTime(10, 12, 31, 250), QTimeZone::utc()));
+    r.EndRow();
+    SetDateTimeFormats(QStringLiteral("yyyy/MM/dd"), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(r.Text(0, 0), QStringLiteral("2023/04/03 10:12:31"));
+    EXPECT_EQ(r.Text(1, 0), QStringLiteral("2023/04/03 10:12:31"));
+    SetDateTimeFormats(QStringLiteral("dd/mm/yyyy"), QStringLiteral("hh:nn:ss.zzz"));
+    EXPECT_EQ(r.Text(0, 0), QStringLiteral("03/04/2023 10:12:31.250"));
+    EXPECT_EQ(r.Text(1, 0), QStringLiteral("03/04/2023 10:12:31.2500000"));
 }

@@ -1,5 +1,6 @@
 #include "core/zkoption.h"
 #include "core/zksub_text.h"
+#include "support/names/hostilenames.h"
 
 #include <QDateTime>
 
@@ -57,8 +58,12 @@ TEST_F(TextHelpers, BracketName)
         {"orders", false, false, "orders"},
         {"a]b", false, false, "[a]]b]"},
         {"x]", true, false, "[x]]]"},
-        {"  [already]", false, false, "  [already]"},
-        {"[a", false, false, "[a"},
+        {"  [already]", false, false, "[already]"},
+        {"[a]]b]", false, false, "[a]]b]"},
+        {"[a", false, false, "[[a]"},
+        {"[x]; drop table t;--", false, false, "[[x]]; drop table t;--]"},
+        {"[a]b]", false, false, "[[a]]b]]]"},
+        {"[]", false, false, "[[]]]"},
         {"x", true, false, "[x]"},
         {"x", false, true, "[x]"},
         {" x ", true, false, "[ x ]"},
@@ -72,7 +77,7 @@ TEST_F(TextHelpers, BracketName)
         zkOption.UseLowerName = c.useLowerName;
         const QString got = BracketName(c.name, c.force);
         EXPECT_EQ(u8(got), u8(c.want));
-        if (!TrimBlanks(c.name).startsWith('[')) {
+        if (!c.name.contains('[') && !c.name.isEmpty()) {
             EXPECT_EQ(u8(UnbracketName(BracketName(c.name, true))), u8(c.name));
         }
     }
@@ -81,11 +86,50 @@ TEST_F(TextHelpers, BracketName)
     EXPECT_EQ(u8(BracketName("dbo")), "[dbo]");
 }
 
+// Every hostile name, bracketed with and without force, reads back as
+// exactly that object: nothing of it can end the name early and run as SQL.
+TEST_F(TextHelpers, HostileNamesReadBackAsThemselves)
+{
+    for (const bool lower : {false, true}) {
+        zkOption.UseLowerName = lower;
+        for (const THostileName &h : HostileNames()) {
+            for (const bool force : {false, true}) {
+                SCOPED_TRACE(std::string(h.label) + (force ? " forced" : "") + (lower ? " lower" : ""));
+                EXPECT_EQ(ReadTSqlIdentifier(BracketCatalogName(h.name, force)), h.name);
+                // None of the table is one well-formed bracketed name, so the
+                // helper for typed text brackets them all the same way.
+                EXPECT_EQ(ReadTSqlIdentifier(BracketName(h.name, force)), h.name);
+                EXPECT_EQ(u8(UnbracketName(BracketCatalogName(h.name, true))), u8(h.name));
+            }
+            if (h.name != QStringLiteral("\"q\"")) {
+                SCOPED_TRACE(std::string(h.label) + " double-quoted");
+                EXPECT_EQ(ReadTSqlIdentifier(QuoteNameDouble(h.name)), h.name);
+                EXPECT_EQ(u8(UnquoteDouble(QuoteNameDouble(h.name))), u8(h.name));
+            }
+        }
+    }
+}
+
+// A catalogue name is never taken as bracketed already; regular names stay
+// bare as with BracketName.
+TEST_F(TextHelpers, BracketCatalogName)
+{
+    zkOption.UseLowerName = false;
+    const std::pair<QString, QString> cases[] = {
+        {"Sales", "Sales"},     {"[Sales]", "[[Sales]]]"}, {" [a] ", "[ [a]] ]"},
+        {"order", "[order]"},   {"", ""},                  {"a b", "[a b]"},
+    };
+    for (const auto &[in, want] : cases)
+        EXPECT_EQ(u8(BracketCatalogName(in)), u8(want)) << u8(in);
+    EXPECT_EQ(u8(BracketCatalogName("Sales", true)), "[Sales]");
+}
+
 TEST_F(TextHelpers, UnbracketName)
 {
     const std::pair<QString, QString> cases[] = {
-        {"[abc]", "abc"}, {"[a]]b]", "a]b"}, {"[]", ""},     {"", ""},
-        {"[", "["},       {"]", "]"},        {"abc", "abc"}, {"[abc", "[abc"},
+        {"[abc]", "abc"}, {"[a]]b]", "a]b"}, {"[]", "[]"},     {"", ""},
+        {"[", "["},       {"]", "]"},        {"abc", "abc"},   {"[abc", "[abc"},
+        {"[a]b]", "[a]b]"}, {"[x]]", "[x]]"}, {"[x]; drop table t;--]", "[x]; drop table t;--]"},
     };
     for (const auto &[in, want] : cases)
         EXPECT_EQ(u8(UnbracketName(in)), u8(want)) << u8(in);
@@ -130,6 +174,12 @@ TEST_F(TextHelpers, DoubleQuotedNames)
         {"a\"b", false, "\"a\"\"b\""},
         {"\"Name\"", false, "\"Name\""},
         {"\"F(x)\"", false, "\"F(x)\""},
+        {" \"Name\" ", false, "\"Name\""},
+        {"A B", false, "\"A B\""},
+        {"SELECT", false, "\"SELECT\""},
+        {"A;DROP", false, "\"A;DROP\""},
+        {"\"A\";DROP", false, "\"\"\"A\"\";DROP\""},
+        {"", false, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(u8(c.in));
@@ -138,8 +188,9 @@ TEST_F(TextHelpers, DoubleQuotedNames)
     }
 
     const std::pair<QString, QString> unquote[] = {
-        {"\"abc\"", "abc"},     {"\"a\"\"b\"", "a\"b"}, {"\"abc\".x", "abc"},
-        {"abc", "abc"},         {"\"abc", "abc"},       {"", ""},
+        {"\"abc\"", "abc"},     {"\"a\"\"b\"", "a\"b"}, {"\"abc\".x", "\"abc\".x"},
+        {"abc", "abc"},         {"\"abc", "\"abc"},     {"", ""},
+        {"\"a\"b\"", "\"a\"b\""},
     };
     for (const auto &[in, want] : unquote)
         EXPECT_EQ(u8(UnquoteDouble(in)), u8(want)) << u8(in);

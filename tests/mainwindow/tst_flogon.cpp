@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QTemporaryDir>
 #include "controls/zkcomctrls.h"
 
@@ -181,6 +182,25 @@ TEST_F(LogonTest, FirstStartThenTheLastLogonWithItsSavedEntry)
             EXPECT_FALSE(d->txtUserID->isEnabled());
             EXPECT_FALSE(d->txtPassword->isEnabled());
             EXPECT_EQ(d->txtUserID->text(), "");
+            d->btnCancel->click();
+        });
+    }
+}
+
+// Every logon dialog, the first after start included, is centred on the
+// main window, has neither minimise nor maximise box and masks with "*".
+TEST_F(LogonTest, CentredOnTheMainWindowWithoutMinMaxAndMaskedWithStars)
+{
+    main->move(140, 90);
+    processEvents();
+    const QPoint centre = main->geometry().center();
+    for (int i = 0; i < 2; ++i) {
+        runLogon([&](TfrmLogon *d) {
+            EXPECT_LE((d->geometry().center() - centre).manhattanLength(), 2);
+            EXPECT_FALSE(d->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+            EXPECT_EQ(d->txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                          d->txtPassword),
+                      int('*'));
             d->btnCancel->click();
         });
     }

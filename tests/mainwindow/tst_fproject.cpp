@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStyle>
 #include <QPushButton>
 
 namespace {
@@ -110,6 +111,28 @@ TEST_F(DatabaseSelectionTest, NothingTickedIsRefusedWithAWarning)
     EXPECT_EQ(warning, "表示するデータベースを最低一つは選択して下さい。");
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(stored(QStringLiteral("srv1")), "SalesDB\r\n");
+}
+
+// Rows of Latin and Japanese names are equally tall, with room between the
+// check boxes.
+TEST_F(DatabaseSelectionTest, EveryRowIsEquallyTallWithAGapBetweenTheBoxes)
+{
+    TfrmObject *form = logon();
+    QList<int> heights;
+    int indicator = 0;
+    WhenModal([&](QWidget *d) {
+        auto *list = d->findChild<QListWidget *>(QStringLiteral("chkUserList"));
+        indicator = list->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, list);
+        for (int i = 0; i < list->count(); ++i)
+            heights << list->visualItemRect(list->item(i)).height();
+        press(d, "btnCancel");
+    });
+    TfrmProject::ShowWindow(form);
+    ASSERT_EQ(heights.size(), kDatabases.size());
+    for (int h : heights) {
+        EXPECT_EQ(h, heights.first());
+        EXPECT_GE(h, indicator + 4);
+    }
 }
 
 TEST_F(DatabaseSelectionTest, TheReferenceSelectionStartsWithEveryDatabase)

@@ -2,6 +2,11 @@
 
 TDBBackend::~TDBBackend() = default;
 
+void TDBBackend::EndTransaction(bool)
+{
+    throw EDBError(TDBErrorKind::Driver, QStringLiteral("このドライバではトランザクションを終了できません。"));
+}
+
 bool TDBBatch::hasErrors() const
 {
     for (const TDBMessage &m : messages) {

@@ -62,6 +62,10 @@ public:
     // Asks a running Execute to stop; from any thread.
     virtual void Cancel() = 0;
     virtual void SetAutoCommit(bool on) = 0;
+    // Commits or rolls back the driver's transaction while autocommit is
+    // off; the next statement begins the next one. Raises EDBError (also
+    // from a backend that has no transactions of its own).
+    virtual void EndTransaction(bool commit);
     // The driver's name as registered (the program shows it).
     virtual QString DriverName() const = 0;
     // "Name = value" lines about the driver and the server.

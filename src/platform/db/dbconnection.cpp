@@ -59,7 +59,13 @@ QString TFDConnection::DefaultODBCDriver()
 void TFDConnection::SetBackend(std::unique_ptr<TDBBackend> backend)
 {
     Close();
-    m_backend = std::move(backend);
+    std::unique_ptr<TDBBackend> old;
+    {
+        std::lock_guard lock(m_backendMutex);
+        old = std::move(m_backend);
+        m_backend = std::move(backend);
+    }
+    // Destroyed outside the lock: an AbortJob waiting for it sees the new one.
 }
 
 TDBBackend *TFDConnection::Backend()
@@ -70,10 +76,13 @@ TDBBackend *TFDConnection::Backend()
 TDBBackend *TFDConnection::backend()
 {
     if (!m_backend) {
+        std::unique_ptr<TDBBackend> made;
         if (defaultFactory())
-            m_backend = defaultFactory()();
-        if (!m_backend)
-            m_backend = std::make_unique<TDBOdbcBackend>();
+            made = defaultFactory()();
+        if (!made)
+            made = std::make_unique<TDBOdbcBackend>();
+        std::lock_guard lock(m_backendMutex);
+        m_backend = std::move(made);
     }
     return m_backend.get();
 }
@@ -311,32 +320,53 @@ void TFDConnection::endTransaction(const QString &sql, int noTransactionError)
 
 void TFDConnection::Commit()
 {
-    endTransaction(QStringLiteral("COMMIT TRANSACTION"), 3902);
+    if (m_inTransaction)
+        endTransaction(QStringLiteral("COMMIT TRANSACTION"), 3902);
+    else
+        endDriverTransaction(true);
 }
 
 void TFDConnection::Rollback()
 {
-    endTransaction(QStringLiteral("ROLLBACK TRANSACTION"), 3903);
+    if (m_inTransaction)
+        endTransaction(QStringLiteral("ROLLBACK TRANSACTION"), 3903);
+    else
+        endDriverTransaction(false);
+}
+
+void TFDConnection::endDriverTransaction(bool commit)
+{
+    if (m_autoCommit || m_state != State::Connected)
+        return;
+    runOnBackend([commit](TDBBackend *b) { b->EndTransaction(commit); });
+}
+
+void TFDConnection::runOnBackend(const std::function<void(TDBBackend *)> &call)
+{
+    if (m_busy)
+        throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgBusy));
+    TDBBackend *b = m_backend.get();
+    m_busy = true;
+    try {
+        TDBWait::Run([&] { call(b); }, {});
+    } catch (...) {
+        m_busy = false;
+        throw;
+    }
+    m_busy = false;
 }
 
 void TFDConnection::SetAutoCommit(bool on)
 {
-    if (m_state == State::Connected && on != m_autoCommit) {
-        TDBBackend *b = m_backend.get();
-        m_busy = true;
-        try {
-            TDBWait::Run([&] { b->SetAutoCommit(on); }, {});
-        } catch (...) {
-            m_busy = false;
-            throw;
-        }
-        m_busy = false;
-    }
+    if (m_state == State::Connected && on != m_autoCommit)
+        runOnBackend([on](TDBBackend *b) { b->SetAutoCommit(on); });
     m_autoCommit = on;
 }
 
 void TFDConnection::AbortJob()
 {
+    // Another thread may be creating or replacing the backend meanwhile.
+    std::lock_guard lock(m_backendMutex);
     if (m_backend)
         m_backend->Cancel();
 }

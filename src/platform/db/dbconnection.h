@@ -7,8 +7,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 // A connection to SQL Server.
 //
@@ -64,12 +66,14 @@ public:
     bool Connected() const;
     void SetConnected(bool connected);
 
-    // Transactions started here. InTransaction() tells of those only; a
-    // transaction a script opened shows in @@TRANCOUNT.
+    // Transactions started here, and the driver's own while autocommit is
+    // off: InTransaction() tells of those; a transaction a script opened
+    // shows in @@TRANCOUNT. With autocommit off, Commit and Rollback end the
+    // driver's transaction and autocommit stays off.
     void StartTransaction();
     void Commit();
     void Rollback();
-    bool InTransaction() const { return m_inTransaction; }
+    bool InTransaction() const { return m_inTransaction || (!m_autoCommit && m_state != State::Closed); }
     // The driver's autocommit mode (on by default).
     void SetAutoCommit(bool on);
     bool AutoCommit() const { return m_autoCommit; }
@@ -77,9 +81,9 @@ public:
     bool AutoReconnect() const { return m_autoReconnect; }
     void SetAutoReconnect(bool on) { m_autoReconnect = on; }
 
-    // Cancels the running statement; from any thread.
+    // Cancels the running statement; both from any thread.
     void AbortJob();
-    bool Busy() const { return m_busy; }
+    bool Busy() const { return m_busy.load(); }
 
     // The ODBC driver's name as registered; empty when not connected.
     QString DriverName() const;
@@ -126,11 +130,16 @@ private:
     TDBBatch runBatch(const TDBRequest &request, bool silent);
     [[noreturn]] void linkLost(const TDBBatch &batch);
     void endTransaction(const QString &sql, int noTransactionError);
+    void endDriverTransaction(bool commit);
+    void runOnBackend(const std::function<void(TDBBackend *)> &call);
 
     TFDConnectionParams m_params;
+    // Written on the connection's thread under m_backendMutex; AbortJob reads
+    // it under the lock from any thread.
     std::unique_ptr<TDBBackend> m_backend;
+    std::mutex m_backendMutex;
     State m_state = State::Closed;
-    bool m_busy = false;
+    std::atomic<bool> m_busy = false;
     bool m_inTransaction = false;
     bool m_lostInTransaction = false;
     bool m_autoReconnect = false;

@@ -233,6 +233,22 @@ bool isLinkRecord(const TDBMessage &m, bool freetds)
            || (freetds && m.number >= 20000 && m.number < 20100);
 }
 
+// Every error is a connection failure (SQLSTATE class 08): the server never
+// answered the logon itself (a refused password reads 28000). The driver's
+// informational records ("Adaptive Server connection failed") do not count.
+bool linkNeverMade(const QList<TDBMessage> &diags)
+{
+    bool any = false;
+    for (const TDBMessage &m : diags) {
+        if (!m.isError())
+            continue;
+        if (!m.sqlState.startsWith(QLatin1String("08")))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 bool isYes(const QString &v)
 {
     const QString t = v.trimmed();
@@ -699,6 +715,10 @@ void TDBOdbcBackend::Connect(const TFDConnectionParams &params)
         QString prefix = QStringLiteral("データベースに接続できませんでした。");
         if (diags.isEmpty() || (diags.first().sqlState == QLatin1String("IM002")))
             prefix += QStringLiteral("（ODBC ドライバ \"%1\"）").arg(driver);
+        else if (isYes(params.Value(QStringLiteral("Encrypt"))) && linkNeverMade(diags))
+            // The driver only says the connection failed; with encryption
+            // required the likely cause is a server that does not offer it.
+            prefix += QStringLiteral("サーバーが暗号化接続を拒否したか、暗号化に対応していない可能性があります。");
         for (TDBMessage &m : diags) {
             if (m.severity == 0)
                 m.severity = 16;
@@ -761,6 +781,17 @@ void TDBOdbcBackend::SetAutoCommit(bool on)
     const SQLRETURN rc = ODBC(SQLSetConnectAttrW(
         d->dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0));
     if (!SQL_SUCCEEDED(rc)) {
+        QList<TDBMessage> diags;
+        readDiagnostics(SQL_HANDLE_DBC, d->dbc, d->freetds, &diags);
+        throw EDBError(TDBErrorKind::Driver, diags);
+    }
+}
+
+void TDBOdbcBackend::EndTransaction(bool commit)
+{
+    if (d->dbc == SQL_NULL_HDBC)
+        return;
+    if (!SQL_SUCCEEDED(ODBC(SQLEndTran(SQL_HANDLE_DBC, d->dbc, commit ? SQL_COMMIT : SQL_ROLLBACK)))) {
         QList<TDBMessage> diags;
         readDiagnostics(SQL_HANDLE_DBC, d->dbc, d->freetds, &diags);
         throw EDBError(TDBErrorKind::Driver, diags);

@@ -19,6 +19,7 @@ public:
     TDBBatch Execute(const TDBRequest &request) override;
     void Cancel() override;
     void SetAutoCommit(bool on) override;
+    void EndTransaction(bool commit) override;
     QString DriverName() const override;
     QStringList InfoReport() const override;
 

@@ -648,7 +648,8 @@ void TDBResultSet::AppendLatin1(int column, const char *text, qsizetype size)
         AppendValue(column, QString::fromLatin1(text, size));
         return;
     }
-    std::memcpy(d.arena.grow(size), text, size_t(size));
+    if (size > 0)
+        std::memcpy(d.arena.grow(size), text, size_t(size));
     d.endCell(true);
 }
 
@@ -659,7 +660,9 @@ void TDBResultSet::AppendBytes(int column, const void *bytes, qsizetype size)
         AppendValue(column, QByteArray(static_cast<const char *>(bytes), size));
         return;
     }
-    std::memcpy(d.arena.grow(size), bytes, size_t(size));
+    // An empty value may come with no buffer at all; memcpy must not see it.
+    if (size > 0)
+        std::memcpy(d.arena.grow(size), bytes, size_t(size));
     d.endCell(true);
 }
 

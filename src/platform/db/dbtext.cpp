@@ -3,11 +3,17 @@
 #include <QTime>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace {
 
 TDBFormatSettings g_settings;
+// The time format without its fraction ("HH:mm:ss.zzz" gives "HH:mm:ss"),
+// and whether it had one: a format with fractions shows every fraction
+// digit the type keeps, one without shows none.
+QString g_timePattern = QStringLiteral("HH:mm:ss");
+bool g_timeFraction = false;
 
 void appendDigits(QString &s, qint64 value, int width)
 {
@@ -54,7 +60,7 @@ void appendTime(QString &s, qint64 ticks, int digits)
 {
     const qint64 secs = ticks / dbtext::TicksPerSecond;
     const int h = int(secs / 3600), mi = int(secs / 60 % 60), se = int(secs % 60);
-    const QString &fmt = g_settings.timeFormat;
+    const QString &fmt = g_timePattern;
     if (fmt == QLatin1String("HH:mm:ss") || fmt == QLatin1String("hh:mm:ss")) {
         appendDigits(s, h, 2);
         s.append(QLatin1Char(':'));
@@ -64,7 +70,7 @@ void appendTime(QString &s, qint64 ticks, int digits)
     } else {
         s.append(QTime(h, mi, se).toString(fmt));
     }
-    if (digits > 0) {
+    if (g_timeFraction && digits > 0) {
         qint64 frac = ticks % dbtext::TicksPerSecond;  // 7 digits
         for (int i = digits; i < 7; ++i)
             frac /= 10;
@@ -152,6 +158,24 @@ const TDBFormatSettings &DBFormatSettings()
 void SetDBFormatSettings(const TDBFormatSettings &settings)
 {
     g_settings = settings;
+    g_timePattern = settings.timeFormat;
+    const qsizetype z = g_timePattern.indexOf(QLatin1Char('z'));
+    g_timeFraction = z >= 0;
+    if (g_timeFraction) {
+        // The separator before the fraction goes with it, also when quoted
+        // ("ss'.'zzz").
+        qsizetype from = z;
+        const auto isSeparator = [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char(','); };
+        if (from >= 3 && g_timePattern[from - 1] == QLatin1Char('\'') && isSeparator(g_timePattern[from - 2])
+            && g_timePattern[from - 3] == QLatin1Char('\''))
+            from -= 3;
+        else if (from > 0 && isSeparator(g_timePattern[from - 1]))
+            --from;
+        qsizetype to = z;
+        while (to < g_timePattern.size() && g_timePattern[to] == QLatin1Char('z'))
+            ++to;
+        g_timePattern.remove(from, to - from);
+    }
 }
 
 namespace dbtext {
@@ -206,18 +230,64 @@ QString FormatInt(qint64 value)
     return QString::number(value);
 }
 
+namespace {
+
+// The shortest digits that read back as the same value, written in plain
+// decimal notation; an exponent only from 1E+15 up and below 1E-5, where
+// plain digits would run long ("1.5E+20", "1E-7").
+template<typename T>
+QString formatFloat(T value)
+{
+    char buf[64];
+    if (!std::isfinite(value)) {
+        const auto r = std::to_chars(buf, buf + sizeof buf, value);
+        return QString::fromLatin1(buf, r.ptr - buf);
+    }
+    if (value == 0)
+        return QStringLiteral("0");
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const char *p = buf;
+    QString out;
+    if (*p == '-') {
+        out += QLatin1Char('-');
+        ++p;
+    }
+    QByteArray digits;
+    while (p < r.ptr && *p != 'e') {
+        if (*p != '.')
+            digits += *p;
+        ++p;
+    }
+    int exponent = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), r.ptr, exponent);
+    const int n = int(digits.size());
+    if (exponent >= 15 || exponent < -5) {
+        out += QLatin1Char(digits[0]);
+        if (n > 1)
+            out += QLatin1Char('.') + QLatin1String(digits.constData() + 1, n - 1);
+        out += exponent < 0 ? QLatin1String("E-") : QLatin1String("E+");
+        out += QString::number(std::abs(exponent));
+    } else if (exponent >= n - 1) {
+        out += QLatin1String(digits) + QString(exponent - n + 1, QLatin1Char('0'));
+    } else if (exponent >= 0) {
+        out += QLatin1String(digits.constData(), exponent + 1) + QLatin1Char('.')
+               + QLatin1String(digits.constData() + exponent + 1, n - exponent - 1);
+    } else {
+        out += QLatin1String("0.") + QString(-exponent - 1, QLatin1Char('0')) + QLatin1String(digits);
+    }
+    return out;
+}
+
+} // namespace
+
 QString FormatDouble(double value)
 {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    return QString::fromLatin1(buf, r.ptr - buf);
+    return formatFloat(value);
 }
 
 QString FormatSingle(float value)
 {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    return QString::fromLatin1(buf, r.ptr - buf);
+    return formatFloat(value);
 }
 
 QString FormatDecimal(qint64 scaled, int scale)

@@ -11,14 +11,17 @@
 //   bit                         True / False
 //   integers                    decimal digits
 //   decimal, numeric, money     every digit the type's scale keeps: 0.5000
-//   float, real                 the shortest text that reads back the same value
+//   float, real                 the shortest digits that read back the same value, in plain
+//                               decimal: 1000000, 0.0001; 1.5E+20, 1E-7 from 1E+15 up and below 1E-5
 //   date                        the date format
-//   time(n)                     the time format, then n fraction digits
-//   datetime, datetime2(n)      date format, blank, time format, fraction digits of the type
+//   time(n)                     the time format; when it has fractions ("HH:mm:ss.zzz"),
+//                               every fraction digit the type keeps (n), else none
+//   datetime, datetime2(n)      date format, blank, time format as for time(n)
 //   datetimeoffset(n)           as datetime2(n), then " +09:00"
 //   uniqueidentifier            6F9619FF-8B86-D011-B42D-00C04FC964FF
 //   binary types                0x0A0B (upper-case hex)
 //   text types, xml, variant    the text itself
+// Qt date and time patterns.
 struct TDBFormatSettings
 {
     QString dateFormat = QStringLiteral("yyyy/MM/dd");

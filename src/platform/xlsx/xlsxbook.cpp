@@ -1,4 +1,5 @@
 #include "platform/xlsx/xlsxbook.h"
+#include "platform/xlsx/xlsxbook_p.h"
 
 #include "platform/rtl/exceptions.h"
 
@@ -8,6 +9,12 @@
 #include <QRandomGenerator>
 
 #include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+xlsxbook_detail::RenameFunction xlsxbook_detail::renameFile = &std::rename;
 
 namespace {
 
@@ -128,12 +135,11 @@ void TXlsxWorkbook::Save()
         throw Exception(QStringLiteral("Excelファイルを保存できません。\n") + d->fileName + QLatin1Char('\n')
                         + reason(error));
     }
-    if (QFile::exists(d->fileName) && !QFile::remove(d->fileName)) {
+    // One rename over the old file: a failure leaves the old workbook as
+    // it was, never a moment without one.
+    if (xlsxbook_detail::renameFile(d->tempPath.constData(), QFile::encodeName(d->fileName).constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(d->tempName);
-        throw Exception(QStringLiteral("ファイルを上書きできません。\n") + d->fileName);
-    }
-    if (!QFile::rename(d->tempName, d->fileName)) {
-        QFile::remove(d->tempName);
-        throw Exception(QStringLiteral("Excelファイルを保存できません。\n") + d->fileName);
+        throw Exception(QStringLiteral("ファイルを上書きできません。\n") + d->fileName + QLatin1Char('\n') + why);
     }
 }

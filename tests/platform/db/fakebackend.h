@@ -64,6 +64,7 @@ public:
         m_cond.wakeAll();
     }
     void SetAutoCommit(bool) override {}
+    void EndTransaction(bool) override {}
     QString DriverName() const override { return QStringLiteral("Fake"); }
     QStringList InfoReport() const override { return {QStringLiteral("Driver name = Fake")}; }
 

@@ -2,6 +2,7 @@
 // against the TDS test server, and through the scripted backend, on the same
 // rule file and with the same expectations.
 #include "platform/db/dbconnection.h"
+#include "platform/db/dbtext.h"
 #include "platform/db/dbquery.h"
 #include "platform/db/dbwait.h"
 #include "support/scripted/scriptedbackend.h"
@@ -135,9 +136,9 @@ TEST_P(DbBackends, EveryTypeArrivesWithItsTextForm)
         "decimal(18,4) -12.3456", "decimal(38,10) -12345678901234567890.0123456789", "float 0.1", "real 0.5",
         "money 922337203685477.5807", "smallmoney -214748.3648", "nvarchar(40) テスト's", "varchar(20) café",
         "nchar(3) ab ", "nvarchar(max) long", "text txt", "ntext ユニコード", "xml <a>x</a>",
-        "datetime 2024/01/31 12:34:56.790", "smalldatetime 2024/01/31 12:35:00",
-        "datetime2(7) 2024/01/31 12:34:56.1234567", "date 0001/01/01", "time(7) 23:59:59.9999999",
-        "datetimeoffset(3) 2024/01/31 12:00:00.500 +09:00", "uniqueidentifier 6F9619FF-8B86-D011-B42D-00C04FC964FF",
+        "datetime 2024/01/31 12:34:56", "smalldatetime 2024/01/31 12:35:00",
+        "datetime2(7) 2024/01/31 12:34:56", "date 0001/01/01", "time(7) 23:59:59",
+        "datetimeoffset(3) 2024/01/31 12:00:00 +09:00", "uniqueidentifier 6F9619FF-8B86-D011-B42D-00C04FC964FF",
         "binary(4) 0x0A0B0000", "varbinary(10) 0x00FF", "varbinary(max) 0x010203", "image 0xFFD8",
         "timestamp 0x00000000000007D1", "sql_variant 15.0"};
     ASSERT_EQ(query.FieldCount(), expected.size());
@@ -147,6 +148,14 @@ TEST_P(DbBackends, EveryTypeArrivesWithItsTextForm)
         EXPECT_EQ(f->Def().sqlTypeText() + ' ' + f->AsString(), expected.at(i));
         EXPECT_FALSE(f->IsNull());
     }
+    // A time format with fractions shows every digit the type keeps.
+    const TDBFormatSettings saved = DBFormatSettings();
+    SetDBFormatSettings({"yyyy/MM/dd", "HH:mm:ss.zzz"});
+    EXPECT_EQ(query.FieldByName("dt")->AsString(), "2024/01/31 12:34:56.790");
+    EXPECT_EQ(query.FieldByName("d2")->AsString(), "2024/01/31 12:34:56.1234567");
+    EXPECT_EQ(query.FieldByName("tt")->AsString(), "23:59:59.9999999");
+    EXPECT_EQ(query.FieldByName("dto")->AsString(), "2024/01/31 12:00:00.500 +09:00");
+    SetDBFormatSettings(saved);
     query.Next();
     for (int i = 0; i < query.FieldCount(); ++i)
         EXPECT_TRUE(query.Fields(i)->IsNull()) << i;
@@ -443,6 +452,43 @@ TEST_P(DbBackends, TransactionsStartedHereAndTheServerCount)
     }
 }
 
+// With autocommit off the driver's transaction is open work: it counts as a
+// transaction, and Commit and Rollback end it on the server while
+// autocommit stays off.
+TEST_P(DbBackends, AutocommitOffIsATransactionThatCommitAndRollbackEnd)
+{
+    EXPECT_FALSE(con.InTransaction());
+    con.SetAutoCommit(false);
+    EXPECT_TRUE(con.InTransaction());
+    query.Open("select id, name from people");
+    con.Commit();
+    EXPECT_TRUE(con.InTransaction());
+    EXPECT_FALSE(con.AutoCommit());
+    query.Open("select id, name from people");
+    con.Rollback();
+    EXPECT_TRUE(con.InTransaction());
+    con.SetAutoCommit(true);
+    EXPECT_FALSE(con.InTransaction());
+    if (odbc()) {
+        QStringList tm;
+        for (const TdsLogEntry &e : server.log()) {
+            if (e.kind == TdsLogEntry::Transaction)
+                tm << e.text;
+        }
+        EXPECT_EQ(tm, (QStringList{"begin", "commit, begin", "rollback, begin", "commit, begin", "rollback"}));
+    } else {
+        QStringList ends;
+        for (const QString &line : script->LogLines()) {
+            if (line.contains("autocommit") || line.contains("end transaction"))
+                ends << line;
+        }
+        EXPECT_EQ(ends, (QStringList{"[1] autocommit: off", "[1] end transaction: commit",
+                                     "[1] end transaction: rollback", "[1] autocommit: on"}));
+    }
+    con.Close();
+    EXPECT_FALSE(con.InTransaction());
+}
+
 TEST_P(DbBackends, ARefusedLogonLeavesTheConnectionClosed)
 {
     TFDConnection refused;
@@ -454,6 +500,27 @@ TEST_P(DbBackends, ARefusedLogonLeavesTheConnectionClosed)
         EXPECT_TRUE(e.message().contains("Login failed for user 'refused_user'.")) << e.what();
     }
     EXPECT_FALSE(refused.Connected());
+}
+
+// The test server offers no encryption: a logon that requires it fails, and
+// the message says why in Japanese before the driver's own text.
+TEST_P(DbBackends, EncryptionTheServerDoesNotOfferIsNamedAsTheCause)
+{
+    if (!odbc())
+        GTEST_SKIP() << "the driver's refusal belongs to the ODBC backend";
+    TFDConnection encrypted;
+    setUp(encrypted);
+    encrypted.Params().SetValue("Encrypt", "Yes");
+    try {
+        encrypted.Open();
+        FAIL();
+    } catch (const EDBError &e) {
+        const QString text = e.message();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("データベースに接続できませんでした。サーバーが暗号化接続を拒否したか、"
+                                                   "暗号化に対応していない可能性があります。")))
+            << e.what();
+        EXPECT_GT(text.size(), 60) << "the driver's text follows";
+    }
 }
 
 TEST_P(DbBackends, WindowsAuthenticationWithoutKerberosFailsClearly)

@@ -40,17 +40,17 @@ TEST(DbStore, EveryTypeHasOneTextForm)
         {"money", "money", 0, 0, 0, "922337203685477.5807", "922337203685477.5807"},
         {"smallmoney", "smallmoney", 0, 0, 0, "-214748.3648", "-214748.3648"},
         {"float shortest", "float", 0, 0, 0, 0.1, "0.1"},
-        {"float large", "float", 0, 0, 0, 1e20, "1e+20"},
+        {"float large", "float", 0, 0, 0, 1e20, "1E+20"},
         {"real", "real", 0, 0, 0, double(0.1f), "0.1"},
         {"date", "date", 0, 0, 0, QDate(2024, 1, 31), "2024/01/31"},
         {"date first day", "date", 0, 0, 0, QDate(1, 1, 1), "0001/01/01"},
         {"time(0)", "time", 0, 0, 0, QTime(23, 59, 59), "23:59:59"},
-        {"time(3)", "time", 0, 0, 3, QTime(1, 2, 3, 45), "01:02:03.045"},
-        {"datetime", "datetime", 0, 0, 0, utc(2024, 1, 31, 12, 34, 56, 790), "2024/01/31 12:34:56.790"},
+        {"time(3)", "time", 0, 0, 3, QTime(1, 2, 3, 45), "01:02:03"},
+        {"datetime", "datetime", 0, 0, 0, utc(2024, 1, 31, 12, 34, 56, 790), "2024/01/31 12:34:56"},
         {"smalldatetime", "smalldatetime", 0, 0, 0, utc(1900, 1, 1, 0, 0, 0, 0), "1900/01/01 00:00:00"},
-        {"datetime2(7)", "datetime2", 0, 0, 7, utc(9999, 12, 31, 23, 59, 59, 999), "9999/12/31 23:59:59.9990000"},
+        {"datetime2(7)", "datetime2", 0, 0, 7, utc(9999, 12, 31, 23, 59, 59, 999), "9999/12/31 23:59:59"},
         {"datetimeoffset", "datetimeoffset", 0, 0, 2,
-         QDateTime(QDate(2024, 1, 31), QTime(12, 0, 0, 120), QTimeZone(9 * 3600)), "2024/01/31 12:00:00.12 +09:00"},
+         QDateTime(QDate(2024, 1, 31), QTime(12, 0, 0, 120), QTimeZone(9 * 3600)), "2024/01/31 12:00:00 +09:00"},
         {"datetimeoffset west", "datetimeoffset", 0, 0, 0,
          QDateTime(QDate(2024, 1, 31), QTime(12, 0), QTimeZone(-(5 * 3600 + 1800))), "2024/01/31 12:00:00 -05:30"},
         {"uniqueidentifier", "uniqueidentifier", 0, 0, 0, QUuid("{6f9619ff-8b86-d011-b42d-00c04fc964ff}"),
@@ -89,10 +89,51 @@ TEST(DbStore, TextFormsFollowTheDateAndTimeFormats)
     r.EndRow();
     const TDBFormatSettings saved = DBFormatSettings();
     SetDBFormatSettings({"dd.MM.yyyy", "H:mm"});
-    EXPECT_EQ(r.Text(0, 0), "05.02.2024 7:08.010");
+    EXPECT_EQ(r.Text(0, 0), "05.02.2024 7:08");
     SetDBFormatSettings({"yyyy-MM-dd", "HH:mm:ss"});
+    EXPECT_EQ(r.Text(0, 0), "2024-02-05 07:08:09");
+    // A format with fractions shows every digit the type keeps.
+    SetDBFormatSettings({"yyyy-MM-dd", "HH:mm:ss.zzz"});
     EXPECT_EQ(r.Text(0, 0), "2024-02-05 07:08:09.010");
     SetDBFormatSettings(saved);
+}
+
+// Shortest digits that read back the same value, plain up to 1E+15 and down
+// to 1E-5, with an exponent beyond.
+TEST(DbStore, FloatTextsArePlainDecimalsWithinReason)
+{
+    const std::pair<double, const char *> doubles[] = {
+        {1000000, "1000000"},
+        {0.0001, "0.0001"},
+        {-2.5, "-2.5"},
+        {0, "0"},
+        {-0.0, "0"},
+        {1, "1"},
+        {123.456, "123.456"},
+        {0.1, "0.1"},
+        {1e-5, "0.00001"},
+        {1.25e-5, "0.0000125"},
+        {9.99e-6, "9.99E-6"},
+        {1e-7, "1E-7"},
+        {999999999999999, "999999999999999"},
+        {1e15, "1E+15"},
+        {1.5e20, "1.5E+20"},
+        {-1.5e20, "-1.5E+20"},
+        {1.7976931348623157e308, "1.7976931348623157E+308"},
+        {5e-324, "5E-324"},
+        {0.30000000000000004, "0.30000000000000004"},
+        {123456789012.5, "123456789012.5"},
+    };
+    for (const auto &[value, text] : doubles) {
+        EXPECT_EQ(dbtext::FormatDouble(value), QString::fromLatin1(text)) << text;
+        EXPECT_EQ(dbtext::FormatDouble(value).toDouble(), value) << text;
+    }
+    const std::pair<float, const char *> singles[] = {
+        {1000000.0f, "1000000"}, {0.1f, "0.1"}, {-3.25f, "-3.25"}, {1e20f, "1E+20"}, {1.1e-6f, "1.1E-6"},
+        {16777216.0f, "16777216"},
+    };
+    for (const auto &[value, text] : singles)
+        EXPECT_EQ(dbtext::FormatSingle(value), QString::fromLatin1(text)) << text;
 }
 
 TEST(DbStore, CivilDaysMatchTheCalendar)

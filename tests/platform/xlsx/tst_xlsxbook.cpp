@@ -1,10 +1,13 @@
 #include "platform/rtl/exceptions.h"
 #include "platform/xlsx/xlsxbook.h"
+#include "platform/xlsx/xlsxbook_p.h"
 #include "support/xlsx/xlsxread.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cerrno>
 
 #include <gtest/gtest.h>
 
@@ -100,4 +103,30 @@ TEST(XlsxWorkbook, FailuresRaiseWithTheReason)
     longText.Save();
     EXPECT_EQ(ReadXlsxCells(dir.filePath(QStringLiteral("long.xlsx"))).value(0).value(0).size(),
               TXlsxWorkbook::MaxTextLength);
+}
+
+// The new workbook replaces the old one in one step: when that step fails,
+// the old file is there as it was and no temporary file is left.
+TEST(XlsxWorkbook, AFailedReplaceKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.xlsx"));
+    {
+        TXlsxWorkbook book(path);
+        book.WriteString(0, 0, QStringLiteral("old"));
+        book.Save();
+    }
+    const auto saved = xlsxbook_detail::renameFile;
+    xlsxbook_detail::renameFile = [](const char *, const char *) {
+        errno = EACCES;
+        return -1;
+    };
+    {
+        TXlsxWorkbook book(path);
+        book.WriteString(0, 0, QStringLiteral("new"));
+        EXPECT_THROW(book.Save(), Exception);
+    }
+    xlsxbook_detail::renameFile = saved;
+    EXPECT_EQ(ReadXlsxCells(path).value(0).value(0), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.xlsx"});
 }

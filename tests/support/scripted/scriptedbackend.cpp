@@ -90,7 +90,7 @@ std::shared_ptr<TDBResultSet> toResult(const tdsrules::ResultSet &rs)
 
 QString TScriptEntry::line() const
 {
-    static const char *const kinds[] = {"login", "batch", "rpc", "autocommit", "disconnect"};
+    static const char *const kinds[] = {"login", "batch", "rpc", "autocommit", "disconnect", "end transaction"};
     QString s = QStringLiteral("[%1] %2").arg(connection).arg(QLatin1String(kinds[kind]));
     if (!text.isEmpty())
         s += QStringLiteral(": ") + text;
@@ -340,6 +340,12 @@ void TScriptedBackend::Cancel()
 void TScriptedBackend::SetAutoCommit(bool on)
 {
     m_script->append({TScriptEntry::AutoCommit, m_connection, on ? QStringLiteral("on") : QStringLiteral("off"), {}});
+}
+
+void TScriptedBackend::EndTransaction(bool commit)
+{
+    m_script->append({TScriptEntry::EndTransaction, m_connection,
+                      commit ? QStringLiteral("commit") : QStringLiteral("rollback"), {}});
 }
 
 QString TScriptedBackend::DriverName() const

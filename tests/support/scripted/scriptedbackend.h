@@ -26,7 +26,7 @@
 
 struct TScriptEntry
 {
-    enum Kind { Login, Batch, Rpc, AutoCommit, Disconnect };
+    enum Kind { Login, Batch, Rpc, AutoCommit, Disconnect, EndTransaction };
     Kind kind = Batch;
     int connection = 0;  // 1, 2, ... in the order backends logged on
     QString text;        // statement (markers numbered), login "user database=... app=...", "on"/"off"
@@ -79,6 +79,7 @@ public:
     TDBBatch Execute(const TDBRequest &request) override;
     void Cancel() override;
     void SetAutoCommit(bool on) override;
+    void EndTransaction(bool commit) override;
     QString DriverName() const override;
     QStringList InfoReport() const override;
 
