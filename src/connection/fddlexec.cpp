@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace {

@@ -59,9 +59,13 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
 
+public:
+    // Freed by itself once closed; freeing an open one gives the main
+    // window back.
+    ~TfrmDDLExec() override;
+
 private:
     explicit TfrmDDLExec(TfrmObject *AOwner);
-    ~TfrmDDLExec() override;
 
     // Runs the batches left in FSQL; false when it stopped before the end
     // (an error with chkErrorStop ticked, or the window was closed).
