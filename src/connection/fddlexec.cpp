@@ -10,6 +10,7 @@
 #include "core/zksub_dialogs.h"
 #include "core/zkwindows.h"
 #include "core/dsqlserver.h"
+#include "editorcontrol/EditorFountain.h"
 #include "platform/rtl/exceptions.h"
 #include "sqleditor/zkmemo.h"
 
@@ -100,7 +101,13 @@ TfrmDDLExec::TfrmDDLExec(TfrmObject *AOwner)
     TzkForm::ApplyControlSettings(txtLog);
     // No syntax colouring and no bracket pairs: the log is plain text in the
     // editor's font colour.
-    txtLog->SetFountain(nullptr);
+    auto *plain = new TEditorFountain(txtLog);
+    const TColor fontColor = txtLog->Font().Color();
+    plain->SameColor(fontColor);
+    plain->SameStyle(0);
+    plain->Reserve()->SetColor(fontColor);
+    plain->Brackets()->Clear();
+    txtLog->SetFountain(plain);
     txtLog->SetReadOnly(true);
     layout->addWidget(txtLog, 1);
 

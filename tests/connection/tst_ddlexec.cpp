@@ -2,6 +2,7 @@
 #include "connection/fddlpreview.h"
 #include "connection/fobject_sql.h"
 #include "core/dsqlserver.h"
+#include "editorcontrol/edfountain.h"
 #include "sqleditor/zkmemo.h"
 #include "testhelpers.h"
 
@@ -259,6 +260,9 @@ TEST_F(DDLExecTest, ErrorStopThenContinue)
                                     ""}));
     EXPECT_TRUE(form->btnOK->isEnabled());
     EXPECT_FALSE(form->EndProc());
+    // A log, not a script: no bracket pairs to highlight.
+    ASSERT_TRUE(form->txtLog->Fountain());
+    EXPECT_EQ(form->txtLog->Fountain()->Brackets()->Count(), 0);
     EXPECT_EQ(TfrmDDLExec::ErrorCount(), 1);
 
     // A transaction open before: a resumed run does not settle it.
