@@ -160,7 +160,7 @@ void TfrmDDLExec::ShowWindow(TfrmObject *AOwner, const QStringList &ASQL)
     }
     form->FSQL = SplitDDLLines(ASQL);
     s_errorCount = 0;
-    form->LoadLayout();
+    LoadDDLWindowLayout(form, kLayoutKey);
     form->show();
 
     QPointer<TfrmDDLExec> guard(form);
@@ -335,7 +335,7 @@ void TfrmDDLExec::FormClose()
         main->unsetCursor();
         main->setEnabled(true);
     }
-    SaveLayout();
+    SaveDDLWindowLayout(this, kLayoutKey);
     emit Closed();
     FreeWhenIdle();
 }
@@ -347,26 +347,27 @@ void TfrmDDLExec::FreeWhenIdle()
         deleteLater();
 }
 
-void TfrmDDLExec::LoadLayout()
+void LoadDDLWindowLayout(QWidget *form, const QString &key)
 {
     int top = -1;
     int left = -1;
     TzkRegistry reg;
-    if (reg.KeyExists(kLayoutKey) && reg.OpenKey(kLayoutKey, false)) {
-        left = reg.GetInteger(QStringLiteral("Left"), x());
-        top = reg.GetInteger(QStringLiteral("Top"), y());
-        resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
+    if (reg.KeyExists(key) && reg.OpenKey(key, false)) {
+        left = reg.GetInteger(QStringLiteral("Left"), form->x());
+        top = reg.GetInteger(QStringLiteral("Top"), form->y());
+        form->resize(reg.GetInteger(QStringLiteral("Width"), form->width()),
+                     reg.GetInteger(QStringLiteral("Height"), form->height()));
     }
-    PlaceForm(this, top, left);
+    PlaceForm(form, top, left);
 }
 
-void TfrmDDLExec::SaveLayout()
+void SaveDDLWindowLayout(const QWidget *form, const QString &key)
 {
     TzkRegistry reg;
-    if (!reg.OpenKey(kLayoutKey, true))
+    if (!reg.OpenKey(key, true))
         return;
-    reg.WriteInteger(QStringLiteral("Left"), x());
-    reg.WriteInteger(QStringLiteral("Top"), y());
-    reg.WriteInteger(QStringLiteral("Width"), width());
-    reg.WriteInteger(QStringLiteral("Height"), height());
+    reg.WriteInteger(QStringLiteral("Left"), form->x());
+    reg.WriteInteger(QStringLiteral("Top"), form->y());
+    reg.WriteInteger(QStringLiteral("Width"), form->width());
+    reg.WriteInteger(QStringLiteral("Height"), form->height());
 }

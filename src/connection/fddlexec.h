@@ -21,6 +21,12 @@ bool IsDDLBatchEnd(const QString &line);
 // is an empty batch (two "go" lines in a row, a leading "go").
 QStringList TakeDDLBatch(QStringList &lines);
 
+// The position and size of the DDL windows under a settings key: read only
+// when the key exists, then checked against the desktop (centred when off
+// it); written every time the window closes.
+void LoadDDLWindowLayout(QWidget *form, const QString &key);
+void SaveDDLWindowLayout(const QWidget *form, const QString &key);
+
 // The log window of a DDL run: executes a generated script batch by batch on
 // a connection window's session and logs every batch with its outcome. While
 // it is open the main window is disabled, so the log is a top-level window
@@ -73,8 +79,6 @@ private:
     void Log(const QStringList &lines);
     bool FormCloseQuery();
     void FormClose();
-    void LoadLayout();
-    void SaveLayout();
     // The run is over and the window closed: free it from the event loop.
     void FreeWhenIdle();
 

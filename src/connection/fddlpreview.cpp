@@ -1,5 +1,6 @@
 #include "connection/fddlpreview.h"
 
+#include "connection/fddlexec.h"
 #include "core/zkapp.h"
 #include "core/zkforms.h"
 #include "core/zkimagelist.h"
@@ -124,14 +125,14 @@ bool TfrmDDLPreview::ShowWindow(QStringList &ASQL, const QString &DataBase, cons
     form.FSchema = Schema;
     form.FObjName = ObjName == DDLScriptObjectName ? QStringLiteral("script") : ObjName;
     form.setWindowTitle(DDLPreviewCaption(Schema, ObjName));
-    form.LoadLayout();
+    LoadDDLWindowLayout(&form, kLayoutKey);
     TzkForm::ApplyControlSettings(form.txtLog);
     form.txtLog->Lines()->Assign(DDLPreviewScript(ASQL, DataBase));
     form.chkModifySourceClick();
     const bool ok = form.exec() == QDialog::Accepted;
     if (ok)
         ASQL = form.txtLog->Lines()->SaveStrings();
-    form.SaveLayout();
+    SaveDDLWindowLayout(&form, kLayoutKey);
     return ok;
 }
 
@@ -164,28 +165,4 @@ void TfrmDDLPreview::btnSaveClick()
 void TfrmDDLPreview::chkModifySourceClick()
 {
     txtLog->SetReadOnly(!chkModifySource->isChecked());
-}
-
-void TfrmDDLPreview::LoadLayout()
-{
-    int top = -1;
-    int left = -1;
-    TzkRegistry reg;
-    if (reg.KeyExists(kLayoutKey) && reg.OpenKey(kLayoutKey, false)) {
-        left = reg.GetInteger(QStringLiteral("Left"), x());
-        top = reg.GetInteger(QStringLiteral("Top"), y());
-        resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
-    }
-    PlaceForm(this, top, left);
-}
-
-void TfrmDDLPreview::SaveLayout()
-{
-    TzkRegistry reg;
-    if (!reg.OpenKey(kLayoutKey, true))
-        return;
-    reg.WriteInteger(QStringLiteral("Left"), x());
-    reg.WriteInteger(QStringLiteral("Top"), y());
-    reg.WriteInteger(QStringLiteral("Width"), width());
-    reg.WriteInteger(QStringLiteral("Height"), height());
 }

@@ -56,8 +56,6 @@ public:
 
 private:
     explicit TfrmDDLPreview(QWidget *owner);
-    void LoadLayout();
-    void SaveLayout();
 
     QString FSchema;
     QString FObjName;
