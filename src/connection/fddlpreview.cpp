@@ -48,7 +48,7 @@ QStringList DDLPreviewScript(const QStringList &script, const QString &DataBase)
     QStringList lines = script;
     if (!DataBase.isEmpty()) {
         lines.insert(0, QStringLiteral("go"));
-        lines.insert(0, QStringLiteral("use ") + BracketName(DataBase));
+        lines.insert(0, QStringLiteral("use ") + BracketCatalogName(DataBase));
     }
     RemoveRepeatedUse(lines);
     return lines;
