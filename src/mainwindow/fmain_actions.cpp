@@ -3,6 +3,7 @@
 // the shortcut settings kept for the actions.
 
 #include "mainwindow/fmain.h"
+#include "mainwindow/fsupport.h"
 
 #include "core/zkactions.h"
 #include "core/zkforms.h"
@@ -190,6 +191,7 @@ void TfrmMain::CreateActions()
     // What this window does itself; the other commands come with their windows.
     m_actMain->SetOnExecute(Action(QStringLiteral("actFileExit")), [this] { close(); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actDBLogon")), [this] { actDBLogonExecute(); });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actHelpSupport")), [] { TfrmSupport::ShowWindow(); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowCascade")), [this] {
         // Each a step below and right of the one before, three quarters of
         // the area in size (a plain cascade would shrink the windows to
