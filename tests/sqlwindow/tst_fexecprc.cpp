@@ -160,14 +160,14 @@ TEST_F(ExecProcWindowTest, ProcedureListsParametersAndRuns)
 
     // The editor walks the rows; Tab in the last row stays.
     w->lstParam->SetSelected(w->lstParam->TopItem(5));
-    processEvents();
+    QTest::qWait(120);
     QTest::keyClick(w->txtParam, Qt::Key_Tab);
     EXPECT_EQ(w->lstParam->Selected(), w->lstParam->TopItem(5));
     QTest::keyClick(w->txtParam, Qt::Key_Up);
     EXPECT_EQ(w->lstParam->Selected(), w->lstParam->TopItem(4));
     w->txtParam->setText(QStringLiteral("急ぎ"));
     w->lstParam->SetSelected(w->lstParam->TopItem(0));
-    processEvents();
+    QTest::qWait(120);
     QTest::keyClick(w->txtParam, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(w->lstParam->Selected(), w->lstParam->TopItem(0));
     EXPECT_EQ(w->lstParam->TopItem(4)->SubItems().value(1), "急ぎ");
