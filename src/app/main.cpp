@@ -3,6 +3,7 @@
 #include "core/zksub.h"
 #include "core/zkwindows.h"
 #include "mainwindow/fmain.h"
+#include "sqlwindow/fexecprc.h"
 #include "platform/fonts/fontmap.h"
 #include "platform/nls/qttranslations.h"
 #include "platform/registry/regstore.h"
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
         // The opening table: the connection window's placeholders first; the
         // folders that build the windows replace them with theirs after it.
         RegisterConnectionWindows();
+        RegisterSqlWindowWindows();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())
             ShowAppMessage(warning, MB_ICONWARNING);
