@@ -55,6 +55,12 @@ void WriteSQLLogFIndex()
     writeLines(kSQLLogFIndex, SQLLogFList);
 }
 
+void WriteSQLLogIndexes()
+{
+    WriteSQLLogIndex();
+    WriteSQLLogFIndex();
+}
+
 void WriteSQLLogFile(const QString &FileName, const QString &Text)
 {
     writeLines(FileName, TextToList(Text));

@@ -28,6 +28,8 @@ void AddSQLLog(const QString &Text);
 // missing). Raise Exception on failure.
 void WriteSQLLogIndex();
 void WriteSQLLogFIndex();
+// Both, as every new SQL window does.
+void WriteSQLLogIndexes();
 
 // A favourites entry's file name: up to and including the first ".SQL";
 // empty when there is none.

@@ -106,6 +106,11 @@ TfrmSQLLog::TfrmSQLLog(QWidget *AOwner) : QDialog(AOwner)
     txtFind->setObjectName(QStringLiteral("txtFind"));
     txtFind->SetCharCase(ecUpperCase);
     findLayout->addWidget(txtFind);
+    // The tool bars keep every button; the search field takes the rest.
+    for (QToolBar *bar : {tolCmd, tolOption}) {
+        bar->setMinimumWidth(bar->sizeHint().width());
+        bar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    }
     top->addWidget(tolCmd);
     top->addWidget(tolOption);
     top->addWidget(pnlFind, 1);
@@ -177,6 +182,10 @@ TfrmSQLLog::TfrmSQLLog(QWidget *AOwner) : QDialog(AOwner)
     lstSQL->OnClick = [this] { ShowPreview(); };
     lstSQL->OnDblClick = [this] { btnSelectClick(); };
     lstSQL->OnKeyDown = [this](QKeyEvent *event) {
+        // The Enter that ends a rename reaches the list while the editor is
+        // still open; it must not choose the entry.
+        if (lstSQL->IsEditing())
+            return false;
         switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -259,7 +268,6 @@ void TfrmSQLLog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     FitTextColumn();
-    pnlFind->setFixedWidth(qMax(80, width() - 370));
 }
 
 void TfrmSQLLog::FitTextColumn()

@@ -158,10 +158,17 @@ TEST_F(SQLLog, RegisteringGivesTheUpperEntryTheHigherNumber)
                                         "SQLLOGF1.SQL 既存 SQLLOGF3.SQL"}));
     EXPECT_EQ(ReadSQLLogFile(QStringLiteral("SQLLOGF4.SQL")), QStringLiteral("newer\r\n"));
     EXPECT_EQ(ReadSQLLogFile(QStringLiteral("SQLLOGF2.SQL")), QStringLiteral("older\r\n"));
-    const QStringList saved = SQLLogFList;
+    const QStringList saved[] = {SQLLogList, SQLLogFList};
     SQLLogFList.clear();
     LoadSQLLogLists();
-    EXPECT_EQ(SQLLogFList, saved);
+    EXPECT_EQ(SQLLogFList, saved[1]);
+    // what the dialog changed reaches the files with the next SQL window
+    SQLLogList.swapItemsAt(0, 1);
+    SQLLogFList.removeLast();
+    WriteSQLLogIndexes();
+    LoadSQLLogLists();
+    EXPECT_EQ(SQLLogList, (QStringList{"SQLLOG1.SQL", "SQLLOG2.SQL"}));
+    EXPECT_EQ(SQLLogFList, saved[1].mid(0, 2));
 }
 
 TEST_F(SQLLog, LoadingReadsEachIndexOnItsOwnAndFollowsTheMark)

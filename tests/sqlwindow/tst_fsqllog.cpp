@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -183,6 +184,7 @@ TEST_F(SQLLogDialog, FavouritesRegisterRenameAndShowMissingFilesEmpty)
     QApplication::processEvents();
     EXPECT_EQ(d->lstSQL->ItemCaption(0), QStringLiteral("月次 集計"));
     EXPECT_EQ(SQLLogFList.first(), QStringLiteral("SQLLOGF2.SQL 月次 集計"));
+    ASSERT_TRUE(d->isVisible()); // the Enter that ends the edit chooses nothing
     d->close();
     SQLLogFList.clear();
     LoadSQLLogLists();
@@ -191,3 +193,4 @@ TEST_F(SQLLogDialog, FavouritesRegisterRenameAndShowMissingFilesEmpty)
 }
 
 } // namespace
+
