@@ -298,7 +298,10 @@ TzkListView::TzkListView(QWidget *parent)
     m_report->header()->setHighlightSections(false);
     m_report->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_report->setHeaderHidden(true);
-    connect(m_report->header(), &QHeaderView::sectionClicked, this, [this](int column) { ClickColumn(column); });
+    connect(m_report->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (m_sortOnHeaderClick)
+            ClickColumn(column);
+    });
 
     m_icons = new TzkListIconView(this);
     m_icons->setObjectName(QStringLiteral("IconView"));

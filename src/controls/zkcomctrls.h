@@ -148,6 +148,10 @@ public:
     // A click on the header of `column`: the same column again turns the
     // order round, another column sorts ascending; then OnColumnClick.
     void ClickColumn(int column);
+    // A click on a column header sorts (ClickColumn) unless switched off, for
+    // lists whose row order is the data's own order.
+    bool SortOnHeaderClick() const { return m_sortOnHeaderClick; }
+    void SetSortOnHeaderClick(bool on) { m_sortOnHeaderClick = on; }
     // Sorts by SortID with the built-in comparison (and OnCompare).
     void CustomSort();
     // The default order: captions, ascending, locale-aware.
@@ -259,6 +263,7 @@ private:
     bool m_readOnly = true;
     bool m_dragEnabled = false;
     int m_sortID = 1;
+    bool m_sortOnHeaderClick = true;
     int m_updateCount = 0;
     bool m_syncScheduled = false;
     quint64 m_generation = 0; // counts item-list changes that move items

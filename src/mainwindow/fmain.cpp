@@ -9,6 +9,7 @@
 #include "core/zkimagelist.h"
 #include "core/zkoption.h"
 #include "core/zkstsbar.h"
+#include "core/zksqllog.h"
 #include "core/zksub.h"
 #include "core/zksub_datetime.h"
 #include "core/zksub_workspace.h"
@@ -44,18 +45,6 @@ namespace {
 // The colour of the top bar, its tool bars and the task bar.
 const QColor kTopBarColor(229, 241, 255);
 constexpr int kImageCount = 167;
-
-// A file's lines as a string list keeps them: CR LF, LF or CR end a line,
-// and a break at the very end adds no empty line.
-QStringList splitLines(const QString &text)
-{
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    if (t.endsWith(QLatin1Char('\n')))
-        t.chop(1);
-    return t.isEmpty() ? QStringList() : t.split(QLatin1Char('\n'));
-}
 
 int formIDOf(QWidget *widget)
 {
@@ -293,14 +282,7 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::LoadSQLLogLists()
 {
-    SQLLogList.clear();
-    try {
-        const TEncoding *encoding = GetFileEncoding();
-        SQLLogList = splitLines(ReadTextFile(zkOption.TempDir + QStringLiteral("SQLLOG.IDX"), encoding));
-        SQLLogFList = splitLines(ReadTextFile(zkOption.TempDir + QStringLiteral("SQLLOGF.IDX"), encoding));
-    } catch (const std::exception &) {
-        // No history yet: the lists stay as they are.
-    }
+    ::LoadSQLLogLists();
 }
 
 void TfrmMain::SetExcelExt()

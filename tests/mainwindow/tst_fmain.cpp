@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -162,12 +163,17 @@ TEST_F(MainWindowTest, LoadsSettingsFormatsAndHistoryLists)
     EXPECT_EQ(ReserveWords, (QStringList{"FROM", "SELECT"}));
 }
 
-TEST_F(MainWindowTest, MissingHistoryKeepsTheFavouritesAsTheyWere)
+TEST_F(MainWindowTest, MissingHistoryStillLoadsTheFavourites)
 {
-    SQLLogFList = QStringList{"kept"};
+    const QString temp = DataPath + QStringLiteral("temp/");
+    QDir().mkpath(temp);
+    QFile::remove(temp + QStringLiteral("SQLLOG.IDX"));
+    WriteTextFile(temp + QStringLiteral("SQLLOGF.IDX"), QStringLiteral("SQLLOGF1.SQL fav\r\n"), TEncoding::GetUTF8(),
+                  true);
+    SQLLogList = QStringList{"stale"};
     createMain();
     EXPECT_TRUE(SQLLogList.isEmpty());
-    EXPECT_EQ(SQLLogFList, QStringList{"kept"});
+    EXPECT_EQ(SQLLogFList, QStringList{"SQLLOGF1.SQL fav"});
 }
 
 TEST_F(MainWindowTest, FirstPaintOpensTheLogonOnceUnlessAUserIsGiven)
