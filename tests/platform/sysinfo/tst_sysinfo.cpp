@@ -141,6 +141,11 @@ TEST_F(SysInfo, PhysicalMemory)
     EXPECT_EQ(GetPhysicalMemoryMB(), 0);
     SysInfoSources().MemInfoFile = m_dir.filePath(QStringLiteral("none"));
     EXPECT_EQ(GetPhysicalMemoryMB(), 0);
+    // The kernel's own file (size 0 on disk) reads too.
+    if (QFile::exists(QStringLiteral("/proc/meminfo"))) {
+        SysInfoSources().MemInfoFile = QStringLiteral("/proc/meminfo");
+        EXPECT_GT(GetPhysicalMemoryMB(), 0);
+    }
 }
 
 TEST_F(SysInfo, FixedAnswers)
