@@ -1,4 +1,5 @@
 #include "controls/zkdbgrid.h"
+#include "controls/zkdbgrid_inplace.h"
 
 #include "controls/zkdbgrid_p.h"
 #include "core/zkforms.h"
@@ -270,7 +271,11 @@ TzkDBGridV::TzkDBGridV(QWidget *parent)
 
 TzkDBGridV::~TzkDBGridV()
 {
-    // Gone before the view: nothing reaches a grid half taken down.
+    // Gone before the view: nothing reaches a grid half taken down. The
+    // editor is told too: hiding it while the grid dies moves the focus, and
+    // its focus-out handler must not call back into this grid.
+    if (m_inplaceEdit)
+        m_inplaceEdit->GridGone();
     m_bookmarks.reset();
     m_dataLink.reset();
 }

@@ -238,7 +238,7 @@ void TDBGridInplaceEdit::inputMethodEvent(QInputMethodEvent *event)
 void TDBGridInplaceEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (!m_grid->OwnsFocusWidget(QApplication::focusWidget()))
+    if (!m_gridGone && !m_grid->OwnsFocusWidget(QApplication::focusWidget()))
         m_grid->GridExit();
 }
 

@@ -32,6 +32,8 @@ public:
     explicit TDBGridInplaceEdit(TzkDBGridV *grid);
 
     TzkDBGridV *Grid() const { return m_grid; }
+    // The grid is being destroyed: focus changes no longer reach it.
+    void GridGone() { m_gridGone = true; }
     TEditStyle EditStyle() const { return m_editStyle; }
     void SetEditStyle(TEditStyle style);
     QStringList PickList() const { return m_pickList; }
@@ -72,6 +74,7 @@ private:
     void CloseUpWith(const QString &line);
 
     TzkDBGridV *m_grid;
+    bool m_gridGone = false;
     QToolButton *m_button;
     TEditStyle m_editStyle = esSimple;
     QStringList m_pickList;

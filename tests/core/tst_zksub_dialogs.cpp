@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -133,7 +135,9 @@ TEST(MessageBoxes, UnderlinedLettersAnswerWithoutAlt)
         {Box::Check, MB_YESNOCANCEL, Qt::Key_X, IDCANCEL},
     };
     for (const KeyCase &c : cases) {
-        SCOPED_TRACE(QTest::toString(c.key));
+        // QTest::toString hands over a new[] buffer.
+        const std::unique_ptr<char[]> keyName(QTest::toString(c.key));
+        SCOPED_TRACE(keyName.get());
         WhenModal([&c](QWidget *w) {
             QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, c.key);
             // A letter that belongs to no button leaves the box open.

@@ -170,8 +170,10 @@ double GetPhysicalMemoryMB()
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return 0;
     static const QRegularExpression re(QStringLiteral("^MemTotal:\\s*(\\d+)\\s*kB"));
-    while (!file.atEnd()) {
-        const QRegularExpressionMatch m = re.match(QString::fromLatin1(file.readLine()));
+    // A /proc file has no size, so atEnd() can hold before the first read:
+    // read until a line comes back empty instead.
+    for (QByteArray line = file.readLine(); !line.isEmpty(); line = file.readLine()) {
+        const QRegularExpressionMatch m = re.match(QString::fromLatin1(line));
         if (m.hasMatch())
             return m.captured(1).toDouble() / 1024.0;
     }
