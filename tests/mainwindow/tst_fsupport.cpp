@@ -3,12 +3,14 @@
 #include "core/dsqlserver.h"
 #include "core/zkoption.h"
 #include "mainwindow/fsupport.h"
+#include "platform/fonts/fontmap.h"
 #include "platform/rtl/exceptions.h"
 #include "tds/tdsserver.h"
 
 #include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -196,6 +198,18 @@ TEST_F(SupportDialog, Layout)
         items << a->objectName();
     EXPECT_EQ(items, (QStringList{"actSaveFile", "actCopy", "actPrint"}));
     EXPECT_NE(form.findChild<QToolButton *>(QStringLiteral("btnExit")), nullptr);
+
+    // The colons line up only in the face "ＭＳ ゴシック" stands for, whose kana
+    // are exactly two Latin cells wide.
+    QFont face(FontMap::substitute(memo->font().family()));
+    face.setPixelSize(13);
+    const QFontMetricsF metrics(face);
+    const qreal column = 21 * metrics.horizontalAdvance(QLatin1Char(' '));
+    for (const QString &line : sampleReport) {
+        const qsizetype colon = line.indexOf(QStringLiteral(" : "));
+        if (colon > 0)
+            EXPECT_NEAR(metrics.horizontalAdvance(line.left(colon + 1)), column, 0.5) << line.toStdString();
+    }
 }
 
 TEST_F(SupportDialog, SavesCp932WithCrLfAndFollowsTheFolder)
