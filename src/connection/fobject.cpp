@@ -15,6 +15,7 @@
 #include "core/zksub.h"
 #include "core/zktaskbar.h"
 #include "platform/db/db.h"
+#include "platform/sysinfo/sysinfo.h"
 
 #include <QAction>
 #include <QApplication>
@@ -137,6 +138,9 @@ TfrmObject::~TfrmObject()
     Unregister();
     if (auto *session = qobject_cast<TdmSQLServer *>(m_session.data()))
         session->Connection->Close();
+    // Queued: the list and the tree are freed after this body, as children.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, &ReleaseFreedMemory, Qt::QueuedConnection);
 }
 
 void TfrmObject::CreateComponents()

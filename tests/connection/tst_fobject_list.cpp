@@ -10,7 +10,9 @@
 #include "platform/graphics/colors.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
@@ -18,6 +20,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+
+#include <iostream>
+#include <malloc.h>
+#include <unistd.h>
 
 namespace {
 
@@ -500,3 +506,60 @@ TEST_F(ObjectListTest, ListKeysAndTheStyle)
     EXPECT_EQ(form->ObjectListSelCount(), 5);
     EXPECT_EQ(main->stsMain()->PanelText(2), "5個中 5個のオブジェクトを選択中。") << "the change event counts";
 }
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+namespace {
+double residentMB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+} // namespace
+
+// A closed connection window gives back what its list held: the heap in use
+// returns to where it was before the window opened, and the freed pages go
+// back to the system rather than staying with the process.
+TEST_F(ObjectListTest, ClosingTheWindowFreesTheList)
+{
+    constexpr int Tables = 50000;
+    QString text = QStringLiteral(
+        "rule regex: ^\\s*select distinct a\\.xtype, a\\.name, N'SalesDB',\n"
+        "  result: xtype char(2), name nvarchar(128), db nvarchar(128), owner nvarchar(128), xtype2 char(2), "
+        "crdate datetime, filegroup nvarchar(128), comment nvarchar(4000), temporal nvarchar(300)\n");
+    for (int i = 0; i < Tables; ++i)
+        text += QStringLiteral("  row: 'U ', N'Table_%1', N'SalesDB', N'dbo', 'U ', '2023-04-03 10:12:31.000', "
+                               "N'PRIMARY', N'受注明細 %1', N''\n").arg(i);
+    rules(text.toUtf8().constData());
+    text.clear();
+    // A first window warms the caches that stay for the process's life.
+    {
+        QPointer<TfrmObject> form = logon();
+        show(form, kind(form, "SalesDB", "TABLE"));
+        form->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QCoreApplication::processEvents();
+    const size_t before = mallinfo2().uordblks;
+    const double rssBefore = residentMB();
+
+    QPointer<TfrmObject> form = logon();
+    show(form, kind(form, "SalesDB", "TABLE"));
+    ASSERT_EQ(form->lstObject->ItemCount(), Tables);
+    const size_t shown = mallinfo2().uordblks;
+    const double rssShown = residentMB();
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull()) << "the window is freed on close";
+    QCoreApplication::processEvents();
+    const size_t after = mallinfo2().uordblks;
+    const double rssAfter = residentMB();
+    const double mb = 1024.0 * 1024.0;
+    std::cout << "heap in use: before " << before / mb << " MB, list shown " << shown / mb << " MB, closed "
+              << after / mb << " MB; resident " << rssBefore << ", " << rssShown << ", " << rssAfter << " MB\n";
+    EXPECT_GT(shown - before, size_t(Tables) * 200) << "the list holds its items";
+    EXPECT_LT(double(after) - double(before), (shown - before) / 20.0) << "and frees them on close";
+    EXPECT_LT(rssAfter - rssBefore, (rssShown - rssBefore) / 4) << "the freed pages are returned";
+}
+#endif

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 
 #include <grp.h>
+#include <malloc.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -184,4 +185,9 @@ bool IsOSVersion6(bool AtLeast)
 {
     Q_UNUSED(AtLeast)
     return false;
+}
+
+void ReleaseFreedMemory()
+{
+    malloc_trim(0);
 }
