@@ -243,8 +243,10 @@ QString TdsServer::connectionString(const QString &database) const
 
 QList<TdsLogEntry> TdsServer::log() const
 {
+    // A copy of its own, not a shared one: the server thread goes on
+    // appending to its list while the caller reads this one.
     std::lock_guard lock(d->mutex);
-    return d->log;
+    return QList<TdsLogEntry>(d->log.cbegin(), d->log.cend());
 }
 
 QStringList TdsServer::logLines() const
@@ -281,7 +283,7 @@ bool TdsServer::waitForLog(const std::function<bool(const QList<TdsLogEntry> &)>
 QList<TdsLoginRecord> TdsServer::logins() const
 {
     std::lock_guard lock(d->mutex);
-    return d->logins;
+    return QList<TdsLoginRecord>(d->logins.cbegin(), d->logins.cend());
 }
 
 int TdsServer::openConnections() const

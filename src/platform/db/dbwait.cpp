@@ -9,26 +9,69 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QThread>
-#include <QThreadPool>
 #include <QTimer>
 
+#include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 namespace {
 
 // Waits shorter than this never show a cursor or enter an event loop.
 constexpr int QuietWaitMs = 30;
 
-QThreadPool *workers()
+// The threads that run statements. A plain pool on std::thread and
+// std::mutex rather than QThreadPool: its hand-over is then visible to
+// ThreadSanitizer, which does not see inside an uninstrumented Qt.
+class Workers
 {
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(256);
-        p->setExpiryTimeout(60000);
-        return p;
-    }();
+public:
+    void start(std::function<void()> job)
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(job));
+        // Every queued job needs a waiting thread; else one more is started.
+        if (m_idle >= int(m_queue.size()))
+            m_wake.notify_one();
+        else
+            std::thread([this] { run(); }).detach();
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            if (m_queue.empty()) {
+                ++m_idle;
+                const bool woken = m_wake.wait_for(lock, std::chrono::seconds(60), [this] { return !m_queue.empty(); });
+                --m_idle;
+                if (!woken)
+                    return; // idle for a minute
+            }
+            std::function<void()> job = std::move(m_queue.front());
+            m_queue.pop_front();
+            lock.unlock();
+            job();
+            job = nullptr;
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_queue;
+    int m_idle = 0;
+};
+
+Workers *workers()
+{
+    // Never destroyed: detached threads may still wait on it at exit.
+    static Workers *pool = new Workers;
     return pool;
 }
 

@@ -2,11 +2,10 @@
 
 #include "platform/db/dbbackend.h"
 
-#include <QMutex>
-#include <QMutexLocker>
-#include <QWaitCondition>
-
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 // A backend answering from a function, for tests of the connection and
 // query logic without a server. A statement containing "waitfor" blocks
@@ -21,7 +20,7 @@ public:
 
     QList<TDBRequest> requests() const
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         return m_requests;
     }
     QStringList sqlTexts() const
@@ -42,12 +41,12 @@ public:
     TDBBatch Execute(const TDBRequest &request) override
     {
         {
-            QMutexLocker lock(&m_mutex);
+            std::unique_lock lock(m_mutex);
             m_requests.append(request);
             m_cancelled = false;
             if (request.sql.contains(QLatin1String("waitfor"))) {
                 m_waiting = true;
-                m_cond.wait(&m_mutex, 10000);
+                m_cond.wait_for(lock, std::chrono::seconds(10), [this] { return m_cancelled; });
                 m_waiting = false;
                 TDBBatch b;
                 b.cancelled = m_cancelled;
@@ -59,9 +58,9 @@ public:
     }
     void Cancel() override
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_cancelled = true;
-        m_cond.wakeAll();
+        m_cond.notify_all();
     }
     void SetAutoCommit(bool) override {}
     void EndTransaction(bool) override {}
@@ -88,8 +87,8 @@ public:
     }
 
 private:
-    mutable QMutex m_mutex;
-    QWaitCondition m_cond;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cond;
     QList<TDBRequest> m_requests;
     bool m_cancelled = false;
     bool m_waiting = false;

@@ -4,8 +4,6 @@
 #include "platform/db/dbtext.h"
 
 #include <QDateTime>
-#include <QDeadlineTimer>
-#include <QMutexLocker>
 #include <QThread>
 
 #include <algorithm>
@@ -101,25 +99,25 @@ QString TScriptEntry::line() const
 
 bool TScript::LoadFile(const QString &path, QString *error)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_rules.loadFile(path, error);
 }
 
 bool TScript::LoadText(const QString &text, const QString &name, QString *error)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_rules.loadText(text, name, error);
 }
 
 void TScript::ClearRules()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_rules.clear();
 }
 
 QList<TScriptEntry> TScript::Log() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_log;
 }
 
@@ -143,37 +141,37 @@ QStringList TScript::Statements() const
 
 void TScript::ClearLog()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_log.clear();
 }
 
 void TScript::DropConnections()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     ++m_dropGeneration;
 }
 
 int TScript::dropGeneration() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_dropGeneration;
 }
 
 tdsrules::RuleSet TScript::rules() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_rules;
 }
 
 int TScript::addConnection()
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return ++m_connections;
 }
 
 void TScript::append(const TScriptEntry &entry)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     m_log.append(entry);
 }
 
@@ -241,18 +239,15 @@ void TScriptedBackend::Disconnect()
 
 bool TScriptedBackend::waitCancelled(int ms)
 {
-    QMutexLocker lock(&m_cancelMutex);
-    QDeadlineTimer deadline(ms);
-    while (!m_cancelled && !deadline.hasExpired())
-        m_cancelWake.wait(&m_cancelMutex, deadline);
-    return m_cancelled;
+    std::unique_lock lock(m_cancelMutex);
+    return m_cancelWake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_cancelled; });
 }
 
 TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
 {
     TDBBatch batch;
     {
-        QMutexLocker lock(&m_cancelMutex);
+        std::lock_guard lock(m_cancelMutex);
         m_cancelled = false;
     }
     if (m_connected && m_dropGeneration != m_script->dropGeneration())
@@ -332,9 +327,9 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
 
 void TScriptedBackend::Cancel()
 {
-    QMutexLocker lock(&m_cancelMutex);
+    std::lock_guard lock(m_cancelMutex);
     m_cancelled = true;
-    m_cancelWake.wakeAll();
+    m_cancelWake.notify_all();
 }
 
 void TScriptedBackend::SetAutoCommit(bool on)

@@ -18,11 +18,11 @@
 #include "platform/db/dbconnection.h"
 #include "support/rules/tdsrules.h"
 
-#include <QMutex>
 #include <QStringList>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 struct TScriptEntry
 {
@@ -58,7 +58,7 @@ public:
     int dropGeneration() const;
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     tdsrules::RuleSet m_rules;
     QList<TScriptEntry> m_log;
     int m_connections = 0;
@@ -92,8 +92,8 @@ private:
     bool m_connected = false;
     bool m_dropped = false;
     int m_dropGeneration = 0;
-    QMutex m_cancelMutex;
-    QWaitCondition m_cancelWake;
+    std::mutex m_cancelMutex;
+    std::condition_variable m_cancelWake;
     bool m_cancelled = false;
 };
 
