@@ -1,5 +1,7 @@
 #include "sqlwindow/ffldlist.h"
 
+#include "sqlwindow/pickers_p.h"
+
 #include "connection/fobject.h"
 #include "connection/fobject_sql.h"
 #include "controls/zkstdctl.h"
@@ -33,11 +35,6 @@ constexpr int kBottomHeight = 36;
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 26;
 
-const TzkImageList *mainImages()
-{
-    return zkMainForm ? zkMainForm->imgMain() : nullptr;
-}
-
 QToolButton *imageButton(QWidget *parent, const QString &name, const QString &hint, int image)
 {
     auto *button = new QToolButton(parent);
@@ -45,7 +42,7 @@ QToolButton *imageButton(QWidget *parent, const QString &name, const QString &hi
     button->setToolTip(hint);
     button->setAutoRaise(true);
     button->setFixedSize(24, 24);
-    if (const TzkImageList *images = mainImages(); images && images->HasImage(image))
+    if (const TzkImageList *images = pickers::MainImages(); images && images->HasImage(image))
         button->setIcon(images->Icon(image));
     else
         button->setText(hint.left(1)); // without the image the button still says what it does
@@ -59,7 +56,7 @@ QToolButton *speedButton(QWidget *parent, const QString &name, const QString &ca
     button->setText(caption);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->resize(kButtonWidth, kButtonHeight);
-    if (const TzkImageList *images = mainImages(); images && images->HasImage(image))
+    if (const TzkImageList *images = pickers::MainImages(); images && images->HasImage(image))
         button->setIcon(images->Icon(image));
     return button;
 }
@@ -89,7 +86,9 @@ QString FieldListSQL(int DBVer, const QString &DataBase)
            + QStringLiteral("  and a.xtype in (N'U',N'S',N'V')") + QStringLiteral("order by b.colorder");
 }
 
-TfrmFieldList::TfrmFieldList(TfrmObject *AOwner) : QDialog(AOwner), m_owner(AOwner)
+TfrmFieldList::TfrmFieldList(TfrmObject *AOwner)
+    : QDialog(AOwner)
+    , m_owner(AOwner)
 {
     setObjectName(QStringLiteral("frmFieldList"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -98,7 +97,7 @@ TfrmFieldList::TfrmFieldList(TfrmObject *AOwner) : QDialog(AOwner), m_owner(AOwn
     f.setFamily(QStringLiteral("ＭＳ ゴシック"));
     f.setPixelSize(13);
     setFont(f);
-    if (const TzkImageList *images = mainImages(); images && images->HasImage(12))
+    if (const TzkImageList *images = pickers::MainImages(); images && images->HasImage(12))
         setWindowIcon(images->Icon(12));
 
     pnlTop = new QWidget(this);
@@ -167,8 +166,8 @@ void TfrmFieldList::ShowWindow(TfrmObject *AOwner, const QString &DataBase, cons
 {
     auto form = std::make_unique<TfrmFieldList>(AOwner);
     const QString server = AOwner && AOwner->dmSQLServer ? AOwner->dmSQLServer->Server() : QString();
-    form->setWindowTitle(QStringLiteral("項目一覧 - ") + Schema + QLatin1Char('.') + TableName
-                         + QStringLiteral(" @ ") + server + QLatin1Char('.') + DataBase);
+    form->setWindowTitle(QStringLiteral("項目一覧 - ") + Schema + QLatin1Char('.') + TableName + QStringLiteral(" @ ")
+                         + server + QLatin1Char('.') + DataBase);
     if (AOwner) {
         // The caller's client-area origin, moved right by a caption height.
         const QPoint origin = AOwner->mapToGlobal(QPoint(0, 0));
@@ -324,11 +323,7 @@ void TfrmFieldList::SaveLayout()
     TzkRegistry reg;
     if (!reg.OpenKey(kLayoutKey, true))
         return;
-    int state = 0;
-    if (windowState() & Qt::WindowMinimized)
-        state = 1;
-    else if (windowState() & Qt::WindowMaximized)
-        state = 2;
+    const int state = pickers::StoredWindowState(this);
     reg.WriteInteger(QStringLiteral("WindowState"), state);
     if (state == 0) {
         reg.WriteInteger(QStringLiteral("Width"), width());

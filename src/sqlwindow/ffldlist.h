@@ -32,8 +32,8 @@ public:
     // confirms with at least one column chosen it is replaced by the chosen
     // names in their order, otherwise left as it was. A failing catalogue
     // query reaches the caller; the dialog is not shown then.
-    static void ShowWindow(TfrmObject *AOwner, const QString &DataBase, const QString &Schema,
-                           const QString &TableName, QStringList &FieldList);
+    static void ShowWindow(TfrmObject *AOwner, const QString &DataBase, const QString &Schema, const QString &TableName,
+                           QStringList &FieldList);
 
     explicit TfrmFieldList(TfrmObject *AOwner);
     ~TfrmFieldList() override;

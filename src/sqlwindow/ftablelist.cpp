@@ -1,5 +1,7 @@
 #include "sqlwindow/ftablelist.h"
 
+#include "sqlwindow/pickers_p.h"
+
 #include "connection/fobject.h"
 #include "connection/fobject_sql.h"
 #include "controls/zkstdctl.h"
@@ -42,11 +44,6 @@ constexpr int kDesignWidth = 291;
 constexpr int kDesignHeight = 404;
 constexpr int kKindRole = Qt::UserRole;
 
-const TzkImageList *mainImages()
-{
-    return zkMainForm ? zkMainForm->imgMain() : nullptr;
-}
-
 // Restores the cursor however a listing ends.
 class TWaitCursor
 {
@@ -80,7 +77,11 @@ void sortNames(QStringList &names)
 class TTableItemDelegate : public QStyledItemDelegate
 {
 public:
-    TTableItemDelegate(int rowHeight, QObject *parent) : QStyledItemDelegate(parent), m_rowHeight(rowHeight) {}
+    TTableItemDelegate(int rowHeight, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_rowHeight(rowHeight)
+    {
+    }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -88,7 +89,7 @@ public:
         const QRect r = option.rect;
         painter->save();
         painter->fillRect(r, selected ? option.palette.highlight() : option.palette.base());
-        if (const TzkImageList *images = mainImages()) {
+        if (const TzkImageList *images = pickers::MainImages()) {
             const int kind = index.data(kKindRole).toInt();
             if (images->HasImage(kind))
                 images->Icon(kind).paint(painter, QRect(r.left() + 2, r.top(), 16, 16));
@@ -121,7 +122,7 @@ QToolButton *toolButton(QToolBar *bar, const QString &name, const QString &capti
     button->setObjectName(name);
     button->setToolTip(hint);
     button->setAutoRaise(true);
-    const TzkImageList *images = mainImages();
+    const TzkImageList *images = pickers::MainImages();
     const bool hasImage = images && images->HasImage(image);
     if (hasImage)
         button->setIcon(images->Icon(image));
@@ -189,8 +190,7 @@ QString TableListSQL(int DBVer, bool IsAzure, const QString &DataBase, TTableLis
            + QStringLiteral(" = :OWNER collate database_default");
 }
 
-QStringList TableListResult(const QString &database, const QString &owner, const QStringList &names,
-                            bool tableEditor)
+QStringList TableListResult(const QString &database, const QString &owner, const QStringList &names, bool tableEditor)
 {
     QStringList lines;
     for (const QString &name : names) {
@@ -207,13 +207,15 @@ QStringList TableListResult(const QString &database, const QString &owner, const
     return lines;
 }
 
-TfrmTableList::TfrmTableList(TfrmObject *AOwner) : QDialog(AOwner), FOwner(AOwner)
+TfrmTableList::TfrmTableList(TfrmObject *AOwner)
+    : QDialog(AOwner)
+    , FOwner(AOwner)
 {
     setObjectName(QStringLiteral("frmTableList"));
     setWindowTitle(QStringLiteral("表の選択"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
-    if (const TzkImageList *images = mainImages(); images && images->HasImage(12))
+    if (const TzkImageList *images = pickers::MainImages(); images && images->HasImage(12))
         setWindowIcon(images->Icon(12));
 
     pnlHeader = new QWidget(this);
@@ -243,7 +245,7 @@ TfrmTableList::TfrmTableList(TfrmObject *AOwner) : QDialog(AOwner), FOwner(AOwne
     btnTable = toolButton(tolOption, QStringLiteral("btnTable"), QString(), QStringLiteral("テーブル表示"), 45);
     btnView = toolButton(tolOption, QStringLiteral("btnView"), QString(), QStringLiteral("ビュー表示"), 47);
     btnSynonym = toolButton(tolOption, QStringLiteral("btnSynonym"), QString(), QStringLiteral("シノニム表示"), 60);
-    tolCmd->addSeparator();
+    m_optionSeparator = tolCmd->addSeparator();
     tolCmd->addWidget(tolOption);
     for (QToolButton *b : {btnTable, btnView, btnSynonym}) {
         b->setCheckable(true);
@@ -354,6 +356,7 @@ void TfrmTableList::Prepare(QWidget *Sender, const QString &Database, const QStr
     m_tableEditor = Sender && Sender->objectName().contains(QLatin1String("frmTable"));
     if (m_tableEditor) {
         setToolWidgetVisible(tolCmd, tolOption, false);
+        m_optionSeparator->setVisible(false);
         btnTable->setChecked(true);
         btnView->setChecked(false);
         btnSynonym->setChecked(false);
@@ -387,8 +390,8 @@ void TfrmTableList::FillList()
         lstTable->setUpdatesEnabled(true);
     });
     qryTable->Close();
-    qryTable->SetSQL(TableListSQL(FOwner ? FOwner->DBVer : 99, FOwner && FOwner->IsAzure, cmbDatabase->Text(),
-                                  Kinds()));
+    qryTable->SetSQL(
+        TableListSQL(FOwner ? FOwner->DBVer : 99, FOwner && FOwner->IsAzure, cmbDatabase->Text(), Kinds()));
     qryTable->ParamByName(QStringLiteral("OWNER")).SetAsWideString(cmbOwner->Text());
     qryTable->Open();
     // Blanks alone find everything; otherwise the text as typed, blanks and
@@ -483,11 +486,7 @@ void TfrmTableList::SaveLayout()
     TzkRegistry reg;
     if (!reg.OpenKey(kLayoutKey, true))
         return;
-    int state = 0;
-    if (windowState() & Qt::WindowMinimized)
-        state = 1;
-    else if (windowState() & Qt::WindowMaximized)
-        state = 2;
+    const int state = pickers::StoredWindowState(this);
     reg.WriteInteger(QStringLiteral("WindowState"), state);
     if (state != 0)
         return;

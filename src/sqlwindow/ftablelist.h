@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QAction;
 class QToolBar;
 class QToolButton;
 class TFDQuery;
@@ -27,8 +28,7 @@ QString TableListSQL(int DBVer, bool IsAzure, const QString &DataBase, TTableLis
 // owner and the name for each, as they are. Otherwise one qualified,
 // bracketed name each: database.owner.name when both are given, the name
 // alone without an owner, else owner.name.
-QStringList TableListResult(const QString &database, const QString &owner, const QStringList &names,
-                            bool tableEditor);
+QStringList TableListResult(const QString &database, const QString &owner, const QStringList &names, bool tableEditor);
 
 // "表の選択": lists the tables, views and synonyms of one schema of a
 // database and returns the chosen ones. The query designer adds the chosen
@@ -94,4 +94,5 @@ private:
 
     TfrmObject *FOwner;
     bool m_tableEditor = false;
+    QAction *m_optionSeparator = nullptr;
 };

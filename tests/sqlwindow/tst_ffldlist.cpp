@@ -18,7 +18,8 @@ TEST(FieldListSQL, ByVersionAndDatabase)
 {
     const QString tail = QStringLiteral(
         " = :OWNER collate database_default   and a.name = :NAME   and a.xtype in (N'U',N'S',N'V')order by b.colorder");
-    const QString head = QStringLiteral("select b.name from dbo.sysobjects as a inner join syscolumns b on a.id = b.id where ");
+    const QString head =
+        QStringLiteral("select b.name from dbo.sysobjects as a inner join syscolumns b on a.id = b.id where ");
     struct Case
     {
         int version;
@@ -173,7 +174,8 @@ TEST_F(FieldListTest, MovesByKeysButtonsAndDoubleClicks)
 TEST_F(FieldListTest, NoDatabaseRunsInTheCurrentOne)
 {
     script->ClearLog();
-    pick({}, [](TfrmFieldList *d) { d->btnExit->click(); }, QString());
+    pick(
+        {}, [](TfrmFieldList *d) { d->btnExit->click(); }, QString());
     const QStringList statements = sent();
     ASSERT_FALSE(statements.isEmpty());
     EXPECT_TRUE(statements.first().trimmed().startsWith(QStringLiteral("select b.name")));

@@ -36,23 +36,35 @@ TEST(TableListSQL, ByServerVersionAndKinds)
         QString expected;
     };
     const QList<Case> cases = {
-        {true, 9, tlkTable | tlkView | tlkSynonym, azure + all + ") and schema_name(a.uid) = :OWNER collate database_default"},
+        {true, 9, tlkTable | tlkView | tlkSynonym,
+         azure + all + ") and schema_name(a.uid) = :OWNER collate database_default"},
         {true, 9, tlkTable, azure + tables + ") and schema_name(a.uid) = :OWNER collate database_default"},
-        {true, 9, tlkView | tlkSynonym, azure + viewsSynonyms + ") and schema_name(a.uid) = :OWNER collate database_default"},
-        {true, 8, tlkTable | tlkView | tlkSynonym, azure + all + ") and user_name(a.uid) = :OWNER collate database_default"},
+        {true, 9, tlkView | tlkSynonym,
+         azure + viewsSynonyms + ") and schema_name(a.uid) = :OWNER collate database_default"},
+        {true, 8, tlkTable | tlkView | tlkSynonym,
+         azure + all + ") and user_name(a.uid) = :OWNER collate database_default"},
         {true, 8, tlkTable, azure + tables + ") and user_name(a.uid) = :OWNER collate database_default"},
-        {true, 8, tlkView | tlkSynonym, azure + viewsSynonyms + ") and user_name(a.uid) = :OWNER collate database_default"},
-        {false, 9, tlkTable | tlkView | tlkSynonym, other + all + ") AND schema_name(uid) = :OWNER collate database_default"},
+        {true, 8, tlkView | tlkSynonym,
+         azure + viewsSynonyms + ") and user_name(a.uid) = :OWNER collate database_default"},
+        {false, 9, tlkTable | tlkView | tlkSynonym,
+         other + all + ") AND schema_name(uid) = :OWNER collate database_default"},
         {false, 9, tlkTable, other + tables + ") AND schema_name(uid) = :OWNER collate database_default"},
-        {false, 9, tlkView | tlkSynonym, other + viewsSynonyms + ") AND schema_name(uid) = :OWNER collate database_default"},
-        {false, 8, tlkTable | tlkView | tlkSynonym, other + all + ") AND user_name(uid) = :OWNER collate database_default"},
+        {false, 9, tlkView | tlkSynonym,
+         other + viewsSynonyms + ") AND schema_name(uid) = :OWNER collate database_default"},
+        {false, 8, tlkTable | tlkView | tlkSynonym,
+         other + all + ") AND user_name(uid) = :OWNER collate database_default"},
         {false, 8, tlkTable, other + tables + ") AND user_name(uid) = :OWNER collate database_default"},
-        {false, 8, tlkView | tlkSynonym, other + viewsSynonyms + ") AND user_name(uid) = :OWNER collate database_default"},
+        {false, 8, tlkView | tlkSynonym,
+         other + viewsSynonyms + ") AND user_name(uid) = :OWNER collate database_default"},
         // No kind at all lists tables, so the statement can always be formed.
         {false, 15, {}, other + tables + ") AND schema_name(uid) = :OWNER collate database_default"},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(QStringLiteral("azure %1, version %2, kinds %3").arg(c.isAzure).arg(c.version).arg(int(c.kinds)).toStdString());
+        SCOPED_TRACE(QStringLiteral("azure %1, version %2, kinds %3")
+                         .arg(c.isAzure)
+                         .arg(c.version)
+                         .arg(int(c.kinds))
+                         .toStdString());
         EXPECT_EQ(TableListSQL(c.version, c.isAzure, QString(), c.kinds), c.expected);
         EXPECT_EQ(TableListSQL(c.version, c.isAzure, "Sales", c.kinds), "use [Sales]\r\n" + c.expected);
     }
@@ -105,8 +117,8 @@ protected:
         table.reset();
         PickerTest::TearDown();
     }
-    QStringList pick(QWidget *sender, const std::function<void(TfrmTableList *)> &act,
-                     QStringList list = {}, const QString &database = {}, const QString &schema = {})
+    QStringList pick(QWidget *sender, const std::function<void(TfrmTableList *)> &act, QStringList list = {},
+                     const QString &database = {}, const QString &schema = {})
     {
         WhenDialog<TfrmTableList>(act);
         TfrmTableList::ShowWindow(owner, list, sender, database, schema);
@@ -124,21 +136,24 @@ TEST_F(TableListTest, ListsTheSchemaOfTheSessionsDatabaseAndReturnsQualifiedName
 {
     QString caption;
     QStringList databases, owners, shown;
-    const QStringList result = pick(sql.get(), [&](TfrmTableList *d) {
-        caption = d->windowTitle();
-        for (int i = 0; i < d->cmbDatabase->count(); ++i)
-            databases << d->cmbDatabase->itemText(i);
-        for (int i = 0; i < d->cmbOwner->count(); ++i)
-            owners << d->cmbOwner->itemText(i);
-        databases << d->cmbDatabase->Text();
-        owners << d->cmbOwner->Text();
-        shown = Kinds(d->lstTable);
-        SaveScreenshot(d, QStringLiteral("ftablelist"));
-        SelectItems(d->lstTable, {"Products", "Orders"});
-        d->btnOk->click();
-    }, {"earlier"});
+    const QStringList result = pick(sql.get(),
+                                    [&](TfrmTableList *d) {
+                                        caption = d->windowTitle();
+                                        for (int i = 0; i < d->cmbDatabase->count(); ++i)
+                                            databases << d->cmbDatabase->itemText(i);
+                                        for (int i = 0; i < d->cmbOwner->count(); ++i)
+                                            owners << d->cmbOwner->itemText(i);
+                                        databases << d->cmbDatabase->Text();
+                                        owners << d->cmbOwner->Text();
+                                        shown = Kinds(d->lstTable);
+                                        SaveScreenshot(d, QStringLiteral("ftablelist"));
+                                        SelectItems(d->lstTable, {"Products", "Orders"});
+                                        d->btnOk->click();
+                                    },
+                                    {"earlier"});
     EXPECT_EQ(caption, QStringLiteral("表の選択 - dbo @ srv1.SalesDB"));
-    EXPECT_EQ(databases, (QStringList{"InventoryDB", "master", "model", "msdb", "SalesDB", "tempdb", "人事DB", "SalesDB"}));
+    EXPECT_EQ(databases,
+              (QStringList{"InventoryDB", "master", "model", "msdb", "SalesDB", "tempdb", "人事DB", "SalesDB"}));
     EXPECT_EQ(owners, (QStringList{"dbo", "sales", "dbo"}));
     EXPECT_EQ(shown, (QStringList{"Customers=45", "OrderDetails=45", "Orders=45", "Products=45", "syn_Stock=60",
                                   "vw_OrderSummary=47"}));
@@ -173,8 +188,8 @@ TEST_F(TableListTest, SortsIgnoringCaseAndFindsWithCase)
         }
         d->btnExit->click();
     });
-    EXPECT_EQ(steps, (QStringList{"archive,Customers,Order$,orders", "orders", "", "", "archive,Customers,Order$,orders",
-                                  "Order$"}));
+    EXPECT_EQ(steps, (QStringList{"archive,Customers,Order$,orders", "orders", "", "",
+                                  "archive,Customers,Order$,orders", "Order$"}));
 }
 
 TEST_F(TableListTest, KindButtonsRefillAndTheLastOneStaysDown)
@@ -194,8 +209,9 @@ TEST_F(TableListTest, KindButtonsRefillAndTheLastOneStaysDown)
         steps << ItemTexts(d->lstTable).join(',');
         d->btnExit->click();
     });
-    EXPECT_EQ(steps, (QStringList{"Customers,OrderDetails,Orders,Products,syn_Stock", "Customers,OrderDetails,Orders,Products",
-                                  "Customers,OrderDetails,Orders,Products", "vw_OrderSummary"}));
+    EXPECT_EQ(steps,
+              (QStringList{"Customers,OrderDetails,Orders,Products,syn_Stock", "Customers,OrderDetails,Orders,Products",
+                           "Customers,OrderDetails,Orders,Products", "vw_OrderSummary"}));
     EXPECT_EQ(listings().size(), 5);
     // They come back as they were closed.
     pick(sql.get(), [&](TfrmTableList *d) {
@@ -250,15 +266,18 @@ TEST_F(TableListTest, TheTableEditorPicksOneTableAsOwnerAndName)
     QString database;
     QAbstractItemView::SelectionMode mode{};
     QStringList shown;
-    const QStringList result = pick(table.get(), [&](TfrmTableList *d) {
-        kindsShown = d->btnTable->isVisible() || d->btnView->isVisible() || d->btnSynonym->isVisible();
-        databaseEnabled = d->cmbDatabase->isEnabled();
-        database = d->cmbDatabase->Text();
-        mode = d->lstTable->selectionMode();
-        shown = ItemTexts(d->lstTable);
-        SelectItems(d->lstTable, {"Staff"});
-        d->btnOk->click();
-    }, {}, "InventoryDB", "sales");
+    const QStringList result = pick(
+        table.get(),
+        [&](TfrmTableList *d) {
+            kindsShown = d->btnTable->isVisible() || d->btnView->isVisible() || d->btnSynonym->isVisible();
+            databaseEnabled = d->cmbDatabase->isEnabled();
+            database = d->cmbDatabase->Text();
+            mode = d->lstTable->selectionMode();
+            shown = ItemTexts(d->lstTable);
+            SelectItems(d->lstTable, {"Staff"});
+            d->btnOk->click();
+        },
+        {}, "InventoryDB", "sales");
     EXPECT_FALSE(kindsShown);
     EXPECT_FALSE(databaseEnabled);
     EXPECT_EQ(database, QStringLiteral("InventoryDB"));
@@ -323,8 +342,8 @@ TEST_F(TableListTest, OpensUnderThePointerAndKeepsItsSize)
     EXPECT_EQ(at, QPoint(300 - caption, 260 - caption));
     TzkRegistry reg;
     ASSERT_TRUE(reg.OpenKey(ZK_REG_ROOT + "\\GUI\\TABLELIST", false));
-    for (const char *name : {"WindowState", "Left", "Top", "Width", "Height", "TableWidth", "ShowTable", "ShowView",
-                             "ShowSynonym"})
+    for (const char *name :
+         {"WindowState", "Left", "Top", "Width", "Height", "TableWidth", "ShowTable", "ShowView", "ShowSynonym"})
         EXPECT_TRUE(reg.ValueExists(name)) << name;
     EXPECT_EQ(reg.GetInteger("Width", 0), 330);
     EXPECT_EQ(reg.GetInteger("Left", 0), 300 - caption);

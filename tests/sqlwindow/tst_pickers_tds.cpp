@@ -58,10 +58,13 @@ TEST_F(PickerServerTest, TheTablePickerListsAndFindsTheTablesOfDbo)
     WhenModal([&](QWidget *w) {
         auto *d = qobject_cast<TfrmTableList *>(w);
         ASSERT_NE(d, nullptr);
+        // The strip in the connection's colour.
+        EXPECT_EQ(d->pnlPersonalColor->palette().color(QPalette::Window), QColor(0xE0, 0xFF, 0xFF));
         d->btnView->click();
         d->btnSynonym->click();
         for (int i = 0; i < d->lstTable->count(); ++i)
-            steps << d->lstTable->item(i)->text() + QLatin1Char('=') + d->lstTable->item(i)->data(Qt::UserRole).toString();
+            steps << d->lstTable->item(i)->text() + QLatin1Char('=')
+                         + d->lstTable->item(i)->data(Qt::UserRole).toString();
         d->txtFindTable->setText(QStringLiteral("Order"));
         QTest::keyClick(d->txtFindTable, Qt::Key_Return);
         steps << ItemTexts(d->lstTable).join(',');
@@ -82,8 +85,9 @@ TEST_F(PickerServerTest, TheTablePickerListsAndFindsTheTablesOfDbo)
     const QStringList sent = requests();
     ASSERT_EQ(sent.size(), 2);
     EXPECT_EQ(sent.at(0).trimmed(), QStringLiteral("batch: use [InventoryDB]"));
-    EXPECT_EQ(sent.at(1).simplified(), QStringLiteral("rpc: select name, xtype from sysobjects where xtype in( 'U', 'S') AND "
-                                         "schema_name(uid) = @P1 collate database_default"));
+    EXPECT_EQ(sent.at(1).simplified(),
+              QStringLiteral("rpc: select name, xtype from sysobjects where xtype in( 'U', 'S') AND "
+                             "schema_name(uid) = @P1 collate database_default"));
 }
 
 TEST_F(PickerServerTest, TheColumnPickerListsColumnsInColumnOrder)
@@ -107,7 +111,8 @@ TEST_F(PickerServerTest, TheColumnPickerListsColumnsInColumnOrder)
     const QStringList sent = requests();
     ASSERT_EQ(sent.size(), 2);
     EXPECT_EQ(sent.at(0).trimmed(), QStringLiteral("batch: use [SalesDB]"));
-    EXPECT_TRUE(sent.at(1).simplified().startsWith(QStringLiteral("rpc: select b.name from dbo.sysobjects"))) << sent.at(1).toStdString();
+    EXPECT_TRUE(sent.at(1).simplified().startsWith(QStringLiteral("rpc: select b.name from dbo.sysobjects")))
+        << sent.at(1).toStdString();
 }
 
 } // namespace
