@@ -180,7 +180,8 @@ protected:
             return;
         }
         const int col = logicalIndexAt(p.x());
-        m_grid->GridMouseDown(event->button(), event->modifiers(), col < 0 ? -1 : col + m_grid->TitleOffset(), 0);
+        m_grid->GridMouseDown(event->button(), event->modifiers(), col < 0 ? -1 : col + m_grid->TitleOffset(), 0,
+                              viewport()->mapTo(m_grid, p).y());
     }
     void mouseMoveEvent(QMouseEvent *event) override { QHeaderView::mouseMoveEvent(event); }
     void mouseReleaseEvent(QMouseEvent *event) override
@@ -1548,15 +1549,16 @@ void TzkDBGridH::wheelEvent(QWheelEvent *event)
 
 // --- Mouse -------------------------------------------------------------------------
 
-void TzkDBGridH::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row)
+void TzkDBGridH::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row, int y)
 {
     ZK_INPUT(shift, 0);
+    // A right press near the top keeps the selected records for the menu.
+    if (button == Qt::RightButton && !m_bookmarks->IsEmpty() && y < m_indicatorOffset + 17)
+        return;
     if (!AcquireFocus())
         return;
     m_selectedCell = {col, row};
     if (col < m_titleOffset || row < 0 || !m_dataLink->Active())
-        return;
-    if (button == Qt::RightButton && !m_bookmarks->IsEmpty())
         return;
     const int target = col - m_titleOffset;
     const bool wasCurrent = target == m_dataLink->ActiveRecord() && row == m_row;
@@ -1605,7 +1607,7 @@ void TzkDBGridH::mousePressEvent(QMouseEvent *event)
     const int col = columnAt(p.x());
     const int row = rowAt(p.y());
     GridMouseDown(event->button(), event->modifiers(), col < 0 ? -1 : col + m_titleOffset,
-                  row < 0 ? -1 : row + m_indicatorOffset);
+                  row < 0 ? -1 : row + m_indicatorOffset, viewport()->mapTo(this, p).y());
 }
 
 void TzkDBGridH::mouseReleaseEvent(QMouseEvent *event)

@@ -344,7 +344,8 @@ private:
     void DrawIndicatorCell(QPainter *painter, const QRect &rect, int col);
     void DrawGridLines(QPainter *painter, const QRect &rect, bool fixed);
 
-    void GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row);
+    // y: of the press in the grid's own coordinates.
+    void GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row, int y);
     void TitleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int row);
     void TitleClicked(int row);
     void ScrollBarThumbReleased();

@@ -277,6 +277,17 @@ TEST_F(GridH, PressOnACellMovesToItsRecordAndField)
     EXPECT_EQ(CurrentId(), 2);
     EXPECT_EQ(SelectedIds(), QList<int>{2});
     EXPECT_TRUE(TzkDBGridH::WholeRecordSelectedH());
+    // A right press near the top keeps the selected records for the menu;
+    // one further down is a press like any other.
+    const QRect other = grid->GetCellRect(4, 0);
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(other.center().x() - grid->viewport()->x(), other.height() / 2));
+    EXPECT_EQ(SelectedIds(), QList<int>{2});
+    EXPECT_EQ(CurrentId(), 2);
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier,
+                      grid->viewport()->mapFrom(grid, grid->GetCellRect(4, 3).center()));
+    EXPECT_TRUE(SelectedIds().isEmpty());
+    EXPECT_EQ(CurrentId(), 4);
 }
 
 TEST_F(GridH, WideningOneRecordColumnWidensAll)
