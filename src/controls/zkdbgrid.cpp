@@ -2,6 +2,7 @@
 #include "controls/zkdbgrid_inplace.h"
 
 #include "controls/zkdbgrid_p.h"
+#include "controls/zkdbgrid_shared.h"
 #include "core/zkforms.h"
 #include "core/zkoption.h"
 #include "core/zksub_datetime.h"
@@ -426,47 +427,12 @@ bool TzkDBGridV::TabStops(int col) const
 
 QRect TzkDBGridV::CellRect(int col, int row) const
 {
-    const int d = col - m_indicatorOffset;
-    const int r = row - m_titleOffset;
-    int x, w, y, h;
-    if (d < 0) {
-        x = m_indicator->x();
-        w = m_indicator->width();
-    } else {
-        if (d >= m_model->columnCount())
-            return QRect();
-        x = viewport()->x() + columnViewportPosition(d);
-        w = columnWidth(d);
-    }
-    if (r < 0) {
-        y = m_title->y();
-        h = m_title->height();
-    } else {
-        if (r >= m_model->rowCount())
-            return QRect();
-        y = viewport()->y() + rowViewportPosition(r);
-        h = rowHeight(r);
-    }
-    return QRect(x, y, w, h);
+    return DBGridCellRect(this, m_indicatorOffset, m_titleOffset, col, row);
 }
 
 TGridCoord TzkDBGridV::MouseCoord(int x, int y) const
 {
-    TGridCoord c;
-    const QPoint p = viewport()->mapFrom(this, QPoint(x, y));
-    if (p.x() < 0) {
-        if (m_indicatorOffset && x >= m_indicator->x() && x < m_indicator->x() + m_indicator->width())
-            c.X = 0;
-    } else if (const int d = columnAt(p.x()); d >= 0) {
-        c.X = d + m_indicatorOffset;
-    }
-    if (p.y() < 0) {
-        if (m_titleOffset && y >= m_title->y() && y < m_title->y() + m_title->height())
-            c.Y = 0;
-    } else if (const int r = rowAt(p.y()); r >= 0) {
-        c.Y = r + m_titleOffset;
-    }
-    return c;
+    return DBGridMouseCoord(this, m_indicatorOffset, m_titleOffset, x, y);
 }
 
 TField *TzkDBGridV::SelectedField() const
@@ -868,11 +834,7 @@ void TzkDBGridV::LayoutChanged()
 
 void TzkDBGridV::UpdateData()
 {
-    // The pending text of the editor goes to the current field; an
-    // unchanged text leaves a NULL a NULL.
-    TField *field = SelectedField();
-    if (field && (m_editText != field->Text() || field->IsNull() != m_editText.isEmpty()))
-        field->SetText(m_editText);
+    DBGridUpdateData(SelectedField(), m_editText);
 }
 
 void TzkDBGridV::InvalidateSelection()

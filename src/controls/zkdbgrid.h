@@ -30,6 +30,7 @@
 // hooks marked below; until then the grid browses and deletes.
 
 #include "controls/zkdbgrid_columns.h"
+#include "controls/zkdbgrid_inplace.h"
 #include "controls/zkdbgrid_link.h"
 #include "core/zkeditcommands.h"
 
@@ -46,6 +47,7 @@ class TzkDBGridDelegate;
 class TzkDBGridTitle;
 class TzkDBGridIndicator;
 class TDBGridInplaceEdit;
+struct TDBGridMoves;
 
 enum TDBGridOption {
     dgEditing,
@@ -128,7 +130,10 @@ public:
     void Apply();
 };
 
-class TzkDBGridV : public QTableView, public IzkEditCommands, private IzkDBGridLink
+class TzkDBGridV : public QTableView,
+                   public IzkEditCommands,
+                   private IzkDBGridLink,
+                   private IzkDBGridEditorHost
 {
     Q_OBJECT
 public:
@@ -206,13 +211,13 @@ public:
     // The copy command: the selected records' cells of the field range (all
     // cells with the whole-record flag) as tab-separated lines; without
     // selected records the current cell's value as it is.
-    void CopySelection();
+    void CopySelection() override;
     // The text CopySelection puts on the clipboard; empty and false when
     // nothing would be copied.
     bool SelectionText(QString *text);
     // The select-all command: every record selected, the field range over
     // every column, the last record current. O(1) in the records.
-    void SelectAllRecords();
+    void SelectAllRecords() override;
 
     // --- Painting --------------------------------------------------------------------
     // Valid while a data cell is being painted.
@@ -343,27 +348,28 @@ private:
     void DrawFixedFrame(QPainter *painter, const QRect &rect);
     void DrawGridLines(QPainter *painter, const QRect &rect, bool fixed);
 
-    // Editing hooks.
+    // Editing hooks (IzkDBGridEditorHost).
     bool CanEditShow() const;
-    // The checks of CanEditModify, without entering edit mode.
-    bool CellModifiable() const;
-    // Whether the current cell may change; puts the data set into edit mode.
-    bool CanEditModify();
-    bool CanEditAcceptKey(QChar ch) const;
-    QString GetEditText() const;
-    void SetEditText(const QString &text);
-    int GetEditLimit() const;
+    QWidget *EditorParent() const override { return viewport(); }
+    bool EditorItem(TDBGridEditItem *item) const override;
+    TGridDataLink *EditorLink() const override { return m_dataLink.get(); }
+    TBookmarkList *EditorSelection() const override { return m_bookmarks.get(); }
+    bool CellModifiable() const override;
+    bool CanEditModify() override;
+    bool CanEditAcceptKey(QChar ch) const override;
+    QString GetEditText() const override;
+    void SetEditText(const QString &text) override;
+    int GetEditLimit() const override;
     TDBGridInplaceEdit *CreateEditor();
     // Shows, moves, fills or hides the editor as the state asks.
     void UpdateEditor();
     void ShowEditor();
     void HideEditor();
-    void EditButtonClick();
-    // A key the editor hands over: the key handling as if the grid had it.
-    void EditorKey(int key, Qt::KeyboardModifiers shift);
-    // Focus went outside the grid and its editor.
-    void GridExit();
-    bool OwnsFocusWidget(QWidget *widget) const;
+    void EditButtonClick() override;
+    void EditorKey(int key, Qt::KeyboardModifiers shift) override;
+    void GridExit() override;
+    bool OwnsFocusWidget(QWidget *widget) const override;
+    TDBGridMoves moves();
 
     // Input.
     void GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row, int x);

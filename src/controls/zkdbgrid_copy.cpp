@@ -2,6 +2,7 @@
 #include "controls/zkdbgrid.h"
 
 #include "controls/zkdbgrid_p.h"
+#include "controls/zkdbgrid_shared.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -121,18 +122,8 @@ void TzkDBGridV::CopySelection()
 
 void TzkDBGridV::SelectAllRecords()
 {
-    if (!m_dataLink->Active())
+    if (!DBGridSelectAll(m_dataLink.get(), m_bookmarks.get()))
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    dataSet->DisableControls();
-    try {
-        m_bookmarks->SelectAll();
-        dataSet->Last();
-    } catch (...) {
-        dataSet->EnableControls();
-        throw;
-    }
-    dataSet->EnableControls();
     m_colStart = 0;
     m_colEnd = m_columns->Count();
     viewport()->update();

@@ -4,25 +4,10 @@
 
 #include "controls/zkdbgrid_inplace.h"
 #include "controls/zkdbgrid_p.h"
+#include "controls/zkdbgrid_shared.h"
 
 #include <QApplication>
 
-namespace {
-
-// Types whose edit text cannot be written back.
-bool refusesEditText(TFieldType type)
-{
-    switch (type) {
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftFmtMemo: case ftParadoxOle:
-    case ftDBaseOle: case ftTypedBinary: case ftCursor: case ftADT: case ftArray: case ftReference:
-    case ftDataSet:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 bool TzkDBGridV::EditorMode() const
 {
@@ -45,34 +30,30 @@ bool TzkDBGridV::CanEditShow() const
            && m_dataLink->DataSet()->CanEdit() && SelectedIndex() >= 0 && SelectedIndex() < m_columns->Count();
 }
 
-bool TzkDBGridV::CellModifiable() const
+bool TzkDBGridV::EditorItem(TDBGridEditItem *item) const
 {
-    if (m_readOnly || !m_dataLink->Active() || m_dataLink->ReadOnly())
-        return false;
     const int index = SelectedIndex();
     if (index < 0 || index >= m_columns->Count())
         return false;
     TColumn *column = m_columns->Items(index);
-    TField *field = column->Field();
-    return !column->ReadOnly() && field && field->CanModify() && m_dataLink->DataSet()->CanEdit()
-           && !refusesEditText(field->DataType());
+    item->field = column->Field();
+    item->buttonStyle = column->ButtonStyle();
+    item->pickList = column->PickList();
+    item->dropDownRows = column->DropDownRows();
+    item->font = column->Font();
+    item->readOnly = column->ReadOnly();
+    return true;
+}
+
+bool TzkDBGridV::CellModifiable() const
+{
+    TDBGridEditItem item;
+    return EditorItem(&item) && DBGridCellModifiable(m_readOnly, m_dataLink.get(), item.readOnly, item.field);
 }
 
 bool TzkDBGridV::CanEditModify()
 {
-    if (!CellModifiable())
-        return false;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    if (dataSet->State() == dsBrowse) {
-        if (dataSet->IsEmpty())
-            dataSet->Append();
-        else
-            dataSet->Edit();
-    }
-    const bool editing = m_dataLink->Editing();
-    if (editing)
-        m_dataLink->Modified();
-    return editing;
+    return CellModifiable() && DBGridEnterEdit(m_dataLink.get());
 }
 
 bool TzkDBGridV::CanEditAcceptKey(QChar ch) const
@@ -83,18 +64,7 @@ bool TzkDBGridV::CanEditAcceptKey(QChar ch) const
 
 QString TzkDBGridV::GetEditText() const
 {
-    QString text;
-    TField *field = SelectedField();
-    if (m_dataLink->Active() && field) {
-        switch (field->DataType()) {
-        case ftBlob:
-            text = UnicodeBytesToHex(field->AsString().left(100), -1);
-            break;
-        default:
-            text = field->Text();
-            break;
-        }
-    }
+    const QString text = m_dataLink->Active() ? DBGridEditText(SelectedField()) : QString();
     const_cast<TzkDBGridV *>(this)->m_editText = text;
     return text;
 }
@@ -106,48 +76,22 @@ void TzkDBGridV::SetEditText(const QString &text)
 
 int TzkDBGridV::GetEditLimit() const
 {
-    TField *field = SelectedField();
-    if (field && (field->DataType() == ftString || field->DataType() == ftWideString))
-        return field->Size() > 0 ? field->Size() : 0;
-    return 0;
+    return DBGridEditLimit(SelectedField());
 }
 
 TDBGridInplaceEdit *TzkDBGridV::CreateEditor()
 {
     if (!m_inplaceEdit)
-        m_inplaceEdit = new TDBGridInplaceEdit(this);
+        m_inplaceEdit = new TDBGridInplaceEdit(static_cast<IzkDBGridEditorHost *>(this));
     return m_inplaceEdit;
 }
 
 void TzkDBGridV::UpdateEditor()
 {
-    if (!EditorMode() || m_painting) {
-        if (m_inplaceEdit && !m_inplaceEdit->isHidden()) {
-            const bool hadFocus = m_inplaceEdit->hasFocus();
-            m_inplaceEdit->hide();
-            if (hadFocus)
-                setFocus();
-        }
-        return;
-    }
-    CreateEditor();
-    const QModelIndex index = currentIndex();
-    QRect r = visualRect(index);
-    if (!index.isValid() || r.isEmpty()) {
-        m_inplaceEdit->hide();
-        return;
-    }
-    if (m_options.Has(dgColLines))
-        r.setRight(r.right() - 1);
-    if (m_options.Has(dgRowLines))
-        r.setBottom(r.bottom() - 1);
-    m_inplaceEdit->setGeometry(r);
-    if (!m_dataLink->IsModified())
-        m_inplaceEdit->UpdateContents();
-    const bool focus = hasFocus();
-    m_inplaceEdit->show();
-    if (focus)
-        m_inplaceEdit->setFocus();
+    const bool show = EditorMode() && !m_painting;
+    if (show)
+        CreateEditor();
+    DBGridPlaceEditor(this, m_inplaceEdit, show, m_options, !m_dataLink->IsModified());
 }
 
 void TzkDBGridV::ShowEditor()
@@ -191,13 +135,8 @@ void TzkDBGridV::GridExit()
     // The focus also leaves a grid being taken down.
     if (!m_dataLink || !m_dataLink->Active())
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
     try {
-        if (m_options.Has(dgCancelOnExit) && dataSet->State() == dsInsert && !dataSet->Modified()
-            && !m_dataLink->IsModified())
-            dataSet->Cancel();
-        else
-            m_dataLink->UpdateRecord();
+        DBGridLeave(m_dataLink.get(), m_options.Has(dgCancelOnExit));
     } catch (...) {
         // The focus stays in the grid, which shows the error.
         if (focusPolicy() != Qt::NoFocus && isEnabled() && isVisible()) {

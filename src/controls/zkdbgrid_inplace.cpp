@@ -69,8 +69,8 @@ QList<QStringList> ParsePastedRecords(const QString &source)
     return records;
 }
 
-TDBGridInplaceEdit::TDBGridInplaceEdit(TzkDBGridV *grid)
-    : QLineEdit(grid->viewport())
+TDBGridInplaceEdit::TDBGridInplaceEdit(IzkDBGridEditorHost *grid)
+    : QLineEdit(grid->EditorParent())
     , m_grid(grid)
     , m_button(new QToolButton(this))
 {
@@ -90,6 +90,11 @@ TDBGridInplaceEdit::TDBGridInplaceEdit(TzkDBGridV *grid)
         if (!m_updating)
             m_grid->SetEditText(text);
     });
+}
+
+TzkDBGridV *TDBGridInplaceEdit::Grid() const
+{
+    return qobject_cast<TzkDBGridV *>(parentWidget() ? parentWidget()->parentWidget() : nullptr);
 }
 
 void TDBGridInplaceEdit::SetEditStyle(TEditStyle style)
@@ -114,34 +119,33 @@ void TDBGridInplaceEdit::resizeEvent(QResizeEvent *event)
 void TDBGridInplaceEdit::UpdateContents()
 {
     const QScopedValueRollback<bool> guard(m_updating, true);
-    TColumn *column = m_grid->SelectedIndex() >= 0 && m_grid->SelectedIndex() < m_grid->Columns()->Count()
-                          ? m_grid->Columns()->Items(m_grid->SelectedIndex())
-                          : nullptr;
+    TDBGridEditItem item;
+    const bool hasItem = m_grid->EditorItem(&item);
     const int limit = m_grid->GetEditLimit();
     setMaxLength(limit > 0 ? limit : 32767);
     setText(m_grid->GetEditText());
-    // The edit style of the column: its button, else a pick list when it
+    // The edit style of the item: its button, else a pick list when it
     // has lines and may change.
     TEditStyle style = esSimple;
-    if (column) {
-        switch (column->ButtonStyle()) {
+    if (hasItem) {
+        switch (item.buttonStyle) {
         case cbsEllipsis:
             style = esEllipsis;
             break;
         case cbsNone:
             break;
         case cbsAuto: {
-            TField *field = column->Field();
-            if (field && !column->PickList().isEmpty() && !column->ReadOnly())
+            TField *field = item.field;
+            if (field && !item.pickList.isEmpty() && !item.readOnly)
                 style = esPickList;
             else if (field && (field->DataType() == ftDataSet || field->DataType() == ftReference))
                 style = esEllipsis;
             break;
         }
         }
-        m_pickList = column->PickList();
-        m_dropDownRows = column->DropDownRows();
-        setFont(column->Font());
+        m_pickList = item.pickList;
+        m_dropDownRows = item.dropDownRows;
+        setFont(item.font);
     }
     SetEditStyle(style);
     setReadOnly(!m_grid->CellModifiable());
@@ -268,14 +272,15 @@ void TDBGridInplaceEdit::CloseUpWith(const QString &line)
 {
     if (!m_grid->CanEditModify())
         return;
-    if (TField *field = m_grid->SelectedField())
-        field->SetText(line);
+    TDBGridEditItem item;
+    if (m_grid->EditorItem(&item) && item.field)
+        item.field->SetText(line);
     UpdateContents();
 }
 
 void TDBGridInplaceEdit::EditCopy()
 {
-    if (!m_grid->SelectedRows()->IsEmpty())
+    if (!m_grid->EditorSelection()->IsEmpty())
         m_grid->CopySelection();
     else
         copy();
@@ -314,7 +319,7 @@ void TDBGridInplaceEdit::EditPaste()
 
 void TDBGridInplaceEdit::pasteRecords(const QString &text)
 {
-    TFDQuery *dataSet = m_grid->DataLink()->DataSet();
+    TFDQuery *dataSet = m_grid->EditorLink()->DataSet();
     const QList<QStringList> records = ParsePastedRecords(text);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     dataSet->DisableControls();
@@ -329,7 +334,7 @@ void TDBGridInplaceEdit::pasteRecords(const QString &text)
     };
     try {
         // The grid's pending text is not written over the pasted records.
-        m_grid->DataLink()->Reset();
+        m_grid->EditorLink()->Reset();
         dataSet->BeginBulkInsert();
         dataSet->Insert();
         for (const QStringList &record : records) {
@@ -353,18 +358,18 @@ void TDBGridInplaceEdit::EditDelete()
 {
     if (!m_grid->CanEditModify())
         return;
-    if (m_grid->SelectedRows()->IsEmpty()) {
+    if (m_grid->EditorSelection()->IsEmpty()) {
         if (!isReadOnly()) {
             del();
             m_grid->SetEditText(text());
         }
         return;
     }
-    TFDQuery *dataSet = m_grid->DataLink()->DataSet();
+    TFDQuery *dataSet = m_grid->EditorLink()->DataSet();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     dataSet->DisableControls();
     try {
-        m_grid->SelectedRows()->Delete();
+        m_grid->EditorSelection()->Delete();
     } catch (...) {
         dataSet->EnableControls();
         QGuiApplication::restoreOverrideCursor();

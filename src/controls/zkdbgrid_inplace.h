@@ -10,12 +10,55 @@
 #include "controls/zkdbgrid_columns.h"
 #include "core/zkeditcommands.h"
 
+#include <QFont>
 #include <QLineEdit>
 #include <QList>
 #include <QStringList>
 
 class QToolButton;
+class TBookmarkList;
+class TGridDataLink;
 class TzkDBGridV;
+
+// The grid's current item (column, or field row of the transposed grid) as
+// the editor shows it.
+struct TDBGridEditItem
+{
+    TField *field = nullptr;
+    TColumnButtonStyle buttonStyle = cbsAuto;
+    QStringList pickList;
+    int dropDownRows = 7;
+    QFont font;
+    bool readOnly = false;
+};
+
+// What the editor asks of the grid it stands in: either data grid.
+class IzkDBGridEditorHost
+{
+public:
+    virtual ~IzkDBGridEditorHost() = default;
+    virtual QWidget *EditorParent() const = 0;
+    // False without a current item.
+    virtual bool EditorItem(TDBGridEditItem *item) const = 0;
+    virtual TGridDataLink *EditorLink() const = 0;
+    virtual TBookmarkList *EditorSelection() const = 0;
+    // The current cell may change (without entering edit mode).
+    virtual bool CellModifiable() const = 0;
+    // The same, putting the data set into edit mode.
+    virtual bool CanEditModify() = 0;
+    virtual bool CanEditAcceptKey(QChar ch) const = 0;
+    virtual QString GetEditText() const = 0;
+    virtual void SetEditText(const QString &text) = 0;
+    virtual int GetEditLimit() const = 0;
+    virtual void EditButtonClick() = 0;
+    // A key the editor hands over, handled as if the grid had it.
+    virtual void EditorKey(int key, Qt::KeyboardModifiers shift) = 0;
+    virtual bool OwnsFocusWidget(QWidget *widget) const = 0;
+    // The focus went outside the grid and its editor.
+    virtual void GridExit() = 0;
+    virtual void CopySelection() = 0;
+    virtual void SelectAllRecords() = 0;
+};
 
 // The records of a pasted text: one per line (CR LF or LF), values split at
 // tabs. A value that begins with a double quote runs to the next single
@@ -29,9 +72,10 @@ class TDBGridInplaceEdit : public QLineEdit, public IzkEditCommands
 {
     Q_OBJECT
 public:
-    explicit TDBGridInplaceEdit(TzkDBGridV *grid);
+    explicit TDBGridInplaceEdit(IzkDBGridEditorHost *grid);
 
-    TzkDBGridV *Grid() const { return m_grid; }
+    // The record grid it stands in; null in a transposed grid.
+    TzkDBGridV *Grid() const;
     // The grid is being destroyed: focus changes no longer reach it.
     void GridGone() { m_gridGone = true; }
     TEditStyle EditStyle() const { return m_editStyle; }
@@ -73,7 +117,7 @@ private:
     void pasteRecords(const QString &text);
     void CloseUpWith(const QString &line);
 
-    TzkDBGridV *m_grid;
+    IzkDBGridEditorHost *m_grid;
     bool m_gridGone = false;
     QToolButton *m_button;
     TEditStyle m_editStyle = esSimple;

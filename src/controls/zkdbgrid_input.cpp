@@ -4,9 +4,9 @@
 
 #include "controls/zkdbgrid_p.h"
 #include "controls/zkdbgrid_inplace.h"
+#include "controls/zkdbgrid_shared.h"
 
 #include <QApplication>
-#include "core/zksub_dialogs.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -99,75 +99,33 @@ void TzkDBGridV::MoveToColumn(int col, int direction)
 
 // --- Records -----------------------------------------------------------------------
 
+TDBGridMoves TzkDBGridV::moves()
+{
+    return {m_dataLink.get(), m_bookmarks.get(), m_options.Has(dgMultiSelect), m_selecting, m_selectionAnchor,
+            m_updateLock};
+}
+
 void TzkDBGridV::ClearSelection()
 {
-    if (m_options.Has(dgMultiSelect)) {
-        m_bookmarks->Clear();
-        m_selecting = false;
-    }
+    moves().ClearSelection();
 }
 
 void TzkDBGridV::MoveRecord(int direction, bool maySelect, Qt::KeyboardModifiers shift)
 {
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    BeginUpdate();
-    try {
-        bool addAfter = false;
-        if (m_options.Has(dgMultiSelect) && m_dataLink->Active()) {
-            if (maySelect && (shift & Qt::ShiftModifier)) {
-                if (!m_selecting) {
-                    m_selectionAnchor = m_bookmarks->CurrentBookmark();
-                    m_bookmarks->SetCurrentRowSelected(true);
-                    m_selecting = true;
-                    addAfter = true;
-                } else if (m_bookmarks->CompareItems(m_bookmarks->CurrentBookmark(), m_selectionAnchor)
-                           == -direction) {
-                    // Back towards the anchor: the range shrinks.
-                    m_bookmarks->SetCurrentRowSelected(false);
-                } else {
-                    addAfter = true;
-                }
-            } else {
-                ClearSelection();
-            }
-        }
-        dataSet->MoveBy(direction);
-        if (addAfter)
-            m_bookmarks->SetCurrentRowSelected(true);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    moves().MoveRecord(direction, maySelect, shift);
     viewport()->update();
 }
 
 void TzkDBGridV::NextRecord(Qt::KeyboardModifiers shift)
 {
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    const bool untouchedInsert =
-        dataSet->State() == dsInsert && !dataSet->Modified() && !m_dataLink->IsModified();
-    if (untouchedInsert) {
-        // A new record nobody typed into: at the end nothing more is added.
-        if (dataSet->RecNo() >= dataSet->RecordCount())
-            return;
-        dataSet->Cancel();
-    } else {
-        MoveRecord(1, true, shift);
-    }
-    if (dataSet->Eof() && dataSet->CanEdit() && !m_readOnly && m_options.Has(dgEditing))
-        dataSet->Append();
+    moves().NextRecord(!m_readOnly && m_options.Has(dgEditing), shift);
+    viewport()->update();
 }
 
 void TzkDBGridV::PriorRecord(Qt::KeyboardModifiers shift)
 {
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    if (dataSet->State() == dsInsert && !dataSet->Modified() && !m_dataLink->IsModified()
-        && dataSet->RecNo() >= dataSet->RecordCount()) {
-        dataSet->Cancel();
-        return;
-    }
-    MoveRecord(-1, true, shift);
+    moves().PriorRecord(shift);
+    viewport()->update();
 }
 
 void TzkDBGridV::TabMove(bool backwards)
@@ -201,19 +159,7 @@ void TzkDBGridV::TabMove(bool backwards)
 
 void TzkDBGridV::DeleteRecords()
 {
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    if (m_readOnly || dataSet->IsEmpty() || !dataSet->CanModify())
-        return;
-    if (m_options.Has(dgConfirmDelete)) {
-        const QString text = m_bookmarks->Count() > 1 ? QStringLiteral("選択されたレコードをすべて削除してよいですか？")
-                                                      : QStringLiteral("レコードを削除しますか？");
-        if (ShowAppMessage(text, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
-            return;
-    }
-    if (!m_bookmarks->IsEmpty())
-        m_bookmarks->Delete();
-    else
-        dataSet->Delete();
+    moves().DeleteRecords(m_readOnly, m_options.Has(dgConfirmDelete));
 }
 
 // --- Keys ------------------------------------------------------------------------
@@ -413,49 +359,18 @@ void TzkDBGridV::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shi
     m_selectedCell = {col, row};
     if (col < 0 || row < m_titleOffset || !m_dataLink->Active())
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
     const int target = row - m_titleOffset;
-    if (m_dataLink->BufferRecord(target) < 0)
-        return;
     const bool wasCurrent = target == m_dataLink->ActiveRecord() && col == m_col;
-    BeginUpdate();
-    try {
-        m_dataLink->UpdateRecord();
-        const int before = m_dataLink->ActiveRecord();
-        dataSet->MoveBy(target - before);
-        if (col >= m_indicatorOffset)
-            MoveToColumn(col, 0);
-        if (m_options.Has(dgMultiSelect)) {
-            m_selecting = false;
-            const bool indicator = col < m_indicatorOffset;
-            if (shift & Qt::ControlModifier) {
-                m_bookmarks->SetCurrentRowSelected(!m_bookmarks->CurrentRowSelected());
-            } else {
-                m_bookmarks->Clear();
-                if (shift & Qt::ShiftModifier) {
-                    // Every record from the one current before to the one
-                    // pressed, in that order.
-                    const int step = target >= before ? 1 : -1;
-                    for (int r = before;; r += step) {
-                        dataSet->MoveBy(r - m_dataLink->ActiveRecord());
-                        m_bookmarks->SetCurrentRowSelected(true);
-                        if (r == target)
-                            break;
-                    }
-                    m_colEnd = m_col - m_indicatorOffset;
-                    SetWholeRecordSelectedV(indicator);
-                } else {
-                    if (indicator)
-                        m_bookmarks->SetCurrentRowSelected(true);
-                    SetWholeRecordSelectedV(indicator);
-                }
-            }
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const bool indicator = col < m_indicatorOffset;
+    const bool pressed = moves().PressRecord(
+        target, indicator, shift, [&] { MoveToColumn(col, 0); },
+        [&](bool range, bool wholeRecord) {
+            if (range)
+                m_colEnd = m_col - m_indicatorOffset;
+            SetWholeRecordSelectedV(wholeRecord);
+        });
+    if (!pressed)
+        return;
     viewport()->update();
     m_indicator->viewport()->update();
     if (button == Qt::LeftButton && col >= m_indicatorOffset && (wasCurrent || m_options.Has(dgAlwaysShowEditor)))
@@ -543,43 +458,14 @@ void TzkDBGridV::verticalScrollbarAction(int action)
 {
     if (!AcquireFocus() || !m_dataLink->Active())
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        dataSet->MoveBy(-(m_dataLink->ActiveRecord() + 1));
-        break;
-    case QAbstractSlider::SliderSingleStepAdd:
-        dataSet->MoveBy(m_dataLink->RecordCount() - m_dataLink->ActiveRecord());
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        dataSet->MoveBy(-VisibleRowCount());
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        dataSet->MoveBy(VisibleRowCount());
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        dataSet->First();
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        dataSet->Last();
-        break;
-    default:
-        return;
-    }
-    UpdateScrollBar();
+    if (DBGridScrollAction(m_dataLink.get(), action, VisibleRowCount()))
+        UpdateScrollBar();
 }
 
 void TzkDBGridV::ScrollBarThumbReleased()
 {
     if (!m_dataLink->Active())
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    const int position = verticalScrollBar()->sliderPosition();
-    if (position <= 1)
-        dataSet->First();
-    else if (position >= dataSet->RecordCount())
-        dataSet->Last();
-    else
-        dataSet->SetRecNo(position);
+    DBGridThumbReleased(m_dataLink.get(), verticalScrollBar()->sliderPosition());
     UpdateScrollBar();
 }

@@ -1,5 +1,6 @@
 #include "controls/zkdbgridh.h"
 
+#include "controls/zkdbgrid_shared.h"
 #include "core/zkforms.h"
 #include "core/zkoption.h"
 #include "platform/fonts/fontmap.h"
@@ -179,7 +180,8 @@ protected:
             return;
         }
         const int col = logicalIndexAt(p.x());
-        m_grid->GridMouseDown(event->button(), event->modifiers(), col < 0 ? -1 : col + m_grid->TitleOffset(), 0);
+        m_grid->GridMouseDown(event->button(), event->modifiers(), col < 0 ? -1 : col + m_grid->TitleOffset(), 0,
+                              viewport()->mapTo(m_grid, p).y());
     }
     void mouseMoveEvent(QMouseEvent *event) override { QHeaderView::mouseMoveEvent(event); }
     void mouseReleaseEvent(QMouseEvent *event) override
@@ -259,19 +261,81 @@ struct InputScope
 
 // --- TRow -------------------------------------------------------------------------
 
-QString TRowTitle::Caption() const
+QString TRowTitle::DefaultCaption() const
 {
-    if (m_captionAssigned)
-        return m_caption;
     const TField *field = m_row->Field();
     return field ? field->DisplayName() : QString();
 }
 
+TColor TRowTitle::DefaultColor() const
+{
+    return m_row->Grid()->FixedColor();
+}
+
+QFont TRowTitle::DefaultFont() const
+{
+    return m_row->Grid()->TitleFont();
+}
+
+QString TRowTitle::Caption() const
+{
+    return DefaultCaption();
+}
+
 void TRowTitle::SetCaption(const QString &value)
 {
-    m_caption = value;
-    m_captionAssigned = true;
-    m_row->Grid()->RequestLayout();
+    // The row is the grid's own: its caption is the field's label.
+    if (m_row->linkActive() && m_row->Field())
+        m_row->Field()->SetDisplayLabel(value);
+}
+
+TAlignment TRowTitle::Alignment() const
+{
+    return m_row->m_assigned.Has(cvTitleAlignment) ? m_alignment : DefaultAlignment();
+}
+
+void TRowTitle::SetAlignment(TAlignment value)
+{
+    if (m_row->m_assigned.Has(cvTitleAlignment) && value == m_alignment)
+        return;
+    m_alignment = value;
+    m_row->m_assigned.Include(cvTitleAlignment);
+    m_row->Changed();
+}
+
+TColor TRowTitle::Color() const
+{
+    return m_row->m_assigned.Has(cvTitleColor) ? m_color : DefaultColor();
+}
+
+void TRowTitle::SetColor(TColor value)
+{
+    if (m_row->m_assigned.Has(cvTitleColor) && value == m_color)
+        return;
+    m_color = value;
+    m_row->m_assigned.Include(cvTitleColor);
+    m_row->Changed();
+}
+
+QFont TRowTitle::Font() const
+{
+    return m_row->m_assigned.Has(cvTitleFont) ? m_font : DefaultFont();
+}
+
+void TRowTitle::SetFont(const QFont &value)
+{
+    // The title column fits the widest title: a layout.
+    m_font = value;
+    m_row->m_assigned.Include(cvTitleFont);
+    m_row->Changed(true);
+}
+
+void TRowTitle::RestoreDefaults()
+{
+    const bool fontSet = m_row->m_assigned.Has(cvTitleFont);
+    for (TColumnValue v : {cvTitleColor, cvTitleCaption, cvTitleAlignment, cvTitleFont})
+        m_row->m_assigned.Exclude(v);
+    m_row->Changed(fontSet);
 }
 
 TRow::TRow(TzkDBGridH *grid)
@@ -290,9 +354,56 @@ int TRow::Index() const
     return -1;
 }
 
+void TRow::SetIndex(int value)
+{
+    const int from = Index();
+    value = qBound(0, value, m_grid->m_rows->Count() - 1);
+    if (from < 0 || value == from)
+        return;
+    if (m_grid->m_dataLink->Active() && m_grid->AcquireLayoutLock()) {
+        // The field takes the place of the field shown at the target; the
+        // layout then puts the rows in the fields' order.
+        try {
+            TField *target = m_grid->m_rows->Items(value)->Field();
+            if (target && m_field)
+                m_field->SetIndex(target->Index());
+        } catch (...) {
+            m_grid->EndLayout();
+            throw;
+        }
+        m_grid->EndLayout();
+    }
+    auto &items = m_grid->m_rows->m_items;
+    const int now = Index();
+    if (now != value && now >= 0) {
+        auto item = std::move(items[size_t(now)]);
+        items.erase(items.begin() + now);
+        items.insert(items.begin() + value, std::move(item));
+        m_grid->RequestLayout();
+    }
+}
+
+void TRow::SetField(TField *value)
+{
+    if (value == m_field)
+        return;
+    m_field = value;
+    RestoreDefaults();
+}
+
 QString TRow::FieldName() const
 {
     return m_field ? m_field->FullName() : QString();
+}
+
+bool TRow::linkActive() const
+{
+    return m_grid->m_dataLink->Active();
+}
+
+void TRow::Changed(bool whole)
+{
+    m_grid->RowChanged(whole ? nullptr : this);
 }
 
 void TRow::SetVisible(bool value)
@@ -300,17 +411,106 @@ void TRow::SetVisible(bool value)
     if (value == m_visible)
         return;
     m_visible = value;
-    m_grid->RequestLayout();
+    Changed(true);
 }
 
-TAlignment TRow::Alignment() const
+TColor TRow::DefaultColor() const
+{
+    return m_grid->Color();
+}
+
+QFont TRow::DefaultFont() const
+{
+    return m_grid->font();
+}
+
+TAlignment TRow::DefaultAlignment() const
 {
     return m_field ? m_field->Alignment() : taLeftJustify;
 }
 
-bool TRow::ReadOnly() const
+bool TRow::DefaultReadOnly() const
 {
     return m_grid->ReadOnly() || (m_field && m_field->ReadOnly());
+}
+
+TColor TRow::Color() const
+{
+    return m_assigned.Has(cvColor) ? m_color : DefaultColor();
+}
+
+void TRow::SetColor(TColor value)
+{
+    if (m_assigned.Has(cvColor) && value == m_color)
+        return;
+    m_color = value;
+    m_assigned.Include(cvColor);
+    Changed();
+}
+
+QFont TRow::Font() const
+{
+    return m_assigned.Has(cvFont) ? m_font : DefaultFont();
+}
+
+void TRow::SetFont(const QFont &value)
+{
+    m_font = value;
+    m_assigned.Include(cvFont);
+    Changed();
+}
+
+TAlignment TRow::Alignment() const
+{
+    return m_assigned.Has(cvAlignment) ? m_alignment : DefaultAlignment();
+}
+
+void TRow::SetAlignment(TAlignment value)
+{
+    if (linkActive() && m_field)
+        m_field->SetAlignment(value);
+}
+
+bool TRow::ReadOnly() const
+{
+    return m_assigned.Has(cvReadOnly) ? m_readOnly : DefaultReadOnly();
+}
+
+void TRow::SetReadOnly(bool value)
+{
+    if (linkActive() && m_field) {
+        m_field->SetReadOnly(value);
+        return;
+    }
+    if (m_assigned.Has(cvReadOnly) && value == m_readOnly)
+        return;
+    m_readOnly = value;
+    m_assigned.Include(cvReadOnly);
+    Changed();
+}
+
+void TRow::SetButtonStyle(TColumnButtonStyle value)
+{
+    if (value == m_buttonStyle)
+        return;
+    m_buttonStyle = value;
+    Changed();
+}
+
+void TRow::RestoreDefaults()
+{
+    const bool fontSet = m_assigned.Has(cvFont);
+    m_title->RestoreDefaults();
+    m_assigned = TColumnValues();
+    m_pickList.clear();
+    m_buttonStyle = cbsAuto;
+    Changed(fontSet);
+}
+
+void TDBGridRows::RestoreDefaults()
+{
+    for (const auto &item : m_items)
+        item->RestoreDefaults();
 }
 
 // --- TzkDBGridH ----------------------------------------------------------------------
@@ -350,6 +550,13 @@ TzkDBGridH::TzkDBGridH(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     connect(horizontalScrollBar(), &QScrollBar::sliderReleased, this, &TzkDBGridH::ScrollBarThumbReleased);
     connect(m_indicator, &QHeaderView::sectionResized, this, [this] { ColWidthsChanged(); });
+    connect(m_title, &QHeaderView::sectionMoved, this, [this](int, int oldVisual, int newVisual) {
+        // The header only reports the move: the rows make it.
+        const QSignalBlocker block(m_title);
+        m_title->moveSection(newVisual, oldVisual);
+        QMetaObject::invokeMethod(
+            this, [this, oldVisual, newVisual] { MoveRow(oldVisual, newVisual); }, Qt::QueuedConnection);
+    });
     QPalette p = palette();
     p.setColor(QPalette::Base, ColorToQColor(m_color));
     setPalette(p);
@@ -360,6 +567,10 @@ TzkDBGridH::TzkDBGridH(QWidget *parent)
 
 TzkDBGridH::~TzkDBGridH()
 {
+    // Gone before the view; the editor must not call back while the focus
+    // leaves it.
+    if (m_inplaceEdit)
+        m_inplaceEdit->GridGone();
     m_bookmarks.reset();
     m_dataLink.reset();
 }
@@ -415,6 +626,15 @@ void TzkDBGridH::SetReadOnly(bool value)
 {
     m_readOnly = value;
     RequestLayout();
+}
+
+void TzkDBGridH::SetColor(TColor value)
+{
+    m_color = value;
+    QPalette p = palette();
+    p.setColor(QPalette::Base, ColorToQColor(value));
+    setPalette(p);
+    viewport()->update();
 }
 
 void TzkDBGridH::SetFixedColor(TColor value)
@@ -477,47 +697,12 @@ int TzkDBGridH::RowHeights(int row) const
 
 QRect TzkDBGridH::GetCellRect(int col, int row) const
 {
-    const int c = col - m_titleOffset;
-    const int r = row - m_indicatorOffset;
-    int x, w, y, h;
-    if (c < 0) {
-        x = m_title->x();
-        w = m_title->width();
-    } else {
-        if (c >= m_model->columnCount())
-            return QRect();
-        x = viewport()->x() + columnViewportPosition(c);
-        w = columnWidth(c);
-    }
-    if (r < 0) {
-        y = m_indicator->y();
-        h = m_indicator->height();
-    } else {
-        if (r >= m_model->rowCount())
-            return QRect();
-        y = viewport()->y() + rowViewportPosition(r);
-        h = rowHeight(r);
-    }
-    return QRect(x, y, w, h);
+    return DBGridCellRect(this, m_titleOffset, m_indicatorOffset, col, row);
 }
 
 TGridCoord TzkDBGridH::MouseCoord(int x, int y) const
 {
-    TGridCoord c;
-    const QPoint p = viewport()->mapFrom(this, QPoint(x, y));
-    if (p.x() < 0) {
-        if (m_titleOffset && x >= m_title->x() && x < m_title->x() + m_title->width())
-            c.X = 0;
-    } else if (const int d = columnAt(p.x()); d >= 0) {
-        c.X = d + m_titleOffset;
-    }
-    if (p.y() < 0) {
-        if (m_indicatorOffset && y >= m_indicator->y() && y < m_indicator->y() + m_indicator->height())
-            c.Y = 0;
-    } else if (const int r = rowAt(p.y()); r >= 0) {
-        c.Y = r + m_indicatorOffset;
-    }
-    return c;
+    return DBGridMouseCoord(this, m_titleOffset, m_indicatorOffset, x, y);
 }
 
 TField *TzkDBGridH::SelectedField() const
@@ -705,6 +890,7 @@ void TzkDBGridH::UpdateActive()
     const QModelIndex index = m_model->index(row, col);
     if (currentIndex() != index)
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    UpdateEditor();
 }
 
 void TzkDBGridH::RepaintAll()
@@ -729,6 +915,7 @@ void TzkDBGridH::updateGeometries()
     // sideways, the scroll bar stands for the data set's records.
     m_indicator->setOffset(0);
     UpdateScrollBar();
+    UpdateEditor();
 }
 
 void TzkDBGridH::scrollContentsBy(int, int dy)
@@ -793,8 +980,11 @@ void TzkDBGridH::ColWidthsChanged()
         throw;
     }
     EndLayout();
-    // The in-place editor, once shown with dgAlwaysShowEditor, is hidden and
-    // shown again here to follow the new width.
+    // The editor follows the new width.
+    if (m_options.Has(dgAlwaysShowEditor)) {
+        HideEditor();
+        ShowEditor();
+    }
 }
 
 // --- Link notifications ------------------------------------------------------------
@@ -832,6 +1022,12 @@ void TzkDBGridH::RecordChanged(TField *)
 {
     m_model->CellsChanged();
     viewport()->update();
+    UpdateEditor();
+}
+
+void TzkDBGridH::UpdateData()
+{
+    DBGridUpdateData(SelectedField(), m_editText);
 }
 
 void TzkDBGridH::LayoutChanged()
@@ -843,6 +1039,32 @@ void TzkDBGridH::InvalidateSelection()
 {
     viewport()->update();
     m_indicator->viewport()->update();
+}
+
+void TzkDBGridH::RowChanged(TRow *row)
+{
+    if (!row)
+        RequestLayout();
+    else if (const int i = row->Index(); i >= 0)
+        InvalidateRow(i + m_indicatorOffset);
+}
+
+void TzkDBGridH::InvalidateRow(int row)
+{
+    const int r = row - m_indicatorOffset;
+    if (r < 0 || r >= m_model->rowCount())
+        return;
+    viewport()->update(QRect(0, rowViewportPosition(r), viewport()->width(), rowHeight(r)));
+    m_title->viewport()->update(QRect(0, rowViewportPosition(r), m_title->width(), rowHeight(r)));
+}
+
+void TzkDBGridH::MoveRow(int fromIndex, int toIndex)
+{
+    if (fromIndex < 0 || fromIndex >= m_rows->Count() || fromIndex == toIndex)
+        return;
+    m_rows->Items(fromIndex)->SetIndex(toIndex);
+    if (OnRowMoved)
+        OnRowMoved(fromIndex, toIndex);
 }
 
 void TzkDBGridH::InvalidateCurrentRecord()
@@ -894,8 +1116,8 @@ void TzkDBGridH::DrawCell(QPainter *painter, const QRect &rect, int col, int row
     if (m_options.Has(dgRowLines))
         cell.setBottom(cell.bottom() - 1);
     m_canvas.Painter = painter;
-    m_canvas.BrushColor = m_color;
-    m_canvas.Font = font();
+    m_canvas.BrushColor = fieldRow ? fieldRow->Color() : m_color;
+    m_canvas.Font = fieldRow ? fieldRow->Font() : font();
     m_canvas.FontColor = clWindowText;
     const TRecordId record = m_dataLink->Active() ? m_dataLink->BufferRecord(bufferCol) : -1;
     if (!fieldRow || record < 0) {
@@ -969,13 +1191,13 @@ void TzkDBGridH::DrawTitleCell(QPainter *painter, const QRect &rect, int row)
         r.setRight(r.right() - 1);
     if (m_options.Has(dgRowLines))
         r.setBottom(r.bottom() - 1);
-    painter->setBrush(ColorToQColor(m_fixedColor));
+    const TRowTitle *title = dataRow >= 0 && dataRow < m_rows->Count() ? m_rows->Items(dataRow)->Title() : nullptr;
+    painter->setBrush(ColorToQColor(title ? title->Color() : m_fixedColor));
     painter->setPen(ColorToQColor(clBtnText));
-    painter->setFont(TitleFont());
-    const QString caption = dataRow >= 0 && dataRow < m_rows->Count() ? m_rows->Items(dataRow)->Title()->Caption()
-                                                                       : QString();
+    painter->setFont(title ? title->Font() : TitleFont());
     const int frameOffset = m_options.Has(dgRowLines) && m_options.Has(dgColLines) ? 1 : 2;
-    DrawCellText(painter, r, frameOffset + 1, frameOffset, cellText(caption), taLeftJustify, isRightToLeft());
+    DrawCellText(painter, r, frameOffset + 1, frameOffset, title ? cellText(title->Caption()) : QString(),
+                 title ? title->Alignment() : taLeftJustify, isRightToLeft());
     DrawGridLines(painter, rect, true);
 }
 
@@ -1049,18 +1271,8 @@ void TzkDBGridH::CopySelection()
 
 void TzkDBGridH::SelectAllRecords()
 {
-    if (!m_dataLink->Active())
+    if (!DBGridSelectAll(m_dataLink.get(), m_bookmarks.get()))
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    dataSet->DisableControls();
-    try {
-        m_bookmarks->SelectAll();
-        dataSet->Last();
-    } catch (...) {
-        dataSet->EnableControls();
-        throw;
-    }
-    dataSet->EnableControls();
     m_rowStart = 0;
     m_rowEnd = m_rows->Count();
     RepaintAll();
@@ -1072,9 +1284,11 @@ bool TzkDBGridH::AcquireFocus()
 {
     if (focusPolicy() == Qt::NoFocus || !isEnabled())
         return true;
-    if (!hasFocus())
+    if (!hasFocus() && !(m_inplaceEdit && m_inplaceEdit->hasFocus()))
         setFocus(Qt::MouseFocusReason);
-    return hasFocus() || window()->focusWidget() == this;
+    // In a window that is not active the grid becomes its focus widget; the
+    // editor, when shown, takes the focus over from the grid.
+    return OwnsFocusWidget(QApplication::focusWidget()) || OwnsFocusWidget(window()->focusWidget());
 }
 
 void TzkDBGridH::MoveToRow(int row, int direction)
@@ -1113,47 +1327,20 @@ void TzkDBGridH::MoveToRow(int row, int direction)
     RowMoveSelection();
 }
 
+TDBGridMoves TzkDBGridH::moves()
+{
+    return {m_dataLink.get(), m_bookmarks.get(), m_options.Has(dgMultiSelect), m_selecting, m_selectionAnchor,
+            m_updateLock};
+}
+
 void TzkDBGridH::ClearSelection()
 {
-    if (m_options.Has(dgMultiSelect)) {
-        m_bookmarks->Clear();
-        m_selecting = false;
-    }
+    moves().ClearSelection();
 }
 
 void TzkDBGridH::MoveRecord(int direction, bool maySelect, Qt::KeyboardModifiers shift)
 {
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    BeginUpdate();
-    try {
-        bool addAfter = false;
-        if (m_options.Has(dgMultiSelect) && m_dataLink->Active()) {
-            if (maySelect && (shift & Qt::ShiftModifier)) {
-                if (!m_selecting) {
-                    m_selectionAnchor = m_bookmarks->CurrentBookmark();
-                    m_bookmarks->SetCurrentRowSelected(true);
-                    m_selecting = true;
-                    addAfter = true;
-                } else if (m_bookmarks->CompareItems(m_bookmarks->CurrentBookmark(), m_selectionAnchor)
-                           == -direction) {
-                    m_bookmarks->SetCurrentRowSelected(false);
-                } else {
-                    addAfter = true;
-                }
-            } else {
-                ClearSelection();
-            }
-        }
-        dataSet->MoveBy(direction);
-        // At the end with editing Right appends a record: that comes with
-        // record editing, as the record grid's Down.
-        if (addAfter)
-            m_bookmarks->SetCurrentRowSelected(true);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    moves().MoveRecord(direction, maySelect, shift);
     viewport()->update();
 }
 
@@ -1219,13 +1406,13 @@ bool TzkDBGridH::KeyDown(int key, Qt::KeyboardModifiers shift)
         if (ctrl)
             dataSet->MoveBy(-m_dataLink->ActiveRecord());
         else
-            MoveRecord(-1, true, shift);
+            moves().PriorRecord(shift);
         break;
     case Qt::Key_Right:
         if (ctrl)
             dataSet->MoveBy(m_dataLink->BufferCount() - m_dataLink->ActiveRecord() - 1);
         else
-            MoveRecord(1, true, shift);
+            moves().NextRecord(!m_readOnly && m_options.Has(dgEditing), shift);
         break;
     case Qt::Key_Up:
         if (ctrl)
@@ -1268,13 +1455,14 @@ bool TzkDBGridH::KeyDown(int key, Qt::KeyboardModifiers shift)
         }
         break;
     case Qt::Key_Insert:
-        if (!ctrl && dataSet->CanModify() && !m_readOnly && m_options.Has(dgEditing)) {
+        if (!ctrl && dataSet->CanEdit() && !m_readOnly && m_options.Has(dgEditing)) {
             ClearSelection();
-            // Inserting a record comes with record editing.
+            dataSet->Insert();
         }
         break;
     case Qt::Key_Delete:
-        // Deleting records comes with record editing in this grid.
+        if (ctrl)
+            moves().DeleteRecords(m_readOnly, m_options.Has(dgConfirmDelete));
         break;
     case Qt::Key_Tab:
         TabMove(shift & Qt::ShiftModifier);
@@ -1282,8 +1470,11 @@ bool TzkDBGridH::KeyDown(int key, Qt::KeyboardModifiers shift)
     case Qt::Key_Escape:
         m_dataLink->Reset();
         ClearSelection();
+        if (!m_options.Has(dgAlwaysShowEditor))
+            HideEditor();
         break;
     case Qt::Key_F2:
+        ShowEditor();
         break;
     default:
         return false;
@@ -1318,6 +1509,15 @@ void TzkDBGridH::keyPressEvent(QKeyEvent *event)
     } else if (event->matches(QKeySequence::SelectAll)) {
         SelectAllRecords();
         event->accept();
+    } else if (!event->text().isEmpty() && event->text().at(0) >= QLatin1Char(' ')
+               && !(shift & (Qt::ControlModifier | Qt::AltModifier)) && CanEditShow()) {
+        // Typing starts editing the cell with that character.
+        ShowEditor();
+        if (m_inplaceEdit && !m_inplaceEdit->isHidden()) {
+            m_inplaceEdit->setFocus();
+            QApplication::sendEvent(m_inplaceEdit, event);
+        }
+        event->accept();
     } else {
         event->ignore();
     }
@@ -1328,6 +1528,9 @@ void TzkDBGridH::wheelEvent(QWheelEvent *event)
     // A notch moves the current cell one field row, as a plain grid does:
     // no row exit or enter, the selection stays.
     event->accept();
+    // What the editor holds belongs to the field row it was typed in.
+    if (m_dataLink->Active())
+        m_dataLink->UpdateRecord();
     m_wheelDelta += event->angleDelta().y();
     while (qAbs(m_wheelDelta) >= 120) {
         const int step = m_wheelDelta < 0 ? 1 : -1;
@@ -1346,57 +1549,32 @@ void TzkDBGridH::wheelEvent(QWheelEvent *event)
 
 // --- Mouse -------------------------------------------------------------------------
 
-void TzkDBGridH::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row)
+void TzkDBGridH::GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row, int y)
 {
     ZK_INPUT(shift, 0);
+    // A right press near the top keeps the selected records for the menu.
+    if (button == Qt::RightButton && !m_bookmarks->IsEmpty() && y < m_indicatorOffset + 17)
+        return;
     if (!AcquireFocus())
         return;
     m_selectedCell = {col, row};
     if (col < m_titleOffset || row < 0 || !m_dataLink->Active())
         return;
-    if (button == Qt::RightButton && !m_bookmarks->IsEmpty())
-        return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
     const int target = col - m_titleOffset;
-    if (m_dataLink->BufferRecord(target) < 0)
+    const bool wasCurrent = target == m_dataLink->ActiveRecord() && row == m_row;
+    const bool indicator = row < m_indicatorOffset;
+    const bool pressed = moves().PressRecord(
+        target, indicator, shift, [&] { MoveToRow(row, 0); },
+        [&](bool range, bool wholeRecord) {
+            if (range)
+                m_rowEnd = m_row - m_indicatorOffset;
+            SetWholeRecordSelectedH(wholeRecord);
+        });
+    if (!pressed)
         return;
-    BeginUpdate();
-    try {
-        m_dataLink->UpdateRecord();
-        const int before = m_dataLink->ActiveRecord();
-        dataSet->MoveBy(target - before);
-        if (row >= m_indicatorOffset)
-            MoveToRow(row, 0);
-        if (m_options.Has(dgMultiSelect)) {
-            m_selecting = false;
-            const bool indicator = row < m_indicatorOffset;
-            if (shift & Qt::ControlModifier) {
-                m_bookmarks->SetCurrentRowSelected(!m_bookmarks->CurrentRowSelected());
-            } else {
-                m_bookmarks->Clear();
-                if (shift & Qt::ShiftModifier) {
-                    // Every record from the one current before to the one
-                    // pressed, in that order.
-                    const int step = target >= before ? 1 : -1;
-                    for (int c = before;; c += step) {
-                        dataSet->MoveBy(c - m_dataLink->ActiveRecord());
-                        m_bookmarks->SetCurrentRowSelected(true);
-                        if (c == target)
-                            break;
-                    }
-                    m_rowEnd = m_row - m_indicatorOffset;
-                } else if (indicator) {
-                    m_bookmarks->SetCurrentRowSelected(true);
-                }
-                SetWholeRecordSelectedH(indicator);
-            }
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
     RepaintAll();
+    if (button == Qt::LeftButton && !indicator && (wasCurrent || m_options.Has(dgAlwaysShowEditor)))
+        ShowEditor();
 }
 
 void TzkDBGridH::TitleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int row)
@@ -1429,7 +1607,7 @@ void TzkDBGridH::mousePressEvent(QMouseEvent *event)
     const int col = columnAt(p.x());
     const int row = rowAt(p.y());
     GridMouseDown(event->button(), event->modifiers(), col < 0 ? -1 : col + m_titleOffset,
-                  row < 0 ? -1 : row + m_indicatorOffset);
+                  row < 0 ? -1 : row + m_indicatorOffset, viewport()->mapTo(this, p).y());
 }
 
 void TzkDBGridH::mouseReleaseEvent(QMouseEvent *event)
@@ -1452,14 +1630,17 @@ void TzkDBGridH::focusInEvent(QFocusEvent *event)
 {
     QTableView::focusInEvent(event);
     viewport()->update();
+    if (m_inplaceEdit && !m_inplaceEdit->isHidden())
+        m_inplaceEdit->setFocus();
 }
 
 void TzkDBGridH::focusOutEvent(QFocusEvent *event)
 {
-    if (m_dataLink->Active())
-        m_dataLink->UpdateRecord();
     QTableView::focusOutEvent(event);
     viewport()->update();
+    // Leaving the grid (not for its editor) writes what its editor holds.
+    if (!OwnsFocusWidget(QApplication::focusWidget()))
+        GridExit();
 }
 
 // --- Scroll bar: moves records, as the record grid's vertical one -------------------
@@ -1468,43 +1649,172 @@ void TzkDBGridH::horizontalScrollbarAction(int action)
 {
     if (!AcquireFocus() || !m_dataLink->Active())
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        dataSet->MoveBy(-(m_dataLink->ActiveRecord() + 1));
-        break;
-    case QAbstractSlider::SliderSingleStepAdd:
-        dataSet->MoveBy(m_dataLink->RecordCount() - m_dataLink->ActiveRecord());
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        dataSet->MoveBy(-VisibleColCount());
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        dataSet->MoveBy(VisibleColCount());
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        dataSet->First();
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        dataSet->Last();
-        break;
-    default:
-        return;
-    }
-    UpdateScrollBar();
+    if (DBGridScrollAction(m_dataLink.get(), action, VisibleColCount()))
+        UpdateScrollBar();
 }
 
 void TzkDBGridH::ScrollBarThumbReleased()
 {
     if (!m_dataLink->Active())
         return;
-    TFDQuery *dataSet = m_dataLink->DataSet();
-    const int position = horizontalScrollBar()->sliderPosition();
-    if (position <= 1)
-        dataSet->First();
-    else if (position >= dataSet->RecordCount())
-        dataSet->Last();
-    else
-        dataSet->SetRecNo(position);
+    DBGridThumbReleased(m_dataLink.get(), horizontalScrollBar()->sliderPosition());
     UpdateScrollBar();
+}
+
+// --- In-place editing: the record grid's editor over the current cell ----------------
+
+bool TzkDBGridH::EditorMode() const
+{
+    return CanEditShow() && (m_editorMode || m_options.Has(dgAlwaysShowEditor));
+}
+
+void TzkDBGridH::SetEditorMode(bool value)
+{
+    if (value)
+        ShowEditor();
+    else
+        HideEditor();
+}
+
+bool TzkDBGridH::CanEditShow() const
+{
+    // Only a result that can be changed gets an editor.
+    return m_layoutLock == 0 && m_options.Has(dgEditing) && !m_options.Has(dgRowSelect) && m_dataLink->Active()
+           && m_dataLink->DataSet()->CanEdit() && SelectedIndex() >= 0 && SelectedIndex() < m_rows->Count();
+}
+
+bool TzkDBGridH::EditorItem(TDBGridEditItem *item) const
+{
+    const int index = SelectedIndex();
+    if (index < 0 || index >= m_rows->Count())
+        return false;
+    const TRow *row = m_rows->Items(index);
+    item->field = row->Field();
+    item->buttonStyle = row->ButtonStyle();
+    item->pickList = row->PickList();
+    item->dropDownRows = row->DropDownRows();
+    item->font = row->Font();
+    item->readOnly = row->ReadOnly();
+    return true;
+}
+
+bool TzkDBGridH::CellModifiable() const
+{
+    TDBGridEditItem item;
+    return EditorItem(&item) && DBGridCellModifiable(m_readOnly, m_dataLink.get(), item.readOnly, item.field);
+}
+
+bool TzkDBGridH::CanEditModify()
+{
+    return CellModifiable() && DBGridEnterEdit(m_dataLink.get());
+}
+
+bool TzkDBGridH::CanEditAcceptKey(QChar ch) const
+{
+    TField *field = SelectedField();
+    return m_dataLink->Active() && field && field->IsValidChar(ch);
+}
+
+QString TzkDBGridH::GetEditText() const
+{
+    // A null field starts empty, whatever the type's rules would show.
+    const QString text = m_dataLink->Active() ? DBGridEditText(SelectedField(), true) : QString();
+    const_cast<TzkDBGridH *>(this)->m_editText = text;
+    return text;
+}
+
+int TzkDBGridH::GetEditLimit() const
+{
+    return DBGridEditLimit(SelectedField());
+}
+
+void TzkDBGridH::EditButtonClick()
+{
+    if (OnEditButtonClick)
+        OnEditButtonClick();
+}
+
+void TzkDBGridH::EditorKey(int key, Qt::KeyboardModifiers shift)
+{
+    ZK_INPUT(shift, key);
+    if (OnKeyDown) {
+        OnKeyDown(key, shift);
+        if (key == 0)
+            return;
+    }
+    if (key == Qt::Key_Return && !m_options.Has(dgAlwaysShowEditor))
+        m_dataLink->UpdateRecord();
+    KeyDown(key, shift);
+}
+
+bool TzkDBGridH::OwnsFocusWidget(QWidget *widget) const
+{
+    return widget && (widget == this || (m_inplaceEdit && widget == m_inplaceEdit));
+}
+
+void TzkDBGridH::GridExit()
+{
+    // The focus also leaves a grid being taken down.
+    if (!m_dataLink || !m_dataLink->Active())
+        return;
+    try {
+        DBGridLeave(m_dataLink.get(), m_options.Has(dgCancelOnExit));
+    } catch (...) {
+        // The focus stays in the grid, which shows the error.
+        if (focusPolicy() != Qt::NoFocus && isEnabled() && isVisible()) {
+            setFocus();
+            throw;
+        }
+    }
+}
+
+TDBGridInplaceEdit *TzkDBGridH::CreateEditor()
+{
+    if (!m_inplaceEdit)
+        m_inplaceEdit = new TDBGridInplaceEdit(static_cast<IzkDBGridEditorHost *>(this));
+    return m_inplaceEdit;
+}
+
+void TzkDBGridH::UpdateEditor()
+{
+    const bool show = EditorMode() && !m_painting;
+    if (show)
+        CreateEditor();
+    DBGridPlaceEditor(this, m_inplaceEdit, show, m_options, !m_dataLink->IsModified());
+}
+
+void TzkDBGridH::ShowEditor()
+{
+    m_editorMode = true;
+    UpdateEditor();
+}
+
+void TzkDBGridH::HideEditor()
+{
+    m_editorMode = false;
+    UpdateEditor();
+}
+
+void TzkDBGridH::EditUndo()
+{
+    if (m_inplaceEdit && !m_inplaceEdit->isHidden())
+        m_inplaceEdit->EditUndo();
+}
+
+void TzkDBGridH::EditCut()
+{
+    if (m_inplaceEdit && !m_inplaceEdit->isHidden())
+        m_inplaceEdit->EditCut();
+}
+
+void TzkDBGridH::EditPaste()
+{
+    if (CanEditShow())
+        CreateEditor()->EditPaste();
+}
+
+void TzkDBGridH::EditDelete()
+{
+    if (CanEditShow())
+        CreateEditor()->EditDelete();
 }

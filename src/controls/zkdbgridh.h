@@ -11,7 +11,9 @@
 // Like the record grid it keeps no cells: its columns are the data link's
 // window of records (as many as fit side by side), the horizontal scroll bar
 // stands for the data set's records, and keys, the mouse and the scroll bar
-// move the data set. The wheel only moves the current field row.
+// move the data set. The wheel only moves the current field row. It edits
+// in place with the record grid's editor (TDBGridInplaceEdit): Right on the
+// last record appends one, Insert inserts, Ctrl+Delete deletes.
 //
 // Grid coordinates: row 0 is the indicator row with dgIndicator
 // (IndicatorOffset 1), column 0 the title column with dgTitles (TitleOffset
@@ -30,7 +32,7 @@ class TzkDBGridHIndicator;
 
 class TRow;
 
-// The title cell of a field row.
+// The title cell of a field row. Its assigned flags live in its row.
 class TRowTitle
 {
 public:
@@ -39,40 +41,95 @@ public:
     {
     }
     TRow *Row() const { return m_row; }
-    // The field's display label; one given stays.
+    // The field's display label: writing it sets the label while the grid's
+    // link is active, and does nothing else.
     QString Caption() const;
     void SetCaption(const QString &value);
+    TAlignment Alignment() const;
+    void SetAlignment(TAlignment value);
+    TColor Color() const;
+    void SetColor(TColor value);
+    QFont Font() const;
+    void SetFont(const QFont &value);
+
+    QString DefaultCaption() const;
+    TAlignment DefaultAlignment() const { return taLeftJustify; }
+    TColor DefaultColor() const;
+    QFont DefaultFont() const;
+    void RestoreDefaults();
 
 private:
     TRow *m_row;
-    QString m_caption;
-    bool m_captionAssigned = false;
+    QFont m_font;
+    TColor m_color = clBtnFace;
+    TAlignment m_alignment = taLeftJustify;
 };
 
 // The row of one field. The grid builds one per shown field on each layout
-// and keeps a row as long as its field stays.
+// and keeps a row as long as its field stays; a row that changes field loses
+// what was assigned to it. A property reads its assigned value, else its
+// default from the field or the grid. Rows have no width of their own.
 class TRow
 {
 public:
     explicit TRow(TzkDBGridH *grid);
     TzkDBGridH *Grid() const { return m_grid; }
     int Index() const;
+    // Moves the row, and its field in the data set's field order, so that
+    // the next layout keeps the order.
+    void SetIndex(int value);
     TField *Field() const { return m_field; }
-    void SetField(TField *value) { m_field = value; }
+    void SetField(TField *value);
     QString FieldName() const;
+    TColumnValues AssignedValues() const { return m_assigned; }
+
     // A row not visible keeps its place with no height; moves pass over it.
     bool Visible() const { return m_visible; }
     void SetVisible(bool value);
     bool Showing() const { return m_visible; }
+    TColor Color() const;
+    void SetColor(TColor value);
+    QFont Font() const;
+    void SetFont(const QFont &value);
+    // Writing sets the field's alignment while the link is active.
     TAlignment Alignment() const;
+    void SetAlignment(TAlignment value);
+    // Writing sets the field's read-only flag while the link is active,
+    // else it is kept on the row.
     bool ReadOnly() const;
+    void SetReadOnly(bool value);
+    TColumnButtonStyle ButtonStyle() const { return m_buttonStyle; }
+    void SetButtonStyle(TColumnButtonStyle value);
+    int DropDownRows() const { return m_dropDownRows; }
+    void SetDropDownRows(int value) { m_dropDownRows = value; }
+    QStringList PickList() const { return m_pickList; }
+    void SetPickList(const QStringList &value) { m_pickList = value; }
     TRowTitle *Title() const { return m_title.get(); }
 
+    TColor DefaultColor() const;
+    QFont DefaultFont() const;
+    TAlignment DefaultAlignment() const;
+    bool DefaultReadOnly() const;
+    void RestoreDefaults();
+
 private:
+    friend class TRowTitle;
+    // Tells the grid: this row changed, or (whole) every row.
+    void Changed(bool whole = false);
+    bool linkActive() const;
+
     TzkDBGridH *m_grid;
     TField *m_field = nullptr;
-    bool m_visible = true;
     std::unique_ptr<TRowTitle> m_title;
+    TColor m_color = clWindow;
+    QFont m_font;
+    TAlignment m_alignment = taLeftJustify;
+    bool m_readOnly = false;
+    TColumnValues m_assigned;
+    QStringList m_pickList;
+    int m_dropDownRows = 7;
+    TColumnButtonStyle m_buttonStyle = cbsAuto;
+    bool m_visible = true;
 };
 
 class TDBGridRows
@@ -86,6 +143,9 @@ public:
     int Count() const { return int(m_items.size()); }
     TRow *Items(int index) const { return m_items.at(size_t(index)).get(); }
     TRow *operator[](int index) const { return Items(index); }
+    // The grid builds every row from the fields.
+    TDBGridColumnsState State() const { return csDefault; }
+    void RestoreDefaults();
 
 private:
     friend class TzkDBGridH;
@@ -94,7 +154,10 @@ private:
     std::vector<std::unique_ptr<TRow>> m_items;
 };
 
-class TzkDBGridH : public QTableView, public IzkEditCommands, private IzkDBGridLink
+class TzkDBGridH : public QTableView,
+                   public IzkEditCommands,
+                   private IzkDBGridLink,
+                   private IzkDBGridEditorHost
 {
     Q_OBJECT
 public:
@@ -115,6 +178,7 @@ public:
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool value);
     TColor Color() const { return m_color; }
+    void SetColor(TColor value);
     TColor FixedColor() const { return m_fixedColor; }
     void SetFixedColor(TColor value);
     QFont TitleFont() const { return m_titleFontAssigned ? m_titleFont : font(); }
@@ -159,27 +223,42 @@ public:
     static void SetWholeRecordSelectedH(bool value);
     TGridCoord SelectedCell() const { return m_selectedCell; }
 
-    void CopySelection();
+    void CopySelection() override;
     bool SelectionText(QString *text);
-    void SelectAllRecords();
+    void SelectAllRecords() override;
 
     // The text the in-place editor starts with: empty for a null field.
     QString GetEditText(int col, int row) const;
+
+    // Moves the field row at fromIndex to toIndex (field indexes) and
+    // reports it with OnRowMoved. The user cannot drag rows.
+    void MoveRow(int fromIndex, int toIndex);
 
     // --- Painting --------------------------------------------------------------------
     TzkGridCanvas *Canvas() { return &m_canvas; }
     void DefaultDrawRowCell(const QRect &rect, int dataRow, TRow *row, TGridDrawState state);
 
-    // The in-place editor attaches with record editing, as in the record grid.
-    bool EditorMode() const { return false; }
+    // --- In-place editing: the record grid's editor, over the current cell ---------
+    // Shown while the grid may show it (dgEditing without dgRowSelect, an
+    // active link on a result that can be changed) and editor mode is on;
+    // dgAlwaysShowEditor keeps it on.
+    bool EditorMode() const;
+    void SetEditorMode(bool value);
+    // Created on first need; null before.
+    TDBGridInplaceEdit *InplaceEditor() const { return m_inplaceEdit; }
+    // The current cell's pending edit text.
+    QString EditText() const { return m_editText; }
+    // Raised by the editor's ellipsis button.
+    std::function<void()> OnEditButtonClick;
 
-    // --- IzkEditCommands ----------------------------------------------------------
-    void EditUndo() override {}
+    // --- IzkEditCommands: copy and select-all are the grid's; undo, cut,
+    // paste and delete belong to the in-place editor. ----
+    void EditUndo() override;
     void EditRedo() override {}
-    void EditCut() override {}
+    void EditCut() override;
     void EditCopy() override { CopySelection(); }
-    void EditPaste() override {}
-    void EditDelete() override {}
+    void EditPaste() override;
+    void EditDelete() override;
     void EditSelectAll() override { SelectAllRecords(); }
 
     // --- Events ----------------------------------------------------------------
@@ -245,7 +324,7 @@ private:
     void EditingChanged() override;
     void RecordChanged(TField *field) override;
     void LayoutChanged() override;
-    void UpdateData() override {}
+    void UpdateData() override;
     void InvalidateSelection() override;
     void InvalidateCurrentRecord() override;
 
@@ -265,13 +344,38 @@ private:
     void DrawIndicatorCell(QPainter *painter, const QRect &rect, int col);
     void DrawGridLines(QPainter *painter, const QRect &rect, bool fixed);
 
-    void GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row);
+    // y: of the press in the grid's own coordinates.
+    void GridMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int col, int row, int y);
     void TitleMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int row);
     void TitleClicked(int row);
     void ScrollBarThumbReleased();
     void TabMove(bool backwards);
     // After a field-row move: field range, whole-record flag, current record.
     void RowMoveSelection();
+    void RowChanged(TRow *row);
+    void InvalidateRow(int row);
+    TDBGridMoves moves();
+
+    // Editing hooks (IzkDBGridEditorHost).
+    bool CanEditShow() const;
+    QWidget *EditorParent() const override { return viewport(); }
+    bool EditorItem(TDBGridEditItem *item) const override;
+    TGridDataLink *EditorLink() const override { return m_dataLink.get(); }
+    TBookmarkList *EditorSelection() const override { return m_bookmarks.get(); }
+    bool CellModifiable() const override;
+    bool CanEditModify() override;
+    bool CanEditAcceptKey(QChar ch) const override;
+    QString GetEditText() const override;
+    void SetEditText(const QString &text) override { m_editText = text; }
+    int GetEditLimit() const override;
+    void EditButtonClick() override;
+    void EditorKey(int key, Qt::KeyboardModifiers shift) override;
+    bool OwnsFocusWidget(QWidget *widget) const override;
+    void GridExit() override;
+    TDBGridInplaceEdit *CreateEditor();
+    void UpdateEditor();
+    void ShowEditor();
+    void HideEditor();
 
     std::unique_ptr<TGridDataLink> m_dataLink;
     std::unique_ptr<TDBGridRows> m_rows;
@@ -309,4 +413,7 @@ private:
     Qt::KeyboardModifiers m_inputShift;
     int m_inputKey = 0;
     TzkGridCanvas m_canvas;
+    TDBGridInplaceEdit *m_inplaceEdit = nullptr;
+    bool m_editorMode = false;
+    QString m_editText;
 };

@@ -1,5 +1,7 @@
-// The transposed data grid offscreen: layout, keys, mouse, wheel, copy.
+// The transposed data grid offscreen: layout, keys, mouse, wheel, copy,
+// editing in place and its rows' looks.
 #include "controls/zkdbgridh.h"
+#include "controls/zkdbgrid_inplace.h"
 #include "core/zkforms.h"
 #include "core/zkoption.h"
 #include "platform/db/dbconnection.h"
@@ -39,7 +41,7 @@ public:
     }
     // n records of (id int, name nvarchar(20), note nvarchar(20) null every
     // third record, amount decimal(10,2)).
-    void Open(int n)
+    void Open(int n, bool bind = true)
     {
         QList<QVariantList> rows;
         for (int i = 1; i <= n; ++i)
@@ -55,7 +57,8 @@ public:
             return batch;
         };
         query.Open("select");
-        grid->SetDataSource(&source);
+        if (bind)
+            grid->SetDataSource(&source);
     }
     void Show()
     {
@@ -274,6 +277,17 @@ TEST_F(GridH, PressOnACellMovesToItsRecordAndField)
     EXPECT_EQ(CurrentId(), 2);
     EXPECT_EQ(SelectedIds(), QList<int>{2});
     EXPECT_TRUE(TzkDBGridH::WholeRecordSelectedH());
+    // A right press near the top keeps the selected records for the menu;
+    // one further down is a press like any other.
+    const QRect other = grid->GetCellRect(4, 0);
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(other.center().x() - grid->viewport()->x(), other.height() / 2));
+    EXPECT_EQ(SelectedIds(), QList<int>{2});
+    EXPECT_EQ(CurrentId(), 2);
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, Qt::NoModifier,
+                      grid->viewport()->mapFrom(grid, grid->GetCellRect(4, 3).center()));
+    EXPECT_TRUE(SelectedIds().isEmpty());
+    EXPECT_EQ(CurrentId(), 4);
 }
 
 TEST_F(GridH, WideningOneRecordColumnWidensAll)
@@ -376,6 +390,190 @@ TEST_F(GridH, ControlSettingsGiveTheResultFontAndColumnWidth)
     EXPECT_TRUE(grid->font().fixedPitch());
     const QString letters(zkOption.DataColWidthH, QLatin1Char('A'));
     EXPECT_EQ(grid->DefaultColWidth(), QFontMetrics(grid->font()).horizontalAdvance(letters));
+}
+
+// --- Editing in place, with the record grid's editor -----------------------------------
+
+class GridHEdit : public GridH
+{
+public:
+    QStringList posted;
+    QList<int> deleted;
+
+    void OpenEditable(int n)
+    {
+        Open(n, false);
+        query.SetPostHandler([this](TFDQuery *q, const TFDQuery::TPostRequest &r) {
+            QStringList values;
+            for (int i = 0; i < q->FieldCount(); ++i)
+                values << q->Fields(i)->TextAt(r.record);
+            posted << (r.inserting ? "insert " : "update ") + values.join(',');
+        });
+        query.SetDeleteHandler([this](TFDQuery *q, TRecordId r) { deleted << q->Fields(0)->ValueAt(r).toInt(); });
+        grid->SetDataSource(&source);
+        Show();
+    }
+    TDBGridInplaceEdit *Editor() { return grid->InplaceEditor(); }
+    void EditorKey(int key, Qt::KeyboardModifiers shift = Qt::NoModifier)
+    {
+        QTest::keyClick(Editor(), Qt::Key(key), shift);
+    }
+};
+
+TEST_F(GridHEdit, TypingEditsEnterGoesDownRightPostsTheRecord)
+{
+    OpenEditable(3);
+    ASSERT_TRUE(Editor());
+    ASSERT_FALSE(Editor()->isHidden());
+    grid->SetSelectedIndex(1);
+    QTest::keyClicks(Editor(), "x");
+    EXPECT_EQ(query.State(), dsEdit);
+    EditorKey(Qt::Key_Return);  // the next field of the same record
+    EXPECT_EQ(CurrentField(), "note");
+    EXPECT_EQ(CurrentId(), 1);
+    EXPECT_TRUE(posted.isEmpty());
+    EditorKey(Qt::Key_Right);  // the same field of the next record: posted
+    EXPECT_EQ(posted, QStringList{"update 1,x,n1,1.50"});
+    EXPECT_EQ(CurrentId(), 2);
+    EXPECT_EQ(CurrentField(), "note");
+    EXPECT_EQ(Editor()->text(), "n2");
+    EXPECT_EQ(Editor()->geometry().topLeft(), grid->visualRect(grid->currentIndex()).topLeft());
+}
+
+TEST_F(GridHEdit, RightAppendsAtTheEndInsertAndEscape)
+{
+    OpenEditable(2);
+    query.Last();
+    const struct
+    {
+        const char *name;
+        int key;
+        TDataSetState state;
+        int records;
+    } steps[] = {
+        {"RightOnTheLastAppends", Qt::Key_Right, dsInsert, 3},
+        {"RightOnTheUntouchedNewOneAddsNoMore", Qt::Key_Right, dsInsert, 3},
+        {"LeftDropsIt", Qt::Key_Left, dsBrowse, 2},
+        {"InsertInserts", Qt::Key_Insert, dsInsert, 3},
+        {"EscapeCancels", Qt::Key_Escape, dsBrowse, 2},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        EditorKey(step.key);
+        EXPECT_EQ(query.State(), step.state);
+        EXPECT_EQ(query.RecordCount(), step.records);
+    }
+    EXPECT_TRUE(posted.isEmpty());
+    EXPECT_FALSE(Editor()->isHidden());  // dgAlwaysShowEditor: Escape keeps it
+}
+
+TEST_F(GridHEdit, F2ShowsTheEditorEscapeHidesIt)
+{
+    grid->SetOptions(grid->Options() - dgAlwaysShowEditor);
+    OpenEditable(2);
+    EXPECT_FALSE(grid->EditorMode());
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    EXPECT_FALSE(Editor()->isHidden());
+    EditorKey(Qt::Key_Escape);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_TRUE(Editor()->isHidden());
+    EXPECT_TRUE(grid->hasFocus());
+    // Typing on the grid starts editing the cell with that character.
+    Key(Qt::Key_Down);
+    QTest::keyClicks(grid, "z");
+    EXPECT_EQ(Editor()->text(), "z");
+    EXPECT_EQ(query.State(), dsEdit);
+}
+
+TEST_F(GridHEdit, NullFieldEditsEmptyAndStaysNull)
+{
+    OpenEditable(3);
+    query.Last();
+    grid->SetSelectedIndex(2);
+    EXPECT_EQ(Editor()->text(), "");
+    EditorKey(Qt::Key_Return);
+    EditorKey(Qt::Key_Left);
+    EXPECT_TRUE(posted.isEmpty());
+    query.Last();
+    EXPECT_TRUE(query.FieldByName("note")->IsNull());
+}
+
+TEST_F(GridHEdit, PasteAndCtrlDeleteGoThroughTheRecords)
+{
+    OpenEditable(4);
+    grid->SetOptions(grid->Options() - dgConfirmDelete);
+    QGuiApplication::clipboard()->setText(QStringLiteral("11\tabc\r\n"));
+    grid->EditPaste();
+    EXPECT_EQ(posted, QStringList{"insert 11,abc,,"});
+    EditorKey(Qt::Key_Escape);
+    query.First();
+    EditorKey(Qt::Key_Right, Qt::ShiftModifier);
+    EditorKey(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(deleted.size(), 2);
+    EXPECT_TRUE(grid->SelectedCols()->IsEmpty());
+    EXPECT_EQ(query.RecordCount(), 3);
+}
+
+TEST_F(GridHEdit, WideningTheRecordColumnsWidensTheEditor)
+{
+    OpenEditable(5);
+    grid->horizontalHeader()->resizeSection(0, 120);
+    EXPECT_EQ(grid->DefaultColWidth(), 120);
+    EXPECT_FALSE(Editor()->isHidden());
+    EXPECT_EQ(Editor()->width(), 119);  // inside the grid line
+}
+
+// --- Rows: looks of their own, moves --------------------------------------------------
+
+TEST_F(GridH, RowLooksAreAssignedOrTheGridsAndPainted)
+{
+    Open(3);
+    Show();
+    TRow *row = grid->Rows()->Items(1);
+    EXPECT_EQ(row->Color(), grid->Color());
+    EXPECT_EQ(row->Title()->Color(), grid->FixedColor());
+    EXPECT_TRUE(row->AssignedValues().IsEmpty());
+    row->SetColor(clYellow);
+    row->Title()->SetColor(clLime);
+    QFont bold = grid->font();
+    bold.setBold(true);
+    row->SetFont(bold);
+    EXPECT_TRUE(row->AssignedValues().Has(cvColor));
+    EXPECT_TRUE(row->Font().bold());
+    EXPECT_FALSE(grid->Rows()->Items(0)->Font().bold());
+    QApplication::processEvents();
+    const QImage image = grid->grab().toImage();
+    const QRect cell = grid->GetCellRect(2, 2);  // record 2, field name: not current
+    EXPECT_EQ(image.pixelColor(cell.right() - 3, cell.bottom() - 2), ColorToQColor(clYellow));
+    const QRect title = grid->GetCellRect(0, 2);
+    EXPECT_EQ(image.pixelColor(title.right() - 3, title.bottom() - 2), ColorToQColor(clLime));
+    // Read-only and alignment of a row on an open result are its field's.
+    row->SetReadOnly(true);
+    EXPECT_TRUE(query.FieldByName("name")->ReadOnly());
+    // A row built for a new field starts from the defaults again.
+    query.Close();
+    Open(3);
+    EXPECT_TRUE(grid->Rows()->Items(1)->AssignedValues().IsEmpty());
+    EXPECT_EQ(grid->Rows()->Items(1)->Color(), grid->Color());
+}
+
+TEST_F(GridH, AMovedRowReportsItsFieldIndexes)
+{
+    Open(2);
+    Show();
+    std::pair<int, int> moved{-1, -1};
+    grid->OnRowMoved = [&](int from, int to) { moved = {from, to}; };
+    EXPECT_FALSE(grid->verticalHeader()->sectionsMovable());
+    grid->verticalHeader()->moveSection(0, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(moved, (std::pair<int, int>{0, 2}));
+    QStringList names;
+    for (int i = 0; i < grid->Rows()->Count(); ++i)
+        names << grid->Rows()->Items(i)->FieldName();
+    EXPECT_EQ(names, (QStringList{"name", "note", "id", "amount"}));
+    // The data set keeps the order: the record grid on it shows it too.
+    EXPECT_EQ(query.Fields(2)->FieldName(), "id");
 }
 
 } // namespace
