@@ -485,16 +485,17 @@ TEST_F(DesignerTest, EnteringTheSurfaceReadsTheStatement)
 // Written as a picture when ZK_SCREENSHOT_DIR is set.
 TEST_F(DesignerTest, ThreeBoxesWithLabelledJoins)
 {
-    TzkSQLBuildTable *orders =
-        box("Orders", "a", {"OrderID", "CustomerID", "EmployeeID", "OrderDate", "Freight"}, {"OrderID"});
-    orders->SetTableSchema("dbo");
     TzkSQLBuildTable *customers =
-        box("Customers", "b", {"CustomerID", "CompanyName", "City"}, {"CustomerID"}, QPoint(230, 40));
+        box("Customers", "b", {"CustomerID", "CompanyName", "City"}, {"CustomerID"}, QPoint(16, 16));
     customers->SetTableSchema("dbo");
+    TzkSQLBuildTable *orders = box("Orders", "a", {"OrderID", "CustomerID", "EmployeeID", "OrderDate", "Freight"},
+                                   {"OrderID"}, QPoint(230, 130));
+    orders->SetTableSchema("dbo");
     TzkSQLBuildTable *details =
-        box("受注明細", "c", {"OrderID", "ProductID", "数量", "単価"}, {"OrderID", "ProductID"}, QPoint(440, 150));
-    auto *j1 = new TzkSQLBuildConnect(designer, orders, customers, "CustomerID", "CustomerID");
-    auto *j2 = new TzkSQLBuildConnect(designer, details, orders, "OrderID", "OrderID"); // right to left
+        box("受注明細", "c", {"OrderID", "ProductID", "数量", "単価"}, {"OrderID", "ProductID"}, QPoint(440, 16));
+    auto *j1 = new TzkSQLBuildConnect(designer, orders, customers, "CustomerID", "CustomerID"); // right to left
+    j1->SetConnectType(ctGT); // drawn as "<"
+    auto *j2 = new TzkSQLBuildConnect(designer, orders, details, "OrderID", "OrderID");
     j2->SetConnectType(ctGE);
     j2->SetJoinType(jtLeftOuter);
     designer->SetSelected(customers);
