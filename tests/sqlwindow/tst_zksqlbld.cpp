@@ -494,7 +494,7 @@ TEST_F(DesignerTest, ThreeBoxesWithLabelledJoins)
     TzkSQLBuildTable *details =
         box("受注明細", "c", {"OrderID", "ProductID", "数量", "単価"}, {"OrderID", "ProductID"}, QPoint(440, 16));
     auto *j1 = new TzkSQLBuildConnect(designer, orders, customers, "CustomerID", "CustomerID"); // right to left
-    j1->SetConnectType(ctGT); // drawn as "<"
+    j1->SetConnectType(ctGT);                                                                   // drawn as "<"
     auto *j2 = new TzkSQLBuildConnect(designer, orders, details, "OrderID", "OrderID");
     j2->SetConnectType(ctGE);
     j2->SetJoinType(jtLeftOuter);
