@@ -573,7 +573,8 @@ void TfraMemo::SearchColumnRefs()
     lstObject->ClearItems();
     if (!owner || !owner->dmSQLServer)
         return;
-    const QString text = m_showingPrompt ? QString() : txtListSearch->text();
+    const QString text =
+        m_showingPrompt && txtListSearch->text() == kSearchPrompt ? QString() : txtListSearch->text();
     const QString pattern = u'%' + upperAscii(text.trimmed()) + u'%';
     const bool loginMode = cmbList->currentIndex() == 1;
     for (const QString &database : DisplayDatabases(cmbList->currentIndex())) {

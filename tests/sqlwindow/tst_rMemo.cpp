@@ -11,6 +11,7 @@
 #include "platform/encoding/textencoding.h"
 #include "sqleditor/zkmemo.h"
 #include "sqlwindow/rMemo.h"
+#include "sqlwindow/memohost.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,34 +126,6 @@ TEST(MemoTexts, TreeSelectionText)
 }
 
 // --- The frame in a form ----------------------------------------------------------------
-
-class MemoHost : public TzkForm, public IzkMemoHost
-{
-public:
-    explicit MemoHost(QObject *owner)
-        : TzkForm(owner)
-    {
-        auto *layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        memo = new TfraMemo(this);
-        layout->addWidget(memo);
-        resize(1000, 600);
-    }
-    QString MemoSchemaName() const override { return schema; }
-    QString MemoObjectName() const override { return name; }
-    bool MemoDatabase(QString &database) const override
-    {
-        if (sqlDatabase.isEmpty())
-            return false;
-        database = sqlDatabase;
-        return true;
-    }
-
-    TfraMemo *memo = nullptr;
-    QString schema;
-    QString name;
-    QString sqlDatabase;
-};
 
 const char *kTreeRules = R"(
 rule contains: from sys.objects where type in('U')
