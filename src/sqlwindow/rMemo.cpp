@@ -46,7 +46,8 @@ std::function<void(TfraMemo *frame)> TfraMemo::PrepareConvertSection;
 
 namespace {
 
-const QString kFileFilter = QStringLiteral("SQLファイル(*.sql)|*.sql|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
+const QString kFileFilter =
+    QStringLiteral("SQLファイル(*.sql)|*.sql|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
 
 QIcon mainImage(int index)
 {
@@ -99,7 +100,6 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-
 } // namespace
 
 TfraMemo::TFileDialog TfraMemo::FileDialog = runFileDialog;
@@ -109,16 +109,27 @@ QString DefaultScriptName(int objType, const QString &schema, const QString &nam
     QString s;
     QString n;
     switch (objType) {
-    case 45: case 46: case 47: case 48: case 51: case 52: case 53: case 54: case 55: case 56:
-    case 57: case 58: case 60: case 66:
+    case 45:
+    case 46:
+    case 47:
+    case 48:
+    case 51:
+    case 52:
+    case 53:
+    case 54:
+    case 55:
+    case 56:
+    case 57:
+    case 58:
+    case 60:
+    case 66:
         s = schema;
         n = name;
         break;
-    case 3: case 68: case 69:
-        n = name;
-        break;
-    default:
-        break;
+    case 3:
+    case 68:
+    case 69: n = name; break;
+    default: break;
     }
     if (n.isEmpty())
         return QStringLiteral("Script.sql");
@@ -228,7 +239,8 @@ void TfraMemo::CreateActions()
         return action;
     };
     auto hasText = [this] { return txtSQL && txtSQL->GetTextLen() > 0; };
-    actSaveNewFile = add("actSaveNewFile", QStringLiteral("名前を付けて保存"), [this] { actSaveNewFileExecute(); }, hasText);
+    actSaveNewFile = add(
+        "actSaveNewFile", QStringLiteral("名前を付けて保存"), [this] { actSaveNewFileExecute(); }, hasText);
     actSaveNewFile->setIcon(mainImage(kImgSaveAs));
     actOpenEditOption = add("actOpenEditOption", QStringLiteral("エディタオプション"), [this] {
         if (QAction *option = zkMainForm ? zkMainForm->Action(QStringLiteral("actToolEditorOption")) : nullptr)
@@ -240,53 +252,61 @@ void TfraMemo::CreateActions()
     actHidePalette = add("actHidePalette", QString(), [this] { actHidePaletteExecute(); });
     actShowPalette = add("actShowPalette", QString(), [this] { actShowPaletteExecute(); });
     actOpenFile = add("actOpenFile", QStringLiteral("ファイルを開く"), [this] { actOpenFileExecute(); });
-    actSaveFile = add("actSaveFile", QStringLiteral("上書き保存"), [this] { actSaveFileExecute(); }, hasText);
+    actSaveFile = add(
+        "actSaveFile", QStringLiteral("上書き保存"), [this] { actSaveFileExecute(); }, hasText);
     actSetRowMark = add("actSetRowMark", QStringLiteral("しおりをセットする"), [this] { txtSQL->SetRowMark(); });
     auto marks = [this] { return txtSQL && txtSQL->UsingRowMark(); };
-    actRowMarkNext = add("actRowMarkNext", QStringLiteral("次のしおりへ移動"), [this] { txtSQL->NextRowMark(); }, marks);
-    actRowMarkPrev = add("actRowMarkPrev", QStringLiteral("前のしおりへ移動"), [this] { txtSQL->PrevRowMark(); }, marks);
+    actRowMarkNext = add(
+        "actRowMarkNext", QStringLiteral("次のしおりへ移動"), [this] { txtSQL->NextRowMark(); }, marks);
+    actRowMarkPrev = add(
+        "actRowMarkPrev", QStringLiteral("前のしおりへ移動"), [this] { txtSQL->PrevRowMark(); }, marks);
     actOpenSqlTemplate = add("actOpenSqlTemplate", QStringLiteral("SQLテンプレート"), [] {
         if (QAction *reference = zkMainForm ? zkMainForm->Action(QStringLiteral("actViewTemplate")) : nullptr)
             reference->trigger();
     });
 
-    actInsertNodeText = add("actInsertNodeText", QStringLiteral("エディタへ挿入する(&A)"),
-                            [this] { InsertNodeText(GetTreeSelText()); },
-                            [this] { return trvObject && trvObject->SelectionCount() > 0; });
-    actInsertListText = add("actInsertListText", QStringLiteral("エディタへ挿入する(&A)"),
-                            [this] { InsertNodeText(GetListSelText()); },
-                            [this] { return lstObject && lstObject->SelCount() > 0; });
+    actInsertNodeText = add(
+        "actInsertNodeText", QStringLiteral("エディタへ挿入する(&A)"), [this] { InsertNodeText(GetTreeSelText()); },
+        [this] { return trvObject && trvObject->SelectionCount() > 0; });
+    actInsertListText = add(
+        "actInsertListText", QStringLiteral("エディタへ挿入する(&A)"), [this] { InsertNodeText(GetListSelText()); },
+        [this] { return lstObject && lstObject->SelCount() > 0; });
     auto oneNode = [this]() -> TzkTreeNode * {
         if (!trvObject)
             return nullptr;
         const QList<TzkTreeNode *> nodes = trvObject->Selections();
         return nodes.size() == 1 ? nodes.first() : nullptr;
     };
-    actOpenDefineForTree = add("actOpenDefineForTree", QStringLiteral("定義情報を開く(&O)"),
-                               [this] { OpenDefineForTree(); }, [oneNode] {
-                                   TzkTreeNode *n = oneNode();
-                                   return n && (n->Level() == 3 || n->Level() == 4);
-                               });
-    actOpenDefineforList = add("actOpenDefineforList", QStringLiteral("定義情報を開く(&O)"),
-                               [this] { OpenDefineForList(); }, [this] { return lstObject && lstObject->SelCount() == 1; });
-    actTreeSelectAllCol = add("actTreeSelectAllCol", QStringLiteral("列をすべて選択"), [this] { TreeSelectAllCol(); },
-                              [oneNode] {
-                                  TzkTreeNode *n = oneNode();
-                                  return n && n->Level() >= 3
-                                      && (n->ImageIndex() == 45 || n->ImageIndex() == 47 || n->ImageIndex() == kImgColumn);
-                              });
-    actTreeExpandAllNode = add("actTreeExpandAllNode", QStringLiteral("ノードをすべて開く"),
-                               [this] { TreeExpandAllNode(); }, [oneNode] {
-                                   TzkTreeNode *n = oneNode();
-                                   return n && n->HasChildren();
-                               });
-    actTreeCollapseAllNode = add("actTreeCollapseAllNode", QStringLiteral("ノードをすべて閉じる"),
-                                 [this] { TreeCollapseAllNode(); }, [oneNode] {
-                                     TzkTreeNode *n = oneNode();
-                                     return n && n->Expanded();
-                                 });
-    actRefreshObjectTree = add("actRefreshObjectTree", QStringLiteral("ツリーを最新の状態にする(&R)"),
-                               [this] { BuildObjectTree(); });
+    actOpenDefineForTree = add(
+        "actOpenDefineForTree", QStringLiteral("定義情報を開く(&O)"), [this] { OpenDefineForTree(); },
+        [oneNode] {
+            TzkTreeNode *n = oneNode();
+            return n && (n->Level() == 3 || n->Level() == 4);
+        });
+    actOpenDefineforList = add(
+        "actOpenDefineforList", QStringLiteral("定義情報を開く(&O)"), [this] { OpenDefineForList(); },
+        [this] { return lstObject && lstObject->SelCount() == 1; });
+    actTreeSelectAllCol = add(
+        "actTreeSelectAllCol", QStringLiteral("列をすべて選択"), [this] { TreeSelectAllCol(); },
+        [oneNode] {
+            TzkTreeNode *n = oneNode();
+            return n && n->Level() >= 3
+                   && (n->ImageIndex() == 45 || n->ImageIndex() == 47 || n->ImageIndex() == kImgColumn);
+        });
+    actTreeExpandAllNode = add(
+        "actTreeExpandAllNode", QStringLiteral("ノードをすべて開く"), [this] { TreeExpandAllNode(); },
+        [oneNode] {
+            TzkTreeNode *n = oneNode();
+            return n && n->HasChildren();
+        });
+    actTreeCollapseAllNode = add(
+        "actTreeCollapseAllNode", QStringLiteral("ノードをすべて閉じる"), [this] { TreeCollapseAllNode(); },
+        [oneNode] {
+            TzkTreeNode *n = oneNode();
+            return n && n->Expanded();
+        });
+    actRefreshObjectTree =
+        add("actRefreshObjectTree", QStringLiteral("ツリーを最新の状態にする(&R)"), [this] { BuildObjectTree(); });
 }
 
 void TfraMemo::FillHeaderToolBar()
@@ -492,7 +512,8 @@ void TfraMemo::actSaveNewFileExecute()
 void TfraMemo::actOpenFileExecute()
 {
     if (txtSQL->Modified()
-        && ShowAppMessage(QStringLiteral("ファイルが保存されていませんが開きますか？"), MB_YESNO | MB_ICONWARNING) != IDYES)
+        && ShowAppMessage(QStringLiteral("ファイルが保存されていませんが開きますか？"), MB_YESNO | MB_ICONWARNING)
+               != IDYES)
         return;
     TFileDialogRequest request;
     request.Save = false;
@@ -605,7 +626,7 @@ bool TfraMemo::eventFilter(QObject *watched, QEvent *event)
                 m_treePressed = false;
             } else if (m_treePressed && (mouse->buttons() & Qt::LeftButton)
                        && (mouse->position().toPoint() - m_treePressPos).manhattanLength()
-                           >= QApplication::startDragDistance()) {
+                              >= QApplication::startDragDistance()) {
                 m_treePressed = false;
                 StartTreeDrag();
                 return true;
@@ -634,8 +655,7 @@ bool TfraMemo::eventFilter(QObject *watched, QEvent *event)
         if (watched == txtListSearch && txtListSearch->text().isEmpty())
             SetListSearchPrompt(true);
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

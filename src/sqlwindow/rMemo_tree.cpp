@@ -61,13 +61,16 @@ QString upperAscii(QString s)
     return s;
 }
 
-
 // Closes a tree's or list's update block however the block ends.
-template <class View>
+template<class View>
 class TUpdateBlock
 {
 public:
-    explicit TUpdateBlock(View *view) : m_view(view) { m_view->BeginUpdate(); }
+    explicit TUpdateBlock(View *view)
+        : m_view(view)
+    {
+        m_view->BeginUpdate();
+    }
     ~TUpdateBlock() { m_view->EndUpdate(); }
     TUpdateBlock(const TUpdateBlock &) = delete;
     TUpdateBlock &operator=(const TUpdateBlock &) = delete;
@@ -128,9 +131,9 @@ QString ObjTreeTypeList(int kind, bool showSysObj)
 
 QString ObjTreeColumnListSQL(const QString &schema, const QString &name)
 {
-    return QStringLiteral(" select COLUMN_NAME from INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = N") + QuoteSQLStr(schema)
-        + QStringLiteral(" AND ") + QStringLiteral(" TABLE_NAME = N") + QuoteSQLStr(name) + QStringLiteral(" ORDER BY")
-        + QStringLiteral(" ORDINAL_POSITION");
+    return QStringLiteral(" select COLUMN_NAME from INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = N")
+           + QuoteSQLStr(schema) + QStringLiteral(" AND ") + QStringLiteral(" TABLE_NAME = N") + QuoteSQLStr(name)
+           + QStringLiteral(" ORDER BY") + QStringLiteral(" ORDINAL_POSITION");
 }
 
 QString ColumnRefSearchSQL()
@@ -196,7 +199,7 @@ QString BuildTreeSelText(std::vector<TNodeSelInfo> entries)
                 text += u' ';
         }
         const bool objectKind = e.nObjType == 45 || e.nObjType == 47 || e.nObjType == 51 || e.nObjType == 52
-            || e.nObjType == 57 || e.nObjType == 60;
+                                || e.nObjType == 57 || e.nObjType == 60;
         if (!e.sDataBase.isEmpty()) {
             const TfraMemo::TzkObjName n = TfraMemo::SplitObjName(e.sText);
             text += BracketName(e.sDataBase) + u'.' + BracketName(n.schema) + u'.' + BracketName(n.Name);
@@ -418,16 +421,12 @@ QStringList TfraMemo::DisplayDatabases(int mode) const
         return {};
     QStringList names;
     switch (mode) {
-    case 0:
-        owner->GetDatabase(names);
-        break;
+    case 0: owner->GetDatabase(names); break;
     case 1:
         if (owner->dmSQLServer)
             names << owner->dmSQLServer->DataBase();
         break;
-    default:
-        names = owner->ConfiguredDatabases();
-        break;
+    default: names = owner->ConfiguredDatabases(); break;
     }
     return names;
 }
@@ -452,7 +451,8 @@ void TfraMemo::BuildObjectTree()
         } catch (const std::exception &) {
             // The root then reads the server's name and "()".
         }
-        TzkTreeNode *root = trvObject->AddChild(nullptr, owner->dmSQLServer->Server() + u'(' + version + u')', kImgServer);
+        TzkTreeNode *root =
+            trvObject->AddChild(nullptr, owner->dmSQLServer->Server() + u'(' + version + u')', kImgServer);
         QStringList names = DisplayDatabases(cmbTree->currentIndex());
         const QString loginDatabase = owner->dmSQLServer->DataBase();
         if (zkOption.UserFirst && names.size() > 1) {
@@ -516,8 +516,8 @@ void TfraMemo::GetObjectList(TzkTreeNode *Parent, const QString &Database, const
     const int image = Parent->ImageIndex();
     const bool withColumns = image == 45 || image == 47;
     while (!qryObjTree->Eof()) {
-        TzkTreeNode *node =
-            trvObject->AddChild(Parent, qryObjTree->Fields(1)->AsString() + u'.' + qryObjTree->Fields(0)->AsString(), image);
+        TzkTreeNode *node = trvObject->AddChild(
+            Parent, qryObjTree->Fields(1)->AsString() + u'.' + qryObjTree->Fields(0)->AsString(), image);
         if (withColumns)
             trvObject->AddChild(node, kDummy);
         qryObjTree->Next();
@@ -542,7 +542,8 @@ void TfraMemo::GetColumnList(TzkTreeNode *Parent, const QString &Database, const
 
 void TfraMemo::cmbTreeSelect(int index)
 {
-    if (index == 2 && (!TfrmObject::SelectDatabases || !L_wOwnerForm || !TfrmObject::SelectDatabases(L_wOwnerForm.data()))) {
+    if (index == 2
+        && (!TfrmObject::SelectDatabases || !L_wOwnerForm || !TfrmObject::SelectDatabases(L_wOwnerForm.data()))) {
         const QSignalBlocker block(cmbTree);
         cmbTree->setCurrentIndex(L_nSchemaDisp);
         return;
@@ -558,7 +559,8 @@ void TfraMemo::cmbTreeSelect(int index)
 
 void TfraMemo::cmbListSelect(int index)
 {
-    if (index == 2 && (!TfrmObject::SelectDatabases || !L_wOwnerForm || !TfrmObject::SelectDatabases(L_wOwnerForm.data())))
+    if (index == 2
+        && (!TfrmObject::SelectDatabases || !L_wOwnerForm || !TfrmObject::SelectDatabases(L_wOwnerForm.data())))
         return;
     BuildObjectTree();
     cmbList->setFocus();
@@ -573,8 +575,7 @@ void TfraMemo::SearchColumnRefs()
     lstObject->ClearItems();
     if (!owner || !owner->dmSQLServer)
         return;
-    const QString text =
-        m_showingPrompt && txtListSearch->text() == kSearchPrompt ? QString() : txtListSearch->text();
+    const QString text = m_showingPrompt && txtListSearch->text() == kSearchPrompt ? QString() : txtListSearch->text();
     const QString pattern = u'%' + upperAscii(text.trimmed()) + u'%';
     const bool loginMode = cmbList->currentIndex() == 1;
     for (const QString &database : DisplayDatabases(cmbList->currentIndex())) {
@@ -712,7 +713,7 @@ bool TfraMemo::IsOwnDragSource(const QObject *Source) const
     if (!widget)
         return false;
     return widget == trvObject || trvObject->isAncestorOf(widget) || widget == lstObject
-        || lstObject->isAncestorOf(widget);
+           || lstObject->isAncestorOf(widget);
 }
 
 void TfraMemo::StartTreeDrag()

@@ -7,7 +7,9 @@
 
 // A form that hosts the source-editor frame as the object windows do, with
 // the fields the frame reads of its host.
-class MemoHost : public TzkForm, public IzkMemoHost
+class MemoHost
+    : public TzkForm
+    , public IzkMemoHost
 {
 public:
     explicit MemoHost(QObject *owner)

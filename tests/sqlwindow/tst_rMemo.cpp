@@ -42,7 +42,8 @@ TEST(MemoTexts, ObjectListByVersionAndSystemTables)
     };
     const Case cases[] = {
         {8, false, " select name,user_name(uid) from sysobjects where xtype in('U') order by user_name(uid),    name"},
-        {8, true, " select name,user_name(uid) from sysobjects where xtype in('U','S') order by user_name(uid),    name"},
+        {8, true,
+         " select name,user_name(uid) from sysobjects where xtype in('U','S') order by user_name(uid),    name"},
         {9, false,
          " select name,schema_name(schema_id) from sys.objects where type in('U') order by schema_name(schema_id),    "
          "name"},
@@ -84,7 +85,8 @@ TEST(MemoTexts, DefaultScriptNameAndSplit)
     {
         const char *text, *schema, *name;
     };
-    const Case cases[] = {{"T", "", "T"}, {"dbo.T", "dbo", "T"}, {"db.dbo.T", "dbo", "T"}, {"s.db.dbo.T", "db", "dbo.T"}};
+    const Case cases[] = {
+        {"T", "", "T"}, {"dbo.T", "dbo", "T"}, {"db.dbo.T", "dbo", "T"}, {"s.db.dbo.T", "db", "dbo.T"}};
     for (const Case &c : cases) {
         const TfraMemo::TzkObjName n = TfraMemo::SplitObjName(QString::fromUtf8(c.text));
         EXPECT_EQ(n.schema, c.schema) << c.text;
@@ -110,7 +112,8 @@ TEST(MemoTexts, TreeSelectionText)
         const char *expected;
     };
     const std::vector<Case> cases = {
-        {"login database and two tables", {obj("sales.Staff", 0, 4), db("SalesDB", 116, 4), obj("dbo.Orders", 0, 2)},
+        {"login database and two tables",
+         {obj("sales.Staff", 0, 4), db("SalesDB", 116, 4), obj("dbo.Orders", 0, 2)},
          "SalesDB.dbo.Orders, SalesDB.sales.Staff"},
         {"two tables", {obj("dbo.Orders", 0, 2), obj("dbo.Customers", 0, 0)}, "dbo.Customers, dbo.Orders"},
         {"another database's table", {obj("dbo.Items", 0, 1, "InventoryDB")}, "InventoryDB.dbo.Items"},
@@ -240,6 +243,65 @@ TEST_F(MemoFrameTest, DisplayModes)
     EXPECT_EQ(root->Item(0)->Text(), "SalesDB");
     EXPECT_EQ(root->Item(1)->Text(), "InventoryDB");
     EXPECT_EQ(root->Item(1)->ImageIndex(), 1);
+}
+
+TEST_F(MemoFrameTest, ChoosingADisplayModeIsStored)
+{
+    writeSchemaDisp(1);
+    memo->ShowData();
+    const auto select = TfrmObject::SelectDatabases;
+    int asked = 0;
+    bool confirm = false;
+    TfrmObject::SelectDatabases = [&](TfrmObject *) {
+        ++asked;
+        return confirm;
+    };
+
+    // "設定" cancelled: back to the mode before, nothing stored.
+    memo->cmbTree->setCurrentIndex(2);
+    memo->cmbTreeSelect(2);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(memo->cmbTree->currentIndex(), 1);
+
+    memo->cmbTree->setCurrentIndex(0);
+    memo->cmbTreeSelect(0);
+    EXPECT_EQ(memo->trvObject->TopItem(0)->Count(), 7);
+    ASSERT_TRUE(zkReg->OpenKey(ZK_REG_ROOT + QStringLiteral("\\EDITOR"), false));
+    EXPECT_EQ(zkReg->GetInteger(QStringLiteral("SchemaDisp"), -1), 0);
+    zkReg->CloseKey();
+
+    // The list's "設定" confirmed rebuilds the tree; its own mode is not stored.
+    confirm = true;
+    memo->cmbList->setCurrentIndex(2);
+    memo->cmbListSelect(2);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(memo->cmbList->currentIndex(), 2);
+    TfrmObject::SelectDatabases = select;
+}
+
+TEST_F(MemoFrameTest, CompletionWorksInTheHostsDatabase)
+{
+    memo->ShowData();
+    // The "use" that the object lookup runs in (logged as its own batch).
+    auto lookupDatabase = [this] {
+        const QStringList sent = sentByTheWindow();
+        for (int i = 1; i < sent.size(); ++i)
+            if (sent.at(i).contains("xtype"))
+                return sent.at(i - 1).trimmed();
+        return QString();
+    };
+    setText("select * from ");
+    memo->txtSQL->SetRowCol(0, 14);
+    script->ClearLog();
+    memo->WMCodeAssist(0, 0);
+    EXPECT_EQ(lookupDatabase(), "use [SalesDB]");
+    memo->txtSQL->CloseCodeAssist();
+
+    host->sqlDatabase = "InventoryDB"; // the SQL window's database box
+    script->ClearLog();
+    memo->WMCodeAssist(0, 0);
+    EXPECT_EQ(lookupDatabase(), "use [InventoryDB]");
+    memo->txtSQL->CloseCodeAssist();
 }
 
 TEST_F(MemoFrameTest, ExpansionLoadsObjectsAndColumnsOnce)
@@ -384,10 +446,10 @@ TEST_F(MemoFrameTest, DropPadsPastTheEndByCells)
         int caret;
     };
     const Case cases[] = {
-        {"a\tb", 12, "a\tb   X", 13},   // the tab reaches column 8
-        {"表a", 5, "表a  X", 6},          // a wide character takes two cells
-        {"ｱb", 4, "ｱb  X", 5},            // half-width kana take one
-        {"abc", 1, "aXbc", 2},            // inside the line
+        {"a\tb", 12, "a\tb   X", 13}, // the tab reaches column 8
+        {"表a", 5, "表a  X", 6},      // a wide character takes two cells
+        {"ｱb", 4, "ｱb  X", 5},        // half-width kana take one
+        {"abc", 1, "aXbc", 2},        // inside the line
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);
