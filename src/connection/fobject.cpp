@@ -161,6 +161,8 @@ void TfrmObject::CreateComponents()
     qryFragmentPerms->setObjectName(QStringLiteral("qryFragmentPerms"));
     qryKeepAlive = new TFDQuery(this);
     qryKeepAlive->setObjectName(QStringLiteral("qryKeepAlive"));
+    qryCodeAssist = new TFDQuery(this);
+    qryCodeAssist->setObjectName(QStringLiteral("qryCodeAssist"));
     tmrKeepAlive = new QTimer(this);
     tmrKeepAlive->setObjectName(QStringLiteral("tmrKeepAlive"));
     connect(tmrKeepAlive, &QTimer::timeout, this, [this] { tmrKeepAliveTimer(); });

@@ -203,6 +203,8 @@ public:
     TFDQuery *qryIdxCol = nullptr;
     TFDQuery *qryFragmentPerms = nullptr;
     TFDQuery *qryKeepAlive = nullptr;
+    // Code completion of the source-editor frames on this connection.
+    TFDQuery *qryCodeAssist = nullptr;
     QTimer *tmrKeepAlive = nullptr;
 
     QSplitter *spl1 = nullptr;

@@ -381,6 +381,15 @@ public:
     // Selects the node (null: none) and makes it current.
     void SetSelected(TzkTreeNode *node);
     TzkTreeNode *GetNodeAt(const QPoint &viewportPos) const;
+    // Ctrl and Shift select several nodes (off: one at a time, the default).
+    bool MultiSelect() const;
+    void SetMultiSelect(bool on);
+    // The selected nodes in the order the user selected them.
+    QList<TzkTreeNode *> Selections() const;
+    int SelectionCount() const { return int(Selections().size()); }
+    // Adds the node to the selection as a Ctrl-click does; the current node
+    // stays.
+    void AddToSelection(TzkTreeNode *node);
     TzkTreeNode *NodeFromIndex(const QModelIndex &index) const;
     QModelIndex IndexOfNode(const TzkTreeNode *node, int column = 0) const;
 
@@ -406,6 +415,10 @@ public:
     // sub-items): the handler may change the option's font and colours, which
     // the cell is then drawn with (and OnCustomDrawSubItem is given).
     std::function<void(QStyleOptionViewItem &option, TzkTreeNode *node)> OnAdvancedCustomDrawItem;
+    // A collapsed node is about to show its children (a click, a key,
+    // TzkTreeNode::Expand or SetExpanded, inside BeginUpdate too): the
+    // handler may load them. Not called for a node already expanded.
+    std::function<void(TzkTreeNode *node)> OnExpanding;
     // After every scroll of the view.
     std::function<void()> OnScroll;
     // The right button or the menu key; the node under the mouse is selected
@@ -438,4 +451,5 @@ private:
     bool m_resetting = false;
     bool m_restoring = false;
     TzkTreeNode *m_pendingSelected = nullptr;
+    QList<TzkTreeNode *> m_selectionOrder; // may hold nodes no longer selected
 };

@@ -110,6 +110,8 @@ TzkTreeNode *TzkTreeNode::Item(int index) const
 
 void TzkTreeNode::SetExpanded(bool expanded)
 {
+    if (expanded && !m_expanded && m_view && m_view->OnExpanding)
+        m_view->OnExpanding(this);
     m_expanded = expanded;
     if (m_view && !m_view->m_resetting)
         m_view->setExpanded(m_view->IndexOfNode(this), expanded);
@@ -302,6 +304,15 @@ TzkTreeView::TzkTreeView(QWidget *parent)
     m_changeTimer->setSingleShot(true);
     connect(m_changeTimer, &QTimer::timeout, this, [this] { FireChange(); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { StartChange(); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected, const QItemSelection &deselected) {
+                for (const QModelIndex &i : deselected.indexes())
+                    if (i.column() == 0)
+                        m_selectionOrder.removeAll(NodeFromIndex(i));
+                for (const QModelIndex &i : selected.indexes())
+                    if (i.column() == 0 && !m_selectionOrder.contains(NodeFromIndex(i)))
+                        m_selectionOrder.append(NodeFromIndex(i));
+            });
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex &i) { NodeExpandedChanged(i, true); });
     connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &i) { NodeExpandedChanged(i, false); });
 }
@@ -377,6 +388,12 @@ void TzkTreeView::BeginBulkChange()
 
 void TzkTreeView::Forget(TzkTreeNode *node)
 {
+    m_selectionOrder.removeIf([node](const TzkTreeNode *n) {
+        for (const TzkTreeNode *p = n; p; p = p->Parent())
+            if (p == node)
+                return true;
+        return false;
+    });
     for (TzkTreeNode *p = m_pendingSelected; p; p = p->Parent())
         if (p == node) {
             m_pendingSelected = nullptr;
@@ -408,6 +425,7 @@ void TzkTreeView::Clear()
 {
     m_changeTimer->stop();
     m_pendingSelected = nullptr;
+    m_selectionOrder.clear();
     if (!m_resetting)
         m_model->beginResetModel();
     m_root->m_children.clear();
@@ -479,8 +497,45 @@ void TzkTreeView::SetSelected(TzkTreeNode *node)
 
 void TzkTreeView::NodeExpandedChanged(const QModelIndex &index, bool expanded)
 {
-    if (TzkTreeNode *node = NodeFromIndex(index))
-        node->m_expanded = expanded;
+    TzkTreeNode *node = NodeFromIndex(index);
+    if (!node)
+        return;
+    if (expanded && !node->m_expanded && !m_restoring && OnExpanding)
+        OnExpanding(node);
+    node->m_expanded = expanded;
+}
+
+bool TzkTreeView::MultiSelect() const
+{
+    return selectionMode() == QAbstractItemView::ExtendedSelection;
+}
+
+void TzkTreeView::SetMultiSelect(bool on)
+{
+    setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+QList<TzkTreeNode *> TzkTreeView::Selections() const
+{
+    if (m_resetting)
+        return m_pendingSelected ? QList<TzkTreeNode *>{m_pendingSelected} : QList<TzkTreeNode *>{};
+    QList<TzkTreeNode *> nodes;
+    for (TzkTreeNode *node : m_selectionOrder)
+        if (selectionModel()->isSelected(m_model->IndexOf(node)))
+            nodes << node;
+    // Rows selected without a selection change (a model reset keeps none,
+    // so these are rare): after the ordered ones, in tree order.
+    for (const QModelIndex &i : selectionModel()->selectedRows(0))
+        if (TzkTreeNode *node = NodeFromIndex(i); node && !nodes.contains(node))
+            nodes << node;
+    return nodes;
+}
+
+void TzkTreeView::AddToSelection(TzkTreeNode *node)
+{
+    if (!node || node->m_view != this || m_resetting)
+        return;
+    selectionModel()->select(m_model->IndexOf(node), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void TzkTreeView::StartChange()

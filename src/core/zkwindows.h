@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QString>
 
+class QAction;
 class QComboBox;
 class QMainWindow;
 class QMdiArea;
@@ -111,6 +112,13 @@ public:
     virtual QMenu *popEditor() const = 0;
     // The page recorder every print command records into.
     virtual TzkPrintdata *prtData() const { return nullptr; }
+    // The main window's command named `name` (actEditUndo, ...); null when
+    // it has none.
+    virtual QAction *Action(const QString &name) const
+    {
+        Q_UNUSED(name)
+        return nullptr;
+    }
 
     // The connection window selected in cmbDBName; null when none is.
     virtual TzkConnectionWindow *CurrentForm() const = 0;
