@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollArea>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -222,8 +223,9 @@ TfraData::TfraData(QObject *owner, QWidget *parent)
     scrButton->setWidget(tolLeft);
     scrButton->setWidgetResizable(true);
 
-    auto button = [this](const char *name, const QString &hint, int image, void (TfraData::*handler)(),
-                         bool checkable = false) {
+    // Images missing from the shared list leave a short text on the button.
+    auto button = [this](const char *name, const QString &hint, int image, const QString &fallback,
+                         void (TfraData::*handler)(), bool checkable = false) {
         auto *b = new QToolButton(tolLeft);
         b->setObjectName(QLatin1String(name));
         b->setToolTip(hint);
@@ -232,34 +234,35 @@ TfraData::TfraData(QObject *owner, QWidget *parent)
         if (zkMainForm && zkMainForm->imgMain())
             b->setIcon(zkMainForm->imgMain()->Icon(image));
         if (b->icon().isNull())
-            b->setText(hint.left(2));
+            b->setText(fallback);
         tolLeft->addWidget(b);
         connect(b, &QToolButton::clicked, this, handler);
         return b;
     };
-    btnUpdate = button("btnUpdate", QStringLiteral("結果を編集可能にする"), 88, &TfraData::btnUpdateClick, true);
-    btnGridType = button("btnGridType", QStringLiteral("出力方向変更"), 87, &TfraData::btnGridTypeClick);
-    btnComHeader = button("btnComHeader", QStringLiteral("コメントを列名として表示"), 168,
+    btnUpdate = button("btnUpdate", QStringLiteral("結果を編集可能にする"), 88, QStringLiteral("編集"),
+                       &TfraData::btnUpdateClick, true);
+    btnGridType = button("btnGridType", QStringLiteral("出力方向変更"), 87, QStringLiteral("方向"),
+                         &TfraData::btnGridTypeClick);
+    btnComHeader = button("btnComHeader", QStringLiteral("コメントを列名として表示"), 168, QStringLiteral("注"),
                           &TfraData::btnComHeaderClick, true);
-    btnExcel = button("btnExcel", QStringLiteral("結果をExcelファイルに出力する"), 44, &TfraData::btnExcelClick);
-    btnInsert = button("btnInsert", QStringLiteral("結果のINSERT文を出力する"), 11, &TfraData::btnInsertClick);
-    btnCopy = button("btnCopy", QStringLiteral("結果をクリップボードに出力する"), 21, &TfraData::btnCopyClick);
-    btnCSV = button("btnCSV", QStringLiteral("結果をCSVファイルに出力する"), 167, &TfraData::btnCSVClick);
+    btnExcel = button("btnExcel", QStringLiteral("結果をExcelファイルに出力する"), 44, QStringLiteral("XL"),
+                      &TfraData::btnExcelClick);
+    btnInsert = button("btnInsert", QStringLiteral("結果のINSERT文を出力する"), 11, QStringLiteral("INS"),
+                       &TfraData::btnInsertClick);
+    btnCopy = button("btnCopy", QStringLiteral("結果をクリップボードに出力する"), 21, QStringLiteral("CB"),
+                     &TfraData::btnCopyClick);
+    btnCSV = button("btnCSV", QStringLiteral("結果をCSVファイルに出力する"), 167, QStringLiteral("CSV"),
+                    &TfraData::btnCSVClick);
     tolLeft->addSeparator()->setObjectName(QStringLiteral("btnS1"));
-    btnIns = button("btnIns", QStringLiteral("レコードの挿入"), 39, &TfraData::btnInsClick);
-    btnDel = button("btnDel", QStringLiteral("レコードの削除"), 40, &TfraData::btnDelClick);
+    btnIns = button("btnIns", QStringLiteral("レコードの挿入"), 39, QStringLiteral("＋"), &TfraData::btnInsClick);
+    btnDel = button("btnDel", QStringLiteral("レコードの削除"), 40, QStringLiteral("－"), &TfraData::btnDelClick);
     tolLeft->addSeparator()->setObjectName(QStringLiteral("btnS2"));
-    btnFirst = button("btnFirst", QString(), 37, &TfraData::btnFirstClick);
-    btnPrev = button("btnPrev", QString(), 35, &TfraData::btnPrevClick);
-    btnNext = button("btnNext", QString(), 36, &TfraData::btnNextClick);
-    btnLast = button("btnLast", QString(), 38, &TfraData::btnLastClick);
-    // Without images the moves still need something to click.
-    if (btnFirst->icon().isNull()) {
-        btnFirst->setText(QStringLiteral("|<"));
-        btnPrev->setText(QStringLiteral("<"));
-        btnNext->setText(QStringLiteral(">"));
-        btnLast->setText(QStringLiteral(">|"));
-    }
+    btnFirst = button("btnFirst", QString(), 37, QStringLiteral("|<"), &TfraData::btnFirstClick);
+    btnPrev = button("btnPrev", QString(), 35, QStringLiteral("<"), &TfraData::btnPrevClick);
+    btnNext = button("btnNext", QString(), 36, QStringLiteral(">"), &TfraData::btnNextClick);
+    btnLast = button("btnLast", QString(), 38, QStringLiteral(">|"), &TfraData::btnLastClick);
+    // The bar keeps every button; a short frame scrolls it instead.
+    tolLeft->setMinimumHeight(tolLeft->sizeHint().height());
     scrButton->setFixedWidth(tolLeft->sizeHint().width() + 2);
     layout->addWidget(scrButton);
 
@@ -355,6 +358,14 @@ TfraData::~TfraData()
     // The query may close while the children go: the frame is no longer there
     // to hear it.
     qryData->disconnect(this);
+}
+
+void TfraData::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int bar = tolLeft->sizeHint().width() + 2;
+    const int scroll = height() < tolLeft->minimumHeight() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    scrButton->setFixedWidth(bar + scroll);
 }
 
 TzkDataOwnerKind TfraData::OwnerKind() const
