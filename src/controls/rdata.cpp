@@ -193,7 +193,8 @@ TzkDataCellLook DataCellLook(TField *field, int showMode, bool showNull)
 // --- Creation ---------------------------------------------------------------------------
 
 TfraData::TfraData(QObject *owner, QWidget *parent)
-    : QWidget(parent), m_owner(owner)
+    : QWidget(parent)
+    , m_owner(owner)
 {
     setObjectName(QStringLiteral("fraData"));
 
@@ -241,8 +242,8 @@ TfraData::TfraData(QObject *owner, QWidget *parent)
     };
     btnUpdate = button("btnUpdate", QStringLiteral("結果を編集可能にする"), 88, QStringLiteral("編集"),
                        &TfraData::btnUpdateClick, true);
-    btnGridType = button("btnGridType", QStringLiteral("出力方向変更"), 87, QStringLiteral("方向"),
-                         &TfraData::btnGridTypeClick);
+    btnGridType =
+        button("btnGridType", QStringLiteral("出力方向変更"), 87, QStringLiteral("方向"), &TfraData::btnGridTypeClick);
     btnComHeader = button("btnComHeader", QStringLiteral("コメントを列名として表示"), 168, QStringLiteral("注"),
                           &TfraData::btnComHeaderClick, true);
     btnExcel = button("btnExcel", QStringLiteral("結果をExcelファイルに出力する"), 44, QStringLiteral("XL"),
@@ -266,9 +267,9 @@ TfraData::TfraData(QObject *owner, QWidget *parent)
     scrButton->setFixedWidth(tolLeft->sizeHint().width() + 2);
     layout->addWidget(scrButton);
 
-    const TDBGridOptions options{dgEditing,  dgAlwaysShowEditor, dgTitles,       dgIndicator,
-                                 dgColumnResize, dgColLines,     dgRowLines,     dgTabs,
-                                 dgConfirmDelete, dgCancelOnExit, dgMultiSelect};
+    const TDBGridOptions options{dgEditing,       dgAlwaysShowEditor, dgTitles,     dgIndicator,
+                                 dgColumnResize,  dgColLines,         dgRowLines,   dgTabs,
+                                 dgConfirmDelete, dgCancelOnExit,     dgMultiSelect};
     grdData1 = new TzkDBGridV(this);
     grdData1->setObjectName(QStringLiteral("grdData1"));
     grdData1->SetOptions(options);
@@ -293,8 +294,8 @@ TfraData::TfraData(QObject *owner, QWidget *parent)
     grdData2->OnDblClick = [this] { grdData1DblClick(); };
     grdData1->OnKeyDown = [this](int &key, Qt::KeyboardModifiers shift) { grdData1KeyDown(key, shift); };
     grdData2->OnKeyDown = [this](int &key, Qt::KeyboardModifiers shift) { grdData2KeyDown(key, shift); };
-    for (QAbstractScrollArea *grid : {static_cast<QAbstractScrollArea *>(grdData1),
-                                      static_cast<QAbstractScrollArea *>(grdData2)}) {
+    for (QAbstractScrollArea *grid :
+         {static_cast<QAbstractScrollArea *>(grdData1), static_cast<QAbstractScrollArea *>(grdData2)}) {
         grid->viewport()->installEventFilter(this);
         for (QHeaderView *header : grid->findChildren<QHeaderView *>())
             header->installEventFilter(this);
@@ -327,10 +328,10 @@ TfraData::TfraData(QObject *owner, QWidget *parent)
     popColumn = new QMenu(this);
     popColumn->setObjectName(QStringLiteral("popColumn"));
     mnuEditCopy = item(popColumn, "mnuEditCopy", QStringLiteral("項目名をコピー(&C)"), &TfraData::mnuEditCopyClick);
-    mnuSortAscending = item(popColumn, "mnuSortAscending", QStringLiteral("昇順(&A)"),
-                            &TfraData::mnuSortAscendingClick);
-    mnuSortDescending = item(popColumn, "mnuSortDescending", QStringLiteral("降順(&D)"),
-                             &TfraData::mnuSortDescendingClick);
+    mnuSortAscending =
+        item(popColumn, "mnuSortAscending", QStringLiteral("昇順(&A)"), &TfraData::mnuSortAscendingClick);
+    mnuSortDescending =
+        item(popColumn, "mnuSortDescending", QStringLiteral("降順(&D)"), &TfraData::mnuSortDescendingClick);
     mnugroup = popColumn->addMenu(QStringLiteral("集計情報を表示(&T)"));
     mnugroup->setObjectName(QStringLiteral("mnugroup"));
     mnuCount = item(mnugroup, "mnuCount", QStringLiteral("件数(&C)"), &TfraData::mnuCountClick);
@@ -443,8 +444,8 @@ void TfraData::qryDataAfterOpenClose()
             PrepareResultEditing(*qryData);
     }
     const bool writable = active && qryData->CanModify();
-    for (QWidget *b : std::initializer_list<QWidget *>{btnExcel, btnInsert, btnCopy, btnFirst, btnPrev, btnNext,
-                                                        btnLast, btnCSV})
+    for (QWidget *b :
+         std::initializer_list<QWidget *>{btnExcel, btnInsert, btnCopy, btnFirst, btnPrev, btnNext, btnLast, btnCSV})
         b->setEnabled(active);
     for (QAction *a : popColumn->actions())
         a->setEnabled(active);
@@ -635,8 +636,8 @@ void TfraData::DrawLook(const QRect &rect, const TzkDataCellLook &look)
         canvas->FontColor = clBlue;
     canvas->Apply();
     // rect.right() is the last pixel: the edge is one further.
-    const int x = look.alignment == taRightJustify ? rect.right() + 1 - canvas->TextWidth(look.text) - 2
-                                                  : rect.left() + 2;
+    const int x =
+        look.alignment == taRightJustify ? rect.right() + 1 - canvas->TextWidth(look.text) - 2 : rect.left() + 2;
     canvas->TextOut(x, rect.top() + 2, look.text);
 }
 
@@ -712,15 +713,15 @@ void TfraData::grdData2TitleClick(TRow *row)
 
 void TfraData::mnuSortAscendingClick()
 {
-    const int index = FGridType ? (SelectedColumn ? SelectedColumn->Index() : 0)
-                                : (SelectedRow ? SelectedRow->Index() : 0);
+    const int index =
+        FGridType ? (SelectedColumn ? SelectedColumn->Index() : 0) : (SelectedRow ? SelectedRow->Index() : 0);
     SortByColumn(QString::number(index + 1), false);
 }
 
 void TfraData::mnuSortDescendingClick()
 {
-    const int index = FGridType ? (SelectedColumn ? SelectedColumn->Index() : 0)
-                                : (SelectedRow ? SelectedRow->Index() : 0);
+    const int index =
+        FGridType ? (SelectedColumn ? SelectedColumn->Index() : 0) : (SelectedRow ? SelectedRow->Index() : 0);
     SortByColumn(QString::number(index + 1), true);
 }
 
@@ -732,18 +733,24 @@ void TfraData::CopyParams(TFDQuery *from, TFDQuery *to)
         target[i].AssignValue(source[i]);
 }
 
-void TfraData::SortByColumn(const QString &n, bool desc)
+void TfraData::PrepareKeepingParams()
 {
-    if (!qryData->Active())
-        return;
-    FSort = n;
-    FDesc = desc;
+    // Preparing renews the parameters: their values wait in qryTemp.
     qryTemp->SetConnection(qryData->Connection());
     qryTemp->SetParamCreate(qryData->ParamCreate());
     qryTemp->SetSQL(qryData->SQL());
     CopyParams(qryData, qryTemp);
     Prepare();
     CopyParams(qryTemp, qryData);
+}
+
+void TfraData::SortByColumn(const QString &n, bool desc)
+{
+    if (!qryData->Active())
+        return;
+    FSort = n;
+    FDesc = desc;
+    PrepareKeepingParams();
     try {
         Open();
     } catch (const EAbort &) {
@@ -765,13 +772,7 @@ void TfraData::btnUpdateClick()
 {
     if (qryData->Active()) {
         // The values of bind variables stay, as a sort keeps them.
-        qryTemp->SetConnection(qryData->Connection());
-        qryTemp->SetParamCreate(qryData->ParamCreate());
-        qryTemp->SetSQL(qryData->SQL());
-        CopyParams(qryData, qryTemp);
-        qryData->Close();
-        Prepare();
-        CopyParams(qryTemp, qryData);
+        PrepareKeepingParams();
         Open();
     }
     if (btnUpdate->isChecked() && qryData->Active() && !ResultWritable()) {
@@ -938,8 +939,8 @@ QMenu *TfraData::PopupMenuAt(const QPoint &pos) const
 bool TfraData::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ContextMenu) {
-        QAbstractScrollArea *grid = FGridType ? static_cast<QAbstractScrollArea *>(grdData1)
-                                              : static_cast<QAbstractScrollArea *>(grdData2);
+        QAbstractScrollArea *grid =
+            FGridType ? static_cast<QAbstractScrollArea *>(grdData1) : static_cast<QAbstractScrollArea *>(grdData2);
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && grid->isAncestorOf(widget)) {
             const QPoint global = static_cast<QContextMenuEvent *>(event)->globalPos();
@@ -963,14 +964,14 @@ void TfraData::popColumnPopup()
         TDBGridColumns *columns = grdData1->Columns();
         const int index = grdData1->SelectedIndex();
         SelectedColumn = index >= 0 && index < columns->Count() ? columns->Items(index)
-                         : columns->Count() > 0                   ? columns->Items(0)
-                                                                  : nullptr;
+                         : columns->Count() > 0                 ? columns->Items(0)
+                                                                : nullptr;
     } else {
         TDBGridRows *rows = grdData2->Rows();
         const int index = grdData2->SelectedIndex();
         SelectedRow = index >= 0 && index < rows->Count() ? rows->Items(index)
-                      : rows->Count() > 0                  ? rows->Items(0)
-                                                           : nullptr;
+                      : rows->Count() > 0                 ? rows->Items(0)
+                                                          : nullptr;
     }
 }
 

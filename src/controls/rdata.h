@@ -47,7 +47,8 @@ public:
     // equals fieldName; false when the grid has no such row.
     virtual bool DataColumnComment(const QString &fieldName, QString &comment) const
     {
-        Q_UNUSED(fieldName) Q_UNUSED(comment)
+        Q_UNUSED(fieldName)
+        Q_UNUSED(comment)
         return false;
     }
 };
@@ -101,8 +102,7 @@ public:
 
     // The long-text editor (set by the SQL window's folder at start-up):
     // returns 1 on OK, when text and nullChecked take the new value.
-    static inline std::function<int(QString &text, bool &nullChecked, bool showNull, bool readOnly)>
-        ShowMemoWindow;
+    static inline std::function<int(QString &text, bool &nullChecked, bool showNull, bool readOnly)> ShowMemoWindow;
 
     // --- Components --------------------------------------------------------------
     TFDQuery *qryData;
@@ -231,6 +231,7 @@ private:
     void ApplyColumnWidths();
     void TransactionRule();
     void CopyParams(TFDQuery *from, TFDQuery *to);
+    void PrepareKeepingParams();
     void Aggregate(const QString &function, const QString &label, bool formatted);
     void GridKeyDown(int &key, Qt::KeyboardModifiers shift);
     void ClearVisibleSelections();

@@ -174,7 +174,9 @@ rule exact: select * from dbo.nulls
   row: 3, N'三', 2.5
 )";
 
-class Owner : public QObject, public IzkDataFrameOwner
+class Owner
+    : public QObject
+    , public IzkDataFrameOwner
 {
 public:
     explicit Owner(TzkDataOwnerKind kind)
@@ -416,7 +418,8 @@ TEST_F(FrameTest, ColumnWidthsReadAndWrittenForTables)
     {
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\xEF\xBB\xBF[WHERE]\r\n00=id > 1\r\n[COLWIDTH_V]\r\nid=0\r\nname=400\r\n[COLWIDTH_H]\r\n(ALL)=150\r\n");
+        f.write(
+            "\xEF\xBB\xBF[WHERE]\r\n00=id > 1\r\n[COLWIDTH_V]\r\nid=0\r\nname=400\r\n[COLWIDTH_H]\r\n(ALL)=150\r\n");
     }
     OpenFrame("select * from dbo.people");
     const int limit = QFontMetrics(frame->grdData1->font()).horizontalAdvance(QString(zkOption.DataColWidthV, 'A'));
@@ -463,8 +466,8 @@ TEST_F(FrameTest, ManyColumnsAndOtherOwnersNeverTouchTheFile)
         columns << QStringLiteral("c%1 int").arg(i);
         values << QString::number(i);
     }
-    script->LoadText("rule exact: select * from dbo.many\n  result: " + columns.join(", ") + "\n  row: "
-                     + values.join(", ") + "\n");
+    script->LoadText("rule exact: select * from dbo.many\n  result: " + columns.join(", ")
+                     + "\n  row: " + values.join(", ") + "\n");
     Make(dokTable);
     frame->SetDBName("SRV.Sales");
     frame->SetTableName("dbo.many");
@@ -637,6 +640,60 @@ rule contains: DECLARE @zk_id int = OBJECT_ID(@P1)
     frame->dtpInputDateCloseUp();
     EXPECT_FALSE(frame->dtpInputDate->isVisible());
     frame->qryData->Cancel();
+}
+
+TEST_F(FrameTest, DatePickerOnAnEmptyCellShowsNoDateUntilOneIsChosen)
+{
+    SetDateTimeFormats("yyyy/MM/dd", "HH:mm:ss");
+    script->LoadText(R"(
+rule exact: select * from dbo.events
+  result: id int, at datetime
+  row: 1, NULL
+
+rule contains: DECLARE @zk_id int = OBJECT_ID(@P1)
+  params: @P1 = N'dbo\.events'
+  result: type nvarchar(2), schema_name nvarchar(128), name nvarchar(128)
+  row: N'U', N'dbo', N'events'
+  result: name nvarchar(128), type_name nvarchar(128), max_length smallint, precision tinyint, scale tinyint, is_identity bit, is_computed bit
+  row: N'id', N'int', 4, 10, 0, 0, 0
+  row: N'at', N'datetime', 8, 23, 3, 0, 0
+  result: index_id int, is_primary_key bit, name nvarchar(128)
+  row: 1, 1, N'id'
+)");
+    Make();
+    frame->show();
+    OpenFrame("select * from dbo.events");
+    frame->grdData1->SetSelectedIndex(1);
+    frame->grdData1EditButtonClick();
+    ASSERT_TRUE(frame->dtpInputDate->isVisible());
+    EXPECT_TRUE(frame->dtpInputDate->text().isEmpty());
+    EXPECT_EQ(frame->dtpInputDate->time(), QTime(0, 0));
+    frame->dtpInputDate->setDate(QDate(2025, 3, 4));
+    EXPECT_EQ(frame->qryData->Fields(1)->AsString(), "2025/03/04 00:00:00");
+    EXPECT_EQ(frame->dtpInputDate->text(), "2025/03/04");
+    frame->qryData->Cancel();
+}
+
+TEST_F(FrameTest, PopupMenusByPosition)
+{
+    Make();
+    frame->show();
+    OpenFrame("select * from dbo.people");
+    QApplication::processEvents();
+    TzkDBGridV *g = frame->grdData1;
+    const int title = g->horizontalHeader()->height();
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(3, title + 10)), frame->popRecord);
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(100, 5)), frame->popColumn);
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(100, title + 10)), nullptr);
+    frame->btnGridTypeClick();
+    QApplication::processEvents();
+    TzkDBGridH *h = frame->grdData2;
+    const int titleWidth = h->verticalHeader()->width();
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(titleWidth + 20, 2)), frame->popRecord);
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(5, 40)), frame->popColumn);
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(titleWidth + 20, 40)), nullptr);
+    frame->btnUpdate->hide();
+    EXPECT_EQ(frame->PopupMenuAt(QPoint(5, 40)), nullptr);
 }
 
 // --- Drawing, sampled from the screen ------------------------------------------------------

@@ -95,7 +95,8 @@ TEST_F(FrameTds, RefusedSortsComeBackUnsorted)
         QString text;
         AnswerMessage(IDOK, &text);
         frame->grdData1TitleClick(frame->grdData1->Columns()->Items(frame->qryData->FieldCount() - 1));
-        EXPECT_EQ(text, "ntext、text、image、geography、geometry、および xml 型の列は、ORDER BY 句では使用できません。");
+        EXPECT_EQ(text,
+                  "ntext、text、image、geography、geometry、および xml 型の列は、ORDER BY 句では使用できません。");
         EXPECT_TRUE(frame->Sort().isEmpty());
         EXPECT_TRUE(frame->qryData->Active());
         const QStringList sent = server.statements();
