@@ -539,6 +539,35 @@ TEST_F(FrameTest, DeleteWithNoRecordAborts)
     EXPECT_THROW(frame->btnDelClick(), EAbort);
 }
 
+TEST_F(FrameTest, DeletingSelectedRecordsGoesFromTheLastAndRereads)
+{
+    script->LoadText("rule exact: select * from dbo.five\n  result: id int\n  row: 1\n  row: 2\n  row: 3\n"
+                     "  row: 4\n  row: 5\n");
+    Make();
+    OpenFrame("select * from dbo.five");
+    QList<int> deleted;
+    frame->qryData->SetDeleteHandler(
+        [&deleted](TFDQuery *q, TRecordId r) { deleted << q->Fields(0)->ValueAt(r).toInt(); });
+    for (int recNo : {2, 4, 5}) {
+        frame->qryData->SetRecNo(recNo);
+        frame->grdData1->SelectedRows()->SetCurrentRowSelected(true);
+    }
+    const quint64 generation = frame->qryData->Generation();
+    QString text;
+    AnswerMessage(IDOK, &text);
+    frame->btnDelClick();
+    EXPECT_EQ(text, "レコードを削除しますか？");
+    EXPECT_EQ(deleted, (QList<int>{5, 4, 2}));
+    EXPECT_GT(frame->qryData->Generation(), generation) << "the result is read anew";
+    EXPECT_TRUE(frame->qryData->Active());
+
+    deleted.clear();
+    frame->qryData->SetDeleteHandler([&deleted](TFDQuery *q, TRecordId r) { deleted << int(r); });
+    AnswerMessage(IDCANCEL, &text);
+    frame->btnDelClick();
+    EXPECT_TRUE(deleted.isEmpty());
+}
+
 TEST_F(FrameTest, CommentTitlesFromTheOwner)
 {
     Make(dokTable);
