@@ -587,6 +587,11 @@ TEST_F(FrameTest, PrimaryOnlyForTheTableEditor)
     Make(dokTable);
     frame->SetPrimary({"id"});
     EXPECT_EQ(frame->Primary(), QStringList{"id"});
+    frame->show();
+    OpenFrame("select * from dbo.people");
+    frame->grdData1->grab();
+    EXPECT_EQ(frame->grdData1->Columns()->Items(0)->Title()->Color(), 8910335);
+    EXPECT_NE(frame->grdData1->Columns()->Items(1)->Title()->Color(), 8910335);
 }
 
 TEST_F(FrameTest, MemoEditorWritesTheCell)
