@@ -1,4 +1,5 @@
 #include "sqlwindow/fexecprc.h"
+#include "sqlwindow/fmemo.h"
 
 #include "connection/fobject.h"
 #include "connection/fobject_open.h"
@@ -414,6 +415,7 @@ void RegisterSqlWindowWindows()
     RegisterWindow(QStringLiteral("TfrmExecProc"), [](TfrmObject *owner, const TOpenArgs &a) -> QWidget * {
         return TfrmExecProc::Open(owner, a.DataBase, a.Schema, a.ObjectName, a.ObjectType);
     });
+    RegisterMemoWindow();
 }
 
 void TfrmExecProc::Init()
