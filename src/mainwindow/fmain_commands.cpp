@@ -58,19 +58,18 @@ const ToolWindow kToolWindows[] = {
     {"actToolReportSetup", "TfrmXLSSetup", false},
 };
 
-const char *const kNewObjectButtons[] = {"btnNewTable", "btnNewIndex", "btnNewView",
-                                         "btnNewProc",  "btnNewFunc",  "btnNewTrigger",
-                                         "btnNewConst"};
+const char *const kNewObjectButtons[] = {"btnNewTable", "btnNewIndex",   "btnNewView", "btnNewProc",
+                                         "btnNewFunc",  "btnNewTrigger", "btnNewConst"};
 
-const char *const kAdminActions[] = {
-    "actAdminUser",   "actAdminDatabase", "actAdminStorage", "actAdminSession", "actAdminLock",
-    "actAdminJob",    "actAdminBackup",   "actAdminRestore", "actAdminExport",  "actAdminImport",
-    "actAdminLoad",   "actAdminAttach",   "actAdminPerform", "actAdminDustBox"};
+const char *const kAdminActions[] = {"actAdminUser",    "actAdminDatabase", "actAdminStorage", "actAdminSession",
+                                     "actAdminLock",    "actAdminJob",      "actAdminBackup",  "actAdminRestore",
+                                     "actAdminExport",  "actAdminImport",   "actAdminLoad",    "actAdminAttach",
+                                     "actAdminPerform", "actAdminDustBox"};
 
 // Administration commands a SQL Database in the cloud does not offer.
-const char *const kServerAdminActions[] = {
-    "actAdminStorage", "actAdminSession", "actAdminLock",   "actAdminJob",    "actAdminBackup",
-    "actAdminRestore", "actAdminExport",  "actAdminImport", "actAdminLoad",   "actAdminAttach"};
+const char *const kServerAdminActions[] = {"actAdminStorage", "actAdminSession", "actAdminLock",   "actAdminJob",
+                                           "actAdminBackup",  "actAdminRestore", "actAdminExport", "actAdminImport",
+                                           "actAdminLoad",    "actAdminAttach"};
 
 TFDConnection *connectionOf(const TzkConnectionWindow *form)
 {

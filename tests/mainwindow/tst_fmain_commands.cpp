@@ -43,7 +43,9 @@ public:
 };
 
 // A window with a menu of its own for the menu bar.
-class MenuForm : public TzkForm, public IzkChildMenu
+class MenuForm
+    : public TzkForm
+    , public IzkChildMenu
 {
     Q_OBJECT
 public:
@@ -71,14 +73,14 @@ QStringList menuTitles(TfrmMain *w)
 
 // Every command whose enabling the current connection decides.
 const char *const kConnectionCommands[] = {
-    "btnNewTable",      "btnNewIndex",       "btnNewView",        "btnNewProc",          "btnNewFunc",
-    "btnNewTrigger",    "btnNewConst",       "btnNewSynonym",     "btnNewSequence",      "actDBCommit",
-    "actDBRollback",    "actDBLogoff",       "actViewComp",       "actViewSQL",          "actViewScript",
-    "actViewField",     "actViewSQLCatch",   "actViewSQLCRUD",    "actToolIndexAdviser", "actToolDBTest",
-    "actViewMSDTS",     "actViewMS",         "actViewMSProfiler", "actAdminUser",        "actAdminDatabase",
-    "actAdminStorage",  "actAdminSession",   "actAdminLock",      "actAdminJob",         "actAdminBackup",
-    "actAdminRestore",  "actAdminExport",    "actAdminImport",    "actAdminLoad",        "actAdminAttach",
-    "actAdminPerform",  "actAdminDustBox",   "actToolCommandSetup"};
+    "btnNewTable",     "btnNewIndex",     "btnNewView",         "btnNewProc",          "btnNewFunc",
+    "btnNewTrigger",   "btnNewConst",     "btnNewSynonym",      "btnNewSequence",      "actDBCommit",
+    "actDBRollback",   "actDBLogoff",     "actViewComp",        "actViewSQL",          "actViewScript",
+    "actViewField",    "actViewSQLCatch", "actViewSQLCRUD",     "actToolIndexAdviser", "actToolDBTest",
+    "actViewMSDTS",    "actViewMS",       "actViewMSProfiler",  "actAdminUser",        "actAdminDatabase",
+    "actAdminStorage", "actAdminSession", "actAdminLock",       "actAdminJob",         "actAdminBackup",
+    "actAdminRestore", "actAdminExport",  "actAdminImport",     "actAdminLoad",        "actAdminAttach",
+    "actAdminPerform", "actAdminDustBox", "actToolCommandSetup"};
 
 QAction *command(TfrmMain *w, const char *name)
 {
@@ -145,10 +147,10 @@ TEST_F(MainCommandsTest, MenuUpdateFollowsTheConnectionsVersionKindAndClientTool
     QSet<QString> all;
     for (const char *name : kConnectionCommands)
         all << QLatin1String(name);
-    const QSet<QString> azure = names({"btnNewSequence", "actViewSQLCatch", "actViewSQLCRUD", "actAdminStorage",
-                                       "actAdminSession", "actAdminLock", "actAdminJob", "actAdminBackup",
-                                       "actAdminRestore", "actAdminExport", "actAdminImport", "actAdminLoad",
-                                       "actAdminAttach"});
+    const QSet<QString> azure =
+        names({"btnNewSequence", "actViewSQLCatch", "actViewSQLCRUD", "actAdminStorage", "actAdminSession",
+               "actAdminLock", "actAdminJob", "actAdminBackup", "actAdminRestore", "actAdminExport", "actAdminImport",
+               "actAdminLoad", "actAdminAttach"});
     const EnablingCase cases[] = {
         {"no connection", false, 0, false, false, all - names({"actToolCommandSetup"})},
         {"no connection, client tools", false, 0, false, true, all - names({"actToolCommandSetup"})},
@@ -312,7 +314,7 @@ TEST_F(MainCommandsTest, SideBySideTilingPlacesTheWindowsInOneRowWithoutOverlap)
 
 TEST_F(MainCommandsTest, TheMenuBarShowsTheActiveWindowsOwnMenu)
 {
-    const QStringList plain{"ファイル(&F)", "編集(&E)", "表示(&V)", "管理(&A)", "ツール(&T)",
+    const QStringList plain{"ファイル(&F)",   "編集(&E)",   "表示(&V)",   "管理(&A)",        "ツール(&T)",
                             "ウィンドウ(&W)", "ヘルプ(&H)", "新機能(&N)", "活用のヒント(&I)"};
     auto with = [&plain](const QString &title) {
         QStringList titles = plain;
@@ -421,11 +423,20 @@ TEST_F(MainConnectionTest, CommitAndRollBackStartANewTransactionOnlyWithAutoTran
         const char *status;
     };
     const Case cases[] = {
-        {"commit, AutoTran on", true, "actDBCommit", {"COMMIT TRANSACTION", "BEGIN TRANSACTION"},
+        {"commit, AutoTran on",
+         true,
+         "actDBCommit",
+         {"COMMIT TRANSACTION", "BEGIN TRANSACTION"},
          "現行データベース [ zkdemo @ srv1.SalesDB ] のトランザクションを COMMIT しました。"},
-        {"roll back, AutoTran on", true, "actDBRollback", {"ROLLBACK TRANSACTION", "BEGIN TRANSACTION"},
+        {"roll back, AutoTran on",
+         true,
+         "actDBRollback",
+         {"ROLLBACK TRANSACTION", "BEGIN TRANSACTION"},
          "現行データベース [ zkdemo @ srv1.SalesDB ] のトランザクションを ROLLBACK しました。"},
-        {"commit, AutoTran off", false, "actDBCommit", {},
+        {"commit, AutoTran off",
+         false,
+         "actDBCommit",
+         {},
          "現行データベース [ zkdemo @ srv1.SalesDB ] のトランザクションを COMMIT しました。"},
     };
     for (const Case &c : cases) {
