@@ -24,6 +24,7 @@ int main(int argc, char *argv[])
         // The opening table: the connection window's placeholders first; the
         // folders that build the windows replace them with theirs after it.
         RegisterConnectionWindows();
+        RegisterMainWindowWindows();
         RegisterSqlWindowWindows();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())

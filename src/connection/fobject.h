@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class QAction;
 class QCloseEvent;
 class QComboBox;
 class QKeyEvent;
@@ -185,6 +186,10 @@ public:
     void tmrKeepAliveTimer();
     void SetCommandList();
     void SetReportList();
+    // Runs the user command or writes the report of a menu item (the main
+    // window's or the window's own) on this connection.
+    void UserCommandClick(QAction *Sender);
+    void ReportClick(QAction *Sender);
 
     // Closes the window as its close box does.
     void Close();

@@ -87,21 +87,24 @@ QWidget *CreateRegisteredWindow(const QString &windowClass, TfrmObject *owner, c
     return factory(owner, args);
 }
 
+void RegisterWindowStub(const QString &windowClass)
+{
+    RegisterWindow(windowClass, [windowClass](TfrmObject *owner, const TOpenArgs &args) -> QWidget * {
+        auto *window = new TfrmWindowStub(owner, windowClass, args);
+        try {
+            window->Init();
+        } catch (...) {
+            delete window;
+            throw;
+        }
+        return window;
+    });
+}
+
 void RegisterConnectionWindows()
 {
-    for (const char *name : kWindowClasses) {
-        const QString windowClass = QLatin1String(name);
-        RegisterWindow(windowClass, [windowClass](TfrmObject *owner, const TOpenArgs &args) -> QWidget * {
-            auto *window = new TfrmWindowStub(owner, windowClass, args);
-            try {
-                window->Init();
-            } catch (...) {
-                delete window;
-                throw;
-            }
-            return window;
-        });
-    }
+    for (const char *name : kWindowClasses)
+        RegisterWindowStub(QLatin1String(name));
 }
 
 TObjectWindowCall ObjectWindowCall(int ObjectType, const QString &DataBase, const QString &Schema,
@@ -227,7 +230,9 @@ void TfrmWindowStub::Init()
     for (const QString &part : {m_args.DataBase, m_args.Schema, name})
         if (!part.isEmpty())
             path << part;
-    QString caption = what + QStringLiteral(" - ") + path.join(QLatin1Char('.'));
+    // A tool window opens on no object: its class alone names it.
+    const bool tool = m_args.ObjectType == 0 && m_args.ObjectName.isEmpty();
+    QString caption = tool ? what : what + QStringLiteral(" - ") + path.join(QLatin1Char('.'));
     if (TzkConnectionWindow *connection = OwnerForm())
         caption += QStringLiteral(" (") + connection->GetConnectInfo({}, {}, false) + QLatin1Char(')');
     if (m_windowClass == QLatin1String("TfrmExecProc"))
@@ -242,8 +247,9 @@ void TfrmWindowStub::Init()
     auto *label = new QLabel(this);
     label->setObjectName(QStringLiteral("lblStub"));
     label->setWordWrap(true);
-    label->setText(QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1\nデータベース: %2\nスキーマ: %3\n名前: %4")
-                       .arg(what, m_args.DataBase, m_args.Schema, name));
+    label->setText(tool ? QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1").arg(what)
+                        : QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1\nデータベース: %2\nスキーマ: %3\n名前: %4")
+                              .arg(what, m_args.DataBase, m_args.Schema, name));
     layout->addWidget(label);
     layout->addStretch(1);
     SetObjType(m_args.ObjectType);
@@ -251,7 +257,7 @@ void TfrmWindowStub::Init()
     setWindowTitle(caption);
     resize(420, 220);
     CreateTaskButton();
-    SetTaskCaption(name);
+    SetTaskCaption(tool ? what : name);
     ShowMDIChild();
     SetIcon(m_args.ObjectType);
 }

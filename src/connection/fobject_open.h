@@ -67,9 +67,11 @@ bool WindowRegistered(const QString &windowClass);
 // and EAbort when the class has no factory.
 QWidget *CreateRegisteredWindow(const QString &windowClass, TfrmObject *owner, const TOpenArgs &args);
 
-// Fills the table with a placeholder (TfrmWindowStub) for each window class
-// the connection window opens; the folders that build the real windows
-// replace them when their register functions run afterwards.
+// Registers the placeholder (TfrmWindowStub) as the factory of a window class.
+void RegisterWindowStub(const QString &windowClass);
+// Fills the table with a placeholder for each window class the connection
+// window opens; the folders that build the real windows replace them when
+// their register functions run afterwards.
 void RegisterConnectionWindows();
 
 // The window class and the arguments that open an object of a kind; an empty

@@ -23,14 +23,24 @@ void TfrmObject::lstObjectContextPopup(const QPoint &globalPos)
     Q_UNUSED(globalPos)
 }
 
-// The window has no user-command or report menu, and its commands have no
-// keys of their own yet.
+// The window has no user-command or report menu, runs no user command or
+// report, and its commands have no keys of their own yet.
 void TfrmObject::SetCommandList()
 {
 }
 
 void TfrmObject::SetReportList()
 {
+}
+
+void TfrmObject::UserCommandClick(QAction *Sender)
+{
+    Q_UNUSED(Sender)
+}
+
+void TfrmObject::ReportClick(QAction *Sender)
+{
+    Q_UNUSED(Sender)
 }
 
 void TfrmObject::SetShortCut()

@@ -45,6 +45,17 @@ public:
     virtual bool CloseQuery() = 0;
 };
 
+// A window with a menu of its own, which the main window shows in its menu
+// bar (between "編集(&E)" and "表示(&V)") while the window is the active MDI
+// child. Qt merges no menus: the window only names it.
+class IzkChildMenu
+{
+public:
+    virtual ~IzkChildMenu() = default;
+    // The menu to show now; null for none.
+    virtual QMenu *ChildMenu() const = 0;
+};
+
 // The connection window as the windows bound to it see it: its session and
 // what it knows about the connection. The connection window derives from it;
 // the other windows reach it as their OwnerForm.

@@ -205,6 +205,7 @@ void TfrmMain::CreateComponents()
     CreateActions();
     CreateMenus();
     CreateToolBars();
+    CreateCommands();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::MDIChildActivated);
     connect(m_pagTaskBar, &QTabBar::currentChanged, this, &TfrmMain::pagTaskBarChange);
@@ -551,6 +552,7 @@ void TfrmMain::pagTaskBarChange(int index)
 
 void TfrmMain::MDIChildActivated(QMdiSubWindow *window)
 {
+    ShowChildMenu();
     if (window && window->widget())
         SendFormMessage(window->widget(), ZK_FORMACTIVATE);
 }

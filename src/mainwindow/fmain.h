@@ -5,6 +5,8 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -14,6 +16,7 @@ class QActionGroup;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSpinBox;
 class QSplitter;
 class QToolBar;
 class QTreeWidget;
@@ -82,6 +85,38 @@ public:
     // The logon command: the logon dialog.
     void actDBLogonExecute();
 
+    // --- Commands on the current connection ----------------------------------
+    // Commit and roll back the current connection's transaction; a new one
+    // starts at once while the option AutoTran is on. A failure shows the
+    // server's error and leaves the status bar as it was. A rollback reloads
+    // the active table or view editor when it shows its data tab.
+    void actDBCommitExecute();
+    void actDBRollbackExecute();
+    // Brings the current connection window forward and closes it; the window
+    // may refuse.
+    void actDBLogoffExecute();
+    // The editor options dialog; after OK, the settings reach every SQL
+    // editor (ApplyEditorOptions). `spnFontSize`: the font-size box of the
+    // source-editor frame that asked, null from the menu.
+    void actToolEditorOptionExecute(QSpinBox *spnFontSize = nullptr);
+    // Gives the shared editor settings, the editor pop-up, the completion
+    // settings and the key-macro list to every SQL editor of every MDI child
+    // and repaints it; then shows the settings' font size in `spnFontSize`
+    // (may be null).
+    void ApplyEditorOptions(QSpinBox *spnFontSize);
+    // A new object of the button's kind (its "ImageIndex") on the current
+    // connection. Errors are swallowed.
+    void btnNewClick(QAction *Sender);
+    // The user command or report of a menu item, run by the current
+    // connection window. Errors are swallowed.
+    void mnuUserCommandClick(QAction *Sender);
+    void mnuReportClick(QAction *Sender);
+    // Shows the active MDI child's own menu (IzkChildMenu) in the menu bar
+    // between "編集(&E)" and "表示(&V)", or none there.
+    void ShowChildMenu();
+    // The child menu the menu bar shows now; null for none.
+    QMenu *ChildMenu() const { return m_childMenu; }
+
     // The command-line arguments (without the program's name) that the first
     // paint reads; the application's at creation.
     void SetArguments(const QStringList &arguments) { m_arguments = arguments; }
@@ -115,6 +150,15 @@ private:
     void ReadCommandLine();
     void RegisterShortCutSettings();
 
+    // Commands and their enabling (fmain_commands.cpp).
+    void CreateCommands();
+    // Opens a window of another folder through the opening table: owned by
+    // the current connection window (nothing without one), or by none.
+    void OpenToolWindow(const QString &windowClass, bool needsConnection = true);
+    // Another item for an action's command, with the action's caption and
+    // image; its enabled state is its own unless `mirror`.
+    QAction *CommandItem(const QString &name, const QString &actionName, bool mirror);
+
     // Later work fills these (fmain_stubs.cpp).
     void LoadLayout();
     void SaveLayout();
@@ -125,6 +169,7 @@ private:
     void prcCheckZKInfoUpdated();
 
     // Window commands.
+    void TileWindows(Qt::Orientation orientation);
     void pagTaskBarChange(int index);
     void MDIChildActivated(QMdiSubWindow *window);
     QList<QMdiSubWindow *> MDIChildren() const;
@@ -139,6 +184,8 @@ private:
     TzkConnectionComboBox *m_cmbDBName = nullptr;
     TzkActionList *m_actMain = nullptr;
     QMenu *m_popEditor = nullptr;
+    QMenu *m_mnuDisplay = nullptr;
+    QPointer<QMenu> m_childMenu;
     std::unique_ptr<TzkPrintdata> m_prtData;
     QList<QToolBar *> m_toolBars;
 
@@ -158,3 +205,8 @@ private:
 
 // The main window, through which every subsystem reaches it.
 extern TfrmMain *frmMain;
+
+// Fills the opening table with a placeholder for each window class the main
+// window's commands open; the folders that build the real windows replace
+// them when their register functions run afterwards.
+void RegisterMainWindowWindows();

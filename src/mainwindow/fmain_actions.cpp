@@ -209,28 +209,10 @@ void TfrmMain::CreateActions()
             w->raise();
         }
     });
-    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileH")), [this] {
-        // One window above the other, each as wide as the area.
-        const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
-        const QRect area = m_mdiArea->viewport()->rect();
-        int visible = 0;
-        for (QMdiSubWindow *w : windows)
-            if (!w->isMinimized() && w->isVisible())
-                ++visible;
-        if (!visible)
-            return;
-        const int h = area.height() / visible;
-        int y = 0;
-        for (QMdiSubWindow *w : windows) {
-            if (w->isMinimized() || !w->isVisible())
-                continue;
-            w->showNormal();
-            w->setGeometry(0, y, area.width(), h);
-            y += h;
-        }
-    });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileH")),
+                            [this] { TileWindows(Qt::Vertical); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileV")),
-                            [this] { m_mdiArea->tileSubWindows(); });
+                            [this] { TileWindows(Qt::Horizontal); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowMinimizeAll")), [this] {
         const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
         for (qsizetype i = windows.size() - 1; i >= 0; --i)
@@ -252,6 +234,43 @@ void TfrmMain::CreateActions()
             action->setEnabled(!m_mdiArea->subWindowList().isEmpty());
         });
     }
+}
+
+void TfrmMain::TileWindows(Qt::Orientation orientation)
+{
+    // One row (Horizontal) or one column (Vertical) of equal parts of the
+    // area; minimised windows keep their place.
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *w : m_mdiArea->subWindowList())
+        if (!w->isMinimized() && w->isVisible())
+            windows << w;
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int n = int(windows.size());
+    const bool sideBySide = orientation == Qt::Horizontal;
+    const int step = (sideBySide ? area.width() : area.height()) / n;
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = windows.at(i);
+        w->showNormal();
+        w->setGeometry(sideBySide ? QRect(i * step, 0, step, area.height())
+                                  : QRect(0, i * step, area.width(), step));
+    }
+}
+
+QAction *TfrmMain::CommandItem(const QString &name, const QString &actionName, bool mirror)
+{
+    QAction *action = Action(actionName);
+    auto *item = new QAction(action->icon(), action->text(), this);
+    item->setObjectName(name);
+    item->setToolTip(action->toolTip());
+    item->setIconVisibleInMenu(true);
+    connect(item, &QAction::triggered, action, [action] { action->trigger(); });
+    if (mirror) {
+        item->setEnabled(action->isEnabled());
+        connect(action, &QAction::enabledChanged, item, &QAction::setEnabled);
+    }
+    return item;
 }
 
 void TfrmMain::CreateMenus()
@@ -277,8 +296,10 @@ void TfrmMain::CreateMenus()
     };
 
     QMenu *file = topMenu(QStringLiteral("mnuFile"), QStringLiteral("ファイル(&F)"));
-    add(file, "actDBCommit");
-    add(file, "actDBRollback");
+    // Commit and roll back are enabled in the menu and on the tool bar by
+    // their own rule, while the actions stay usable by their keys.
+    file->addAction(CommandItem(QStringLiteral("mnuDBCommit"), QStringLiteral("actDBCommit"), false));
+    file->addAction(CommandItem(QStringLiteral("mnuDBRollback"), QStringLiteral("actDBRollback"), false));
     add(file, "actDBLogon");
     add(file, "actDBLogoff");
     file->addSeparator();
@@ -303,13 +324,20 @@ void TfrmMain::CreateMenus()
         "actEditMacroRec", "actEditMacroExec", "actEditMacroSave", "actEditMacroLoad", nullptr,
         "actEditJumpDefine"};
     for (const char *name : editItems) {
-        if (name)
-            add(edit, name);
-        else
+        if (!name) {
             edit->addSeparator();
+        } else if (qstrcmp(name, "actEditMacroExec") == 0) {
+            // The menu's item has a key of its own beside the action's.
+            QAction *item = CommandItem(QStringLiteral("mnuEditMacroExec"), QLatin1String(name), true);
+            item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+            edit->addAction(item);
+        } else {
+            add(edit, name);
+        }
     }
 
     QMenu *view = topMenu(QStringLiteral("mnuDisplay"), QStringLiteral("表示(&V)"));
+    m_mnuDisplay = view;
     add(view, "actViewSQL");
     add(view, "actViewScript");
     add(view, "actViewField");
@@ -400,7 +428,7 @@ void TfrmMain::CreateMenus()
     add(commands, "actToolCommandSetup")->setObjectName(QStringLiteral("actToolCommandSetup"));
     QMenu *reports = submenu(tool, QStringLiteral("mnuReportMenu"), QStringLiteral("レポート出力"));
     reports->addSeparator()->setObjectName(QStringLiteral("mnuTB2"));
-    add(reports, "actToolReportSetup");
+    reports->addAction(CommandItem(QStringLiteral("mnuReportSetup"), QStringLiteral("actToolReportSetup"), false));
     for (const char *name : {"actViewComp", "actToolIndexAdviser", "actViewSQLCatch",
                              "actViewSQLCRUD", "actToolDBTest"})
         add(tool, name);
@@ -473,11 +501,25 @@ void TfrmMain::CreateMenus()
         "actEditGetSQL", nullptr, "actEditMacroRec", "actEditMacroExec", "actEditMacroSave",
         "actEditMacroLoad", nullptr, "actEditJumpDefine", "actViewField", "actViewTemplate"};
     for (const char *name : popItems) {
-        if (name)
-            add(m_popEditor, name);
-        else
+        if (!name) {
             m_popEditor->addSeparator();
+        } else if (qstrcmp(name, "actEditJumpDefine") == 0) {
+            // The pop-up's item has a key of its own, for the editor that
+            // shows the pop-up (each SQL editor adds it): a closed pop-up
+            // takes no keys.
+            QAction *item = CommandItem(QStringLiteral("popEditJumpDefine"), QLatin1String(name), true);
+            item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+            item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            m_popEditor->addAction(item);
+        } else {
+            add(m_popEditor, name);
+        }
     }
+
+    // Actions shown only by items of their own, or only in the pop-up,
+    // keep their keys through the window.
+    for (const char *name : {"actDBCommit", "actDBRollback", "actToolReportSetup", "actEditMacroExec"})
+        addAction(Action(QLatin1String(name)));
 
     // A menu shows the state of its commands as of now.
     for (QMenu *menu : bar->findChildren<QMenu *>())
@@ -505,8 +547,8 @@ void TfrmMain::CreateToolBars()
     m_cmbDBName->setToolTip(QStringLiteral("現行データベース"));
     m_cmbDBName->setFocusPolicy(Qt::ClickFocus);
     db->addWidget(m_cmbDBName);
-    add(db, "actDBCommit");
-    add(db, "actDBRollback");
+    db->addAction(CommandItem(QStringLiteral("btnDBCommit"), QStringLiteral("actDBCommit"), false));
+    db->addAction(CommandItem(QStringLiteral("btnDBRollback"), QStringLiteral("actDBRollback"), false));
 
     QToolBar *edit = makeBar(QStringLiteral("pnlEdit"), QStringLiteral("編集"));
     add(edit, "actEditUndo");
@@ -536,6 +578,7 @@ void TfrmMain::CreateToolBars()
         button->setObjectName(QLatin1String(b.name));
         button->setProperty("ImageIndex", b.kind);
         button->setEnabled(false);
+        connect(button, &QAction::triggered, this, [this, button] { btnNewClick(button); });
     }
 
     // Rows as the control bar places them: database and edit; tool, admin and

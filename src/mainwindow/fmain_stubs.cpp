@@ -1,14 +1,10 @@
 // Parts of the main window that later work fills: the window layout, the
-// file-built menus, the client tools, the news check, the enabling of the
-// connection commands and the recent objects. Each does the least that keeps
-// the window consistent until then.
+// file-built menus, the client tools, the news check and the recent
+// objects. Each does the least that keeps the window consistent until then.
 
 #include "mainwindow/fmain.h"
 
-#include "core/zkforms.h"
-
 #include <QAction>
-#include <QComboBox>
 #include <QMenu>
 
 // The stored layout is not restored yet: the window keeps its built-in one.
@@ -42,18 +38,6 @@ void TfrmMain::GetProgramPath()
 
 void TfrmMain::prcCheckZKInfoUpdated()
 {
-}
-
-// Only the state without a connection is known yet: the new-object buttons
-// follow the number of connections, and the combo shows its whole text as hint.
-void TfrmMain::MenuUpdate()
-{
-    m_cmbDBName->setToolTip(m_cmbDBName->currentText());
-    const bool connected = m_cmbDBName->count() > 0;
-    for (const char *name : {"btnNewTable", "btnNewIndex", "btnNewView", "btnNewProc", "btnNewFunc",
-                             "btnNewTrigger", "btnNewConst", "btnNewSynonym", "btnNewSequence"})
-        if (auto *button = findChild<QAction *>(QLatin1String(name)))
-            button->setEnabled(connected);
 }
 
 // Recent objects are not recorded yet.

@@ -5,6 +5,7 @@
 #include "core/zksub.h"
 #include "core/zkwindows.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -295,7 +296,20 @@ void TzkMemo::AddLine(const QString &line)
 
 void TzkMemo::SetPopupMenu(QMenu *Menu)
 {
+    // An item with a key of its own for the editor (context "widget with
+    // children") works only where it is added: a closed pop-up takes no keys.
+    auto editorKeys = [](QMenu *menu) {
+        QList<QAction *> keys;
+        if (menu)
+            for (QAction *item : menu->actions())
+                if (item->shortcutContext() == Qt::WidgetWithChildrenShortcut && !item->shortcut().isEmpty())
+                    keys << item;
+        return keys;
+    };
+    for (QAction *item : editorKeys(m_popupMenu))
+        removeAction(item);
     m_popupMenu = Menu;
+    addActions(editorKeys(Menu));
 }
 
 void TzkMemo::resetSelectModes()

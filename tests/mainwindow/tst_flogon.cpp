@@ -215,7 +215,7 @@ TEST_F(LogonTest, OKRefusesAMissingLoginOrServer)
         WhenModal([&message](QWidget *box) {
             message = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
             box->close();
-        });
+        }, d);
         d->btnOk->click();
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(d->txtServer->text(), "srv");

@@ -316,7 +316,7 @@ TEST_F(MainWindowTest, IdleUpdateDisablesCommandsWithoutHandlerAndFollowsTheWind
 {
     TfrmMain *w = createMain();
     TzkIdleUpdate::RunNow();
-    EXPECT_FALSE(w->Action(QStringLiteral("actViewSQL"))->isEnabled()) << "not built here";
+    EXPECT_FALSE(w->Action(QStringLiteral("actViewSQL"))->isEnabled()) << "no connection";
     EXPECT_TRUE(w->Action(QStringLiteral("actDBLogon"))->isEnabled());
     EXPECT_TRUE(w->Action(QStringLiteral("actFileExit"))->isEnabled());
     EXPECT_FALSE(w->Action(QStringLiteral("actWindowClose"))->isEnabled());
