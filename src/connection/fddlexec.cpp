@@ -213,8 +213,10 @@ bool TfrmDDLExec::Run()
         QPointer<TfrmDDLExec> form;
         ~RunningFlag()
         {
-            if (form)
+            if (form) {
                 form->m_running = false;
+                form->DrawLog();
+            }
         }
     } running{guard};
     btnOK->setEnabled(false);
@@ -280,13 +282,28 @@ bool TfrmDDLExec::Run()
 
 void TfrmDDLExec::Log(const QStringList &lines)
 {
+    // Drawing the log after every batch would cost many times what the
+    // batch costs: it is drawn at most every FrameMs (and when the run
+    // stops), while events are processed after every line, so the window
+    // answers the user between batches all the same.
+    constexpr int FrameMs = 40;
     txtLog->BeginUpdate();
     for (const QString &line : lines)
         txtLog->Lines()->Add(line);
     txtLog->EndUpdate();
-    txtLog->SetRowCol(txtLog->Lines()->LinesToRow(std::max(0, txtLog->Lines()->Count() - 1)), 0);
-    // The user sees each batch at once and may stop the run between them.
+    if (!m_drawn.isValid() || m_drawn.hasExpired(FrameMs)) {
+        DrawLog();
+        m_drawn.start();
+    } else if (txtLog->updatesEnabled()) {
+        txtLog->setUpdatesEnabled(false);
+    }
     QCoreApplication::processEvents();
+}
+
+void TfrmDDLExec::DrawLog()
+{
+    txtLog->setUpdatesEnabled(true);
+    txtLog->SetRowCol(txtLog->Lines()->LinesToRow(std::max(0, txtLog->Lines()->Count() - 1)), 0);
 }
 
 void TfrmDDLExec::btnOKClick()
