@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -443,6 +444,11 @@ TEST_F(DDLExecServerTest, AnErrorBatchLogsEveryErrorRecord)
     EXPECT_EQ(TfrmDDLExec::Current()->LogLines(),
               (QStringList{"bad batch", "《エラー》", "Incorrect syntax near 'bad'.",
                            "The previous statement must be terminated.", ""}));
+    // A picture of the stopped log when ZK_SCREENSHOT_DIR is set.
+    if (qEnvironmentVariableIsSet("ZK_SCREENSHOT_DIR")) {
+        QTest::qWait(200);
+        TfrmDDLExec::Current()->grab().save(qEnvironmentVariable("ZK_SCREENSHOT_DIR") + QStringLiteral("/ddlexec.png"));
+    }
     EXPECT_EQ(batches(), QStringList{"bad batch\r\n"});
     EXPECT_EQ(TfrmDDLExec::ErrorCount(), 1);
 }
