@@ -201,7 +201,7 @@ void TfrmDDLExec::WaitProc()
 
 QStringList TfrmDDLExec::LogLines() const
 {
-    return txtLog->Lines()->SaveStrings();
+    return txtLog->Lines()->SaveStrings() + m_pending;
 }
 
 bool TfrmDDLExec::Run()
@@ -282,27 +282,29 @@ bool TfrmDDLExec::Run()
 
 void TfrmDDLExec::Log(const QStringList &lines)
 {
-    // Drawing the log after every batch would cost many times what the
-    // batch costs: it is drawn at most every FrameMs (and when the run
-    // stops), while events are processed after every line, so the window
-    // answers the user between batches all the same.
+    // Drawing the log and processing events after every batch would cost
+    // many times what the batch costs: both happen at most every FrameMs
+    // (and the log is drawn when the run stops), so the log still moves on
+    // at once to the eye and the user can stop the run between batches.
+    // Lines wait for the next frame and go to the log in one append.
     constexpr int FrameMs = 40;
-    txtLog->BeginUpdate();
-    for (const QString &line : lines)
-        txtLog->Lines()->Add(line);
-    txtLog->EndUpdate();
+    m_pending << lines;
     if (!m_drawn.isValid() || m_drawn.hasExpired(FrameMs)) {
         DrawLog();
+        QCoreApplication::processEvents();
         m_drawn.start();
-    } else if (txtLog->updatesEnabled()) {
-        txtLog->setUpdatesEnabled(false);
     }
-    QCoreApplication::processEvents();
 }
 
 void TfrmDDLExec::DrawLog()
 {
-    txtLog->setUpdatesEnabled(true);
+    if (!m_pending.isEmpty()) {
+        txtLog->BeginUpdate();
+        for (const QString &line : std::as_const(m_pending))
+            txtLog->Lines()->Add(line);
+        txtLog->EndUpdate();
+        m_pending.clear();
+    }
     txtLog->SetRowCol(txtLog->Lines()->LinesToRow(std::max(0, txtLog->Lines()->Count() - 1)), 0);
 }
 

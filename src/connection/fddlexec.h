@@ -78,7 +78,7 @@ private:
     // (an error with chkErrorStop ticked, or the window was closed).
     bool Run();
     void Log(const QStringList &lines);
-    // Shows the log up to its last line, with the caret there.
+    // Puts the waiting lines into the log, the caret on the last.
     void DrawLog();
     bool FormCloseQuery();
     void FormClose();
@@ -91,6 +91,7 @@ private:
     bool m_running = false;
     bool m_closed = false;
     QElapsedTimer m_drawn;  // since the log was last drawn
+    QStringList m_pending;  // lines not in the log yet
 
     static inline QPointer<TfrmDDLExec> s_current;
     static inline int s_errorCount = 0;
