@@ -201,7 +201,7 @@ void TfrmDDLExec::WaitProc()
 
 QStringList TfrmDDLExec::LogLines() const
 {
-    return txtLog->Lines()->SaveStrings();
+    return txtLog->Lines()->SaveStrings() + m_pending;
 }
 
 bool TfrmDDLExec::Run()
@@ -213,8 +213,10 @@ bool TfrmDDLExec::Run()
         QPointer<TfrmDDLExec> form;
         ~RunningFlag()
         {
-            if (form)
+            if (form) {
                 form->m_running = false;
+                form->DrawLog();
+            }
         }
     } running{guard};
     btnOK->setEnabled(false);
@@ -280,13 +282,30 @@ bool TfrmDDLExec::Run()
 
 void TfrmDDLExec::Log(const QStringList &lines)
 {
-    txtLog->BeginUpdate();
-    for (const QString &line : lines)
-        txtLog->Lines()->Add(line);
-    txtLog->EndUpdate();
+    // Drawing the log and processing events after every batch would cost
+    // many times what the batch costs: both happen at most every FrameMs
+    // (and the log is drawn when the run stops), so the log still moves on
+    // at once to the eye and the user can stop the run between batches.
+    // Lines wait for the next frame and go to the log in one append.
+    constexpr int FrameMs = 40;
+    m_pending << lines;
+    if (!m_drawn.isValid() || m_drawn.hasExpired(FrameMs)) {
+        DrawLog();
+        QCoreApplication::processEvents();
+        m_drawn.start();
+    }
+}
+
+void TfrmDDLExec::DrawLog()
+{
+    if (!m_pending.isEmpty()) {
+        txtLog->BeginUpdate();
+        for (const QString &line : std::as_const(m_pending))
+            txtLog->Lines()->Add(line);
+        txtLog->EndUpdate();
+        m_pending.clear();
+    }
     txtLog->SetRowCol(txtLog->Lines()->LinesToRow(std::max(0, txtLog->Lines()->Count() - 1)), 0);
-    // The user sees each batch at once and may stop the run between them.
-    QCoreApplication::processEvents();
 }
 
 void TfrmDDLExec::btnOKClick()

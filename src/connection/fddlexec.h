@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -77,6 +78,8 @@ private:
     // (an error with chkErrorStop ticked, or the window was closed).
     bool Run();
     void Log(const QStringList &lines);
+    // Puts the waiting lines into the log, the caret on the last.
+    void DrawLog();
     bool FormCloseQuery();
     void FormClose();
     // The run is over and the window closed: free it from the event loop.
@@ -87,6 +90,8 @@ private:
     bool FEndProc = false;
     bool m_running = false;
     bool m_closed = false;
+    QElapsedTimer m_drawn;  // since the log was last drawn
+    QStringList m_pending;  // lines not in the log yet
 
     static inline QPointer<TfrmDDLExec> s_current;
     static inline int s_errorCount = 0;

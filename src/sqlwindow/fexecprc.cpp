@@ -138,7 +138,13 @@ QString ExecProcCallSQL(const QString &schema, const QString &name, const QStrin
         + BracketName(name, true) + QStringLiteral("\r\n");
     QStringList markers;
     for (int i = 0; i < names.size(); ++i) {
-        QString m = QString(names.at(i)).replace(QLatin1Char('@'), QLatin1Char(':'));
+        // Only the leading "@" becomes the marker: one inside a name ("@a@b")
+        // belongs to it, and two markers would shift every later binding.
+        QString m = names.at(i);
+        if (m.startsWith(QLatin1Char('@')))
+            m[0] = QLatin1Char(':');
+        else
+            m.prepend(QLatin1Char(':'));
         // The server hands back only what the call marks as output.
         const int image = i < images.size() ? images.at(i) : kParamImageInput;
         if (image == kParamImageOutput || image == kParamImageInOut)

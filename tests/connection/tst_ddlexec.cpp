@@ -7,12 +7,15 @@
 #include "testhelpers.h"
 
 #include "controls/zkstdctl.h"
+#include "core/zkoption.h"
 #include "platform/rtl/exceptions.h"
+#include "tds/tdsserver.h"
 
 #include <QFile>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -357,5 +360,95 @@ TEST_F(DDLExecTest, CloseQuestionAfterAnErrorStop)
     processEvents();
     EXPECT_FALSE(TfrmDDLExec::Current());
     EXPECT_TRUE(main->isEnabled());
+    EXPECT_EQ(TfrmDDLExec::ErrorCount(), 1);
+}
+
+// --- Through the real driver ---------------------------------------------------------------
+
+// The preview and the log window through unixODBC and the FreeTDS driver
+// against the test server with the demo catalogue.
+class DDLExecServerTest : public ShownMainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        ShownMainWindowTest::SetUp();
+        saved = zkOption;
+        zkOption.CloseDDL = false;
+        zkOption.AutoTran = false;
+        zkOption.ShowDDL = true;
+        QString error;
+        ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
+        ASSERT_TRUE(server.loadRulesText(QStringLiteral(
+            "rule contains: create table t1\n  rowcount: 0\n"
+            "rule contains: create view v1\n  rowcount: 0\n"
+            "rule contains: bad batch\n"
+            "  error: 102, 1, 15, 1, Incorrect syntax near 'bad'.\n"
+            "  error: 319, 1, 16, 1, The previous statement must be terminated.\n"), QStringLiteral("inline"), &error)) << error.toStdString();
+        ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
+        window = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("demo"),
+                                QStringLiteral("127.0.0.1,%1").arg(server.port()), 0xFFFFE0, false);
+    }
+    void TearDown() override
+    {
+        if (TfrmDDLExec *form = TfrmDDLExec::Current())
+            delete form;
+        main.reset();
+        zkOption = saved;
+        ShownMainWindowTest::TearDown();
+    }
+    // Preview (OK), then the log window, as an editor's compile does.
+    bool compile(QStringList script, const QString &database)
+    {
+        WhenModal([](QWidget *w) { qobject_cast<TfrmDDLPreview *>(w)->btnOK->click(); });
+        if (!TfrmDDLPreview::ShowWindow(script, database, QStringLiteral("dbo"), QStringLiteral("v1")))
+            return false;
+        server.clearLog();
+        try {
+            TfrmDDLExec::ShowWindow(window, script);
+            return true;
+        } catch (const EAbort &) {
+            return false;
+        }
+    }
+    // Plain batches as the server received them.
+    QStringList batches() const
+    {
+        QStringList out;
+        for (const TdsLogEntry &e : server.log())
+            if (e.kind == TdsLogEntry::Batch)
+                out << e.text;
+            else if (e.kind == TdsLogEntry::Rpc)
+                out << QStringLiteral("rpc: ") + e.text;
+        return out;
+    }
+
+    TdsServer server;
+    TfrmObject *window = nullptr;
+    TzkOption saved;
+};
+
+TEST_F(DDLExecServerTest, APreviewedScriptArrivesAsTheUseLineThenItsBatchesUnchanged)
+{
+    EXPECT_TRUE(compile({"create table t1 (a int)", "go", "create view v1 as select ':x' x, a from t1"},
+                        QStringLiteral("Sales DB")));
+    EXPECT_EQ(batches(), (QStringList{"use [Sales DB]\r\n", "create table t1 (a int)\r\n",
+                                      "create view v1 as select ':x' x, a from t1\r\n"}));
+    EXPECT_EQ(TfrmDDLExec::Current()->LogLines().mid(9),
+              (QStringList{"スクリプト実行が完了しました。", "エラー: 0 件"}));
+}
+
+TEST_F(DDLExecServerTest, AnErrorBatchLogsEveryErrorRecord)
+{
+    EXPECT_FALSE(compile({"bad batch", "go", "create table t1 (a int)"}, QString()));
+    EXPECT_EQ(TfrmDDLExec::Current()->LogLines(),
+              (QStringList{"bad batch", "《エラー》", "Incorrect syntax near 'bad'.",
+                           "The previous statement must be terminated.", ""}));
+    // A picture of the stopped log when ZK_SCREENSHOT_DIR is set.
+    if (qEnvironmentVariableIsSet("ZK_SCREENSHOT_DIR")) {
+        QTest::qWait(200);
+        TfrmDDLExec::Current()->grab().save(qEnvironmentVariable("ZK_SCREENSHOT_DIR") + QStringLiteral("/ddlexec.png"));
+    }
+    EXPECT_EQ(batches(), QStringList{"bad batch\r\n"});
     EXPECT_EQ(TfrmDDLExec::ErrorCount(), 1);
 }

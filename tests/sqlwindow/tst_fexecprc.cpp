@@ -6,7 +6,9 @@
 #include "controls/zkstdctl.h"
 #include "core/zkstsbar.h"
 #include "platform/db/db.h"
+#include "platform/db/dbsql.h"
 #include "sqlwindow/fexecprc.h"
+#include "tds/tdsserver.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -61,6 +63,10 @@ TEST(ExecProcSQL, CallText)
     EXPECT_EQ(ExecProcCallSQL("dbo", "usp", {"@a", "@b"}, {80, 80}), head + ":a,:b");
     EXPECT_EQ(ExecProcCallSQL("dbo", "usp", {"@a", "@b"}, {80, 81}), head + ":a,:b output");
     EXPECT_EQ(ExecProcCallSQL("dbo", "usp", {"@a"}, {82}), head + ":a output");
+    // An "@" inside a name stays in its one marker: every row keeps its parameter.
+    const QString inner = ExecProcCallSQL("dbo", "usp", {"@a@b", "@c"}, {80, 81});
+    EXPECT_EQ(inner, head + ":a@b,:c output");
+    EXPECT_EQ(ParamNames(inner), (QStringList{"zk_ret", "a@b", "c"}));
     EXPECT_EQ(ExecProcCallSQL("my schema", "a]b", {}, {}), QStringLiteral("execute :zk_ret = [my schema].[a]]b]\r\n"));
     EXPECT_EQ(ExecProcTypeText("nvarchar", "-1"), "nvarchar(max)");
     EXPECT_EQ(ExecProcTypeText("char", "10"), "char(10)");
@@ -185,13 +191,15 @@ TEST_F(ExecProcWindowTest, ProcedureListsParametersAndRuns)
     AnswerNextMessage();
     w->btnExecClick();
     EXPECT_EQ(w->ExecStatus, esEndComplite);
-    const QString sent = script->Statements().join('\n');
-    EXPECT_TRUE(sent.contains(QStringLiteral("= [dbo].[usp_RegisterOrder]"))) << sent.toStdString();
-    EXPECT_TRUE(sent.contains(QStringLiteral(" output"))) << sent.toStdString();
+    const QString sent = script->LogLines().join('\n');
+    EXPECT_TRUE(sent.contains(QStringLiteral("rpc: exec [dbo].[usp_RegisterOrder] | @P1 bigint = 7, "))) << sent.toStdString();
+    EXPECT_TRUE(sent.contains(QStringLiteral("@P5 bigint = NULL output"))) << sent.toStdString();
     const QStringList out = output(w);
     EXPECT_EQ(out.value(0), QStringLiteral("【 実行後パラメータ値 】"));
+    EXPECT_EQ(out.value(1), QStringLiteral("RESULT : 0"));
     EXPECT_EQ(out.value(2), QStringLiteral("@顧客ID : 7"));
     EXPECT_EQ(out.value(3), QStringLiteral("@受注日 : (null)"));
+    EXPECT_EQ(out.value(6), QStringLiteral("@受注ID : 1003"));
     EXPECT_EQ(main->stsMain()->PanelText(2), QStringLiteral("処理時間(HH:MM:SS.Ms)：00:00:01.500"));
 }
 
@@ -227,6 +235,92 @@ TEST_F(ExecProcWindowTest, TableFunctionSelectsItsRows)
     AnswerNextMessage();
     w->btnExecClick();
     EXPECT_EQ(output(w).value(2), QStringLiteral("(レコードが見つかりませんでした)"));
+}
+
+// The runner through unixODBC and the FreeTDS driver against the test
+// server with the demo catalogue.
+class ExecProcServerTest : public ShownMainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        ShownMainWindowTest::SetUp();
+        QString error;
+        ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
+        ASSERT_TRUE(server.loadRulesText(QStringLiteral(
+            "rule contains: from sys.all_parameters as param\n"
+            "  params: N'usp_名前登録'\n"
+            "  result: parameter_id int, name nvarchar(128), type nvarchar(128), length int, precision int, scale int, usertype nvarchar(256), default_value nvarchar(4000), is_output bit\n"
+            "  row: 0, '', 'int', 0, 0, 0, '', ' ', 0\n"
+            "  row: 1, N'@名前', N'nvarchar', 20, 0, 0, N'', NULL, 0\n"
+            "  row: 2, N'@件数', N'int', 4, 10, 0, N'', NULL, 1\n"
+            "rule contains: exec [dbo].[usp_名前登録]\n"
+            "  rowcount: 1\n"
+            "  output: @P2 = 12\n"
+            "  return: 3\n"), QStringLiteral("inline"), &error)) << error.toStdString();
+        ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
+        owner = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("demo"),
+                               QStringLiteral("127.0.0.1,%1").arg(server.port()), 0xFFFFE0, false);
+    }
+    void TearDown() override
+    {
+        main.reset();
+        ShownMainWindowTest::TearDown();
+    }
+    QStringList output(TfrmExecProc *w) const { return w->txtOutput->toPlainText().split('\n'); }
+    // RPC requests as "statement | parameters".
+    QStringList calls() const
+    {
+        QStringList out;
+        for (const TdsLogEntry &e : server.log())
+            if (e.kind == TdsLogEntry::Rpc)
+                out << e.text + QStringLiteral(" | ") + e.params;
+        return out;
+    }
+
+    TdsServer server;
+    TfrmObject *owner = nullptr;
+};
+
+TEST_F(ExecProcServerTest, AProcedureShowsTheServersOutputAndReturnStatus)
+{
+    TfrmExecProc *w = TfrmExecProc::Open(owner, "SalesDB", "dbo", QStringLiteral("usp_名前登録"), 51);
+    ASSERT_EQ(w->lstParam->TopCount(), 3);
+    w->lstParam->TopItem(1)->SetSubItems({"nvarchar(20)", QStringLiteral("山田")});
+    server.clearLog();
+    AnswerNextMessage();
+    w->btnExecClick();
+    EXPECT_EQ(w->ExecStatus, esEndComplite);
+    EXPECT_TRUE(ShownExceptions().isEmpty()) << ShownExceptions().join('\n').toStdString();
+    EXPECT_EQ(server.statements().value(0), QStringLiteral("use [SalesDB]"));
+    // The procedure by name, its output marked; the return value comes as its status.
+    EXPECT_EQ(calls(), QStringList{QStringLiteral(
+                           "exec [dbo].[usp_名前登録] | @P1 nvarchar(4000) = N'山田', @P2 bigint = NULL output")});
+    const QStringList out = output(w);
+    EXPECT_EQ(out.mid(1, 3), (QStringList{"RESULT : 3", QStringLiteral("@名前 : 山田"), QStringLiteral("@件数 : 12")}));
+    // A picture of the main window with the runner when ZK_SCREENSHOT_DIR is set.
+    if (qEnvironmentVariableIsSet("ZK_SCREENSHOT_DIR")) {
+        w->lstParam->SetSelected(w->lstParam->TopItem(1));
+        QTest::qWait(200);
+        main->grab().save(qEnvironmentVariable("ZK_SCREENSHOT_DIR") + QStringLiteral("/execproc.png"));
+        w->grab().save(qEnvironmentVariable("ZK_SCREENSHOT_DIR") + QStringLiteral("/execproc_window.png"));
+    }
+}
+
+TEST_F(ExecProcServerTest, ATableFunctionShowsItsRowsWithoutTheExecute)
+{
+    TfrmExecProc *w = TfrmExecProc::Open(owner, "SalesDB", "dbo", "fn_OrdersByCustomer", 52);
+    ASSERT_TRUE(w->flg_TblFnc);
+    w->lstParam->TopItem(1)->SetSubItems({"int", "5"});
+    server.clearLog();
+    AnswerNextMessage();
+    w->btnExecClick();
+    for (const QString &s : server.statements())
+        EXPECT_FALSE(s.contains(QStringLiteral("execute"))) << s.toStdString();
+    const QStringList out = output(w);
+    EXPECT_EQ(out.value(1), QStringLiteral("RESULT : TABLE"));
+    EXPECT_EQ(out.value(2), QStringLiteral("受注ID\t受注日\t金額"));
+    EXPECT_EQ(out.value(3).section('\t', 0, 0), QStringLiteral("1001"));
 }
 
 } // namespace

@@ -395,6 +395,7 @@ struct ProcTail
     bool last = true;
     QList<RpcParam> outputs;
     QString databaseBefore;
+    int returnStatus = 0;
 };
 
 enum class Outcome { Done, Cancelled, Dropped };
@@ -847,6 +848,9 @@ Outcome Connection::emitAnswers(const QList<Answer> &answers, const QString &sta
             m_out.sendAll();
             m_dropped = true;
             return Outcome::Dropped;
+        case Answer::Output:
+        case Answer::Return:
+            break;   // they shape the call's tail
         }
         if (m_tok.size() >= 64 * 1024) {
             m_out.write(m_tok);
@@ -860,7 +864,7 @@ Outcome Connection::emitAnswers(const QList<Answer> &answers, const QString &sta
             m_session.database = tail->databaseBefore;
         }
         m_tok.u8(ReturnStatusToken);
-        m_tok.u32(0);
+        m_tok.u32(quint32(tail->returnStatus));
         for (const RpcParam &o : std::as_const(tail->outputs)) {
             Column c;
             parseType(o.param.typeName, &c, nullptr);
@@ -1034,6 +1038,17 @@ void Connection::handleRpc(const QByteArray &payload)
             for (Param &p : plain)
                 p.output = false;
             answers = m_server->answer(statement, renderParams(plain, false), &m_session);
+            QList<Param> outputs;
+            for (const RpcParam &o : std::as_const(tail.outputs))
+                outputs << o.param;
+            QString why;
+            if (applyOutputs(answers, statement, &outputs, &why)) {
+                for (qsizetype k = 0; k < outputs.size(); ++k)
+                    tail.outputs[k].param.value = outputs[k].value;
+            } else {
+                answers << errorAnswer(50000, 1, 16, 1, why);
+            }
+            tail.returnStatus = returnStatus(answers);
         }
         const Outcome o = emitAnswers(answers, tail.databaseBefore, &tail);
         if (o == Outcome::Dropped) {

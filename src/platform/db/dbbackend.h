@@ -20,6 +20,11 @@ struct TDBParamValue
 {
     QVariant value;             // null: NULL
     TFieldType dataType = ftWideString;
+    // Output, input-output and result parameters are read back after the
+    // batch (TDBBatch::outputs); a pure output sends no value.
+    TParamType paramType = ptInput;
+
+    bool IsOutput() const { return paramType == ptOutput || paramType == ptInputOutput || paramType == ptResult; }
 };
 
 struct TDBRequest
@@ -27,6 +32,10 @@ struct TDBRequest
     QString sql;                      // "?" markers when params is not empty
     QList<TDBParamValue> params;
     bool keepResults = true;          // false: read and drop the rows
+    // When set, the connection hands the batch's output values here before
+    // it raises a server error of the batch, so a failed call still shows
+    // what its output parameters came back with.
+    QList<QVariant> *outputs = nullptr;
 };
 
 // Everything a batch answered, in the order of the batch.
@@ -35,6 +44,10 @@ struct TDBBatch
     std::vector<std::shared_ptr<TDBResultSet>> results;  // results that had columns
     qint64 rowsAffected = -1;      // sum of the row counts outside results; -1 when none
     QList<TDBMessage> messages;    // errors and messages, in order
+    // One per request parameter when any is an output: the value read back
+    // (NULL for input parameters); empty otherwise. The driver hands them
+    // out only after every result of the batch was read.
+    QList<QVariant> outputs;
     bool cancelled = false;
     bool linkLost = false;
     // False when the link was found broken as the batch went out, before

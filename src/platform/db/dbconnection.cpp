@@ -236,6 +236,8 @@ TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent, const QO
     m_messages = batch.infoMessages();
     if (!m_messages.isEmpty())
         emit messagesReceived(m_messages);
+    if (request.outputs && !batch.linkLost && !batch.cancelled)
+        *request.outputs = batch.outputs;
     if (batch.linkLost)
         linkLost(batch);
     if (batch.cancelled) {

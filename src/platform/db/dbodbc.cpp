@@ -1,6 +1,7 @@
 #include "platform/db/dbodbc.h"
 
 #include "platform/db/dbconnection.h"
+#include "platform/db/dbsql.h"
 #include "platform/db/dbtext.h"
 
 #include <QFile>
@@ -826,10 +827,14 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
             batch.messages.append({0, 0, 16, 0, QStringLiteral("ステートメントを作成できません。"), QStringLiteral("HY000"), {}});
         return batch;
     }
-    // Parameter buffers live until the statement is done.
+    // Parameter buffers live until the statement is done; an output
+    // parameter's buffer takes what the driver hands back.
+    enum class Kind { Bit, Integer, Real, Timestamp, Bytes, Text };
     struct Bound
     {
+        Kind kind = Kind::Text;
         QString text;
+        std::vector<char16_t> wide;  // an output text's buffer
         QByteArray bytes;
         qint64 integer = 0;
         double real = 0;
@@ -837,28 +842,47 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
         SQL_TIMESTAMP_STRUCT timestamp{};
         SQLLEN indicator = 0;
     };
+    // nvarchar(4000) and varbinary(8000) for every value that fits, so plans
+    // are reused; an output gets room for that much.
+    constexpr qsizetype TextRoom = 4000;
+    constexpr qsizetype BytesRoom = 8000;
     std::vector<Bound> bound(size_t(request.params.size()));
+    bool anyOutput = false;
     for (qsizetype i = 0; i < request.params.size(); ++i) {
         const TDBParamValue &pv = request.params.at(i);
         Bound &b = bound[size_t(i)];
         const SQLUSMALLINT n = SQLUSMALLINT(i + 1);
+        const bool output = pv.IsOutput();
+        anyOutput = anyOutput || output;
+        const SQLSMALLINT io = pv.paramType == ptInputOutput ? SQLSMALLINT(SQL_PARAM_INPUT_OUTPUT)
+                               : output                     ? SQLSMALLINT(SQL_PARAM_OUTPUT)
+                                                            : SQLSMALLINT(SQL_PARAM_INPUT);
         SQLRETURN rc;
         const bool null = pv.value.isNull();
-        switch (null ? ftWideString : pv.dataType) {
+        // An input NULL goes as a text NULL; an output keeps its type, so
+        // the value comes back typed.
+        switch (null && !output ? ftWideString : pv.dataType) {
         case ftBoolean:
+            b.kind = Kind::Bit;
             b.bit = pv.value.toBool();
-            rc = ODBC(SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_BIT, SQL_BIT, 1, 0, &b.bit, 1, &b.indicator));
+            b.indicator = null ? SQL_NULL_DATA : 0;
+            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_BIT, SQL_BIT, 1, 0, &b.bit, 1, &b.indicator));
             break;
         case ftByte: case ftShortint: case ftSmallint: case ftWord: case ftInteger: case ftLongWord:
         case ftLargeint: case ftAutoInc:
+            b.kind = Kind::Integer;
             b.integer = pv.value.toLongLong();
-            rc = ODBC(SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 19, 0, &b.integer, 8, &b.indicator));
+            b.indicator = null ? SQL_NULL_DATA : 0;
+            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_SBIGINT, SQL_BIGINT, 19, 0, &b.integer, 8, &b.indicator));
             break;
         case ftSingle: case ftFloat: case ftExtended:
+            b.kind = Kind::Real;
             b.real = pv.value.toDouble();
-            rc = ODBC(SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, &b.real, 8, &b.indicator));
+            b.indicator = null ? SQL_NULL_DATA : 0;
+            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, &b.real, 8, &b.indicator));
             break;
         case ftTimeStamp: case ftDateTime: case ftDate: {
+            b.kind = Kind::Timestamp;
             const QDateTime dt = pv.value.toDateTime();
             b.timestamp.year = SQLSMALLINT(dt.date().year());
             b.timestamp.month = SQLUSMALLINT(dt.date().month());
@@ -867,25 +891,40 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
             b.timestamp.minute = SQLUSMALLINT(dt.time().minute());
             b.timestamp.second = SQLUSMALLINT(dt.time().second());
             b.timestamp.fraction = SQLUINTEGER(dt.time().msec()) * 1000000;
-            rc = ODBC(SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 23, 3,
+            b.indicator = null ? SQL_NULL_DATA : 0;
+            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 23, 3,
                                        &b.timestamp, sizeof b.timestamp, &b.indicator));
             break;
         }
-        case ftBytes: case ftVarBytes: case ftBlob:
+        case ftBytes: case ftVarBytes: case ftBlob: {
+            b.kind = Kind::Bytes;
             b.bytes = pv.value.toByteArray();
-            b.indicator = b.bytes.size();
-            rc = ODBC(SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_VARBINARY,
-                                       SQLULEN(b.bytes.size() > 8000 ? 0 : qMax<qsizetype>(b.bytes.size(), 1)), 0,
-                                       b.bytes.data(), b.bytes.size(), &b.indicator));
+            const qsizetype length = b.bytes.size();
+            b.indicator = null ? SQL_NULL_DATA : SQLLEN(length);
+            if (output && b.bytes.size() < BytesRoom)
+                b.bytes.resize(BytesRoom);
+            const SQLULEN column = output ? SQLULEN(length > BytesRoom ? 0 : BytesRoom)
+                                          : SQLULEN(length > BytesRoom ? 0 : qMax<qsizetype>(length, 1));
+            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_BINARY, SQL_VARBINARY, column, 0, b.bytes.data(),
+                                       SQLLEN(output ? b.bytes.size() : length), &b.indicator));
             break;
+        }
         default:
+            b.kind = Kind::Text;
             b.text = null ? QString() : pv.value.toString();
             b.indicator = null ? SQL_NULL_DATA : SQLLEN(b.text.size() * 2);
-            // nvarchar(4000) for every text that fits, so plans are reused.
-            rc = ODBC(SQLBindParameter(st, n, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                                       SQLULEN(b.text.size() > 4000 ? 0 : 4000), 0,
-                                       const_cast<char16_t *>(reinterpret_cast<const char16_t *>(b.text.utf16())),
-                                       SQLLEN(b.text.size() * 2), &b.indicator));
+            if (output) {
+                b.wide.assign(size_t(qMax(b.text.size(), TextRoom) + 1), u'\0');
+                std::copy(b.text.utf16(), b.text.utf16() + b.text.size(), b.wide.begin());
+                rc = ODBC(SQLBindParameter(st, n, io, SQL_C_WCHAR, SQL_WVARCHAR,
+                                           SQLULEN(b.text.size() > TextRoom ? 0 : TextRoom), 0, b.wide.data(),
+                                           SQLLEN(b.wide.size() * 2), &b.indicator));
+            } else {
+                rc = ODBC(SQLBindParameter(st, n, io, SQL_C_WCHAR, SQL_WVARCHAR,
+                                           SQLULEN(b.text.size() > TextRoom ? 0 : TextRoom), 0,
+                                           const_cast<char16_t *>(reinterpret_cast<const char16_t *>(b.text.utf16())),
+                                           SQLLEN(b.text.size() * 2), &b.indicator));
+            }
             break;
         }
         if (!SQL_SUCCEEDED(rc)) {
@@ -900,7 +939,14 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
         std::lock_guard lock(d->mutex);
         d->current = stmt;
     }
-    SQLRETURN rc = ODBC(SQLExecDirectW(st, const_cast<SQLWCHAR *>(wide(request.sql)), SQLINTEGER(request.sql.size())));
+    // A procedure call with outputs goes as the driver's call escape, the
+    // one form in which every driver hands the outputs back.
+    QString text = request.sql;
+    QString call;
+    if (anyOutput && request.params.first().IsOutput() && OdbcProcedureCall(request.sql, &call)
+        && call.count(QLatin1Char('?')) == request.params.size())
+        text = call;
+    SQLRETURN rc = ODBC(SQLExecDirectW(st, const_cast<SQLWCHAR *>(wide(text)), SQLINTEGER(text.size())));
     int fruitlessErrors = 0;
     bool sent = true;  // the first round: what SQLExecDirect returned
     for (;;) {
@@ -954,6 +1000,38 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
     {
         std::lock_guard lock(d->mutex);
         d->current = Statement();
+    }
+    // The batch was read to its end: the driver has written the outputs.
+    if (anyOutput && !batch.linkLost && !batch.cancelled) {
+        for (qsizetype i = 0; i < request.params.size(); ++i) {
+            const Bound &b = bound[size_t(i)];
+            if (!request.params.at(i).IsOutput() || b.indicator == SQL_NULL_DATA) {
+                batch.outputs.append(QVariant());
+                continue;
+            }
+            switch (b.kind) {
+            case Kind::Bit: batch.outputs.append(bool(b.bit)); break;
+            case Kind::Integer: batch.outputs.append(qlonglong(b.integer)); break;
+            case Kind::Real: batch.outputs.append(b.real); break;
+            case Kind::Timestamp:
+                batch.outputs.append(QDateTime(QDate(b.timestamp.year, b.timestamp.month, b.timestamp.day),
+                                               QTime(b.timestamp.hour, b.timestamp.minute, b.timestamp.second,
+                                                     int(b.timestamp.fraction / 1000000))));
+                break;
+            case Kind::Bytes: {
+                const qsizetype length = b.indicator < 0 ? b.bytes.size() : qMin<qsizetype>(b.indicator, b.bytes.size());
+                batch.outputs.append(b.bytes.left(length));
+                break;
+            }
+            case Kind::Text: {
+                // A value longer than the buffer comes back cut (SQL_NO_TOTAL or more than fits).
+                const qsizetype room = qsizetype(b.wide.size()) - 1;
+                const qsizetype chars = b.indicator < 0 ? room : qMin<qsizetype>(b.indicator / 2, room);
+                batch.outputs.append(QString::fromUtf16(b.wide.data(), chars));
+                break;
+            }
+            }
+        }
     }
     ODBC(SQLFreeHandle(SQL_HANDLE_STMT, st));
     return batch;

@@ -245,6 +245,7 @@ TDBBatch TFDQuery::run(bool keepResults)
     m_messages.clear();
     QString sql = m_sql;
     QList<TDBParamValue> values;
+    QStringList outputNames;  // the parameter of each marker
     if (m_paramCreate) {
         TDBMarkers markers = ReplaceParamMarkers(sql);
         if (!markers.names.isEmpty()) {
@@ -258,12 +259,32 @@ TDBBatch TFDQuery::run(bool keepResults)
                 const TFDParam *p = m_params.FindParam(name);
                 if (!p)
                     throw usageError(QStringLiteral("パラメータ '%1' が見つかりません。").arg(name));
-                values.append({p->Value(), p->DataType() == ftUnknown ? ftWideString : p->DataType()});
+                values.append({p->Value(), p->DataType() == ftUnknown ? ftWideString : p->DataType(),
+                               p->ParamType() == ptUnknown ? ptInput : p->ParamType()});
             }
             sql = markers.text;
+            outputNames = markers.names;
         }
     }
-    TDBBatch batch = m_connection->Execute({sql, values, keepResults}, m_silent, this);
+    QList<QVariant> outputs;
+    const bool anyOutput = std::any_of(values.cbegin(), values.cend(), [](const TDBParamValue &v) { return v.IsOutput(); });
+    // The values come back also when the batch raised (a failed call).
+    auto readBack = [&] {
+        for (qsizetype i = 0; i < outputs.size() && i < values.size(); ++i) {
+            if (values.at(i).IsOutput()) {
+                if (TFDParam *p = m_params.FindParam(outputNames.at(i)))
+                    p->SetValue(outputs.at(i));
+            }
+        }
+    };
+    TDBBatch batch;
+    try {
+        batch = m_connection->Execute({sql, values, keepResults, anyOutput ? &outputs : nullptr}, m_silent, this);
+    } catch (...) {
+        readBack();
+        throw;
+    }
+    readBack();
     m_messages += batch.infoMessages();
     return batch;
 }

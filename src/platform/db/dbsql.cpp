@@ -75,7 +75,8 @@ QString scanMarkers(const QString &sql, OnMarker onMarker)
                 continue;
             }
             qsizetype j = i + 1;
-            while (j < n && isNameChar(sql.at(j)))
+            // "@" may follow inside a name, as in T-SQL names (":a@b").
+            while (j < n && (isNameChar(sql.at(j)) || (j > i + 1 && sql.at(j) == QLatin1Char('@'))))
                 ++j;
             if (j > i + 1) {
                 onMarker(sql.mid(i + 1, j - i - 1));
@@ -193,5 +194,88 @@ bool SplitLeadingUse(const QString &sql, QString *useBatch, QString *rest)
         return false;
     *useBatch = sql.left(end);
     *rest = sql.mid(end);
+    return true;
+}
+
+bool OdbcProcedureCall(const QString &sql, QString *call, QString *procedure)
+{
+    const qsizetype n = sql.size();
+    qsizetype i = skipBlanksAndComments(sql, 0);
+    auto word = [&](QLatin1String w) {
+        if (i + w.size() > n || QStringView(sql).mid(i, w.size()).compare(w, Qt::CaseInsensitive) != 0)
+            return false;
+        if (i + w.size() < n && (isNameChar(sql.at(i + w.size())) || sql.at(i + w.size()) == QLatin1Char('@')))
+            return false;
+        i += w.size();
+        return true;
+    };
+    auto blanks = [&] { i = skipBlanksAndComments(sql, i); };
+    if (!word(QLatin1String("execute")) && !word(QLatin1String("exec")))
+        return false;
+    blanks();
+    if (i >= n || sql.at(i) != QLatin1Char('?'))
+        return false;
+    ++i;
+    blanks();
+    if (i >= n || sql.at(i) != QLatin1Char('='))
+        return false;
+    ++i;
+    blanks();
+    // The name: parts, bracketed, quoted or plain, joined by ".".
+    const qsizetype nameStart = i;
+    for (;;) {
+        if (i >= n)
+            return false;
+        const QChar c = sql.at(i);
+        qsizetype j = i;
+        if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
+            j = skipQuoted(sql, i);
+        } else {
+            while (j < n && (isNameChar(sql.at(j)) || (j > i && sql.at(j) == QLatin1Char('@'))))
+                ++j;
+        }
+        if (j == i)
+            return false;
+        i = j;
+        if (i < n && sql.at(i) == QLatin1Char('.')) {
+            ++i;
+            continue;
+        }
+        break;
+    }
+    const QString name = sql.mid(nameStart, i - nameStart);
+    int markers = 0;
+    blanks();
+    while (i < n) {
+        if (sql.at(i) != QLatin1Char('?'))
+            return false;
+        ++i;
+        ++markers;
+        blanks();
+        if (word(QLatin1String("output")) || word(QLatin1String("out")))
+            blanks();
+        if (i < n && sql.at(i) == QLatin1Char(';')) {
+            ++i;
+            blanks();
+            if (i < n)
+                return false;
+            break;
+        }
+        if (i >= n)
+            break;
+        if (sql.at(i) != QLatin1Char(','))
+            return false;
+        ++i;
+        blanks();
+        if (i >= n)
+            return false;
+    }
+    QStringList args;
+    for (int k = 0; k < markers; ++k)
+        args << QStringLiteral("?");
+    *call = QStringLiteral("{? = call ") + name + (markers ? QLatin1Char('(') + args.join(QLatin1Char(',')) + QLatin1Char(')') : QString())
+        + QLatin1Char('}');
+    if (procedure)
+        *procedure = name;
     return true;
 }

@@ -10,6 +10,8 @@
 // A statement with its ":NAME" parameter markers replaced by the driver's
 // "?" markers. String literals ('...', N'...'), [bracketed] and "quoted"
 // names, comments (-- and nested /* */) and the "::" qualifier are skipped.
+// A name is letters of any script, digits, "_", "$", "#", and "@" after its
+// first character (":名前", ":a@b").
 struct TDBMarkers
 {
     QString text;
@@ -30,3 +32,12 @@ QStringList ParamNames(const QString &sql);
 // the layer sends these heads as a batch of their own. False when the batch
 // does not start with "use".
 bool SplitLeadingUse(const QString &sql, QString *useBatch, QString *rest);
+
+// A procedure call with a return value, "execute ? = name ?, ? output", as
+// the ODBC procedure-call escape "{? = call name(?,?)}". Drivers hand back
+// output parameters and the return status of such a call; FreeTDS keeps
+// those of a parameterised batch (sent through sp_executesql) to itself.
+// False when the statement is no such call (anything besides markers and
+// OUTPUT among the arguments, a second statement, ...). *procedure gets the
+// name as written.
+bool OdbcProcedureCall(const QString &sql, QString *call, QString *procedure = nullptr);

@@ -29,6 +29,8 @@ TEST(DbSql, MarkersBecomeDriverMarkersOutsideLiteralsNamesAndComments)
         {"escapes untouched", "select '{fn now()}', '!&?' -- {d '2024-01-01'} ?", "select '{fn now()}', '!&?' -- {d '2024-01-01'} ?", {}},
         {"unterminated literal", "select 'abc :X", "select 'abc :X", {}},
         {"japanese name", "where a = :名前", "where a = ?", {"名前"}},
+        {"at sign inside a name", "execute :zk_ret = p :a@b,:c output", "execute ? = p ?,? output", {"zk_ret", "a@b", "c"}},
+        {"at sign first is no name", "select :@x, @@rowcount", "select :@x, @@rowcount", {}},
     };
     for (const MarkerCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -80,3 +82,31 @@ TEST(DbSql, LeadingUseStatementsSplitFromTheRest)
 }
 
 } // namespace
+
+TEST(DbSql, ProcedureCallsWithAReturnValueBecomeTheCallEscape)
+{
+    struct Case
+    {
+        const char *sql;
+        const char *call;  // empty: no such call
+    } cases[] = {
+        {"execute ? = [dbo].[usp]\r\n", "{? = call [dbo].[usp]}"},
+        {"execute ? = [dbo].[usp]\r\n?,? output", "{? = call [dbo].[usp](?,?)}"},
+        {"exec ?=dbo.p ? OUT , ?;", "{? = call dbo.p(?,?)}"},
+        {"execute ? = [my schema].[a]]b.c] ?", "{? = call [my schema].[a]]b.c](?)}"},
+        {"execute ? = dbo.名前 ?", "{? = call dbo.名前(?)}"},
+        {"execute dbo.p ?", ""},
+        {"execute ? = dbo.p @x = ?", ""},
+        {"execute ? = dbo.p ?, 5", ""},
+        {"execute ? = dbo.p ?; select 1", ""},
+        {"select ?", ""},
+        {"executes ? = p", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sql);
+        QString call;
+        EXPECT_EQ(OdbcProcedureCall(QString::fromUtf8(c.sql), &call), *c.call != 0);
+        if (*c.call)
+            EXPECT_EQ(call, QString::fromUtf8(c.call));
+    }
+}

@@ -312,6 +312,37 @@ bool RuleSet::loadText(const QString &text, const QString &name, QString *error)
             a.kind = Answer::Delay;
             a.delayMs = cm.captured(1).toInt();
             rule.answers << a;
+        } else if (key == QLatin1String("output")) {
+            // "output: @P2 = N'text', @P3 = 5"
+            Answer a;
+            a.kind = Answer::Output;
+            for (const QString &item : splitTopLevel(stripComment(arg))) {
+                const qsizetype eq = item.indexOf(QLatin1Char('='));
+                const QString name = item.left(eq).trimmed();
+                const QString literal = eq < 0 ? QString() : item.mid(eq + 1).trimmed();
+                QList<Literal> lits;
+                if (eq < 0 || !name.startsWith(QLatin1Char('@')) || name.size() < 2)
+                    return failAt(lineNo, QStringLiteral("'output: @name = value, ...' expected"));
+                if (!parseLiterals(literal, &lits, &why))
+                    return failAt(lineNo, why);
+                if (lits.size() != 1)
+                    return failAt(lineNo, QStringLiteral("one value for %1 expected").arg(name));
+                a.outputs << qMakePair(name, literal);
+            }
+            if (a.outputs.isEmpty())
+                return failAt(lineNo, QStringLiteral("'output: @name = value, ...' expected"));
+            rule.answers << a;
+        } else if (key == QLatin1String("return")) {
+            static const QRegularExpression statusRe(QStringLiteral("^(-?\\d+)\\s*(#.*)?$"));
+            const auto sm = statusRe.match(arg);
+            bool ok = false;
+            const int status = sm.hasMatch() ? sm.captured(1).toInt(&ok) : 0;
+            if (!ok)
+                return failAt(lineNo, QStringLiteral("'return: <number>' expected"));
+            Answer a;
+            a.kind = Answer::Return;
+            a.number = status;
+            rule.answers << a;
         } else if (key == QLatin1String("drop")) {
             if (!arg.isEmpty() && !arg.startsWith(QLatin1Char('#')))
                 return failAt(lineNo, QStringLiteral("'drop' takes nothing"));
@@ -425,6 +456,59 @@ Answer errorAnswer(int number, int state, int severity, int line, const QString 
     a.line = line;
     a.text = text;
     return a;
+}
+
+int returnStatus(const QList<Answer> &answers)
+{
+    int status = 0;
+    for (const Answer &a : answers) {
+        if (a.kind == Answer::Return)
+            status = a.number;
+    }
+    return status;
+}
+
+bool applyOutputs(const QList<Answer> &answers, const QString &statement, QList<Param> *params, QString *error)
+{
+    static const QRegularExpression assigned(QStringLiteral("\\bexec(?:ute)?\\s+(@[\\w@#$]+)\\s*="),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const QString target = assigned.match(statement).captured(1);
+    auto assign = [&](Param &p, const Literal &lit) {
+        Column c;
+        if (!parseType(p.typeName, &c, error))
+            return false;
+        QVariant v;
+        int sub = 0;
+        if (!convertLiteral(lit, c, &v, &sub, error)) {
+            if (error)
+                *error = QStringLiteral("output %1: %2").arg(p.name, *error);
+            return false;
+        }
+        p.value = v;
+        return true;
+    };
+    for (Param &p : *params) {
+        if (!p.output)
+            continue;
+        for (const Answer &a : answers) {
+            if (a.kind == Answer::Return && !target.isEmpty() && p.name.compare(target, Qt::CaseInsensitive) == 0) {
+                Literal lit;
+                lit.kind = Literal::Number;
+                lit.text = QString::number(a.number);
+                if (!assign(p, lit))
+                    return false;
+            } else if (a.kind == Answer::Output) {
+                for (const auto &o : a.outputs) {
+                    if (o.first.compare(p.name, Qt::CaseInsensitive) != 0)
+                        continue;
+                    QList<Literal> lits;
+                    if (!parseLiterals(o.second, &lits, error) || lits.size() != 1 || !assign(p, lits.first()))
+                        return false;
+                }
+            }
+        }
+    }
+    return true;
 }
 
 bool RuleSet::refusesLogin(const QList<Answer> &answers)

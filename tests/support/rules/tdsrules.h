@@ -88,7 +88,9 @@ struct Answer
         Delay,         // wait delayMs; an attention (cancel) ends the wait and the answer
         Drop,          // close the connection without answering further
         UseDatabase,   // the session's database changes to text (ENVCHANGE + INFO 5701)
-        Transaction    // text "begin", "commit" or "rollback" (ENVCHANGE)
+        Transaction,   // text "begin", "commit" or "rollback" (ENVCHANGE)
+        Output,        // values of the call's output parameters (outputs); sent after the answers
+        Return         // the return status (number) of the procedure the call runs
     };
     Kind kind = RowCount;
     ResultSet result;
@@ -99,6 +101,9 @@ struct Answer
     int line = 0;
     QString text;
     int delayMs = 0;
+    // Output: parameter name ("@P2") and the literal as written, converted
+    // to the parameter's type when the call is answered.
+    QList<QPair<QString, QString>> outputs;
 };
 
 // An error answer (severity 11 or more).
@@ -144,6 +149,14 @@ struct Param
 QString renderValue(const QVariant &value, const QString &typeName = {});
 // "@P1 nvarchar(4000) = N'dbo', @P2 int = 5" (withTypes) or "@P1 = N'dbo', @P2 = 5".
 QString renderParams(const QList<Param> &params, bool withTypes);
+
+// What a call's output parameters come back with: the value an "output:"
+// answer gives the parameter's name; for the variable that the statement's
+// "exec @v = proc" assigns, the "return:" status; otherwise the value sent.
+// False, with *error, when a value does not fit the parameter's type.
+bool applyOutputs(const QList<Answer> &answers, const QString &statement, QList<Param> *params, QString *error);
+// The "return:" status among the answers; 0 when none.
+int returnStatus(const QList<Answer> &answers);
 
 // Runs of blanks, tabs, CR and LF collapsed to one blank, ends trimmed.
 QString normalizeSql(const QString &sql);

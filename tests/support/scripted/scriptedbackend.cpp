@@ -259,23 +259,50 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
         return batch;
     }
     const bool rpc = !request.params.isEmpty();
-    const QString sql = rpc ? NumberDriverMarkers(request.sql) : request.sql;
+    QString sql = rpc ? NumberDriverMarkers(request.sql) : request.sql;
+    // A procedure call with outputs reaches the server as a call of the
+    // procedure by name (as the ODBC backend sends it): its arguments
+    // without the return value, which takes the return status.
+    QString call, procedure;
+    const bool procCall = rpc && request.params.first().IsOutput()
+        && OdbcProcedureCall(request.sql, &call, &procedure) && call.count(QLatin1Char('?')) == request.params.size();
+    if (procCall)
+        sql = QStringLiteral("exec ") + procedure;
     QList<tdsrules::Param> params;
-    for (qsizetype i = 0; i < request.params.size(); ++i) {
+    bool anyOutput = false;
+    for (qsizetype i = procCall ? 1 : 0; i < request.params.size(); ++i) {
+        const TDBParamValue &v = request.params.at(i);
         tdsrules::Param p;
-        p.name = QStringLiteral("@P%1").arg(i + 1);
-        p.typeName = paramTypeName(request.params.at(i));
-        p.value = request.params.at(i).value;
+        p.name = QStringLiteral("@P%1").arg(params.size() + 1);
+        p.typeName = paramTypeName(v);
+        // As the driver does: a pure output goes without its value.
+        p.value = v.paramType == ptOutput || v.paramType == ptResult ? QVariant() : v.value;
+        p.output = v.IsOutput();
+        anyOutput = anyOutput || p.output;
         params.append(p);
     }
     m_script->append({rpc ? TScriptEntry::Rpc : TScriptEntry::Batch, m_connection, sql,
                       rpc ? tdsrules::renderParams(params, true) : QString()});
+    QList<tdsrules::Param> matched = params;
+    for (tdsrules::Param &p : matched)
+        p.output = false;
     // A "use" inside sp_executesql only lasts for the call.
     const QString database = m_session.database;
-    const QList<tdsrules::Answer> answers =
-        m_script->rules().answer(sql, rpc ? tdsrules::renderParams(params, false) : QString(), &m_session);
+    QList<tdsrules::Answer> answers =
+        m_script->rules().answer(sql, rpc ? tdsrules::renderParams(matched, false) : QString(), &m_session);
     if (rpc)
         m_session.database = database;
+    if (anyOutput || procCall) {
+        QString why;
+        if (tdsrules::applyOutputs(answers, sql, &params, &why)) {
+            if (procCall)
+                batch.outputs.append(qint64(tdsrules::returnStatus(answers)));
+            for (const tdsrules::Param &p : std::as_const(params))
+                batch.outputs.append(p.output ? p.value : QVariant());
+        } else {
+            answers << tdsrules::errorAnswer(50000, 1, 16, 1, why);
+        }
+    }
 
     bool sentSomething = false;  // before a drop: the server had answered
     for (qsizetype i = 0; i < answers.size(); ++i) {
@@ -318,6 +345,8 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
             batch.messages.append(message(0, 0, 16, 0, QStringLiteral("Unexpected EOF from the server"), "08S01"));
             return batch;
         case tdsrules::Answer::Transaction:
+        case tdsrules::Answer::Output:
+        case tdsrules::Answer::Return:
             break;
         }
         sentSomething = sentSomething || a.kind != tdsrules::Answer::Delay;

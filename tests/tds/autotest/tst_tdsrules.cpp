@@ -167,6 +167,9 @@ TEST(TdsRules, MalformedFilesAreRejected)
         {"rule exact: q\n  result: a int\n  row: 1,\n", "t.rules:3: a value is missing"},
         {"rule exact: q\n  result: a nvarchar(10)\n  row: N'open\n", "t.rules:3: a quoted text is not closed"},
         {"rule exact: q\n  bogus: 1\n", "t.rules:2: unknown answer 'bogus'"},
+        {"rule exact: q\n  output: P1 = 1\n", "t.rules:2: 'output: @name = value, ...' expected"},
+        {"rule exact: q\n  output: @P1 = 1 2\n", "t.rules:2: "},
+        {"rule exact: q\n  return: five\n", "t.rules:2: 'return: <number>' expected"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
@@ -417,3 +420,37 @@ TEST(TdsRules, ParametersRenderAsLiterals)
                              "@P6 varchar(10) = NULL output, @P7 float = 0.1"));
     EXPECT_EQ(renderParams(params.mid(0, 2), false), QStringLiteral("@P1 = N'it''s', @P2 = 5"));
 }
+
+namespace {
+
+TEST(TdsRules, OutputAndReturnAnswersGiveTheOutputParametersTheirValues)
+{
+    const RuleSet rules = load(QStringLiteral("rule contains: = dbo.p\n"
+                                              "  rowcount: 1\n"
+                                              "  output: @P3 = N'受付済', @p4 = 2.5   # names ignore case\n"
+                                              "  return: -4\n"));
+    const QString statement = QStringLiteral("execute @P1 = dbo.p @P2, @P3 output, @P4 output, @P5 output");
+    const QList<Answer> a = rules.answer(statement);
+    ASSERT_EQ(a.size(), 3);
+    EXPECT_EQ(returnStatus(a), -4);
+    QList<Param> params{{"@P1", "bigint", QVariant(), true},
+                        {"@P2", "nvarchar(4000)", QStringLiteral("in"), false},
+                        {"@P3", "nvarchar(4000)", QVariant(), true},
+                        {"@P4", "float", 0.0, true},
+                        {"@P5", "bigint", qint64(41), true}};
+    QString error;
+    ASSERT_TRUE(applyOutputs(a, statement, &params, &error)) << error.toStdString();
+    EXPECT_EQ(params[0].value, QVariant(qint64(-4)));  // "exec @P1 = ..." takes the status
+    EXPECT_EQ(params[1].value, QVariant(QStringLiteral("in")));
+    EXPECT_EQ(params[2].value, QVariant(QStringLiteral("受付済")));
+    EXPECT_EQ(params[3].value, QVariant(2.5));
+    EXPECT_EQ(params[4].value, QVariant(qint64(41)));  // not named: as sent
+
+    // A value the parameter's type cannot take is refused, naming it.
+    QList<Param> text{{"@P1", "bigint", QVariant(), true}, {"@P2", "nvarchar(4000)", QVariant(), true},
+                      {"@P3", "nvarchar(4000)", QVariant(), true}, {"@P4", "int", QVariant(), true}};
+    EXPECT_FALSE(applyOutputs(a, statement, &text, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("output @P4"))) << error.toStdString();
+}
+
+} // namespace
