@@ -29,6 +29,7 @@
 #include "controls/zkstdctl.h"
 #include "core/zkeditcommands.h"
 #include "core/zksub_files.h"
+#include "platform/rtl/scrollstyle.h"
 
 #include <QLineEdit>
 #include <QTableView>
@@ -67,7 +68,6 @@ enum TGridOption : unsigned {
 Q_DECLARE_FLAGS(TGridOptions, TGridOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
 
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 
 using TShowEditorEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, class TzkInplaceEditor *Editor)>;

@@ -102,7 +102,7 @@ void TEditor::UpdateCaretShape()
     if (FOverWrite) {
         const QString map = RowCellMap(FRow);
         width = FCol < map.size() && map[FCol] == QLatin1Char('4') ? 2 * w0 : w0;
-    } else if (FCaret->Style() == csBrief) {
+    } else if (FCaret->Style() == TEditorCaretStyle::csBrief) {
         width = w0;
         height = 2;
     }
@@ -113,7 +113,7 @@ void TEditor::CaretToPoint(int &X, int &Y) const
 {
     X = LeftMargin() + (FCol - FTopCol) * FFontWidth;
     Y = TopMargin() + (FRow - FTopRow) * RowHeight();
-    if (FCaret->Style() == csBrief && !FOverWrite)
+    if (FCaret->Style() == TEditorCaretStyle::csBrief && !FOverWrite)
         Y += FFontHeight - 2;
 }
 

@@ -4,6 +4,7 @@
 #include "editorcontrol/edclasses.h"
 #include "editorcontrol/edgraphics.h"
 #include "editorcontrol/edwrap.h"
+#include "platform/rtl/scrollstyle.h"
 
 #include <QStringList>
 
@@ -15,11 +16,11 @@
 // no one. Assign copies every field and notifies once; numbers are clamped
 // by the setters only.
 
-enum TEditorCaretStyle : int { csDefault, csBrief };
+// Scoped: the grid columns' state has a csDefault too.
+enum class TEditorCaretStyle : int { csDefault, csBrief };
 enum TDragMode : int { dmManual, dmAutomatic };
 enum TEditorShowNumberMode : int { nmRow, nmLine };
 enum TEditorHitStyle : int { hsSelect, hsDraw, hsCaret };
-enum TScrollStyle : int { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 // Pointer shapes by region (all direct).
 class TEditorCursors : public TNotifyPersistent
@@ -142,7 +143,7 @@ private:
     TDragMode FSelDragMode = dmAutomatic;
     bool FSelMove = true;
     bool FSoftTab = false;
-    TEditorCaretStyle FStyle = csDefault;
+    TEditorCaretStyle FStyle = TEditorCaretStyle::csDefault;
     bool FTabIndent = false;
     int FTabSpaceCount = 8;
 };

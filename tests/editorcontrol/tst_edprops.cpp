@@ -114,7 +114,7 @@ TEST(EditorSettings, OnlyNotifyingPropertiesNotify)
         notifyCase<Caret>("SoftTab", [](Caret &c) { c.SetSoftTab(true); }, 0),
         notifyCase<Caret>("SelDragMode", [](Caret &c) { c.SetSelDragMode(dmManual); }, 0),
         notifyCase<Caret>("Cursors", [](Caret &c) { c.Cursors()->SetDefaultCursor(crArrow); }, 0),
-        notifyCase<Caret>("Style", [](Caret &c) { c.SetStyle(csBrief); }, 1),
+        notifyCase<Caret>("Style", [](Caret &c) { c.SetStyle(TEditorCaretStyle::csBrief); }, 1),
         notifyCase<Caret>("TabSpaceCount", [](Caret &c) { c.SetTabSpaceCount(4); }, 1),
         notifyCase<Caret>("TabSpaceCount unchanged", [](Caret &c) { c.SetTabSpaceCount(9); }, 0),
         notifyCase<Caret>("Assign", [](Caret &c) { Caret other; other.SetSoftTab(true); c.Assign(&other); }, 1),
