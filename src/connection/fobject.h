@@ -24,6 +24,8 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TFDQuery;
+class TScriptSink;
+struct TScriptRunResult;
 class TzkActionList;
 class TzkListView;
 class TzkTreeNode;
@@ -174,6 +176,33 @@ public:
     // the login's default schema. The new-object actions carry their kind
     // as the property "ImageIndex".
     void actNewExecute(int kind);
+
+    // --- Script output -----------------------------------------------------------
+    // Writes the object's DDL into the sink through its kind's generator:
+    // with AppendDrop its DROP script first (a failing DROP pass is passed
+    // over), then its CREATE script. Never raises: false, with the reason in
+    // Error, when the CREATE script could not be written. A kind without
+    // script writes nothing and counts as written. The global ScriptOption
+    // is never changed.
+    bool OutputScript(int ObjectType, const QString &Database, const QString &Schema, const QString &ObjectName,
+                      TScriptSink &Stream, const QString &NewSchema, const QString &NewObjectName, bool AppendDrop,
+                      const QString &TableName, QString *Error = nullptr);
+    // Appends the GRANT and DENY statements of the object's (or with IsDB the
+    // database's) privileges. Query errors reach the caller.
+    void OutputGrant(const QString &Database, const QString &Schema, const QString &ObjectName,
+                     TScriptSink &Stream, bool IsDB);
+    // The script output command: the options dialog, then the run.
+    void actScriptExecute();
+    // The run over the list's selected items into Path (a file in one-file
+    // mode, a folder ending in "/" otherwise), with the bracketed name table
+    // (may be empty). Each item is deselected once done; ESC ends it. A file
+    // that cannot be written ends it with the error.
+    TScriptRunResult RunScriptOutput(const QString &Path, const QString &NameTable);
+    // The print command: the print dialog with PrintObjectScripts.
+    void actPrintExecute();
+    // Prints the script of each selected object, page numbers restarting
+    // per object.
+    void PrintObjectScripts();
 
     // --- Keep-alive, user commands, reports -----------------------------------
     // Applies the keep-alive options: the timer and the connection's own
