@@ -204,6 +204,17 @@ public:
     // per object.
     void PrintObjectScripts();
 
+    // The object's source history before and after an editor's change: its
+    // CREATE script into the history folder of the options SaveBeforeSrc* /
+    // SaveAfterSrc*. A folder or file that cannot be created, or a failing
+    // name-table query, raises to the editor; a Cancel in the save dialog
+    // writes nothing; a script that cannot be generated is shown as a
+    // warning naming the object.
+    void SaveBeforeSource(const QString &Database, const QString &Schema, const QString &ObjectName,
+                          int ObjectType);
+    void SaveAfterSource(const QString &Database, const QString &Schema, const QString &ObjectName,
+                         int ObjectType);
+
     // --- Keep-alive, user commands, reports -----------------------------------
     // Applies the keep-alive options: the timer and the connection's own
     // reconnection go on and off together.
@@ -260,6 +271,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void SaveSource(bool before, const QString &Database, const QString &Schema, const QString &ObjectName,
+                    int ObjectType);
     void CreateComponents();
     void CreateActions();
     void Connect(QString SID, QString UserID, const QString &Password, const QString &Server,

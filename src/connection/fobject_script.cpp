@@ -8,6 +8,7 @@
 #include "core/dsqlserver.h"
 #include "core/zksub.h"
 #include "core/zksub_files.h"
+#include "core/zksub_objtype.h"
 #include "core/zksub_text.h"
 #include "platform/db/db.h"
 #include "platform/encoding/textencoding.h"
@@ -511,6 +512,11 @@ QString TScriptLayout::DefaultFileName(const QString &name, const QString &index
     return component(name) + QStringLiteral(".SQL");
 }
 
+QString TScriptLayout::RelativeFile(const QString &fileName)
+{
+    return relativeFile(fileName);
+}
+
 QString TScriptLayout::ObjectFile(const QString &database, const QString &schema, const QString &typeWord,
                                   const QString &fileName) const
 {
@@ -555,4 +561,22 @@ TFileScriptSink *TScriptLayout::Open(const QString &fileName)
     if (!usedBefore)
         m_used << fileName;
     return sink;
+}
+
+// --- Source history ---------------------------------------------------------------------------
+
+QString SourceHistoryFile(const QString &folder, const QString &schema, int objectType, const QString &name,
+                          bool numbered)
+{
+    QString base = folder;
+    if (!schema.isEmpty())
+        base += component(schema) + QLatin1Char('/');
+    base += component(ObjTypeToName(objectType)) + QLatin1Char('/') + relativeFile(name);
+    if (!numbered)
+        return base + QStringLiteral(".sql");
+    for (int n = 0;; ++n) {
+        const QString path = base + QStringLiteral("_%1.sql").arg(n, 2, 10, QLatin1Char('0'));
+        if (!QFileInfo::exists(path))
+            return path;
+    }
 }

@@ -178,6 +178,10 @@ public:
     // The object's own file name: name + ".SQL", an index's table + "." +
     // name + ".SQL".
     static QString DefaultFileName(const QString &name, const QString &indexTable, bool isIndex);
+    // A file name taken from a name table, relative: its parts at "\" and "/"
+    // filtered each, so its sub-folders stay; raises for a part that cannot
+    // be a file name.
+    static QString RelativeFile(const QString &fileName);
 
     // Opens a file of the run: the first use creates it anew when SameName
     // is on or it does not exist and otherwise appends; every later use of
@@ -212,3 +216,13 @@ struct TScriptRunResult
     QStringList Failed;
     bool Escaped = false;
 };
+
+// --- Source history -------------------------------------------------------------------------
+
+// The file of an object's source history in `folder` (ending in "/"):
+// folder + schema + "/" + type word + "/" + N + ".sql", an empty schema left
+// out; with numbering N + "_nn" for the first number from 00 whose file does
+// not exist (counting on past 99). N is the name table's SCRIPT_NAME when
+// given, else the object's name; both filtered as file names.
+QString SourceHistoryFile(const QString &folder, const QString &schema, int objectType, const QString &name,
+                          bool numbered);
