@@ -7,7 +7,6 @@
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
 
-#include <QDirIterator>
 #include <QFileDialog>
 #include <QTemporaryDir>
 
@@ -19,16 +18,6 @@ namespace {
 QString u(const char *s)
 {
     return QString::fromUtf8(s);
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(folder).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 class SourceHistoryTest : public ConnectionWindowTest
@@ -114,7 +103,7 @@ TEST_F(SourceHistoryTest, NumberingReplacingAndEmptySchema)
     form->SaveAfterSource(u("SalesDB"), u("dbo"), u("Off"), 45);
     EXPECT_FALSE(QFileInfo::exists(P + u("after/dbo/TABLE/Off.sql")));
     EXPECT_THROW(form->SaveBeforeSource(u("SalesDB"), u(".."), u("x"), 45), Exception);
-    EXPECT_TRUE(filesBelow(dir.path()).filter(u("x.sql")).isEmpty());
+    EXPECT_TRUE(FilesBelow(dir.path()).filter(u("x.sql")).isEmpty());
 }
 
 TEST_F(SourceHistoryTest, HeaderInTheScriptEncoding)
@@ -135,7 +124,7 @@ TEST_F(SourceHistoryTest, NameTablePrefersTheObjectsDatabase)
     form->SaveBeforeSource(u("InventoryDB"), u("dbo"), u("Orders"), 45);
     form->SaveBeforeSource(u("人事DB"), u("dbo"), u("Orders"), 45);
     form->SaveBeforeSource(u("SalesDB"), u("dbo"), u("Other"), 45);
-    EXPECT_EQ(filesBelow(dir.path()), (QStringList{u("dbo/TABLE/Other.sql"), u("dbo/TABLE/inv_orders.sql"),
+    EXPECT_EQ(FilesBelow(dir.path()), (QStringList{u("dbo/TABLE/Other.sql"), u("dbo/TABLE/inv_orders.sql"),
                                                    u("dbo/TABLE/sales_orders.sql")}));
     // A failing query stops the history (and the editor's compile).
     NameTableList = {u("srv1=brokennames")};
@@ -148,7 +137,7 @@ TEST_F(SourceHistoryTest, SaveDialogCancelAndTextFilter)
     zkOption.SaveBeforeSrcDialog = true;
     WhenModal([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
     form->SaveBeforeSource(u("SalesDB"), u("dbo"), u("Orders"), 45);
-    EXPECT_TRUE(filesBelow(dir.path()).isEmpty());
+    EXPECT_TRUE(FilesBelow(dir.path()).isEmpty());
 
     QString title;
     WhenModal([&](QWidget *w) {

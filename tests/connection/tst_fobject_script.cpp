@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDirIterator>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -82,17 +81,6 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-// The files below a folder, relative, sorted.
-QStringList filesBelow(const QString &folder)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(folder).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 class ScriptOutputTest : public ConnectionWindowTest
@@ -432,7 +420,7 @@ TEST_F(ScriptOutputTest, FileLayout)
         const TScriptRunResult result = form->RunScriptOutput(c.oneScript ? P + u("all.sql") : P, {});
         EXPECT_TRUE(result.Failed.isEmpty()) << result.Failed.join(u("; ")).toStdString();
         EXPECT_EQ(result.Written, 3);
-        EXPECT_EQ(filesBelow(run.path()), c.files);
+        EXPECT_EQ(FilesBelow(run.path()), c.files);
         EXPECT_EQ(form->lstObject->SelCount(), 0);
     }
 }
@@ -485,7 +473,7 @@ TEST_F(ScriptOutputTest, HostileNamesNameTableAndFailures)
           {"v", 47, "SalesDB", "..", "VIEW"}});
     ScriptOption.Dir = true;
     TScriptRunResult result = form->RunScriptOutput(P, u("SalesDB.dbo.scriptnames"));
-    EXPECT_EQ(filesBelow(dir.path()),
+    EXPECT_EQ(FilesBelow(dir.path()),
               (QStringList{u("SalesDB/dbo/TABLE/ab.SQL"), u("SalesDB/dbo/TABLE/sub/t.sql")}));
     ASSERT_EQ(result.Failed.size(), 3) << result.Failed.join(u("; ")).toStdString();
     EXPECT_TRUE(result.Failed.at(0).startsWith(u("SalesDB.dbo...: ")));
@@ -519,7 +507,7 @@ TEST_F(ScriptOutputTest, CommandReportsFailedObjects)
     form->actScriptExecute();
     EXPECT_TRUE(shown.contains(u("次のオブジェクトは出力できませんでした。"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(u("SalesDB.dbo.IX_Date: 索引が見つかりません。"))) << shown.toStdString();
-    EXPECT_EQ(filesBelow(dir.path()), (QStringList{u("Orders.IX_Date.SQL"), u("Orders.SQL"), u("Staff.SQL")}));
+    EXPECT_EQ(FilesBelow(dir.path()), (QStringList{u("Orders.IX_Date.SQL"), u("Orders.SQL"), u("Staff.SQL")}));
 }
 
 // --- The dialog -------------------------------------------------------------------------------
