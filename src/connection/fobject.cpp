@@ -345,9 +345,14 @@ void TfrmObject::CreateActions()
         {"actOpenData", &TfrmObject::actOpenDataExecute},
         {"actOpenDataTop", &TfrmObject::actOpenDataTopExecute},
         {"actExec", &TfrmObject::actExecExecute},
+        {"actScript", &TfrmObject::actScriptExecute},
+        {"actPrint", &TfrmObject::actPrintExecute},
     };
     for (const auto &c : commands)
         actObject->SetOnExecute(actObject->Find(QLatin1String(c.name)), [this, h = c.handler] { (this->*h)(); });
+
+    actObject->Find(QStringLiteral("actScript"))
+        ->setToolTip(QStringLiteral("選択したオブジェクトのスクリプトを出力します。"));
 
     QAction *fragment = actObject->Find(QStringLiteral("actShowFragment"));
     fragment->setCheckable(true);

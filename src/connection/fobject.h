@@ -25,6 +25,8 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TFDQuery;
+class TScriptSink;
+struct TScriptRunResult;
 class TzkActionList;
 class TzkListView;
 class TzkTreeNode;
@@ -176,6 +178,44 @@ public:
     // as the property "ImageIndex".
     void actNewExecute(int kind);
 
+    // --- Script output -----------------------------------------------------------
+    // Writes the object's DDL into the sink through its kind's generator:
+    // with AppendDrop its DROP script first (a failing DROP pass is passed
+    // over), then its CREATE script. Never raises: false, with the reason in
+    // Error, when the CREATE script could not be written. A kind without
+    // script writes nothing and counts as written. The global ScriptOption
+    // is never changed.
+    bool OutputScript(int ObjectType, const QString &Database, const QString &Schema, const QString &ObjectName,
+                      TScriptSink &Stream, const QString &NewSchema, const QString &NewObjectName, bool AppendDrop,
+                      const QString &TableName, QString *Error = nullptr);
+    // Appends the GRANT and DENY statements of the object's (or with IsDB the
+    // database's) privileges. Query errors reach the caller.
+    void OutputGrant(const QString &Database, const QString &Schema, const QString &ObjectName,
+                     TScriptSink &Stream, bool IsDB);
+    // The script output command: the options dialog, then the run.
+    void actScriptExecute();
+    // The run over the list's selected items into Path (a file in one-file
+    // mode, a folder ending in "/" otherwise), with the bracketed name table
+    // (may be empty). Each item is deselected once done; ESC ends it. A file
+    // that cannot be written ends it with the error.
+    TScriptRunResult RunScriptOutput(const QString &Path, const QString &NameTable);
+    // The print command: the print dialog with PrintObjectScripts.
+    void actPrintExecute();
+    // Prints the script of each selected object, page numbers restarting
+    // per object.
+    void PrintObjectScripts();
+
+    // The object's source history before and after an editor's change: its
+    // CREATE script into the history folder of the options SaveBeforeSrc* /
+    // SaveAfterSrc*. A folder or file that cannot be created, or a failing
+    // name-table query, raises to the editor; a Cancel in the save dialog
+    // writes nothing; a script that cannot be generated is shown as a
+    // warning naming the object.
+    void SaveBeforeSource(const QString &Database, const QString &Schema, const QString &ObjectName,
+                          int ObjectType);
+    void SaveAfterSource(const QString &Database, const QString &Schema, const QString &ObjectName,
+                         int ObjectType);
+
     // --- Keep-alive, user commands, reports -----------------------------------
     // Applies the keep-alive options: the timer and the connection's own
     // reconnection go on and off together.
@@ -238,6 +278,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void SaveSource(bool before, const QString &Database, const QString &Schema, const QString &ObjectName,
+                    int ObjectType);
     void CreateComponents();
     void CreateActions();
     void Connect(QString SID, QString UserID, const QString &Password, const QString &Server,

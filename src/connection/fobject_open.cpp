@@ -47,15 +47,6 @@ QString beforeFirstDot(const QString &name)
     return dot < 0 ? name : name.left(dot);
 }
 
-// The first selected item after `item`, in list order; -1 when none.
-int nextSelected(const TzkListView *list, int item)
-{
-    for (int i = item + 1; i < list->ItemCount(); ++i)
-        if (list->IsSelected(i))
-            return i;
-    return -1;
-}
-
 // The window classes of the connection window's dispatch and commands.
 const char *const kWindowClasses[] = {
     "Tfrmdb",   "TfrmUser",  "TfrmSchema", "TfrmTable", "TfrmIndex", "TfrmView",

@@ -2,6 +2,7 @@
 
 #include "connection/fobject.h"
 #include "connection/fobject_sql.h"
+#include "controls/zkcomctrls.h"
 #include "core/zkoption.h"
 
 #include <QApplication>
@@ -43,4 +44,13 @@ inline TCatalogDialect DialectOf(const TfrmObject *form)
     d.IsAzure = form->IsAzure;
     d.ShowSysObj = zkOption.ShowSysObj;
     return d;
+}
+
+// The first selected item after `item`, in list order; -1 when none.
+inline int nextSelected(const TzkListView *list, int item)
+{
+    for (int i = item + 1; i < list->ItemCount(); ++i)
+        if (list->IsSelected(i))
+            return i;
+    return -1;
 }

@@ -722,3 +722,26 @@ QPoint GetAverageCharWidth(const QFont &font)
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return QPoint(width / 52, fm.height());
 }
+
+QStringList FileDialogFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts.at(i);
+        const qsizetype open = desc.lastIndexOf(QLatin1Char('('));
+        if (open > 0 && desc.endsWith(QLatin1Char(')')))
+            desc.truncate(open);
+        QStringList patterns;
+        for (const QString &p : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            patterns << (p.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : p.trimmed());
+        filters << desc + QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}
+
+int FileDialogFilterIndex(const QStringList &filters, const QString &chosen)
+{
+    const qsizetype at = filters.indexOf(chosen);
+    return at < 0 ? 0 : int(at) + 1;
+}

@@ -108,3 +108,11 @@ void PlaceForm(QWidget *form, int top, int left);
 // The average width of the letters A-Z and a-z in the font (x) and its text
 // height (y): the units the run-time dialogs are measured in.
 QPoint GetAverageCharWidth(const QFont &font);
+
+// The filters of a file dialog from the "desc|pattern|desc|pattern" form:
+// each description keeps its text, with the patterns in parentheses as Qt
+// reads them ("*.*" becomes "*", which also matches names without a dot).
+QStringList FileDialogFilters(const QString &filter);
+// The 1-based position of the chosen filter (as QFileDialog reports it by
+// its text) in the list; 0 when it is not one of them.
+int FileDialogFilterIndex(const QStringList &filters, const QString &chosen);

@@ -194,6 +194,13 @@ QString BracketName(const QString &name, bool force)
     return BracketCatalogName(name, force);
 }
 
+QString QuoteName(const QString &name)
+{
+    QString inner = name;
+    inner.replace(QLatin1Char(']'), QLatin1String("]]"));
+    return QLatin1Char('[') + inner + QLatin1Char(']');
+}
+
 QString BracketCatalogName(const QString &name, bool force)
 {
     if (!force && !zkOption.UseLowerName) {
@@ -203,9 +210,7 @@ QString BracketCatalogName(const QString &name, bool force)
             && !reservedKeywords().contains(name.toUpper()))
             return name;
     }
-    QString inner = name;
-    inner.replace(QLatin1Char(']'), QLatin1String("]]"));
-    return QLatin1Char('[') + inner + QLatin1Char(']');
+    return QuoteName(name);
 }
 
 QString UnbracketName(const QString &s)

@@ -25,6 +25,9 @@ QString BracketName(const QString &name, bool force = false);
 // As BracketName, but never takes the name as bracketed already: for names
 // read from the catalogue, which may themselves begin with "[".
 QString BracketCatalogName(const QString &name, bool force = false);
+// The name in [ ] always, every "]" inside doubled: for catalogue names that
+// generated SQL writes in brackets whatever they look like ("[dbo].[t]").
+QString QuoteName(const QString &name);
 // The text inside [ ] with doubled "]" undone; s unchanged when it is not
 // exactly one well-formed bracketed identifier.
 QString UnbracketName(const QString &s);

@@ -8,6 +8,8 @@
 #include "support/scripted/scriptedbackend.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
 #include <QMdiArea>
 
 #include <QString>
@@ -131,3 +133,14 @@ protected:
     TzkOption saved;
 };
 
+
+// The files below a folder, relative to it, sorted.
+inline QStringList FilesBelow(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}

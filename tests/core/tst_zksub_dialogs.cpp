@@ -485,3 +485,16 @@ TEST(GetAverageCharWidth, MeasuresTheLetters)
 }
 
 } // namespace
+
+// The "desc|pattern" filters become Qt's, and the chosen one maps back to
+// its position; "*.*" becomes "*" so that names without a dot are listed.
+TEST(FileDialogFilters, ConvertAndMapBack)
+{
+    const QStringList filters = FileDialogFilters(
+        QStringLiteral("SQLファイル(*.sql)|*.sql|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"));
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("SQLファイル(*.sql)"), QStringLiteral("テキストファイル(*.txt)"),
+                                    QStringLiteral("すべてのファイル(*)")}));
+    EXPECT_EQ(FileDialogFilterIndex(filters, filters.at(1)), 2);
+    EXPECT_EQ(FileDialogFilterIndex(filters, QStringLiteral("other")), 0);
+    EXPECT_EQ(FileDialogFilters(QStringLiteral("Data|*.csv;*.tsv")), QStringList{QStringLiteral("Data(*.csv *.tsv)")});
+}

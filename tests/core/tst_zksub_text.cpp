@@ -100,6 +100,7 @@ TEST_F(TextHelpers, HostileNamesReadBackAsThemselves)
                 // helper for typed text brackets them all the same way.
                 EXPECT_EQ(ReadTSqlIdentifier(BracketName(h.name, force)), h.name);
                 EXPECT_EQ(u8(UnbracketName(BracketCatalogName(h.name, true))), u8(h.name));
+                EXPECT_EQ(ReadTSqlIdentifier(QuoteName(h.name)), h.name);
             }
             if (h.name != QStringLiteral("\"q\"")) {
                 SCOPED_TRACE(std::string(h.label) + " double-quoted");
@@ -122,6 +123,10 @@ TEST_F(TextHelpers, BracketCatalogName)
     for (const auto &[in, want] : cases)
         EXPECT_EQ(u8(BracketCatalogName(in)), u8(want)) << u8(in);
     EXPECT_EQ(u8(BracketCatalogName("Sales", true)), "[Sales]");
+    // QuoteName brackets every name, a regular one or one in brackets alike.
+    EXPECT_EQ(u8(QuoteName("Sales")), "[Sales]");
+    EXPECT_EQ(u8(QuoteName("[a]")), "[[a]]]");
+    EXPECT_EQ(u8(QuoteName("")), "[]");
 }
 
 TEST_F(TextHelpers, UnbracketName)
