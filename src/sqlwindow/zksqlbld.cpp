@@ -922,8 +922,11 @@ TzkSQLBuildTable *TzkSQLDesigner::AddTable(const QString &ATableName, const QStr
             r.moveTo(16, r.top() + 176);
     }
     box->setGeometry(r);
-    if (!FConnection)
+    // Nothing to ask without a session: the box shows the name alone.
+    if (!FConnection || !Connection()->Connected()) {
+        box->SetTableName(TrimBlanks(ATableName));
         return box;
+    }
 
     const QString name = TrimBlanks(ATableName);
     const bool selectLike = FSQLType == sqltSelect || FSQLType == sqltCreateView;
@@ -1042,7 +1045,7 @@ TzkSQLBuildTable *TzkSQLDesigner::FindTableByColumn(const QString &Alias, const 
 
 int TzkSQLDesigner::GetDBVer()
 {
-    if (!FConnection)
+    if (!FConnection || !Connection()->Connected())
         return 99;
     try {
         TFDQuery query;
@@ -1061,7 +1064,7 @@ int TzkSQLDesigner::GetDBVer()
 QString TzkSQLDesigner::GetDefSchema()
 {
     QString result = QStringLiteral("dbo");
-    if (!FConnection)
+    if (!FConnection || !Connection()->Connected())
         return result;
     try {
         if (GetDBVer() < 9)

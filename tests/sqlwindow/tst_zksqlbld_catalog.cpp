@@ -29,7 +29,22 @@ const char *const Catalogue =
     "  result: COLUMN_NAME nvarchar(128)\n"
     "  row: N'orderid'\n"
     "rule regex: ^select b\\.COLUMN_NAME\n"
+    "  params: @P1 = N'dbo', @P2 = N'Orders'\n"
     "  result: COLUMN_NAME nvarchar(128)\n"
+    "  row: N'OrderID'\n"
+    "rule regex: ^select b\\.COLUMN_NAME\n"
+    "  result: COLUMN_NAME nvarchar(128)\n"
+    "rule regex: ^select name from syscolumns\n"
+    "  params: @P1 = N'dbo', @P2 = N'Orders'\n"
+    "  result: name nvarchar(128)\n"
+    "  row: N'OrderID'\n"
+    "  row: N'CustomerID'\n"
+    "  row: N'Freight'\n"
+    "rule regex: ^select name from syscolumns\n"
+    "  params: @P1 = N'dbo', @P2 = N'Customers'\n"
+    "  result: name nvarchar(128)\n"
+    "  row: N'CustomerID'\n"
+    "  row: N'CompanyName'\n"
     "rule regex: ^select name from syscolumns\n"
     "  params: @P1 = N'Sales', @P2 = N'Order.Details'\n"
     "  result: name nvarchar(128)\n"
@@ -136,6 +151,58 @@ TEST_F(CatalogueTest, DerivedTableOpensOnlyItsColumns)
     // A refused derived table leaves its box without columns, silently.
     TzkSQLBuildTable *bad = designer->AddTable("(bad)");
     EXPECT_EQ(Columns(bad), QStringList({"*"}));
+}
+
+TEST_F(CatalogueTest, WritesTheStatementAndReadsItBack)
+{
+    const bool lower = zkOption.UseLowerName;
+    zkOption.UseLowerName = false;
+    auto *memo = new TzkMemo(host.get());
+    designer->SetSQLText(memo);
+    auto *g = new TzkStringGrid(host.get());
+    g->SetColCount(7);
+    g->SetRowCount(4);
+    g->SetFixedRows(1);
+    g->SetEditStyles(2, geCheckBox);
+    designer->SetGrid(g);
+    TzkSQLBuildTable *a = designer->AddTable("Orders");
+    TzkSQLBuildTable *b = designer->AddTable("Customers");
+    EXPECT_EQ(Columns(a), QStringList({"*", "OrderID*", "CustomerID", "Freight"}));
+    new TzkSQLBuildConnect(designer, a, b, "CustomerID", "CustomerID");
+    g->SetRows(1, {"a.OrderID", "", "", "", "", "", ""});
+    g->SetRows(2, {"b.CompanyName", "Name", "", "", "", "", ""});
+    g->SetRows(3, {"a.Freight", "", "", "降順", "", "", "> 10"});
+    for (int r = 1; r <= 3; ++r)
+        g->SetChecked(2, r, true);
+    designer->DesignToSQL();
+    const QString text = memo->WMGetText();
+    EXPECT_TRUE(text.contains("a.CustomerID = b.CustomerID")) << text.toStdString();
+    EXPECT_TRUE(memo->Modified());
+    EXPECT_EQ(designer->SaveSQL(), text);
+    EXPECT_EQ(g->Cells(3, 3), "降順");
+    EXPECT_EQ(g->Cells(4, 3), "1");
+    EXPECT_FALSE(designer->SQLDesign());
+
+    // The same text again: nothing happens.
+    designer->SQLToDesign();
+    EXPECT_EQ(designer->Tables().size(), 2);
+
+    memo->WMSetText("select a.OrderID, b.CompanyName Name\r\nfrom Orders a, Customers b\r\n"
+                    "where a.CustomerID = b.CustomerID(+) and a.Freight > 10\r\norder by a.Freight desc");
+    designer->SQLToDesign();
+    ASSERT_EQ(designer->Tables().size(), 2);
+    EXPECT_EQ(designer->Tables()[0]->TableName(), "Orders");
+    EXPECT_EQ(designer->Tables()[1]->Alias(), "b");
+    ASSERT_EQ(designer->Connects().size(), 1);
+    const TzkSQLBuildConnect *j = designer->Connects()[0];
+    EXPECT_EQ(j->FromTable(), designer->Tables()[0]);
+    EXPECT_EQ(j->ToColumn(), "CustomerID");
+    EXPECT_EQ(j->JoinType(), jtLeftOuter);
+    ASSERT_EQ(g->RowCount(), 5);
+    EXPECT_EQ(g->Rows(3).mid(0, 7), QStringList({"a.Freight", "", "1", "降順", "1", "", "> 10"}));
+    EXPECT_EQ(g->Rows(4).join(""), "");
+    EXPECT_EQ(designer->SaveSQL(), memo->WMGetText());
+    zkOption.UseLowerName = lower;
 }
 
 TEST(CatalogueSQL, UsePrefixAndVariants)
