@@ -899,6 +899,26 @@ void TzkSQLDesigner::ItemListDblClick(TzkSQLBuildTable *Box)
 // Writing the statement lives beside the editor (zksqlbld_memo.cpp); the
 // text itself is a function of the design (zksqlbld_text.h).
 
+namespace {
+
+// Two parts are schema and name, three database, schema and name; any other
+// count names a table of the default schema (its first part).
+void NameFromParts(const QStringList &Parts, const QString &ConnDb, const std::function<QString()> &DefSchema,
+                   QString &Database, QString &Schema, QString &Name)
+{
+    if (Parts.size() == 3) {
+        Database = Parts[0];
+        Schema = Parts[1];
+        Name = Parts[2];
+        return;
+    }
+    Database = ConnDb;
+    Schema = Parts.size() == 2 ? Parts[0] : DefSchema();
+    Name = Parts.size() == 2 ? Parts[1] : Parts.value(0);
+}
+
+} // namespace
+
 TzkSQLBuildTable *TzkSQLDesigner::AddTable(const QString &ATableName)
 {
     const bool aliased = FSQLType == sqltSelect || FSQLType == sqltCreateView;
@@ -948,18 +968,8 @@ TzkSQLBuildTable *TzkSQLDesigner::AddTable(const QString &ATableName, const QStr
     }
 
     const QString connDb = Connection()->Params().Value(QStringLiteral("Database"));
-    const QStringList items = SplitTableName(name);
-    QString database = connDb, schema, table;
-    if (items.size() == 2) {
-        schema = items[0];
-        table = items[1];
-    } else if (items.size() == 3) {
-        database = items[0];
-        schema = items[1];
-        table = items[2];
-    } else {
-        table = items.value(0);
-    }
+    QString database, schema, table;
+    NameFromParts(SplitTableName(name), connDb, [this] { return GetDefSchema(); }, database, schema, table);
     if (database.isEmpty())
         database = connDb;
     if (schema.isEmpty())
@@ -984,21 +994,9 @@ void TzkSQLDesigner::AddCatalogColumns(TzkSQLBuildTable *Box, QString Database, 
         query.Open();
         if (!query.Eof()) {
             // The box keeps the synonym's names; the columns are its target's.
-            const QStringList parts = SplitTableName(query.Fields(0)->AsString());
-            const QString connDb = Connection()->Params().Value(QStringLiteral("Database"));
-            if (parts.size() == 2) {
-                Database = connDb;
-                Schema = parts[0];
-                Name = parts[1];
-            } else if (parts.size() == 3) {
-                Database = parts[0];
-                Schema = parts[1];
-                Name = parts[2];
-            } else {
-                Database = connDb;
-                Schema = GetDefSchema();
-                Name = parts.value(0);
-            }
+            NameFromParts(SplitTableName(query.Fields(0)->AsString()),
+                          Connection()->Params().Value(QStringLiteral("Database")), [this] { return GetDefSchema(); },
+                          Database, Schema, Name);
         }
         query.Close();
     }
