@@ -12,7 +12,10 @@
 
 #include <QLineEdit>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace {
 
@@ -38,6 +41,39 @@ QString ObjectWindowCaption(const QString &typeWord, const QString &database, co
 {
     return typeWord + QStringLiteral(" - ") + database + QLatin1Char('.') + schema + QLatin1Char('.') + objectName
            + QStringLiteral(" @ ") + server + QLatin1Char('.') + logonDatabase;
+}
+
+void TzkObjectTabBar::mousePressEvent(QMouseEvent *event)
+{
+    const int index = tabAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index >= 0 && index != currentIndex() && Changing && !Changing(index))
+        return;
+    QTabBar::mousePressEvent(event);
+}
+
+void TzkObjectTabBar::keyPressEvent(QKeyEvent *event)
+{
+    int index = -1;
+    if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Up)
+        index = currentIndex() - 1;
+    else if (event->key() == Qt::Key_Right || event->key() == Qt::Key_Down)
+        index = currentIndex() + 1;
+    if (index >= 0 && index < count() && Changing && !Changing(index))
+        return;
+    QTabBar::keyPressEvent(event);
+}
+
+void TzkObjectTabBar::wheelEvent(QWheelEvent *event)
+{
+    // A wheel would move the page without asking.
+    event->ignore();
+}
+
+TzkObjectPages::TzkObjectPages(QWidget *parent)
+    : QTabWidget(parent)
+    , m_bar(new TzkObjectTabBar(this))
+{
+    setTabBar(m_bar);
 }
 
 TEditorServices TEditorServices::Defaults()
@@ -91,8 +127,8 @@ void TfrmObjectEditor::InitShown()
     CreateTaskButton();
     SetIsNew(FObjectName.isEmpty());
     ChangedIsNew();
-    if (!IsNew())
-        LoadAll();
+    m_shown = true;
+    pagObjectChange();
 }
 
 void TfrmObjectEditor::ChangedIsNew()
@@ -223,6 +259,51 @@ void TfrmObjectEditor::Delete()
     Ask(QStringLiteral("オブジェクトが削除されました。"), MB_OK | MB_ICONINFORMATION);
     SetModified(false);
     Close();
+}
+
+TzkObjectPages *TfrmObjectEditor::CreatePages(QWidget *parent)
+{
+    auto *pages = new TzkObjectPages(parent);
+    pages->Bar()->Changing = [this](int index) { return TabChanging(index); };
+    connect(pages, &QTabWidget::currentChanged, this, [this] { pagObjectChange(); });
+    return pages;
+}
+
+bool TfrmObjectEditor::TabChanging(int index)
+{
+    Q_UNUSED(index)
+    if (m_busy)
+        return false;
+    if (!Modified())
+        return true;
+    m_busy = true;
+    const int answer = Ask(QStringLiteral("情報が変更されています。コンパイルしますか？"), MB_YESNOCANCEL | MB_ICONQUESTION);
+    m_busy = false;
+    if (answer == IDCANCEL)
+        return false;
+    if (answer == IDNO) {
+        SetModified(false);
+        return true;
+    }
+    try {
+        Compile();
+    } catch (const EAbort &) {
+        // The road ended early (a field, a cancelled preview, a stopped
+        // run): the changes stay and so does the page.
+    }
+    return !Modified();
+}
+
+void TfrmObjectEditor::pagObjectChange()
+{
+    if (IsNew() || !m_shown)
+        return;
+    setUpdatesEnabled(false);
+    struct Thaw {
+        QWidget *w;
+        ~Thaw() { w->setUpdatesEnabled(true); }
+    } thaw{this};
+    LoadAll();
 }
 
 void TfrmObjectEditor::LoadWindowLayout()

@@ -7,12 +7,16 @@
 #include "platform/rtl/exceptions.h"
 
 #include <QString>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
 class TfrmObject;
+class QKeyEvent;
+class QMouseEvent;
 
 // The database line at the head of a generated script: one item "use
 // [db]" CR LF "go", or nothing. A shown window always writes it; a script
@@ -48,6 +52,33 @@ struct TEditorServices
     static TEditorServices Defaults();
 };
 TEditorServices &EditorServices();
+
+// The tab bar of an editor's pages: QTabWidget cannot refuse a change of
+// tab, so the bar asks Changing before its index moves by mouse or key.
+class TzkObjectTabBar : public QTabBar
+{
+    Q_OBJECT
+public:
+    using QTabBar::QTabBar;
+    std::function<bool(int index)> Changing;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+};
+
+// An editor's page control with that bar.
+class TzkObjectPages : public QTabWidget
+{
+    Q_OBJECT
+public:
+    explicit TzkObjectPages(QWidget *parent);
+    TzkObjectTabBar *Bar() const { return m_bar; }
+
+private:
+    TzkObjectTabBar *m_bar;
+};
 
 // The base of the object editors: creation, load, compile road, delete,
 // layout and script output once, with the editor's parts as virtual slots.
@@ -108,6 +139,13 @@ public:
     bool CompileEnabled() const;
     bool DeleteEnabled() const { return !IsNew(); }
 
+    // Asked before the page moves: while Modified, "compile?" (Yes, No,
+    // Cancel); false keeps the page. Answered No to a second question while
+    // the first is open.
+    bool TabChanging(int index);
+    // After the page moved: the whole object read anew, painting frozen.
+    void pagObjectChange();
+
     void LoadWindowLayout() override;
     void SaveWindowLayout() override;
 
@@ -139,6 +177,11 @@ protected:
     // Is the source tab active (the compile command is enabled then).
     virtual bool SourceTabActive() const { return false; }
 
+    // The page control, created by the editor before InitForm (whose
+    // Ctrl+PgUp/PgDn go to the first tab widget found), with the protocol
+    // of TabChanging and pagObjectChange.
+    TzkObjectPages *CreatePages(QWidget *parent);
+
     // The database line of this editor's scripts.
     QStringList DatabaseLine() const;
     int Ask(const QString &text, int flags) const { return EditorServices().Message(text, flags); }
@@ -159,6 +202,7 @@ private:
     QString FSchema;
     QString FObjectName;
     bool m_scriptMode = false;
+    bool m_shown = false; // built as a shown window: page changes load
     const TScriptOption *m_options = nullptr; // the script call's, while it runs
     bool m_busy = false; // a modal question is open: no second command
 };

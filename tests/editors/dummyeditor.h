@@ -16,14 +16,18 @@ class TfrmDummy : public TfrmObjectEditor
 public:
     explicit TfrmDummy(TfrmObject *owner)
         : TfrmObjectEditor(owner)
+        , pages(CreatePages(this))
         , edtName(new QLineEdit(this))
     {
+        pages->addTab(new QWidget, QStringLiteral("定義"));
+        pages->addTab(new QWidget, QStringLiteral("ソース"));
     }
 
     static inline QSet<QString> Catalogue;
     static inline QStringList CompileScript;
     static inline QStringList *Log = nullptr; // the calls, in order
 
+    TzkObjectPages *pages;
     QLineEdit *edtName;
     int Loads = 0;
 

@@ -178,6 +178,39 @@ TEST_F(ObjectEditorTest, ReloadAsksWhileModified)
     EXPECT_EQ(messages, QStringList(2, QStringLiteral("全ての変更を取り消しますか？")));
 }
 
+// The question on a change of page while Modified: Cancel keeps the page,
+// No drops the changes and reloads, Yes with a failing compile stays.
+TEST_F(ObjectEditorTest, TabChangeWhileModified)
+{
+    struct Case
+    {
+        const char *name;
+        int answer;
+        bool changes;
+        bool modifiedAfter;
+    };
+    TfrmDummy::CompileScript = {QStringLiteral("ALTER DUMMY x"), QStringLiteral("go")};
+    stopRun = true;
+    for (const Case &c : {Case{"cancel", IDCANCEL, false, true}, Case{"no", IDNO, true, false},
+                          Case{"yes, compile fails", IDYES, false, true}}) {
+        SCOPED_TRACE(c.name);
+        TfrmDummy *w = TfrmObjectEditor::Open<TfrmDummy>(form, "SalesDB", "dbo", "d1");
+        w->SetModified(true);
+        messages.clear();
+        answers = {c.answer};
+        const int loads = w->Loads;
+        EXPECT_EQ(w->TabChanging(1), c.changes);
+        EXPECT_EQ(w->Modified(), c.modifiedAfter);
+        EXPECT_EQ(messages.value(0), QStringLiteral("情報が変更されています。コンパイルしますか？"));
+        if (c.changes) {
+            w->pages->setCurrentIndex(1);
+            EXPECT_EQ(w->Loads, loads + 1);
+            EXPECT_TRUE(w->updatesEnabled());
+        }
+        delete w;
+    }
+}
+
 TEST_F(ObjectEditorTest, LayoutIsSavedOnlyInTheNormalState)
 {
     TfrmDummy *w = TfrmObjectEditor::Open<TfrmDummy>(form, "SalesDB", "dbo", "d1");
