@@ -87,13 +87,13 @@ void TTplIndex::Build(const QStringList &lines)
         if (!IsTplHeader(lines[i]))
             continue;
         const QString title = TplHeaderTitle(lines[i]);
-        m_byTitle.insert(title.toCaseFolded(), int(m_titles.size())); // replaced below when taken
+        // The first header of a title wins.
+        const QString key = title.toCaseFolded();
+        if (!m_byTitle.contains(key))
+            m_byTitle.insert(key, int(m_titles.size()));
         m_titles.append(title);
         m_lines.append(i);
     }
-    // The first header of a title wins: fill the table again from the back.
-    for (int item = int(m_titles.size()) - 1; item >= 0; --item)
-        m_byTitle.insert(m_titles[item].toCaseFolded(), item);
 }
 
 int TTplIndex::Find(const QString &title) const
