@@ -1,4 +1,5 @@
 #include "sqlwindow/fexecprc.h"
+#include "sqlwindow/fsql.h"
 #include "sqlwindow/fmemo.h"
 
 #include "connection/fobject.h"
@@ -422,6 +423,7 @@ void RegisterSqlWindowWindows()
         return TfrmExecProc::Open(owner, a.DataBase, a.Schema, a.ObjectName, a.ObjectType);
     });
     RegisterMemoWindow();
+    RegisterSqlWindow();
 }
 
 void TfrmExecProc::Init()
