@@ -1,4 +1,5 @@
 #include "controls/rdata.h"
+#include "core/zkwaitcursor.h"
 
 #include "controls/fcsvsql.h"
 #include "controls/zkstdctl.h"
@@ -31,15 +32,6 @@ void ResultExportNotBuilt()
 {
     ShowAppMessage(QStringLiteral("この出力はまだ使用できません。"), MB_ICONINFORMATION);
 }
-
-class ExportWaitCursor
-{
-public:
-    ExportWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~ExportWaitCursor() { QApplication::restoreOverrideCursor(); }
-    ExportWaitCursor(const ExportWaitCursor &) = delete;
-    ExportWaitCursor &operator=(const ExportWaitCursor &) = delete;
-};
 
 // Controls off while the loop moves the record; status bar and controls
 // back at the end, also on failure.
@@ -205,7 +197,7 @@ void TfraData::btnCopyClick()
             != IDYES)
             return;
     }
-    ExportWaitCursor wait;
+    TSQLWaitCursor wait;
     zkOption.PasteColumn = comma ? 1 : 0;
     QString text;
     try {
@@ -249,7 +241,7 @@ void TfraData::btnCSVClick()
         }
     }
 
-    ExportWaitCursor wait;
+    TSQLWaitCursor wait;
     try {
         ExportRun run(qryData);
         WriteCsvFile(qryData, fileName, options, GetFileEncoding(), &ExportRun::Progress);

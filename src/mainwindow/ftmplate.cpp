@@ -1,6 +1,7 @@
 // The SQL reference window and the reading of its reference files.
 
 #include "mainwindow/ftmplate.h"
+#include "core/zkwaitcursor.h"
 
 #include "controls/zkcomctrls.h"
 #include "controls/zkstdctl.h"
@@ -42,16 +43,6 @@ bool isBodyLine(const QString &line)
 {
     return !IsTplHeader(line) && !IsTplCategory(line);
 }
-
-// Holds the wait cursor while a rebuild runs.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -400,7 +391,7 @@ void TfrmTemplate::LoadTemplate()
 
 void TfrmTemplate::BuildTree()
 {
-    WaitCursor wait;
+    TSQLWaitCursor wait;
     lstTemplate->OnChange = nullptr;
     lstTemplate->ChangeDelay = 0;
     lstTemplate->BeginUpdate();
@@ -453,7 +444,7 @@ void TfrmTemplate::BuildTree()
 
 void TfrmTemplate::ShowNode(TzkTreeNode *node)
 {
-    WaitCursor wait;
+    TSQLWaitCursor wait;
     m_shown = {};
     // A category node has no text; an entry shows the first entry of its title.
     if (node && !(node->Level() == 0 && node->ImageIndex() == kCategoryImage))

@@ -1,4 +1,5 @@
 #include "sqlwindow/fexecprc.h"
+#include "core/zkwaitcursor.h"
 #include "sqlwindow/fsql.h"
 #include "sqlwindow/fmemo.h"
 
@@ -36,14 +37,6 @@ namespace {
 
 const QString kLayoutKey = ZK_REG_ROOT + QStringLiteral("\\GUI\\EXECPROC");
 const QString kOutputHead = QStringLiteral("【 実行後パラメータ値 】");
-
-// Restores the default cursor however a command ends.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QString RightTrim(const QString &s)
 {
@@ -447,7 +440,7 @@ void TfrmExecProc::LoadParams()
     FPreNode = nullptr;
     auto change = std::move(lstParam->OnChange);
     lstParam->OnChange = nullptr;
-    TWaitCursor wait;
+    TSQLWaitCursor wait;
     struct Reattach
     {
         TzkTreeView *view;
@@ -580,7 +573,7 @@ void TfrmExecProc::SetParams()
 
 void TfrmExecProc::btnExecClick()
 {
-    TWaitCursor wait;
+    TSQLWaitCursor wait;
     StoreEditor();
     SetParams();
     tm = Now();
