@@ -20,7 +20,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TfrmCSVSQL::TfrmCSVSQL(QWidget *owner) : QDialog(owner)
+TfrmCSVSQL::TfrmCSVSQL(QWidget *owner)
+    : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmCSVSQL"));
     setWindowTitle(QStringLiteral("CSV出力"));

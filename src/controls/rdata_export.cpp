@@ -38,7 +38,8 @@ void ResultExportNotBuilt()
 class ExportRun
 {
 public:
-    explicit ExportRun(TFDQuery *query) : m_query(query)
+    explicit ExportRun(TFDQuery *query)
+        : m_query(query)
     {
         ResetEscapeLatch();
         if (zkMainForm)
@@ -67,10 +68,10 @@ private:
 QString SaveFailedMessage(const QString &fileName)
 {
     return QFileInfo(fileName).fileName()
-        + QStringLiteral(" の保存に失敗しました。次のいずれかの理由が考えられます。\r\n")
-        + QStringLiteral("・ファイル名またはパスが存在しません。\r\n")
-        + QStringLiteral("・ファイルが他のプログラムによって使用されています。\r\n")
-        + QStringLiteral("・権限が不足しています。");
+           + QStringLiteral(" の保存に失敗しました。次のいずれかの理由が考えられます。\r\n")
+           + QStringLiteral("・ファイル名またはパスが存在しません。\r\n")
+           + QStringLiteral("・ファイルが他のプログラムによって使用されています。\r\n")
+           + QStringLiteral("・権限が不足しています。");
 }
 
 QString WithTrailingSeparator(const QString &folder)
@@ -84,8 +85,8 @@ bool AskInsertTableName(QString &name)
 {
     QString owner;
     QString value;
-    if (!InputQueryDialog(QStringLiteral("INSERT文出力"), QStringLiteral("テーブル名を指定してください。"), value,
-                          {}, {}, owner, false))
+    if (!InputQueryDialog(QStringLiteral("INSERT文出力"), QStringLiteral("テーブル名を指定してください。"), value, {},
+                          {}, owner, false))
         return false;
     name = value;
     return true;

@@ -32,7 +32,9 @@ private:
 class ExportFile
 {
 public:
-    ExportFile(const QString &fileName, const TEncoding *encoding) : m_file(fileName), m_encoding(encoding)
+    ExportFile(const QString &fileName, const TEncoding *encoding)
+        : m_file(fileName)
+        , m_encoding(encoding)
     {
         if (!m_file.open(QIODevice::WriteOnly))
             throw Exception(m_file.errorString());
@@ -86,8 +88,8 @@ void Report(const std::function<void(qint64, qint64)> &progress, qint64 n, qint6
 
 } // namespace
 
-void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions &options,
-                  const TEncoding *encoding, const std::function<void(qint64, qint64)> &progress)
+void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions &options, const TEncoding *encoding,
+                  const std::function<void(qint64, qint64)> &progress)
 {
     const QString lineEnd = options.lineFeedOnly ? QStringLiteral("\n") : QStringLiteral("\r\n");
     ExportFile file(fileName, encoding);
@@ -117,8 +119,8 @@ void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions 
     file.Commit();
 }
 
-void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString &fileName,
-                       const TEncoding *encoding, const std::function<void(qint64, qint64)> &progress)
+void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString &fileName, const TEncoding *encoding,
+                       const std::function<void(qint64, qint64)> &progress)
 {
     ExportFile file(fileName, encoding);
     file.WriteBytes(encoding->GetPreamble());

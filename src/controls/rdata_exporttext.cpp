@@ -19,10 +19,8 @@ bool IsCsvTextType(TFieldType type)
     case ftWideString:
     case ftGuid:
     case ftFixedWideChar:
-    case ftWideMemo:
-        return true;
-    default:
-        return false;
+    case ftWideMemo: return true;
+    default: return false;
     }
 }
 
@@ -40,10 +38,8 @@ bool NeedsCsvQuoteChar(QChar c)
     case u'\v':
     case u'\f':
     case u'\r':
-    case 0x3000:
-        return true;
-    default:
-        return false;
+    case 0x3000: return true;
+    default: return false;
     }
 }
 
@@ -151,12 +147,10 @@ QString InsertValueText(const TzkExportCell &cell)
     case ftFmtMemo:
     case ftFixedChar:
     case ftVariant:
-    case ftTimeStamp:
-        return QuoteSQLStr(t);
+    case ftTimeStamp: return QuoteSQLStr(t);
     case ftWideString:
     case ftFixedWideChar:
-    case ftWideMemo:
-        return QLatin1Char('N') + QuoteSQLStr(t);
+    case ftWideMemo: return QLatin1Char('N') + QuoteSQLStr(t);
     case ftSmallint:
     case ftInteger:
     case ftWord:
@@ -170,14 +164,12 @@ QString InsertValueText(const TzkExportCell &cell)
     case ftShortint:
     case ftByte:
     case ftExtended:
-    case ftSingle:
-        return t.isEmpty() ? null : t;
+    case ftSingle: return t.isEmpty() ? null : t;
     case ftBoolean:
         if (t.isEmpty())
             return null;
         return t.toUpper() == QLatin1String("TRUE") ? QStringLiteral("1") : QStringLiteral("0");
-    default:
-        return null;
+    default: return null;
     }
 }
 
@@ -230,13 +222,15 @@ QString InsertStatement(const QString &tableName, const QStringList &columns, co
     for (const TzkExportCell &cell : record)
         values << InsertValueText(cell);
     return QStringLiteral("INSERT INTO ") + tableName + QStringLiteral(" (") + names.join(QStringLiteral(", "))
-        + QStringLiteral(") VALUES (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+           + QStringLiteral(") VALUES (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 QString FirstFromName(const QString &sql)
 {
     const qsizetype n = sql.size();
-    auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#'); };
+    auto isWordChar = [](QChar c) {
+        return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#');
+    };
     qsizetype i = 0;
     while (i < n) {
         const QChar c = sql[i];

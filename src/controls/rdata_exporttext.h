@@ -81,15 +81,15 @@ struct TzkCsvOptions
 // byte-order mark (none for UTF-8). The text is written every 65,536
 // records, cut only at record ends. `progress` is told the count every 1,024
 // records. Raises Exception when the file cannot be written.
-void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions &options,
-                  const TEncoding *encoding, const std::function<void(qint64, qint64)> &progress = {});
+void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions &options, const TEncoding *encoding,
+                  const std::function<void(qint64, qint64)> &progress = {});
 
 // The INSERT script: two lines per record ("INSERT INTO …" and "go"), each
 // ended by CR LF, behind the encoding's byte-order mark (UTF-8 too),
 // streamed to the file, which is replaced once it is complete. Raises
 // Exception when the file cannot be written.
-void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString &fileName,
-                       const TEncoding *encoding, const std::function<void(qint64, qint64)> &progress = {});
+void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString &fileName, const TEncoding *encoding,
+                       const std::function<void(qint64, qint64)> &progress = {});
 
 // The clipboard text of every record (or up to an ESC), the title line
 // first when `header`.

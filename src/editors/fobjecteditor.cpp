@@ -23,8 +23,8 @@ const QString kCRLF = QStringLiteral("\r\n");
 
 } // namespace
 
-QStringList DatabaseLine(const QString &writtenDatabase, const QString &comparedDatabase,
-                         const QString &logonDatabase, bool scriptMode, int databaseOption, bool isAzure)
+QStringList DatabaseLine(const QString &writtenDatabase, const QString &comparedDatabase, const QString &logonDatabase,
+                         bool scriptMode, int databaseOption, bool isAzure)
 {
     bool write = true;
     if (scriptMode)
@@ -198,7 +198,8 @@ void TfrmObjectEditor::Compile()
     if (m_busy)
         return;
     m_busy = true;
-    struct Reset {
+    struct Reset
+    {
         bool &b;
         ~Reset() { b = false; }
     } reset{m_busy};
@@ -248,8 +249,7 @@ void TfrmObjectEditor::Delete()
     if (IsNew() || m_busy)
         return;
     m_busy = true;
-    const int answer =
-        Ask(QStringLiteral("オブジェクトを削除しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = Ask(QStringLiteral("オブジェクトを削除しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     m_busy = false;
     if (answer != IDYES)
         return;
@@ -277,7 +277,8 @@ bool TfrmObjectEditor::TabChanging(int index)
     if (!Modified())
         return true;
     m_busy = true;
-    const int answer = Ask(QStringLiteral("情報が変更されています。コンパイルしますか？"), MB_YESNOCANCEL | MB_ICONQUESTION);
+    const int answer =
+        Ask(QStringLiteral("情報が変更されています。コンパイルしますか？"), MB_YESNOCANCEL | MB_ICONQUESTION);
     m_busy = false;
     if (answer == IDCANCEL)
         return false;
@@ -299,7 +300,8 @@ void TfrmObjectEditor::pagObjectChange()
     if (IsNew() || !m_shown)
         return;
     setUpdatesEnabled(false);
-    struct Thaw {
+    struct Thaw
+    {
         QWidget *w;
         ~Thaw() { w->setUpdatesEnabled(true); }
     } thaw{this};

@@ -23,8 +23,8 @@ class QMouseEvent;
 // writes it when `databaseOption` is 0, or 1 and `comparedDatabase` differs
 // from the logon database, never on Azure. The constraint editor writes one
 // database and compares another, hence the two names.
-QStringList DatabaseLine(const QString &writtenDatabase, const QString &comparedDatabase,
-                         const QString &logonDatabase, bool scriptMode, int databaseOption, bool isAzure);
+QStringList DatabaseLine(const QString &writtenDatabase, const QString &comparedDatabase, const QString &logonDatabase,
+                         bool scriptMode, int databaseOption, bool isAzure);
 
 // The caption of an object window: type word - db.schema.name @ server.database.
 QString ObjectWindowCaption(const QString &typeWord, const QString &database, const QString &schema,
@@ -35,8 +35,7 @@ QString ObjectWindowCaption(const QString &typeWord, const QString &database, co
 struct TEditorServices
 {
     // The preview; false: cancelled, nothing runs.
-    std::function<bool(QStringList &sql, const QString &database, const QString &schema, const QString &name)>
-        Preview;
+    std::function<bool(QStringList &sql, const QString &database, const QString &schema, const QString &name)> Preview;
     // Runs the script and waits for its window; raises EAbort when the run
     // stopped at a failing batch.
     std::function<void(TfrmObject *owner, const QStringList &sql)> Execute;
@@ -202,7 +201,7 @@ private:
     QString FSchema;
     QString FObjectName;
     bool m_scriptMode = false;
-    bool m_shown = false; // built as a shown window: page changes load
+    bool m_shown = false;                     // built as a shown window: page changes load
     const TScriptOption *m_options = nullptr; // the script call's, while it runs
-    bool m_busy = false; // a modal question is open: no second command
+    bool m_busy = false;                      // a modal question is open: no second command
 };

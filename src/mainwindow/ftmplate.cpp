@@ -255,7 +255,8 @@ QString TfrmTemplate::FocusedSelText()
     return QString();
 }
 
-TfrmTemplate::TfrmTemplate(QWidget *owner) : QWidget(owner, Qt::Window)
+TfrmTemplate::TfrmTemplate(QWidget *owner)
+    : QWidget(owner, Qt::Window)
 {
     // A window of its own above the main window (its owner), not above
     // every program.

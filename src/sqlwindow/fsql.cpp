@@ -67,7 +67,7 @@ QString errorText(const std::exception &e)
 
 TfrmSQL::TfrmSQL(TfrmObject *AOwner)
     : TzkForm(dynamic_cast<QObject *>(zkMainForm) ? dynamic_cast<QObject *>(zkMainForm)
-                                                   : static_cast<QObject *>(AOwner))
+                                                  : static_cast<QObject *>(AOwner))
 {
     // Owned by the main window; bound to the caller's connection window.
     if (AOwner && OwnerForm() != AOwner)
@@ -444,7 +444,6 @@ bool TfrmSQL::RunBatch(const TSqlBatch &batch, int editorLastLine)
 
 void RegisterSqlWindow()
 {
-    RegisterWindow(QStringLiteral("TfrmSQL"), [](TfrmObject *owner, const TOpenArgs &) -> QWidget * {
-        return new TfrmSQL(owner);
-    });
+    RegisterWindow(QStringLiteral("TfrmSQL"),
+                   [](TfrmObject *owner, const TOpenArgs &) -> QWidget * { return new TfrmSQL(owner); });
 }

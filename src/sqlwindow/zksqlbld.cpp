@@ -969,7 +969,8 @@ TzkSQLBuildTable *TzkSQLDesigner::AddTable(const QString &ATableName, const QStr
 
     const QString connDb = Connection()->Params().Value(QStringLiteral("Database"));
     QString database, schema, table;
-    NameFromParts(SplitTableName(name), connDb, [this] { return GetDefSchema(); }, database, schema, table);
+    NameFromParts(
+        SplitTableName(name), connDb, [this] { return GetDefSchema(); }, database, schema, table);
     if (database.isEmpty())
         database = connDb;
     if (schema.isEmpty())
@@ -994,9 +995,9 @@ void TzkSQLDesigner::AddCatalogColumns(TzkSQLBuildTable *Box, QString Database, 
         query.Open();
         if (!query.Eof()) {
             // The box keeps the synonym's names; the columns are its target's.
-            NameFromParts(SplitTableName(query.Fields(0)->AsString()),
-                          Connection()->Params().Value(QStringLiteral("Database")), [this] { return GetDefSchema(); },
-                          Database, Schema, Name);
+            NameFromParts(
+                SplitTableName(query.Fields(0)->AsString()), Connection()->Params().Value(QStringLiteral("Database")),
+                [this] { return GetDefSchema(); }, Database, Schema, Name);
         }
         query.Close();
     }
@@ -1069,14 +1070,10 @@ QString TzkSQLDesigner::GetDefSchema()
             return Connection()->Params().Value(QStringLiteral("User_Name"));
         TFDQuery query;
         query.SetConnection(Connection());
-        query.Open(QStringLiteral(
-            "select default_schema_name from sys.database_principals where name = user_name()"));
+        query.Open(QStringLiteral("select default_schema_name from sys.database_principals where name = user_name()"));
         if (!query.Eof())
             result = query.Fields(0)->AsString();
     } catch (...) {
     }
     return result;
 }
-
-
-

@@ -160,11 +160,12 @@ void TzkSQLDesigner::SQLToDesign()
 
     QList<TzkDesignRow> rows;
     QList<TzkRebuiltJoin> joins;
-    DesignFromStatement(statement, FPickGroupType,
-                        [this](const QString &Qualifier, const QString &Column) {
-                            return int(FTables.indexOf(FindTableByColumn(Qualifier, Column)));
-                        },
-                        rows, joins);
+    DesignFromStatement(
+        statement, FPickGroupType,
+        [this](const QString &Qualifier, const QString &Column) {
+            return int(FTables.indexOf(FindTableByColumn(Qualifier, Column)));
+        },
+        rows, joins);
     for (const TzkRebuiltJoin &j : joins) {
         auto *join = new TzkSQLBuildConnect(this, FTables[j.From], FTables[j.To], j.FromColumn, j.ToColumn);
         join->SetConnectType(j.ConnectType);

@@ -44,18 +44,12 @@ QString TableRef(const TzkDesignBox &b)
 QString Operator(TzkSQLBuildConnectType t)
 {
     switch (t) {
-    case ctEQ:
-        return QStringLiteral(" = ");
-    case ctGT:
-        return QStringLiteral(" > ");
-    case ctGE:
-        return QStringLiteral(" >= ");
-    case ctLT:
-        return QStringLiteral(" < ");
-    case ctLE:
-        return QStringLiteral(" <= ");
-    case ctNE:
-        return QStringLiteral(" != ");
+    case ctEQ: return QStringLiteral(" = ");
+    case ctGT: return QStringLiteral(" > ");
+    case ctGE: return QStringLiteral(" >= ");
+    case ctLT: return QStringLiteral(" < ");
+    case ctLE: return QStringLiteral(" <= ");
+    case ctNE: return QStringLiteral(" != ");
     }
     return QStringLiteral(" = ");
 }
@@ -81,7 +75,8 @@ void AddSelect(const TzkDesign &d, Lines &out)
             out.Add(QStringLiteral("SELECT"));
             selectAdded = true;
         }
-        QString item = IsNull(r.Group) || IsGroupRow(r) ? r.Expr : r.Group + QLatin1Char('(') + r.Expr + QLatin1Char(')');
+        QString item =
+            IsNull(r.Group) || IsGroupRow(r) ? r.Expr : r.Group + QLatin1Char('(') + r.Expr + QLatin1Char(')');
         if (!IsNull(r.Alias))
             item += QLatin1Char(' ') + r.Alias;
         out.Add(QStringLiteral("  ") + item + QLatin1Char(','));
@@ -240,21 +235,14 @@ QStringList DesignStatementLines(TzkDesign &Design)
         out.Add(QStringLiteral("CREATE VIEW ") + Design.ViewName + QStringLiteral(" AS "));
     switch (kind) {
     case sqltSelect:
-    case sqltCreateView:
-        AddSelect(Design, out);
-        break;
-    case sqltInsert:
-        AddInsert(Design, out);
-        break;
-    case sqltUpdate:
-        AddUpdate(Design, out);
-        break;
+    case sqltCreateView: AddSelect(Design, out); break;
+    case sqltInsert: AddInsert(Design, out); break;
+    case sqltUpdate: AddUpdate(Design, out); break;
     case sqltDelete:
         if (!Design.Boxes.isEmpty())
             out.Add(QStringLiteral("DELETE FROM ") + TableRef(Design.Boxes.first()));
         break;
-    default:
-        break;
+    default: break;
     }
     const bool selectLike = kind == sqltSelect || kind == sqltCreateView;
     if (selectLike || kind == sqltUpdate || kind == sqltDelete)
@@ -348,8 +336,11 @@ QString SynonymTargetSQL(const QString &Database)
 QString KeyColumnsSQL(const QString &Database, bool IsAzure)
 {
     return CatalogUsePrefix(Database)
-           + (IsAzure ? QStringLiteral("select b.COLUMN_NAME  from sysobjects a              inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b     on a.name = b.CONSTRAINT_NAME                        inner join sys.indexes c                             on b.CONSTRAINT_NAME  = c.name                       where a.xtype = N'PK' and TABLE_SCHEMA = :OWNER and TABLE_NAME = :TABLE ")
-                      : QStringLiteral("select b.COLUMN_NAME  from sysobjects a              inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b     on a.name = b.CONSTRAINT_NAME                        inner join sysindexes c                              on b.CONSTRAINT_NAME  = c.name                       where a.xtype = N'PK' and TABLE_SCHEMA = :OWNER and TABLE_NAME = :TABLE "));
+           + (IsAzure
+                  ? QStringLiteral(
+                      "select b.COLUMN_NAME  from sysobjects a              inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b     on a.name = b.CONSTRAINT_NAME                        inner join sys.indexes c                             on b.CONSTRAINT_NAME  = c.name                       where a.xtype = N'PK' and TABLE_SCHEMA = :OWNER and TABLE_NAME = :TABLE ")
+                  : QStringLiteral(
+                      "select b.COLUMN_NAME  from sysobjects a              inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b     on a.name = b.CONSTRAINT_NAME                        inner join sysindexes c                              on b.CONSTRAINT_NAME  = c.name                       where a.xtype = N'PK' and TABLE_SCHEMA = :OWNER and TABLE_NAME = :TABLE "));
 }
 
 QString TableColumnsSQL(const QString &Database)
@@ -558,8 +549,7 @@ void DesignFromStatement(const TzkParsedStatement &Statement, const QStringList 
 
     int n = 0;
     for (const auto &[expr, second] : Statement.Order) {
-        const QString dir =
-            QString::compare(second, QLatin1String("DESC"), Qt::CaseInsensitive) == 0 ? kDesc : kAsc;
+        const QString dir = QString::compare(second, QLatin1String("DESC"), Qt::CaseInsensitive) == 0 ? kDesc : kAsc;
         const QString order = QString::number(++n);
         const int row = FindRow(Rows, expr);
         if (row >= 0) {

@@ -36,8 +36,8 @@ struct TzkDesignJoin
 // One data row of the design grid.
 struct TzkDesignRow
 {
-    QString Expr;   // column 0
-    QString Alias;  // column 1: alias, or the value for INSERT and UPDATE
+    QString Expr;  // column 0
+    QString Alias; // column 1: alias, or the value for INSERT and UPDATE
     bool Show = false;
     QString SortDir;   // "", "昇順", "降順"
     QString SortOrder; // digits

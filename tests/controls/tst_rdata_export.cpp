@@ -25,7 +25,11 @@ QByteArray ReadAll(const QString &fileName)
 class RegularNamesBare
 {
 public:
-    RegularNamesBare() : m_saved(zkOption.UseLowerName) { zkOption.UseLowerName = false; }
+    RegularNamesBare()
+        : m_saved(zkOption.UseLowerName)
+    {
+        zkOption.UseLowerName = false;
+    }
     ~RegularNamesBare() { zkOption.UseLowerName = m_saved; }
 
 private:
@@ -41,11 +45,15 @@ TzkExportCell Cell(TFieldType type, const QString &text, bool isNull = false)
 
 TEST(CsvRecord, QuotingByMode)
 {
-    const TzkExportRecord record = {Cell(ftWideString, "a b"),      Cell(ftWideString, QStringLiteral("a　b")),
-                                    Cell(ftString, "abc123"),       Cell(ftWideString, ""),
+    const TzkExportRecord record = {Cell(ftWideString, "a b"),
+                                    Cell(ftWideString, QStringLiteral("a　b")),
+                                    Cell(ftString, "abc123"),
+                                    Cell(ftWideString, ""),
                                     Cell(ftGuid, "6F9619FF-8B86-D011-B42D-00C04FC964FF"),
-                                    Cell(ftInteger, "42"),          Cell(ftVarBytes, "0xABCD"),
-                                    Cell(ftWideString, "say \"hi\""), Cell(ftWideString, QStringLiteral("x\u00a0y\u2028z")),
+                                    Cell(ftInteger, "42"),
+                                    Cell(ftVarBytes, "0xABCD"),
+                                    Cell(ftWideString, "say \"hi\""),
+                                    Cell(ftWideString, QStringLiteral("x\u00a0y\u2028z")),
                                     Cell(ftWideString, "a\tb")};
     const struct
     {
@@ -140,8 +148,8 @@ TEST(FirstFromName, KeepsBracketsAndQuotesWhole)
 TEST(InsertStatement, ColumnsBracketedFromFieldNames)
 {
     RegularNamesBare bare;
-    EXPECT_EQ(InsertStatement("dbo.t", {"id", "Order Date", "[x]"}, {Cell(ftInteger, "1"), Cell(ftDate, "2024/01/02"),
-                                                                      Cell(ftWideString, "", true)}),
+    EXPECT_EQ(InsertStatement("dbo.t", {"id", "Order Date", "[x]"},
+                              {Cell(ftInteger, "1"), Cell(ftDate, "2024/01/02"), Cell(ftWideString, "", true)}),
               "INSERT INTO dbo.t (id, [Order Date], [[x]]]) VALUES (1, '2024/01/02', NULL)");
 }
 
@@ -219,16 +227,16 @@ TEST_F(ExportTest, CsvInChunksEqualsOnePiece)
     Open({DescribeColumn("id", "int"), DescribeColumn("name", "nvarchar", 30)}, rows, false);
     QString whole = CsvHeaderLine({"id", "name"}, "\r\n");
     for (int i = 0; i < 70000; ++i)
-        AppendCsvRecord(whole, {Cell(ftInteger, QString::number(i)), Cell(ftWideString, QStringLiteral("名前+%1 ~").arg(i))},
+        AppendCsvRecord(whole,
+                        {Cell(ftInteger, QString::number(i)), Cell(ftWideString, QStringLiteral("名前+%1 ~").arg(i))},
                         csvQuoteText, "\r\n");
     TzkCsvOptions options;
     options.quoting = csvQuoteText;
     QList<qint64> progress;
-    WriteCsvFile(&query, Path("big.csv"), options, TEncoding::GetUTF7(),
-                 [&](qint64 n, qint64 total) {
-                     EXPECT_EQ(total, 70000);
-                     progress << n;
-                 });
+    WriteCsvFile(&query, Path("big.csv"), options, TEncoding::GetUTF7(), [&](qint64 n, qint64 total) {
+        EXPECT_EQ(total, 70000);
+        progress << n;
+    });
     const QByteArray file = ReadAll(Path("big.csv"));
     EXPECT_EQ(file.size(), TEncoding::GetUTF7()->GetBytes(whole).size());
     EXPECT_TRUE(file == TEncoding::GetUTF7()->GetBytes(whole));
@@ -262,11 +270,10 @@ TEST_F(ExportTest, FailedWriteKeepsTheOldFile)
 TEST_F(ExportTest, ClipboardTextAndEscape)
 {
     OpenSample();
-    EXPECT_EQ(ClipboardText(&query, true, QLatin1Char(',')),
-              "id,name,flag,g,b,v\r\n"
-              "1,O'Neil 様,True,,,\r\n"
-              "2,,False,,,\r\n"
-              "3,\"a\nb\",,,,x\r\n");
+    EXPECT_EQ(ClipboardText(&query, true, QLatin1Char(',')), "id,name,flag,g,b,v\r\n"
+                                                             "1,O'Neil 様,True,,,\r\n"
+                                                             "2,,False,,,\r\n"
+                                                             "3,\"a\nb\",,,,x\r\n");
     // An ESC seen in the sizing pass ends the copy: the title line only.
     SetEscapeLatch();
     EXPECT_EQ(ClipboardText(&query, true, QLatin1Char('\t')), "id\tname\tflag\tg\tb\tv\r\n");

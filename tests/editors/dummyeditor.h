@@ -41,7 +41,8 @@ protected:
         ++Loads;
         if (Log)
             *Log << QStringLiteral("load");
-        const bool found = Catalogue.contains(Database() + QLatin1Char('.') + Schema() + QLatin1Char('.') + ObjectName());
+        const bool found =
+            Catalogue.contains(Database() + QLatin1Char('.') + Schema() + QLatin1Char('.') + ObjectName());
         if (found)
             edtName->setText(ObjectName());
         return found;

@@ -250,7 +250,11 @@ TEST(DatabaseLineTest, Cases)
             }
     for (const Case &c : cases) {
         SCOPED_TRACE(QStringLiteral("script=%1 option=%2 azure=%3 same=%4")
-                         .arg(c.script).arg(c.option).arg(c.azure).arg(c.sameDb).toStdString());
+                         .arg(c.script)
+                         .arg(c.option)
+                         .arg(c.azure)
+                         .arg(c.sameDb)
+                         .toStdString());
         const QString logon = c.sameDb ? QStringLiteral("DB") : QStringLiteral("other");
         EXPECT_EQ(DatabaseLine("db", "db", logon, c.script, c.option, c.azure), c.written ? use : QStringList());
     }

@@ -102,7 +102,7 @@ TEST(TemplateParse, TreeFilterKeepsCategoriesAndReferringEntries)
     EXPECT_EQ(tree[1].Entries, QStringList({"A", "L", "B"}));
 
     tree = BuildTplTree(lines, index, QStringLiteral("SELECT"));
-    ASSERT_EQ(tree.size(), 2); // the top-level entry is gone, the categories stay
+    ASSERT_EQ(tree.size(), 2);                      // the top-level entry is gone, the categories stay
     EXPECT_EQ(tree[0].Entries, QStringList({"A"})); // lower-case "select" does not match
     EXPECT_TRUE(tree[1].Entries.isEmpty());
 
@@ -282,4 +282,3 @@ TEST_F(TemplateWindowTest, MainWindowCommandOpensAWindowAboveIt)
     EXPECT_FALSE(window->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window->windowTitle(), "SQLリファレンス");
 }
-

@@ -19,10 +19,9 @@ TEST(SqlRun, GoLines)
         bool go;
     };
     const Case cases[] = {
-        {"go", true},          {"GO", true},         {" Go\t ", true},        {"\tgO\r", true},
-        {"go;", false},        {"go 2", false},      {"go -- x", false},      {"go\u3000", false},
-        {"\u3000go", false},   {"", false},          {"ｇｏ", false},         {"select 1 go", false},
-        {"g o", false},        {"goto x", false},
+        {"go", true},    {"GO", true},           {" Go\t ", true},    {"\tgO\r", true},    {"go;", false},
+        {"go 2", false}, {"go -- x", false},     {"go\u3000", false}, {"\u3000go", false}, {"", false},
+        {"ｇｏ", false}, {"select 1 go", false}, {"g o", false},      {"goto x", false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(IsSqlGoLine(QString::fromUtf8(c.line)), c.go) << c.line;

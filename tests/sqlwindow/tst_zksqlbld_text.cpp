@@ -9,7 +9,11 @@ namespace {
 
 struct LowerName
 {
-    explicit LowerName(bool on) : saved(zkOption.UseLowerName) { zkOption.UseLowerName = on; }
+    explicit LowerName(bool on)
+        : saved(zkOption.UseLowerName)
+    {
+        zkOption.UseLowerName = on;
+    }
     ~LowerName() { zkOption.UseLowerName = saved; }
     bool saved;
 };
@@ -32,11 +36,13 @@ TzkDesign Example(bool lower)
         return q + QLatin1Char('.') + (lower ? QLatin1Char('[') + c + QLatin1Char(']') : c);
     };
     TzkDesign d;
-    d.Boxes = {Box(QStringLiteral("Orders"), QStringLiteral("a")), Box(QStringLiteral("Customers"), QStringLiteral("b"))};
+    d.Boxes = {Box(QStringLiteral("Orders"), QStringLiteral("a")),
+               Box(QStringLiteral("Customers"), QStringLiteral("b"))};
     d.Joins = {{0, 1, QStringLiteral("CustomerID"), QStringLiteral("CustomerID"), ctEQ}};
-    d.Rows = {Row(col("a", "OrderID")), Row(col("b", "CompanyName"), QStringLiteral("Name")),
-              Row(col("a", "Freight"), {}, true, QStringLiteral("降順"), QStringLiteral("1"), {}, QStringLiteral("> 10")),
-              Row({}, {}, false)};
+    d.Rows = {
+        Row(col("a", "OrderID")), Row(col("b", "CompanyName"), QStringLiteral("Name")),
+        Row(col("a", "Freight"), {}, true, QStringLiteral("降順"), QStringLiteral("1"), {}, QStringLiteral("> 10")),
+        Row({}, {}, false)};
     return d;
 }
 
@@ -77,8 +83,9 @@ TEST(DesignStatementLines, GoldenTexts)
 
     TzkDesign sum;
     sum.Boxes = {Box(QStringLiteral("t"), QStringLiteral("a"))};
-    sum.Rows = {Row(QStringLiteral("a.x"), QStringLiteral("total"), true, QStringLiteral("昇順"), {}, QStringLiteral("SUM")),
-                Row(QStringLiteral("a.y"), {}, true, {}, {}, QStringLiteral("GROUP BY"), QStringLiteral("> 1"))};
+    sum.Rows = {
+        Row(QStringLiteral("a.x"), QStringLiteral("total"), true, QStringLiteral("昇順"), {}, QStringLiteral("SUM")),
+        Row(QStringLiteral("a.y"), {}, true, {}, {}, QStringLiteral("GROUP BY"), QStringLiteral("> 1"))};
 
     TzkDesign insert;
     insert.Kind = sqltInsert;
