@@ -1,6 +1,5 @@
 // The editor's text model under edit scripts drawn from the input, with
 // undo, redo and word wrap.
-#include "fuzzinput.h"
 #include "support/properties/editscript.h"
 
 #include <cstdio>
@@ -8,11 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    fuzz::Bytes bytes(data, size);
-    static const int wraps[] = {0, 20, 80, 250};
-    const int wrap = wraps[bytes.next() % 4];
-    editscript::Script script([&bytes] { return bytes.next() | (bytes.next() << 8); });
-    const QString failure = editscript::failure(script, wrap);
+    const QString failure =
+        editscript::failureFromBytes(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
         std::abort();

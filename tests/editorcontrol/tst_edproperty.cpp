@@ -1,5 +1,8 @@
 #include "support/properties/editscript.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -14,5 +17,19 @@ TEST(EditProperty, UndoRedoAndWrapRoundTrips)
         editscript::Script script([&random] { return unsigned(random()); });
         const QString failure = editscript::failure(script, wraps[seed % 4]);
         ASSERT_TRUE(failure.isEmpty()) << "seed " << seed << ": " << failure.toStdString();
+    }
+}
+
+// Inputs the fuzzer once failed on, replayed (tests/fixtures/fuzz/editor_model).
+TEST(EditProperty, FuzzFindingsStayMended)
+{
+    const QDir dir(QStringLiteral(ZK_FIXTURES_DIR "/fuzz/editor_model"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString failure = editscript::failureFromBytes(f.readAll());
+        EXPECT_TRUE(failure.isEmpty()) << name.toStdString() << ": " << failure.toStdString();
     }
 }

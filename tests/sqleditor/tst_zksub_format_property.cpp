@@ -65,6 +65,16 @@ TEST_F(FormatterProperty, KeepsEveryNonBlankCharacterOfTheCorpus)
     }
 }
 
+// Found by the fuzzer: lowered, "ϴ" becomes "θ", whose capital is "Θ"; the
+// text is the same up to letter case.
+TEST_F(FormatterProperty, CaseChangesOfSymbolLettersKeepTheText)
+{
+    for (const OptionSet &set : optionSets) {
+        FormatOption = set.option;
+        checkKeepsText(QStringLiteral("select ϴ, ϑ, ſ, K from [ϴ] where x = 'ϴ'"), QLatin1String(set.name));
+    }
+}
+
 // Every prefix of a script: statements cut anywhere, literals and comments
 // left open, a last word with no delimiter after it.
 TEST_F(FormatterProperty, KeepsTheTextOfEveryPrefix)

@@ -24,9 +24,10 @@ namespace {
 const QStringList &hostileNames()
 {
     static const QStringList names = {
-        QStringLiteral("a]b"),    QStringLiteral("x'y"),  QStringLiteral("名 前"),  QStringLiteral("1abc"),
-        QStringLiteral("SeLeCt"), QStringLiteral("a.b"),  QStringLiteral("[a]; x"), QStringLiteral("\"q"),
-        QString(128, QLatin1Char('n')) + QStringLiteral("]"),   QStringLiteral("t\tab"),
+        QStringLiteral("a]b"),    QStringLiteral("x'y"),    QStringLiteral("名 前"),
+        QStringLiteral("1abc"),   QStringLiteral("SeLeCt"), QStringLiteral("a.b"),
+        QStringLiteral("[a]; x"), QStringLiteral("\"q"),    QString(128, QLatin1Char('n')) + QStringLiteral("]"),
+        QStringLiteral("t\tab"),
     };
     return names;
 }
@@ -138,7 +139,9 @@ bool carries(const QString &statement, const QString &name, const QStringList &p
         if ((t.kind == Token::Bracketed || t.kind == Token::Quoted) && t.content == name)
             return true;
         if (t.kind == Token::Literal
-            && (t.content.contains(name) || t.content.contains(QLatin1Char('[') + QString(name).replace(QLatin1Char(']'), QStringLiteral("]]")) + QLatin1Char(']'))))
+            && (t.content.contains(name)
+                || t.content.contains(QLatin1Char('[') + QString(name).replace(QLatin1Char(']'), QStringLiteral("]]"))
+                                      + QLatin1Char(']'))))
             return true;
     }
     return false;
@@ -167,8 +170,15 @@ const QList<Builder> &builders()
     static const TCatalogDialect v8{8, false, false};
     static const QList<Builder> list = {
         {"UseText", [](const QString &n) { return QStringList{UseText(n)}; }},
-        {"GetUserSQL", [](const QString &n) { return QStringList{GetUserSQL(v15, n, true), GetUserSQL(v15, n, false), GetUserSQL(v8, n, false)}; }},
-        {"GetObjectSQL", [](const QString &n) { return QStringList{GetObjectSQL(v15, n, QStringLiteral("TABLE")), GetObjectSQL(v8, n, QStringLiteral("VIEW"))}; }},
+        {"GetUserSQL",
+         [](const QString &n) {
+             return QStringList{GetUserSQL(v15, n, true), GetUserSQL(v15, n, false), GetUserSQL(v8, n, false)};
+         }},
+        {"GetObjectSQL",
+         [](const QString &n) {
+             return QStringList{GetObjectSQL(v15, n, QStringLiteral("TABLE")),
+                                GetObjectSQL(v8, n, QStringLiteral("VIEW"))};
+         }},
         {"ObjectListSQL",
          [](const QString &n) {
              TObjectListQuery q;
@@ -181,17 +191,38 @@ const QList<Builder> &builders()
              out << ObjectListSQL(q);
              return out;
          }},
-        {"FragmentPermsSQL", [](const QString &n) { return QStringList{FragmentPermsSQL(v15, n), FragmentPermsSQL(v8, n)}; }},
-        {"TempIdxCreateSQL", [](const QString &n) { return QStringList{TempIdxCreateSQL(n), TempIdxFillSQL(n)}; }},
+        {"FragmentPermsSQL",
+         [](const QString &n) {
+             return QStringList{FragmentPermsSQL(v15, n), FragmentPermsSQL(v8, n)};
+         }},
+        {"TempIdxCreateSQL",
+         [](const QString &n) {
+             return QStringList{TempIdxCreateSQL(n), TempIdxFillSQL(n)};
+         }},
         {"IndexObjectProbeSQL", [](const QString &n) { return QStringList{IndexObjectProbeSQL(n, n)}; }},
         {"RenameObjectSQL", [](const QString &n) { return QStringList{RenameObjectSQL(n, n, n, n)}; }},
         {"RenameIndexSQL", [](const QString &n) { return QStringList{RenameIndexSQL(n, n, n, n, n)}; }},
-        {"FieldListSQL", [](const QString &n) { return QStringList{FieldListSQL(8, n), FieldListSQL(15, n)}; }},
-        {"TableListSQL", [](const QString &n) { return QStringList{TableListSQL(15, false, n, TTableListKinds(tlkTable | tlkView | tlkSynonym)), TableListSQL(8, false, n, TTableListKinds(tlkTable | tlkView | tlkSynonym))}; }},
+        {"FieldListSQL",
+         [](const QString &n) {
+             return QStringList{FieldListSQL(8, n), FieldListSQL(15, n)};
+         }},
+        {"TableListSQL",
+         [](const QString &n) {
+             return QStringList{TableListSQL(15, false, n, TTableListKinds(tlkTable | tlkView | tlkSynonym)),
+                                TableListSQL(8, false, n, TTableListKinds(tlkTable | tlkView | tlkSynonym))};
+         }},
         {"ExecProcCallSQL", [](const QString &n) { return QStringList{ExecProcCallSQL(n, n, {}, {})}; }},
         {"ObjTreeColumnListSQL", [](const QString &n) { return QStringList{ObjTreeColumnListSQL(n, n)}; }},
-        {"CatalogUsePrefix", [](const QString &n) { return QStringList{CatalogUsePrefix(n), SynonymTargetSQL(n), KeyColumnsSQL(n, false), KeyColumnsSQL(n, true), TableColumnsSQL(n)}; }},
-        {"InsertStatement", [](const QString &n) { return QStringList{InsertStatement(InsertTableName(QString(n).replace(QLatin1Char('.'), QLatin1Char('_'))), {n}, oneCell())}; }},
+        {"CatalogUsePrefix",
+         [](const QString &n) {
+             return QStringList{CatalogUsePrefix(n), SynonymTargetSQL(n), KeyColumnsSQL(n, false),
+                                KeyColumnsSQL(n, true), TableColumnsSQL(n)};
+         }},
+        {"InsertStatement",
+         [](const QString &n) {
+             return QStringList{InsertStatement(InsertTableName(QString(n).replace(QLatin1Char('.'), QLatin1Char('_'))),
+                                                {n}, oneCell())};
+         }},
         {"GrantScript",
          [](const QString &n) {
              TGrantContext c;
@@ -216,8 +247,9 @@ TEST(AdversarialNames, EveryBuilderQuotesEveryName)
             bool carried = false;
             for (const QString &sql : statements) {
                 const QString why = misuse(sql, name);
-                EXPECT_TRUE(why.isEmpty()) << b.what << " with " << name.toStdString() << ": " << why.toStdString()
-                                           << "\n" << sql.toStdString();
+                EXPECT_TRUE(why.isEmpty())
+                    << b.what << " with " << name.toStdString() << ": " << why.toStdString() << "\n"
+                    << sql.toStdString();
                 carried = carried || carries(sql, name, {});
             }
             if (b.mustCarry)

@@ -1,12 +1,14 @@
 #pragma once
 // Random edit scripts over the editor's row list: each edit must give the
 // text it should; undoing every step restores the first text and rows,
-// redoing every step the last ones; wrapping and unwrapping keep the text.
+// redoing every step the last ones; wrapping and unwrapping keep the text,
+// and wrapping the same text again gives the same rows.
 // The choices come from a seeded generator (property test) or from the
 // fuzzer's bytes.
 
 #include "editorcontrol/fakeclient.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -20,10 +22,21 @@ namespace editscript {
 inline const QStringList &pieces()
 {
     static const QStringList list = {
-        QStringLiteral("a"),  QStringLiteral("word"), QStringLiteral(" "),  QStringLiteral("\t"),
-        QStringLiteral("あ"), QStringLiteral("漢字"), QStringLiteral("。"), QStringLiteral("、"),
-        QStringLiteral("("),  QStringLiteral(")"),    QStringLiteral(","),  QStringLiteral("「"),
-        QStringLiteral("é"),  QStringLiteral("\u3000"), QString::fromUtf16(u"\xD842\xDFB7"),
+        QStringLiteral("a"),
+        QStringLiteral("word"),
+        QStringLiteral(" "),
+        QStringLiteral("\t"),
+        QStringLiteral("あ"),
+        QStringLiteral("漢字"),
+        QStringLiteral("。"),
+        QStringLiteral("、"),
+        QStringLiteral("("),
+        QStringLiteral(")"),
+        QStringLiteral(","),
+        QStringLiteral("「"),
+        QStringLiteral("é"),
+        QStringLiteral("\u3000"),
+        QString::fromUtf16(u"\xD842\xDFB7"),
         QString::fromUtf16(u"\xD83D\xDE00"),
     };
     return list;
@@ -147,21 +160,55 @@ inline QString failure(Script &script, int wrap, int maxEdits = 64)
     if (lines.GetTextStr() != lastText || joinedRows(list) != lastRows)
         return QStringLiteral("redoing every edit did not restore the last text");
 
-    if (wrap) {
+    // An edit re-wraps from at most one row above it, so rows after edits
+    // may differ from a fresh wrap of the same text where line-breaking
+    // rules look further back; a fresh wrap must be stable and keep the
+    // text.
+    auto rewrap = [&](int width) {
         list.SetWordWrap(false);
         if (lines.GetTextStr() != lastText)
             return QStringLiteral("unwrapping changed the text");
-        list.SetWordWrap(true);
-    } else {
-        list.WrapOption()->SetWrapByte(20 + script.below(231));
+        list.WrapOption()->SetWrapByte(width);
         list.SetWordWrap(true);
         if (lines.GetTextStr() != lastText)
             return QStringLiteral("wrapping changed the text");
-        list.SetWordWrap(false);
+        return QString();
+    };
+    const int width = wrap ? wrap : 20 + script.below(231);
+    if (!wrap) {
+        list.WrapOption()->SetWrapByte(width);
+        list.SetWordWrap(true);
     }
-    if (lines.GetTextStr() != lastText || joinedRows(list) != lastRows)
-        return QStringLiteral("wrapping back and forth changed the rows");
+    QString why = rewrap(width);
+    if (!why.isEmpty())
+        return why;
+    const QString freshRows = joinedRows(list);
+    why = rewrap(width);
+    if (!why.isEmpty())
+        return why;
+    if (joinedRows(list) != freshRows) {
+        return QStringLiteral("wrapping the same text twice gave other rows (wrap %1)\n  first:  %2\n  second: %3")
+            .arg(width)
+            .arg(freshRows, joinedRows(list));
+    }
+    list.SetWordWrap(false);
+    if (lines.GetTextStr() != lastText)
+        return QStringLiteral("unwrapping changed the text");
+    if (!wrap && joinedRows(list) != lastRows)
+        return QStringLiteral("unwrapped rows differ from the rows before wrapping");
     return {};
+}
+
+// The same, with every choice drawn from BYTES (zeros once they run out):
+// how the fuzz target reads its input, and how its findings are replayed.
+inline QString failureFromBytes(const QByteArray &bytes)
+{
+    qsizetype at = 0;
+    auto next = [&]() -> unsigned { return at < bytes.size() ? quint8(bytes[at++]) : 0u; };
+    static const int wraps[] = {0, 20, 80, 250};
+    const int wrap = wraps[next() % 4];
+    Script script([&next] { return next() | (next() << 8); });
+    return failure(script, wrap);
 }
 
 } // namespace editscript

@@ -17,15 +17,16 @@ inline bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
-// Non-blank characters, upper-cased one UTF-16 unit at a time as the
-// formatter does.
+// Non-blank characters, case-folded one UTF-16 unit at a time: the formatter
+// may change letter case either way ("ϴ" lowered is "θ", which raised is
+// "Θ"), and folding maps all three alike.
 inline QString foldedNonBlank(const QString &s)
 {
     QString r;
     r.reserve(s.size());
     for (QChar c : s) {
         if (!isBlank(c))
-            r += c.toUpper();
+            r += c.toCaseFolded();
     }
     return r;
 }
@@ -67,7 +68,7 @@ inline Pieces pieces(const QString &s)
             const qsizetype e = closeQuoted(QLatin1Char(']'), i);
             QString b = s.mid(i, e - i);
             for (QChar &ch : b)
-                ch = ch.toUpper();
+                ch = ch.toCaseFolded();
             p.brackets << b;
             i = e;
         } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
@@ -99,7 +100,6 @@ inline Pieces pieces(const QString &s)
     }
     return p;
 }
-
 
 // Empty when OUTPUT keeps what it must of INPUT, else what differs.
 inline QString keepsTextFailure(const QString &input, const QString &output)
