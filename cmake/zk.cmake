@@ -64,6 +64,8 @@ function(zk_test name)
   add_executable(${name} ${srcs})
   zk_autogen_follows_sources(${name} "${srcs}")
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} zk_testmain)
+  # Shared test helpers: support/...
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     ZK_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ZK_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures"
