@@ -4,6 +4,7 @@
 #include "connection/fobject.h"
 #include "editors/fobjecteditor.h"
 #include "platform/db/db.h"
+#include "sqleditor/zkmemo.h"
 
 #include <QLineEdit>
 #include <QSet>
@@ -25,6 +26,8 @@ public:
         CreateCommandBar(this);
         pages->addTab(new QWidget, QStringLiteral("定義"));
         pages->addTab(new QWidget, QStringLiteral("ソース"));
+        txtSQL = new TzkMemo(pages->widget(1));
+        TakeCodeAssist(txtSQL);
     }
 
     // Read the object from the sample catalogue (InventoryDB.dbo.base_item)
@@ -36,6 +39,7 @@ public:
 
     TzkObjectPages *pages;
     QLineEdit *edtName;
+    TzkMemo *txtSQL = nullptr;
     int Loads = 0;
     bool SourcePage = false; // the source page counts as active
 
@@ -98,4 +102,5 @@ protected:
     }
     void EnableNameFields(bool enabled) override { edtName->setEnabled(enabled); }
     bool SourceTabActive() const override { return SourcePage; }
+    TzkMemo *SourceEditor() const override { return txtSQL; }
 };

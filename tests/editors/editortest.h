@@ -21,7 +21,7 @@ struct TEditorProfile
     const char *name;
     const char *file; // in tests/fixtures/editors/profiles/
     int forcedVersion;
-    int dbVer;        // DBVer after the logon
+    int dbVer; // DBVer after the logon
     bool azure;
 };
 

@@ -77,9 +77,9 @@ public:
         const QString expected = Text(name);
         if (expected == actual)
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "\"" << name.toStdString() << "\" differs from "
-                                             << m_path.toStdString() << " (- golden, + built):\n"
-                                             << Diff(expected, actual).toStdString();
+        return ::testing::AssertionFailure()
+               << "\"" << name.toStdString() << "\" differs from " << m_path.toStdString() << " (- golden, + built):\n"
+               << Diff(expected, actual).toStdString();
     }
 
     // A line diff of two texts (lines split at CR LF or LF).

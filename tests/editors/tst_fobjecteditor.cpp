@@ -453,6 +453,24 @@ TEST_F(ObjectEditorTest, ColourStripInTheConnectionsColour)
               ColorToQColor(ConnectionManager->GetBackgroundColor(form->MYSID)));
 }
 
+// A completion request of the source editor is answered by the window, in
+// the connection's logon database, whatever database the object is in.
+TEST_F(ObjectEditorTest, CodeAssistFromTheSourceEditor)
+{
+    TfrmDummy *w = TfrmObjectEditor::Open<TfrmDummy>(form, "Other", "dbo", "d2");
+    w->txtSQL->Lines()->SetTextStr(QStringLiteral("select * from dbo."));
+    w->txtSQL->SetRowCol(0, 18);
+    script->ClearLog();
+    try {
+        emit static_cast<TEditor *>(w->txtSQL)->CodeAssist(QPoint(4, 4));
+    } catch (const std::exception &) {
+        // The sample catalogue does not answer completion; what was asked is the point.
+    }
+    const QStringList sent = sentByTheWindow();
+    EXPECT_TRUE(sent.contains(QStringLiteral("use [SalesDB]"))) << sent.join(" | ").toStdString();
+    EXPECT_FALSE(sent.join(QLatin1Char('\n')).contains(QStringLiteral("Other")));
+}
+
 // Each profile logs on as its server, and the builders' context carries it.
 class ProfileTest
     : public EditorCatalogueTest
