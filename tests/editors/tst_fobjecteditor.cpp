@@ -498,6 +498,57 @@ TEST_P(ProfileTest, LogsOnAsItsServer)
 INSTANTIATE_TEST_SUITE_P(Profiles, ProfileTest, ::testing::ValuesIn(kEditorProfiles),
                          [](const ::testing::TestParamInfo<TEditorProfile> &info) { return info.param.name; });
 
+// A builder as the editors write theirs: a function of the definition and
+// the context, checked as whole statements per profile against a golden file.
+struct TDummyDef
+{
+    QString Database;
+    QString Schema;
+    QString Name;
+    QString Comment;
+};
+
+QString DummyCreateScript(const TDummyDef &d, const TDDLContext &c)
+{
+    QStringList s = c.DatabaseLine(d.Database);
+    s << QStringLiteral("CREATE DUMMY ") + c.SchemaPrefix(d.Schema) + BracketCatalogName(d.Name)
+             + QStringLiteral(" ON ") + c.VerStr(9, QStringLiteral("sys.objects"), QStringLiteral("dbo.sysobjects"))
+             + QStringLiteral("\r\ngo");
+    if (!d.Comment.isEmpty())
+        s << QStringLiteral("EXEC sp_addextendedproperty N'MS_Description', N") + QuoteSQLStr(d.Comment)
+                 + QStringLiteral(", N'") + c.CommentOwnerType() + QStringLiteral("', N") + QuoteSQLStr(d.Schema)
+                 + QStringLiteral(", N'TABLE', N") + QuoteSQLStr(d.Name) + QStringLiteral("\r\ngo");
+    return s.join(QStringLiteral("\r\n"));
+}
+
+class GoldenDDLTest
+    : public EditorCatalogueTest
+    , public ::testing::WithParamInterface<TEditorProfile>
+{
+};
+
+TEST_P(GoldenDDLTest, WholeStatementsPerProfile)
+{
+    static TGoldenFile golden(QStringLiteral(ZK_SOURCE_DIR "/tests/editors/data/dummy_ddl.txt"));
+    const TEditorProfile &p = GetParam();
+    TfrmObject *form = logonAs(p);
+    ASSERT_TRUE(form);
+    TfrmDummy::Catalogue = {QStringLiteral("InventoryDB.sales.d'1")};
+    TfrmDummy *w = TfrmObjectEditor::Open<TfrmDummy>(form, "InventoryDB", "sales", "d'1");
+    const TDummyDef def{"InventoryDB", "sales", "d'1", "O'Neil の品目"};
+    TDDLContext c = w->DDLContext();
+    EXPECT_TRUE(golden.Matches(QLatin1String(p.name) + QStringLiteral("_shown"), DummyCreateScript(def, c)));
+    TScriptOption options;
+    options.Database = 1;
+    options.Owner = 1;
+    c.ScriptMode = true;
+    c.Options = &options;
+    EXPECT_TRUE(golden.Matches(QLatin1String(p.name) + QStringLiteral("_script"), DummyCreateScript(def, c)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, GoldenDDLTest, ::testing::ValuesIn(kEditorProfiles),
+                         [](const ::testing::TestParamInfo<TEditorProfile> &info) { return info.param.name; });
+
 // Prefixes and database line of the builders' context: shown window or
 // script, by the options Owner and Database.
 TEST(DDLContextTest, PrefixesByModeAndOptions)
