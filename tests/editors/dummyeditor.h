@@ -6,6 +6,7 @@
 #include "platform/db/db.h"
 #include "sqleditor/zkmemo.h"
 
+#include <QBoxLayout>
 #include <QLineEdit>
 #include <QSet>
 #include <QStringList>
@@ -28,6 +29,16 @@ public:
         pages->addTab(new QWidget, QStringLiteral("ソース"));
         txtSQL = new TzkMemo(pages->widget(1));
         TakeCodeAssist(txtSQL);
+        // Laid out as an editor's header and pages.
+        auto *header = new QHBoxLayout;
+        header->setContentsMargins(0, 0, 0, 0);
+        header->addWidget(pnlPersonalColor);
+        header->addWidget(tolCmd, 1);
+        header->addWidget(edtName);
+        auto *body = new QVBoxLayout(this);
+        body->setContentsMargins(0, 0, 0, 0);
+        body->addLayout(header);
+        body->addWidget(pages, 1);
     }
 
     // Read the object from the sample catalogue (InventoryDB.dbo.base_item)
