@@ -12,6 +12,11 @@ struct TCatalogDialect
     int DBVer = 0;           // the server's major version
     bool IsAzure = false;    // Azure SQL Database
     bool ShowSysObj = false; // list system objects too
+    // The server's own major version where it differs from DBVer (a version
+    // forced with "/V="); 0: the same. The comment's owner level follows it.
+    int ServerVer = 0;
+
+    int ServerVersion() const { return ServerVer > 0 ? ServerVer : DBVer; }
 };
 
 // "use " + the bracketed name + CR LF; empty for an empty name.

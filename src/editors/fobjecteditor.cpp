@@ -4,11 +4,23 @@
 #include "connection/fddlpreview.h"
 #include "connection/fobject.h"
 #include "connection/fsqlwait.h"
+#include "core/dsqlserver.h"
+#include "core/zkCommonData.h"
+#include "core/zkactions.h"
+#include "core/zkimagelist.h"
 #include "core/zkreg.h"
 #include "core/zksub.h"
 #include "core/zksub_dialogs.h"
 #include "core/zksub_files.h"
 #include "core/zksub_text.h"
+#include "platform/db/db.h"
+#include "platform/graphics/colors.h"
+#include "sqleditor/zkmemo.h"
+#include "sqleditor/zksub_codeassist.h"
+
+#include <QAction>
+#include <QLayout>
+#include <QToolButton>
 
 #include <QLineEdit>
 #include <QComboBox>
@@ -21,20 +33,97 @@ namespace {
 
 const QString kCRLF = QStringLiteral("\r\n");
 
-} // namespace
-
-QStringList DatabaseLine(const QString &writtenDatabase, const QString &comparedDatabase, const QString &logonDatabase,
-                         bool scriptMode, int databaseOption, bool isAzure)
+// Buttons of a fixed width in rows, wrapping onto the next row when the bar
+// is narrower than one row of them.
+class TzkWrapLayout : public QLayout
 {
-    bool write = true;
-    if (scriptMode)
-        write = !isAzure
-                && (databaseOption == 0
-                    || (databaseOption == 1 && comparedDatabase.compare(logonDatabase, Qt::CaseInsensitive) != 0));
-    if (!write || writtenDatabase.isEmpty())
-        return {};
-    return {QStringLiteral("use ") + BracketName(writtenDatabase) + kCRLF + QStringLiteral("go")};
+public:
+    explicit TzkWrapLayout(QWidget *parent)
+        : QLayout(parent)
+    {
+        setContentsMargins(0, 0, 0, 0);
+        setSpacing(0);
+    }
+    ~TzkWrapLayout() override
+    {
+        while (QLayoutItem *item = takeAt(0))
+            delete item;
+    }
+    void addItem(QLayoutItem *item) override { m_items.append(item); }
+    void insertWidgetAt(int position, QWidget *widget)
+    {
+        addChildWidget(widget);
+        auto *item = new QWidgetItem(widget);
+        if (position < 0 || position > m_items.size())
+            m_items.append(item);
+        else
+            m_items.insert(position, item);
+        invalidate();
+    }
+    int count() const override { return int(m_items.size()); }
+    QLayoutItem *itemAt(int index) const override { return m_items.value(index); }
+    QLayoutItem *takeAt(int index) override
+    {
+        return index >= 0 && index < m_items.size() ? m_items.takeAt(index) : nullptr;
+    }
+    Qt::Orientations expandingDirections() const override { return {}; }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
+    void setGeometry(const QRect &rect) override
+    {
+        QLayout::setGeometry(rect);
+        arrange(rect, true);
+    }
+    QSize sizeHint() const override
+    {
+        QSize size;
+        for (const QLayoutItem *item : m_items)
+            size = QSize(size.width() + item->sizeHint().width(), qMax(size.height(), item->sizeHint().height()));
+        return size;
+    }
+    QSize minimumSize() const override
+    {
+        QSize size;
+        for (const QLayoutItem *item : m_items)
+            size = size.expandedTo(item->minimumSize());
+        return size;
+    }
+
+private:
+    int arrange(const QRect &rect, bool place) const
+    {
+        int x = rect.x();
+        int y = rect.y();
+        int rowHeight = 0;
+        for (QLayoutItem *item : m_items) {
+            if (item->isEmpty())
+                continue;
+            const QSize size = item->sizeHint();
+            if (x > rect.x() && x + size.width() > rect.right() + 1) {
+                x = rect.x();
+                y += rowHeight;
+                rowHeight = 0;
+            }
+            if (place)
+                item->setGeometry(QRect(QPoint(x, y), size));
+            x += size.width();
+            rowHeight = qMax(rowHeight, size.height());
+        }
+        return y + rowHeight - rect.y();
+    }
+
+    QList<QLayoutItem *> m_items;
+};
+
+constexpr int kCommandButtonWidth = 78;
+
+QIcon mainImage(int index)
+{
+    const TzkImageList *images = zkMainForm ? zkMainForm->imgMain() : nullptr;
+    return images ? images->Icon(index) : QIcon();
 }
+
+} // namespace
 
 QString ObjectWindowCaption(const QString &typeWord, const QString &database, const QString &schema,
                             const QString &objectName, const QString &server, const QString &logonDatabase)
@@ -104,6 +193,29 @@ TfrmObjectEditor::TfrmObjectEditor(TfrmObject *owner)
     : TzkForm(owner)
     , m_connection(owner)
 {
+    qryCodeAssist = new TFDQuery(this);
+    qryCodeAssist->setObjectName(QStringLiteral("qryCodeAssist"));
+
+    actlst = new TzkActionList(this, QStringLiteral("actlst"));
+    auto add = [this](const char *name, const QString &caption, const QString &hint, int image) {
+        QAction *action = actlst->Add(QLatin1String(name), caption);
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+        action->setIcon(mainImage(image));
+        return action;
+    };
+    actCompile = add("actCompile", QStringLiteral("作成(&C)"),
+                     QStringLiteral("現在の設定値を元にオブジェクトを作成・修正します。"), 15);
+    actDelete = add("actDelete", QStringLiteral("削除(&D)"), QStringLiteral("オブジェクトを削除します。"), 41);
+    actRefresh =
+        add("actRefresh", QStringLiteral("戻す(&R)"), QStringLiteral("表示中の情報を変更前の状態に戻します。"), 16);
+    actExit = add("actExit", QStringLiteral("終了(&X)"), QStringLiteral("画面を閉じます。"), 42);
+    actlst->SetOnExecute(actCompile, [this] { Compile(); });
+    actlst->SetOnUpdate(actCompile, [this] { actCompile->setEnabled(CompileEnabled()); });
+    actlst->SetOnExecute(actDelete, [this] { Delete(); });
+    actlst->SetOnUpdate(actDelete, [this] { actDelete->setEnabled(DeleteEnabled()); });
+    actlst->SetOnExecute(actRefresh, [this] { Reload(); });
+    actlst->SetOnExecute(actExit, [this] { Close(); });
 }
 
 TfrmObjectEditor::~TfrmObjectEditor() = default;
@@ -125,6 +237,11 @@ void TfrmObjectEditor::InitShown()
 {
     InitForm();
     CreateTaskButton();
+    if (pnlPersonalColor && ConnectionManager) {
+        QPalette pal = pnlPersonalColor->palette();
+        pal.setColor(QPalette::Window, ColorToQColor(ConnectionManager->GetBackgroundColor(m_connection->MYSID)));
+        pnlPersonalColor->setPalette(pal);
+    }
     SetIsNew(FObjectName.isEmpty());
     ChangedIsNew();
     m_shown = true;
@@ -147,6 +264,12 @@ void TfrmObjectEditor::ChangedIsNew()
 void TfrmObjectEditor::LoadAll()
 {
     TSQLWaitCursor wait;
+    // Read before the load: the version query closes the session's general
+    // query, which a load may be reading.
+    if (m_serverVer == 0)
+        m_serverVer = ServerVersionOverride >= 1 && m_connection->dmSQLServer
+                          ? m_connection->dmSQLServer->GetDBVersion(0)
+                          : m_connection->DBVer;
     if (!LoadObject()) {
         if (!m_scriptMode)
             Ask(QStringLiteral("オブジェクトが見つからないか、参照できませんでした。"), MB_OK | MB_ICONERROR);
@@ -253,9 +376,15 @@ void TfrmObjectEditor::Delete()
     m_busy = false;
     if (answer != IDYES)
         return;
-    QStringList sql = DatabaseLine();
-    sql << BuildDropScript();
-    m_connection->ExecuteSQL(sql, false);
+    // Items may hold several lines ("use [db]" CR LF "go"): the script is
+    // split into batches at lines that read "go", so hand it over by line.
+    QStringList sql;
+    for (const QString &item : DatabaseLine() + BuildDropScript())
+        sql << item.split(kCRLF);
+    {
+        TSQLWaitCursor wait;
+        m_connection->ExecuteSQL(sql, false);
+    }
     Ask(QStringLiteral("オブジェクトが削除されました。"), MB_OK | MB_ICONINFORMATION);
     SetModified(false);
     Close();
@@ -349,4 +478,97 @@ void TfrmObjectEditor::WriteScriptTo(const TScriptOption &options, TScriptSink &
     if (lines.isEmpty())
         return;
     sink.Write(lines.join(kCRLF) + kCRLF);
+}
+
+TCatalogDialect TfrmObjectEditor::Dialect() const
+{
+    TCatalogDialect d = DialectOf(m_connection);
+    d.ServerVer = m_serverVer;
+    return d;
+}
+
+TDDLContext TfrmObjectEditor::DDLContext() const
+{
+    TDDLContext c;
+    c.Dialect = Dialect();
+    c.ScriptMode = m_scriptMode;
+    c.Options = &Options();
+    c.LogonDatabase = m_connection->g_DataBase;
+    c.CurrentSchema = m_connection->GetCurrentSchema();
+    return c;
+}
+
+TFDQuery *TfrmObjectEditor::OpenCatalogSQL(const QString &sql, const QStringList &params)
+{
+    return m_connection->OpenSQL(m_connection->Use(FDatabase) + sql, params);
+}
+
+void TfrmObjectEditor::UseObjectDatabase()
+{
+    if (!FDatabase.isEmpty())
+        m_connection->ExecuteSQL(m_connection->Use(FDatabase));
+}
+
+TFDQuery *TfrmObjectEditor::OpenUnprefixedSQL(const QString &sql, const QStringList &params)
+{
+    UseObjectDatabase();
+    return m_connection->OpenSQL(sql, params);
+}
+
+QWidget *TfrmObjectEditor::CreateCommandBar(QWidget *parent)
+{
+    tolCmd = new QWidget(parent);
+    tolCmd->setObjectName(QStringLiteral("tolCmd"));
+    new TzkWrapLayout(tolCmd);
+    btnCompile = AddCommandButton(actCompile, QStringLiteral("btnCompile"));
+    btnDelete = AddCommandButton(actDelete, QStringLiteral("btnDelete"));
+    btnRollback = AddCommandButton(actRefresh, QStringLiteral("btnRollback"));
+    btnExit = AddCommandButton(actExit, QStringLiteral("btnExit"));
+    return tolCmd;
+}
+
+QToolButton *TfrmObjectEditor::AddCommandButton(QAction *action, const QString &name, int position)
+{
+    auto *button = new QToolButton(tolCmd);
+    button->setObjectName(name);
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setFixedWidth(kCommandButtonWidth);
+    static_cast<TzkWrapLayout *>(tolCmd->layout())->insertWidgetAt(position, button);
+    return button;
+}
+
+QWidget *TfrmObjectEditor::CreateColorPanel(QWidget *parent)
+{
+    pnlPersonalColor = new QWidget(parent);
+    pnlPersonalColor->setObjectName(QStringLiteral("pnlPersonalColor"));
+    pnlPersonalColor->setFixedWidth(12);
+    pnlPersonalColor->setAutoFillBackground(true);
+    return pnlPersonalColor;
+}
+
+void TfrmObjectEditor::CodeAssist(const QPoint &caret)
+{
+    CodeAssist(SourceEditor(), caret);
+}
+
+void TfrmObjectEditor::CodeAssist(TzkMemo *memo, const QPoint &caret)
+{
+    CodeAssistIn(memo, caret, m_connection->dmSQLServer ? m_connection->dmSQLServer->DataBase() : QString(),
+                 m_connection->GetCurrentSchema());
+}
+
+void TfrmObjectEditor::CodeAssistIn(TzkMemo *memo, const QPoint &caret, const QString &database, const QString &schema)
+{
+    if (!memo || !m_connection->dmSQLServer)
+        return;
+    qryCodeAssist->SetConnection(m_connection->dmSQLServer->Connection);
+    CodeAssistCandidates(memo, this, qryCodeAssist, database, schema, m_connection->DBVer, caret.x(), caret.y());
+}
+
+void TfrmObjectEditor::TakeCodeAssist(TzkMemo *memo)
+{
+    disconnect(memo, &TEditor::CodeAssist, nullptr, nullptr);
+    connect(memo, &TEditor::CodeAssist, this, [this, memo](const QPoint &caret) { CodeAssist(memo, caret); });
 }

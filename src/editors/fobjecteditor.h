@@ -4,6 +4,7 @@
 #include "core/zkforms.h"
 #include "core/zkoption.h"
 #include "core/zkwindows.h"
+#include "editors/fobjecteditor_ddl.h"
 #include "platform/rtl/exceptions.h"
 
 #include <QString>
@@ -15,16 +16,14 @@
 #include <memory>
 
 class TfrmObject;
+class TFDQuery;
+class TzkActionList;
+class TzkMemo;
+class QAction;
 class QKeyEvent;
 class QMouseEvent;
-
-// The database line at the head of a generated script: one item "use
-// [db]" CR LF "go", or nothing. A shown window always writes it; a script
-// writes it when `databaseOption` is 0, or 1 and `comparedDatabase` differs
-// from the logon database, never on Azure. The constraint editor writes one
-// database and compares another, hence the two names.
-QStringList DatabaseLine(const QString &writtenDatabase, const QString &comparedDatabase, const QString &logonDatabase,
-                         bool scriptMode, int databaseOption, bool isAzure);
+class QPoint;
+class QToolButton;
 
 // The caption of an object window: type word - db.schema.name @ server.database.
 QString ObjectWindowCaption(const QString &typeWord, const QString &database, const QString &schema,
@@ -148,6 +147,50 @@ public:
     void LoadWindowLayout() override;
     void SaveWindowLayout() override;
 
+    // --- Catalogue ---
+    // The dialect the builders write for: DBVer (a version forced with
+    // "/V=" counts), Azure, system objects, and the server's own version.
+    TCatalogDialect Dialect() const;
+    // The dialect and the options in force, for the DDL builders.
+    TDDLContext DDLContext() const;
+    // The session database: every catalogue query of a load is opened with
+    // the object's "use" line at its head (the layer sends it as a batch of
+    // its own, so the session stays in the object's database for the
+    // unprefixed queries that follow in the same load).
+    TFDQuery *OpenCatalogSQL(const QString &sql, const QStringList &params = {});
+    // Puts the session into the object's database; before an unprefixed
+    // query run outside a load (another window may have moved the session).
+    void UseObjectDatabase();
+    // UseObjectDatabase, then the query as it is.
+    TFDQuery *OpenUnprefixedSQL(const QString &sql, const QStringList &params = {});
+
+    // --- The four commands ---
+    // "作成(&C)", "削除(&D)", "戻す(&R)", "終了(&X)" in actlst, with their
+    // images (of the main window's image list) and update handlers; created
+    // by the constructor. An editor adds its own actions to actlst.
+    TzkActionList *actlst = nullptr;
+    QAction *actCompile = nullptr;
+    QAction *actDelete = nullptr;
+    QAction *actRefresh = nullptr;
+    QAction *actExit = nullptr;
+    // After CreateCommandBar: the bar and its buttons.
+    QWidget *tolCmd = nullptr;
+    QToolButton *btnCompile = nullptr;
+    QToolButton *btnDelete = nullptr;
+    QToolButton *btnRollback = nullptr;
+    QToolButton *btnExit = nullptr;
+    // After CreateColorPanel: the 12-pixel strip in the connection's colour.
+    QWidget *pnlPersonalColor = nullptr;
+
+    // Code completion at the caret of the source editor (client pixels of
+    // the editor): CodeAssistCandidates over this window, in the
+    // connection's logon database and the login user's schema.
+    void CodeAssist(const QPoint &caret);
+    // The same for a request of `memo`; an editor that completes elsewhere
+    // (the constraint editor: its own database and schema fields) overrides
+    // it and calls CodeAssistIn.
+    virtual void CodeAssist(TzkMemo *memo, const QPoint &caret);
+
 protected:
     // --- The editor's slots ---
     // The type word of captions ("テーブル", ...).
@@ -175,6 +218,24 @@ protected:
     virtual void EnableNameFields(bool enabled) { Q_UNUSED(enabled) }
     // Is the source tab active (the compile command is enabled then).
     virtual bool SourceTabActive() const { return false; }
+    // The source editor whose completion requests CodeAssist answers; null
+    // for an editor without one.
+    virtual TzkMemo *SourceEditor() const { return nullptr; }
+
+    // The command bar tolCmd with btnCompile, btnDelete, btnRollback and
+    // btnExit: 78-pixel buttons that wrap onto further rows when the window
+    // is narrow. The editor places it in its layout and may put buttons of
+    // its own actions at a position with AddCommandButton.
+    QWidget *CreateCommandBar(QWidget *parent);
+    // A button of `action` on tolCmd at `position` (-1: at the end).
+    QToolButton *AddCommandButton(QAction *action, const QString &name, int position = -1);
+    // The colour strip pnlPersonalColor, painted in the connection's
+    // background colour; the editor places it.
+    QWidget *CreateColorPanel(QWidget *parent);
+    // Routes the completion requests of `memo` to CodeAssist, in place of
+    // whatever answered them before (a source frame answers its own).
+    void TakeCodeAssist(TzkMemo *memo);
+    void CodeAssistIn(TzkMemo *memo, const QPoint &caret, const QString &database, const QString &schema);
 
     // The page control, created by the editor before InitForm (whose
     // Ctrl+PgUp/PgDn go to the first tab widget found), with the protocol
@@ -204,4 +265,6 @@ private:
     bool m_shown = false;                     // built as a shown window: page changes load
     const TScriptOption *m_options = nullptr; // the script call's, while it runs
     bool m_busy = false;                      // a modal question is open: no second command
+    int m_serverVer = 0;                      // the server's own version, read once
+    TFDQuery *qryCodeAssist = nullptr;
 };
