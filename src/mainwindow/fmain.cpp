@@ -28,6 +28,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QSplitter>
@@ -208,7 +209,24 @@ void TfrmMain::CreateComponents()
     CreateCommands();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::MDIChildActivated);
-    connect(m_pagTaskBar, &QTabBar::currentChanged, this, &TfrmMain::pagTaskBarChange);
+    // Only the user's click switches windows: the current tab also changes
+    // when a window adds, activates or removes its tab.
+    connect(m_pagTaskBar, &QTabBar::tabBarClicked, this, &TfrmMain::pagTaskBarChange);
+    m_popTask = new QMenu(this);
+    m_popTask->setObjectName(QStringLiteral("popTask"));
+    QAction *closeItem = m_popTask->addAction(QStringLiteral("閉じる"));
+    closeItem->setObjectName(QStringLiteral("mnuCloseWindow"));
+    closeItem->setStatusTip(QStringLiteral("選択中のウィンドウを閉じます。"));
+    connect(closeItem, &QAction::triggered, this, [this] { mnuCloseWindowClick(); });
+    for (QWidget *w : {static_cast<QWidget *>(m_pagTaskBar), m_pnlTaskBar}) {
+        w->setMouseTracking(true);
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        w->installEventFilter(this);
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint &pos) {
+            pagTaskBarMouseMove(m_pagTaskBar->mapFrom(w, pos));
+            m_popTask->popup(w->mapToGlobal(pos));
+        });
+    }
     connect(m_cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameChange(); });
     resize(1024, 720);
 }
@@ -547,6 +565,50 @@ void TfrmMain::pagTaskBarChange(int index)
             m_mdiArea->setActiveSubWindow(windows.at(i));
             return;
         }
+    }
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove
+        && (watched == m_pagTaskBar || watched == m_pnlTaskBar)) {
+        auto *w = static_cast<QWidget *>(watched);
+        pagTaskBarMouseMove(
+            m_pagTaskBar->mapFrom(w, static_cast<QMouseEvent *>(event)->position().toPoint()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::pagTaskBarMouseMove(const QPoint &pos)
+{
+    const int index = m_pagTaskBar->tabAt(pos);
+    FMouseOverTaskTab = index >= 0 ? m_pagTaskBar->Tag(index) : 0;
+    // Each tab's tooltip is its window's caption; the bar keeps the last one.
+    if (index >= 0 && m_pagTaskBar->toolTip() != m_pagTaskBar->tabToolTip(index))
+        m_pagTaskBar->setToolTip(m_pagTaskBar->tabToolTip(index));
+}
+
+void TfrmMain::mnuCloseWindowClick()
+{
+    // A remembered tab whose window has gone no longer counts.
+    const int tag = FMouseOverTaskTab != 0 && m_pagTaskBar->IndexOfTag(FMouseOverTaskTab) >= 0
+                        ? FMouseOverTaskTab
+                        : 0;
+    if (tag == 0) {
+        if (QMdiSubWindow *w = m_mdiArea->activeSubWindow())
+            w->close();
+        return;
+    }
+    for (QMdiSubWindow *w : MDIChildren()) {
+        if (formIDOf(w->widget()) == tag) {
+            w->close();
+            break;
+        }
+    }
+    if (QMdiSubWindow *active = m_mdiArea->activeSubWindow()) {
+        const int index = m_pagTaskBar->IndexOfTag(formIDOf(active->widget()));
+        if (index >= 0)
+            m_pagTaskBar->setCurrentIndex(index);
     }
 }
 

@@ -24,6 +24,7 @@ class TzkActionList;
 class TzkConnectionComboBox;
 class TzkImageList;
 class TzkStatusBar;
+class TzkRegistry;
 class TzkTaskBar;
 
 // What the command line asks for: "/U=user/password@server" (only a
@@ -82,6 +83,28 @@ public:
     QToolBar *ToolBar(const QString &name) const;
     QList<QToolBar *> ToolBars() const { return m_toolBars; }
 
+    // --- Layout (fmain_layout.cpp) ---------------------------------------------
+    // Puts the work space on a side (1 top, 2 bottom, 3 left, 4 right) with
+    // the smaller of half the client extent and `size` (at least 1); other
+    // sides change nothing.
+    void PlaceWorkSpace(int align, int size);
+    int WorkSpaceAlign() const { return m_workSpaceAlign; }
+    // The work space's height (top, bottom) or width (left, right).
+    int WorkSpaceSize() const;
+    // The six tool bars back in their built-in rows, all visible.
+    void ResetToolBarPositions();
+    // Restores and writes the layout under GUI\MAIN.
+    void LoadLayout();
+    void SaveLayout();
+
+    // --- Task bar ----------------------------------------------------------------
+    // Remembers the tab under `pos` (task-bar coordinates) and shows its
+    // window's caption as the bar's tooltip.
+    void pagTaskBarMouseMove(const QPoint &pos);
+    // "閉じる": the window of the remembered tab, else the active one.
+    void mnuCloseWindowClick();
+    int MouseOverTaskTab() const { return FMouseOverTaskTab; }
+
     // The logon command: the logon dialog.
     void actDBLogonExecute();
 
@@ -130,6 +153,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Start-up and shut-down.
@@ -159,9 +183,15 @@ private:
     // image; its enabled state is its own unless `mirror`.
     QAction *CommandItem(const QString &name, const QString &actionName, bool mirror);
 
+    // One tool bar's values; `place` gets its (left, row) in the top bar.
+    void LoadToolBarLayout(QToolBar *bar, TzkRegistry &reg, QPoint &place);
+    void SaveToolBarLayout(QToolBar *bar, TzkRegistry &reg);
+    // A docked bar's rectangle as stored: top 2 + 28 x row, its own left.
+    QRect ToolBarRect(QToolBar *bar) const;
+    // Docks the bars at the top in rows by (row, left).
+    void ArrangeToolBars(const QList<std::pair<QToolBar *, QPoint>> &places);
+
     // Later work fills these (fmain_stubs.cpp).
-    void LoadLayout();
-    void SaveLayout();
     void SetCommandList();
     void SetReportList();
     void SetHomePage();
@@ -177,6 +207,10 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     QSplitter *m_splWorkSpace = nullptr;
     QTreeWidget *m_lstWorkSpace = nullptr;
+    int m_workSpaceAlign = 2;
+    // The FormID of the task-bar tab under the pointer at the last move; 0
+    // for none.
+    int FMouseOverTaskTab = 0;
     QWidget *m_pnlTaskBar = nullptr;
     TzkTaskBar *m_pagTaskBar = nullptr;
     TzkStatusBar *m_stsMain = nullptr;
@@ -185,6 +219,7 @@ private:
     TzkActionList *m_actMain = nullptr;
     QMenu *m_popEditor = nullptr;
     QMenu *m_mnuDisplay = nullptr;
+    QMenu *m_popTask = nullptr;
     QPointer<QMenu> m_childMenu;
     std::unique_ptr<TzkPrintdata> m_prtData;
     QList<QToolBar *> m_toolBars;

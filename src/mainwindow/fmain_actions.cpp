@@ -5,6 +5,8 @@
 #include "mainwindow/fmain.h"
 #include "mainwindow/fsupport.h"
 
+#include "connection/fobject.h"
+
 #include "core/zkactions.h"
 #include "core/zkforms.h"
 #include "core/zkimagelist.h"
@@ -359,7 +361,7 @@ void TfrmMain::CreateMenus()
     toolbars->addSeparator();
     QAction *reset = toolbars->addAction(QStringLiteral("位置の初期化"));
     reset->setObjectName(QStringLiteral("mnuToolbarReset"));
-    reset->setEnabled(false);
+    connect(reset, &QAction::triggered, this, [this] { ResetToolBarPositions(); });
     connect(toolbars, &QMenu::aboutToShow, this, [this, toolbars] {
         for (QAction *item : toolbars->actions())
             if (item->isCheckable())
@@ -391,6 +393,15 @@ void TfrmMain::CreateMenus()
         listStyle->addAction(item);
     }
     dispReport->setChecked(true);
+    // The style reaches every connection window's list; it is not stored.
+    for (QAction *item : {dispList, dispReport}) {
+        const bool report = item == dispReport;
+        connect(item, &QAction::triggered, this, [this, report] {
+            for (QMdiSubWindow *w : MDIChildren())
+                if (auto *form = qobject_cast<TfrmObject *>(w->widget()))
+                    form->SetListStyle(report);
+        });
+    }
     view->addSeparator();
     QAction *reload = view->addAction(QStringLiteral("最新の情報に更新(&R)"));
     reload->setObjectName(QStringLiteral("mnuReload"));
@@ -533,6 +544,9 @@ void TfrmMain::CreateToolBars()
         bar->setObjectName(name);
         bar->setIconSize(QSize(16, 16));
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        // Only rows at the top can be stored and restored.
+        bar->setAllowedAreas(Qt::TopToolBarArea);
+        bar->setFloatable(false);
         m_toolBars.append(bar);
         return bar;
     };
