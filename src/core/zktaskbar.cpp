@@ -102,8 +102,7 @@ void TzkTaskBar::paintEvent(QPaintEvent *event)
             if (i == active) {
                 painter.setPen(QPen(text, 1, Qt::DotLine));
                 painter.setBrush(brush);
-                painter.drawRect(QRect(QPoint(r.left() + 3, r.top() + 3),
-                                       QPoint(r.right() + 1 - 2, r.bottom() + 1 - 2))
+                painter.drawRect(QRect(QPoint(r.left() + 3, r.top() + 3), QPoint(r.right() + 1 - 2, r.bottom() + 1 - 2))
                                      .adjusted(0, 0, -1, -1));
                 iconAt = QPoint(r.left() + 5, r.top() + 4);
                 textAt = QPoint(r.left() + iconWidth + 8, r.top() + 6);

@@ -278,9 +278,8 @@ void TfrmMain::FormCreate()
 
     if (zkOption.ExcelExt.isEmpty())
         SetExcelExt();
-    ExcelFilter = zkOption.ExcelExt.toUpper() == QLatin1String(".XLSX")
-                      ? QStringLiteral("Excelファイル(*.xlsx)|*.xlsx")
-                      : QStringLiteral("Excelファイル(*.xls)|*.xls");
+    ExcelFilter = zkOption.ExcelExt.toUpper() == QLatin1String(".XLSX") ? QStringLiteral("Excelファイル(*.xlsx)|*.xlsx")
+                                                                        : QStringLiteral("Excelファイル(*.xls)|*.xls");
     ExcelMacroFilter = QStringLiteral("Excel ファイル マクロ有効(*.xlsm)|*.xlsm");
 
     for (QWidget *w : QList<QWidget *>{m_pnlTaskBar} + QList<QWidget *>(m_toolBars.begin(), m_toolBars.end())) {
@@ -469,9 +468,7 @@ void TfrmMain::SetDefMessage()
     const int selected = form->ObjectListSelCount();
     m_stsMain->SetPanelText(2, selected == 0
                                    ? QStringLiteral("%1個のオブジェクトがあります。").arg(count)
-                                   : QStringLiteral("%1個中 %2個のオブジェクトを選択中。")
-                                         .arg(count)
-                                         .arg(selected));
+                                   : QStringLiteral("%1個中 %2個のオブジェクトを選択中。").arg(count).arg(selected));
 }
 
 void TfrmMain::SetLoopMessage(int NowCount, int MaxCount)
@@ -570,11 +567,9 @@ void TfrmMain::pagTaskBarChange(int index)
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove
-        && (watched == m_pagTaskBar || watched == m_pnlTaskBar)) {
+    if (event->type() == QEvent::MouseMove && (watched == m_pagTaskBar || watched == m_pnlTaskBar)) {
         auto *w = static_cast<QWidget *>(watched);
-        pagTaskBarMouseMove(
-            m_pagTaskBar->mapFrom(w, static_cast<QMouseEvent *>(event)->position().toPoint()));
+        pagTaskBarMouseMove(m_pagTaskBar->mapFrom(w, static_cast<QMouseEvent *>(event)->position().toPoint()));
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -591,9 +586,7 @@ void TfrmMain::pagTaskBarMouseMove(const QPoint &pos)
 void TfrmMain::mnuCloseWindowClick()
 {
     // A remembered tab whose window has gone no longer counts.
-    const int tag = FMouseOverTaskTab != 0 && m_pagTaskBar->IndexOfTag(FMouseOverTaskTab) >= 0
-                        ? FMouseOverTaskTab
-                        : 0;
+    const int tag = FMouseOverTaskTab != 0 && m_pagTaskBar->IndexOfTag(FMouseOverTaskTab) >= 0 ? FMouseOverTaskTab : 0;
     if (tag == 0) {
         if (QMdiSubWindow *w = m_mdiArea->activeSubWindow())
             w->close();

@@ -36,7 +36,7 @@ struct TBuiltInPlace
     int top, left, height, width;
 };
 const TBuiltInPlace kBuiltIn[] = {
-    {"pnlDB", 2, 11, 24, 433},   {"pnlEdit", 2, 457, 24, 105},   {"pnlTool", 30, 11, 24, 72},
+    {"pnlDB", 2, 11, 24, 433},      {"pnlEdit", 2, 457, 24, 105},  {"pnlTool", 30, 11, 24, 72},
     {"pnlTool2", 30, 259, 24, 168}, {"pnlAdmin", 30, 99, 24, 147}, {"pnlNewObj", 58, 11, 24, 216},
 };
 
@@ -57,8 +57,7 @@ int TfrmMain::WorkSpaceSize() const
     const int index = m_splWorkSpace->indexOf(m_lstWorkSpace);
     if (index >= 0 && index < sizes.size() && sizes.at(index) > 0)
         return sizes.at(index);
-    return m_splWorkSpace->orientation() == Qt::Vertical ? m_lstWorkSpace->height()
-                                                          : m_lstWorkSpace->width();
+    return m_splWorkSpace->orientation() == Qt::Vertical ? m_lstWorkSpace->height() : m_lstWorkSpace->width();
 }
 
 void TfrmMain::PlaceWorkSpace(int align, int size)
@@ -76,8 +75,7 @@ void TfrmMain::PlaceWorkSpace(int align, int size)
     const QWidget *client = centralWidget();
     const int half = (vertical ? client->height() : client->width()) / 2;
     const int extent = std::min(half, std::max(size, 1));
-    const int total = std::max(vertical ? m_splWorkSpace->height() : m_splWorkSpace->width(),
-                               extent + 1);
+    const int total = std::max(vertical ? m_splWorkSpace->height() : m_splWorkSpace->width(), extent + 1);
     QList<int> sizes = {total - extent, extent};
     if (first)
         std::reverse(sizes.begin(), sizes.end());
