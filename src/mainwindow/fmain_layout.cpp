@@ -4,6 +4,7 @@
 
 #include "mainwindow/fmain.h"
 
+#include "controls/zkcomctrls.h"
 #include "core/zkreg.h"
 #include "core/zkstsbar.h"
 #include "core/zksub.h"
@@ -13,7 +14,7 @@
 #include <QMdiArea>
 #include <QSplitter>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QVBoxLayout>
 #include <QtEndian>
 
 #include <algorithm>
@@ -82,13 +83,66 @@ void TfrmMain::PlaceWorkSpace(int align, int size)
     m_splWorkSpace->setSizes(sizes);
 }
 
+QWidget *TfrmMain::ToolBarWindow(QToolBar *bar) const
+{
+    QWidget *host = m_toolBarWindows.value(bar);
+    return host && bar->parentWidget() == host ? host : nullptr;
+}
+
+bool TfrmMain::ToolBarFloating(QToolBar *bar) const
+{
+    return ToolBarWindow(bar) || bar->isFloating();
+}
+
+void TfrmMain::SetToolBarVisible(QToolBar *bar, bool visible)
+{
+    if (!bar)
+        return;
+    bar->setVisible(visible);
+    if (QWidget *host = ToolBarWindow(bar))
+        host->setVisible(visible);
+}
+
+void TfrmMain::FloatToolBar(QToolBar *bar, const QPoint &topLeft)
+{
+    QWidget *host = ToolBarWindow(bar);
+    if (!host) {
+        removeToolBarBreak(bar);
+        removeToolBar(bar);
+        host = new QWidget(this, Qt::Tool);
+        host->setObjectName(bar->objectName() + QStringLiteral("Window"));
+        host->setWindowTitle(bar->windowTitle());
+        host->setAttribute(Qt::WA_DeleteOnClose, false);
+        auto *layout = new QVBoxLayout(host);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        layout->addWidget(bar);
+        // Closing the window hides the bar: its own flag is what is stored.
+        host->installEventFilter(this);
+        m_toolBarWindows.insert(bar, host);
+    }
+    bar->show();
+    host->adjustSize();
+    host->move(topLeft);
+    host->show();
+}
+
 QRect TfrmMain::ToolBarRect(QToolBar *bar) const
 {
-    // A docked bar's row counts from its place among the rows in use, so
-    // that row and order read back as they were written.
+    if (QWidget *host = ToolBarWindow(bar))
+        return QRect(host->pos(), bar->size());
+    if (bar->isFloating())
+        return QRect(bar->pos(), bar->size());
+    // A hidden bar keeps the place it was given last; a shown one counts
+    // its row among the rows in use, so that row and order read back as
+    // they were written.
+    if (bar->isHidden() && m_toolBarPlaces.contains(bar)) {
+        const QPoint place = m_toolBarPlaces.value(bar);
+        return QRect(place.x(), kRowTop + kRowHeight * place.y(), bar->width(), bar->height());
+    }
     QList<int> rowTops;
     for (QToolBar *other : m_toolBars)
-        if (toolBarArea(other) == Qt::TopToolBarArea)
+        if (!other->isHidden() && !ToolBarFloating(other) && toolBarArea(other) == Qt::TopToolBarArea)
             rowTops.append(other->y());
     std::sort(rowTops.begin(), rowTops.end());
     rowTops.erase(std::unique(rowTops.begin(), rowTops.end()), rowTops.end());
@@ -102,20 +156,35 @@ void TfrmMain::ArrangeToolBars(const QList<std::pair<QToolBar *, QPoint>> &place
     std::multimap<std::pair<int, int>, QToolBar *> ordered;
     for (const auto &[bar, place] : places)
         ordered.emplace(std::make_pair(place.y(), place.x()), bar);
-    for (QToolBar *bar : m_toolBars) {
-        removeToolBarBreak(bar);
-        removeToolBar(bar);
+    QHash<QToolBar *, bool> hidden;
+    for (const auto &[bar, place] : places) {
+        hidden.insert(bar, bar->isHidden());
+        if (!ToolBarWindow(bar)) {
+            removeToolBarBreak(bar);
+            removeToolBar(bar);
+        }
     }
     int row = -1;
+    int rowIndex = -1;
     for (const auto &[key, bar] : ordered) {
         if (row >= 0 && key.first != row)
             addToolBarBreak(Qt::TopToolBarArea);
+        if (key.first != row)
+            ++rowIndex;
         row = key.first;
+        // Takes the bar out of a floating window as well.
+        QWidget *host = ToolBarWindow(bar);
         addToolBar(Qt::TopToolBarArea, bar);
+        if (host) {
+            m_toolBarWindows.remove(bar);
+            host->deleteLater();
+        }
+        bar->setHidden(hidden.value(bar));
+        m_toolBarPlaces.insert(bar, QPoint(key.second, rowIndex));
     }
 }
 
-void TfrmMain::LoadToolBarLayout(QToolBar *bar, TzkRegistry &reg, QPoint &place)
+bool TfrmMain::LoadToolBarLayout(QToolBar *bar, TzkRegistry &reg, QPoint &place)
 {
     const QString name = bar->objectName();
     QRect rect = ToolBarRect(bar);
@@ -125,8 +194,15 @@ void TfrmMain::LoadToolBarLayout(QToolBar *bar, TzkRegistry &reg, QPoint &place)
         const qint32 top = qFromLittleEndian<qint32>(bytes.constData() + 4);
         rect.moveTo(left, top);
     }
+    const bool visible = reg.GetBool(name + QStringLiteral("Visible"), true);
+    if (reg.GetBool(name + QStringLiteral("Float"), false)) {
+        FloatToolBar(bar, rect.topLeft());
+        SetToolBarVisible(bar, visible);
+        return false;
+    }
     place = QPoint(rect.left(), std::max(0, rect.top()) / kRowHeight);
-    bar->setVisible(reg.GetBool(name + QStringLiteral("Visible"), true));
+    bar->setVisible(visible);
+    return true;
 }
 
 void TfrmMain::SaveToolBarLayout(QToolBar *bar, TzkRegistry &reg)
@@ -134,11 +210,12 @@ void TfrmMain::SaveToolBarLayout(QToolBar *bar, TzkRegistry &reg)
     const QString name = bar->objectName();
     reg.WriteBinary(name + QStringLiteral("Rect"), RectBytes(ToolBarRect(bar)));
     reg.WriteBool(name + QStringLiteral("Visible"), !bar->isHidden());
-    reg.WriteBool(name + QStringLiteral("Float"), false);
+    reg.WriteBool(name + QStringLiteral("Float"), ToolBarFloating(bar));
 }
 
 void TfrmMain::ResetToolBarPositions()
 {
+    // One pass: every bar docked again, in the built-in rows and order.
     QList<std::pair<QToolBar *, QPoint>> places;
     for (const TBuiltInPlace &p : kBuiltIn)
         if (QToolBar *bar = ToolBar(QLatin1String(p.name)))
@@ -169,6 +246,8 @@ void TfrmMain::LoadLayout()
     }
 
     m_lstWorkSpace->setVisible(reg.GetBool(QStringLiteral("WorkSpace"), true));
+    const int style = reg.GetInteger(QStringLiteral("WorkSpaceStyle"), 0);
+    m_lstWorkSpace->SetViewStyle(style >= vsIcon && style <= vsReport ? TViewStyle(style) : vsIcon);
     const int align = reg.GetInteger(QStringLiteral("WorkSpaceAlign"), 2);
     m_pnlTaskBar->setVisible(reg.GetBool(QStringLiteral("TaskBar"), true));
     m_stsMain->setVisible(reg.GetBool(QStringLiteral("StatusBar"), true));
@@ -184,8 +263,8 @@ void TfrmMain::LoadLayout()
     for (const char *name : kToolBarOrder) {
         if (QToolBar *bar = ToolBar(QLatin1String(name))) {
             QPoint place;
-            LoadToolBarLayout(bar, reg, place);
-            places.append({bar, place});
+            if (LoadToolBarLayout(bar, reg, place))
+                places.append({bar, place});
         }
     }
     ArrangeToolBars(places);
@@ -209,6 +288,7 @@ void TfrmMain::SaveLayout()
     reg.WriteBool(QStringLiteral("TaskBar"), !m_pnlTaskBar->isHidden());
     reg.WriteBool(QStringLiteral("StatusBar"), !m_stsMain->isHidden());
     reg.WriteBool(QStringLiteral("WorkSpace"), !m_lstWorkSpace->isHidden());
+    reg.WriteInteger(QStringLiteral("WorkSpaceStyle"), int(m_lstWorkSpace->ViewStyle()));
     reg.WriteInteger(QStringLiteral("WorkSpaceAlign"), m_workSpaceAlign);
     if (m_workSpaceAlign >= 1 && m_workSpaceAlign <= 4)
         reg.WriteInteger(QStringLiteral("WorkSpaceSize"), WorkSpaceSize());
