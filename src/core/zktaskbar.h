@@ -21,4 +21,11 @@ public:
     void SetImageIndex(int index, int imageIndex);
     // Removes the tab with the tag, searched from the last; false when none.
     bool RemoveTag(int tag);
+
+protected:
+    // Each tab in its window's connection colours (button colours for an
+    // unknown one); the active tab framed dotted with a bold caption.
+    void paintEvent(QPaintEvent *event) override;
+    // Room for the icon and the caption in bold.
+    QSize tabSizeHint(int index) const override;
 };

@@ -1,6 +1,7 @@
 #include "mainwindow/fmain.h"
 
 #include "connection/fobject.h"
+#include "controls/zkcomctrls.h"
 #include "controls/zkprinter.h"
 #include "core/zkactions.h"
 #include "core/zkCommonData.h"
@@ -28,12 +29,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -167,15 +168,18 @@ void TfrmMain::CreateComponents()
     m_mdiArea->setObjectName(QStringLiteral("MDIClient"));
     m_mdiArea->setBackground(palette().dark());
     m_mdiArea->setActivationOrder(QMdiArea::CreationOrder);
-    m_lstWorkSpace = new QTreeWidget(m_splWorkSpace);
+    m_lstWorkSpace = new TzkListView(m_splWorkSpace);
     m_lstWorkSpace->setObjectName(QStringLiteral("lstWorkSpace"));
-    m_lstWorkSpace->setRootIsDecorated(false);
-    m_lstWorkSpace->setHeaderLabels({QStringLiteral("タイトル"), QStringLiteral("オブジェクト名"),
-                                     QStringLiteral("データベース名"), QStringLiteral("所有者")});
-    m_lstWorkSpace->header()->resizeSection(0, 200);
-    m_lstWorkSpace->header()->resizeSection(1, 160);
-    m_lstWorkSpace->header()->resizeSection(2, 120);
-    m_lstWorkSpace->setIconSize(QSize(16, 16));
+    m_lstWorkSpace->AddColumn(QStringLiteral("タイトル"), 200);
+    m_lstWorkSpace->AddColumn(QStringLiteral("オブジェクト名"), 160);
+    m_lstWorkSpace->AddColumn(QStringLiteral("データベース名"), 160);
+    m_lstWorkSpace->AddColumn(QStringLiteral("所有者"), 160);
+    m_lstWorkSpace->SetMultiSelect(true);
+    m_lstWorkSpace->SetDragEnabled(true);
+    m_lstWorkSpace->SetImages(m_imgMain);
+    m_lstWorkSpace->SetViewStyle(vsIcon);
+    // A stored size may be as small as one pixel.
+    m_lstWorkSpace->setMinimumSize(1, 1);
     m_splWorkSpace->addWidget(m_mdiArea);
     m_splWorkSpace->addWidget(m_lstWorkSpace);
     m_splWorkSpace->setStretchFactor(0, 1);
@@ -208,7 +212,24 @@ void TfrmMain::CreateComponents()
     CreateCommands();
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmMain::MDIChildActivated);
-    connect(m_pagTaskBar, &QTabBar::currentChanged, this, &TfrmMain::pagTaskBarChange);
+    // Only the user's click switches windows: the current tab also changes
+    // when a window adds, activates or removes its tab.
+    connect(m_pagTaskBar, &QTabBar::tabBarClicked, this, &TfrmMain::pagTaskBarChange);
+    m_popTask = new QMenu(this);
+    m_popTask->setObjectName(QStringLiteral("popTask"));
+    QAction *closeItem = m_popTask->addAction(QStringLiteral("閉じる"));
+    closeItem->setObjectName(QStringLiteral("mnuCloseWindow"));
+    closeItem->setStatusTip(QStringLiteral("選択中のウィンドウを閉じます。"));
+    connect(closeItem, &QAction::triggered, this, [this] { mnuCloseWindowClick(); });
+    for (QWidget *w : {static_cast<QWidget *>(m_pagTaskBar), m_pnlTaskBar}) {
+        w->setMouseTracking(true);
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        w->installEventFilter(this);
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint &pos) {
+            pagTaskBarMouseMove(m_pagTaskBar->mapFrom(w, pos));
+            m_popTask->popup(w->mapToGlobal(pos));
+        });
+    }
     connect(m_cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameChange(); });
     resize(1024, 720);
 }
@@ -470,8 +491,8 @@ void TfrmMain::SetLoopMessage(int NowCount, int MaxCount)
 
 void TfrmMain::ShowWorkSpace(TzkConnectionWindow *EraseForm)
 {
-    m_lstWorkSpace->setUpdatesEnabled(false);
-    m_lstWorkSpace->clear();
+    m_lstWorkSpace->BeginUpdate();
+    m_lstWorkSpace->ClearItems();
     try {
         QStringList connections;
         const QList<QMdiSubWindow *> windows = MDIChildren();
@@ -484,22 +505,16 @@ void TfrmMain::ShowWorkSpace(TzkConnectionWindow *EraseForm)
         for (const TzkWorkSpace &entry : std::as_const(WorkSpaceList)) {
             if (!connections.contains(entry.Connect))
                 continue;
-            auto *item = new QTreeWidgetItem(m_lstWorkSpace);
-            item->setIcon(0, m_imgMain->Icon(entry.ObjectType));
-            item->setText(0, entry.Title);
-            item->setText(1, entry.ObjectName);
-            item->setText(2, entry.DataBase);
-            item->setText(3, entry.Schema);
-            item->setData(0, Qt::UserRole, entry.ObjectType);
-            item->setData(1, Qt::UserRole, entry.ParentObject);
-            item->setData(2, Qt::UserRole, entry.Connect);
+            m_lstWorkSpace->AddItem(
+                entry.Title, entry.ObjectType,
+                {entry.ObjectName, entry.DataBase, entry.Schema, entry.ParentObject, entry.Connect});
         }
-        m_lstWorkSpace->sortItems(0, Qt::AscendingOrder);
+        m_lstWorkSpace->AlphaSort();
     } catch (...) {
-        m_lstWorkSpace->setUpdatesEnabled(true);
+        m_lstWorkSpace->EndUpdate();
         throw;
     }
-    m_lstWorkSpace->setUpdatesEnabled(true);
+    m_lstWorkSpace->EndUpdate();
 }
 
 void TfrmMain::actDBLogonExecute()
@@ -544,6 +559,54 @@ void TfrmMain::pagTaskBarChange(int index)
             m_mdiArea->setActiveSubWindow(windows.at(i));
             return;
         }
+    }
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut && watched->objectName() == QLatin1String("mnuReload"))
+        m_reloadFromKey = true;
+    if (event->type() == QEvent::Close) {
+        // A floating bar's window closed by the user hides the bar.
+        for (auto it = m_toolBarWindows.cbegin(); it != m_toolBarWindows.cend(); ++it)
+            if (it.value() == watched)
+                it.key()->hide();
+    }
+    if (event->type() == QEvent::MouseMove && (watched == m_pagTaskBar || watched == m_pnlTaskBar)) {
+        auto *w = static_cast<QWidget *>(watched);
+        pagTaskBarMouseMove(m_pagTaskBar->mapFrom(w, static_cast<QMouseEvent *>(event)->position().toPoint()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::pagTaskBarMouseMove(const QPoint &pos)
+{
+    const int index = m_pagTaskBar->tabAt(pos);
+    FMouseOverTaskTab = index >= 0 ? m_pagTaskBar->Tag(index) : 0;
+    // Each tab's tooltip is its window's caption; the bar keeps the last one.
+    if (index >= 0 && m_pagTaskBar->toolTip() != m_pagTaskBar->tabToolTip(index))
+        m_pagTaskBar->setToolTip(m_pagTaskBar->tabToolTip(index));
+}
+
+void TfrmMain::mnuCloseWindowClick()
+{
+    // A remembered tab whose window has gone no longer counts.
+    const int tag = FMouseOverTaskTab != 0 && m_pagTaskBar->IndexOfTag(FMouseOverTaskTab) >= 0 ? FMouseOverTaskTab : 0;
+    if (tag == 0) {
+        if (QMdiSubWindow *w = m_mdiArea->activeSubWindow())
+            w->close();
+        return;
+    }
+    for (QMdiSubWindow *w : MDIChildren()) {
+        if (formIDOf(w->widget()) == tag) {
+            w->close();
+            break;
+        }
+    }
+    if (QMdiSubWindow *active = m_mdiArea->activeSubWindow()) {
+        const int index = m_pagTaskBar->IndexOfTag(formIDOf(active->widget()));
+        if (index >= 0)
+            m_pagTaskBar->setCurrentIndex(index);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/zkshortcut.h"
 #include "core/zkwindows.h"
 
+#include <QHash>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
@@ -19,11 +20,12 @@ class QMenu;
 class QSpinBox;
 class QSplitter;
 class QToolBar;
-class QTreeWidget;
 class TzkActionList;
 class TzkConnectionComboBox;
 class TzkImageList;
+class TzkListView;
 class TzkStatusBar;
+class TzkRegistry;
 class TzkTaskBar;
 
 // What the command line asks for: "/U=user/password@server" (only a
@@ -84,6 +86,48 @@ public:
     QToolBar *ToolBar(const QString &name) const;
     QList<QToolBar *> ToolBars() const { return m_toolBars; }
 
+    // --- Layout (fmain_layout.cpp) ---------------------------------------------
+    // Puts the work space on a side (1 top, 2 bottom, 3 left, 4 right) with
+    // the smaller of half the client extent and `size` (at least 1); other
+    // sides change nothing.
+    void PlaceWorkSpace(int align, int size);
+    int WorkSpaceAlign() const { return m_workSpaceAlign; }
+    // The work space's height (top, bottom) or width (left, right).
+    int WorkSpaceSize() const;
+    // The six tool bars back in their built-in rows, docked and visible.
+    void ResetToolBarPositions();
+    // A tool bar floats in a window of its own (ours or one the user dragged
+    // out).
+    bool ToolBarFloating(QToolBar *bar) const;
+    // Floats the bar in a tool window whose frame is at `topLeft`.
+    void FloatToolBar(QToolBar *bar, const QPoint &topLeft);
+    // Shows or hides a bar together with its floating window.
+    void SetToolBarVisible(QToolBar *bar, bool visible);
+    // The floating window of a bar; null when it is docked.
+    QWidget *ToolBarWindow(QToolBar *bar) const;
+    // Restores and writes the layout under GUI\MAIN.
+    void LoadLayout();
+    void SaveLayout();
+
+    // --- Task bar ----------------------------------------------------------------
+    // Remembers the tab under `pos` (task-bar coordinates) and shows its
+    // window's caption as the bar's tooltip.
+    void pagTaskBarMouseMove(const QPoint &pos);
+    // "閉じる": the window of the remembered tab, else the active one.
+    void mnuCloseWindowClick();
+    int MouseOverTaskTab() const { return FMouseOverTaskTab; }
+
+    // --- View menu -----------------------------------------------------------------
+    // The menu opens: the list-style and refresh items need a connection
+    // window; the check marks follow the bars' visibility.
+    void mnuDisplayClick();
+    // "最新の情報に更新(&R)": from the F5 key in a SQL editor the editor's
+    // own command runs instead; otherwise the active window reloads.
+    void mnuReloadClick(bool fromKey);
+    // "位置の初期化" after the user's confirmation.
+    void mnuToolbarResetClick();
+    TzkListView *lstWorkSpace() const { return m_lstWorkSpace; }
+
     // The logon command: the logon dialog.
     void actDBLogonExecute();
 
@@ -132,6 +176,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Start-up and shut-down.
@@ -161,9 +206,16 @@ private:
     // image; its enabled state is its own unless `mirror`.
     QAction *CommandItem(const QString &name, const QString &actionName, bool mirror);
 
+    // One tool bar's values; `place` gets its (left, row) in the top bar.
+    // False when the bar floats; else `place` is its (left, row).
+    bool LoadToolBarLayout(QToolBar *bar, TzkRegistry &reg, QPoint &place);
+    void SaveToolBarLayout(QToolBar *bar, TzkRegistry &reg);
+    // A docked bar's rectangle as stored: top 2 + 28 x row, its own left.
+    QRect ToolBarRect(QToolBar *bar) const;
+    // Docks the bars at the top in rows by (row, left).
+    void ArrangeToolBars(const QList<std::pair<QToolBar *, QPoint>> &places);
+
     // Later work fills these (fmain_stubs.cpp).
-    void LoadLayout();
-    void SaveLayout();
     void SetCommandList();
     void SetReportList();
     void SetHomePage();
@@ -178,7 +230,17 @@ private:
 
     QMdiArea *m_mdiArea = nullptr;
     QSplitter *m_splWorkSpace = nullptr;
-    QTreeWidget *m_lstWorkSpace = nullptr;
+    TzkListView *m_lstWorkSpace = nullptr;
+    int m_workSpaceAlign = 2;
+    // The FormID of the task-bar tab under the pointer at the last move; 0
+    // for none.
+    int FMouseOverTaskTab = 0;
+    // Set while the refresh item runs from its key.
+    bool m_reloadFromKey = false;
+    // The floating windows of the tool bars we float ourselves.
+    QHash<QToolBar *, QPointer<QWidget>> m_toolBarWindows;
+    // Each docked bar's (left, row) as last arranged.
+    QHash<QToolBar *, QPoint> m_toolBarPlaces;
     QWidget *m_pnlTaskBar = nullptr;
     TzkTaskBar *m_pagTaskBar = nullptr;
     TzkStatusBar *m_stsMain = nullptr;
@@ -187,6 +249,7 @@ private:
     TzkActionList *m_actMain = nullptr;
     QMenu *m_popEditor = nullptr;
     QMenu *m_mnuDisplay = nullptr;
+    QMenu *m_popTask = nullptr;
     QPointer<QMenu> m_childMenu;
     std::unique_ptr<TzkPrintdata> m_prtData;
     QList<QToolBar *> m_toolBars;

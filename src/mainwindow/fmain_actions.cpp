@@ -6,6 +6,9 @@
 #include "mainwindow/fsupport.h"
 #include "mainwindow/ftmplate.h"
 
+#include "connection/fobject.h"
+#include "controls/zkcomctrls.h"
+
 #include "core/zkactions.h"
 #include "core/zkforms.h"
 #include "core/zkimagelist.h"
@@ -372,17 +375,12 @@ void TfrmMain::CreateMenus()
         item->setCheckable(true);
         item->setChecked(true);
         const QString target = QLatin1String(barName);
-        connect(item, &QAction::triggered, this, [this, target](bool on) { ToolBar(target)->setVisible(on); });
+        connect(item, &QAction::triggered, this, [this, target](bool on) { SetToolBarVisible(ToolBar(target), on); });
     }
     toolbars->addSeparator();
     QAction *reset = toolbars->addAction(QStringLiteral("位置の初期化"));
     reset->setObjectName(QStringLiteral("mnuToolbarReset"));
-    reset->setEnabled(false);
-    connect(toolbars, &QMenu::aboutToShow, this, [this, toolbars] {
-        for (QAction *item : toolbars->actions())
-            if (item->isCheckable())
-                item->setChecked(ToolBar(item->objectName().mid(int(qstrlen("mnuToolbar_"))))->isVisible());
-    });
+    connect(reset, &QAction::triggered, this, [this] { mnuToolbarResetClick(); });
 
     QAction *workSpace = view->addAction(QStringLiteral("ワークスペース"));
     workSpace->setObjectName(QStringLiteral("mnuWorkSpace"));
@@ -407,22 +405,27 @@ void TfrmMain::CreateMenus()
         listStyle->addAction(item);
     }
     dispReport->setChecked(true);
+    // The style reaches every connection window's list; it is not stored.
+    for (QAction *item : {dispList, dispReport}) {
+        const bool report = item == dispReport;
+        connect(item, &QAction::triggered, this, [this, report] {
+            for (QMdiSubWindow *w : MDIChildren())
+                if (auto *form = qobject_cast<TfrmObject *>(w->widget()))
+                    form->SetListStyle(report);
+        });
+    }
     view->addSeparator();
     QAction *reload = view->addAction(QStringLiteral("最新の情報に更新(&R)"));
     reload->setObjectName(QStringLiteral("mnuReload"));
     reload->setShortcut(QKeySequence(Qt::Key_F5));
+    // The key reaches the item as a shortcut event just before it triggers.
+    reload->installEventFilter(this);
     connect(reload, &QAction::triggered, this, [this] {
-        if (QMdiSubWindow *w = m_mdiArea->activeSubWindow())
-            SendFormMessage(w->widget(), WM_RELOAD);
+        const bool fromKey = std::exchange(m_reloadFromKey, false);
+        mnuReloadClick(fromKey);
     });
-    connect(view, &QMenu::aboutToShow, this, [this, workSpace, taskBarItem, statusItem, dispList, dispReport, reload] {
-        const bool connected = m_cmbDBName->count() > 0;
-        for (QAction *item : {dispList, dispReport, reload})
-            item->setEnabled(connected);
-        workSpace->setChecked(m_lstWorkSpace->isVisible());
-        taskBarItem->setChecked(m_pnlTaskBar->isVisible());
-        statusItem->setChecked(m_stsMain->isVisible());
-    });
+    connect(view, &QMenu::aboutToShow, this, [this] { mnuDisplayClick(); });
+    connect(toolbars, &QMenu::aboutToShow, this, [this] { mnuDisplayClick(); });
     for (QAction *item : {dispList, dispReport, reload})
         item->setEnabled(false);
 
@@ -574,6 +577,9 @@ void TfrmMain::CreateToolBars()
         bar->setObjectName(name);
         bar->setIconSize(QSize(16, 16));
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        // Only rows at the top can be stored and restored; a bar dragged
+        // out floats and docks back there.
+        bar->setAllowedAreas(Qt::TopToolBarArea);
         m_toolBars.append(bar);
         return bar;
     };

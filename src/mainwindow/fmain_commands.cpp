@@ -294,6 +294,10 @@ void TfrmMain::MenuUpdate()
 
     for (const char *name : kNewObjectButtons)
         set(name, open);
+    // F5 must work without the View menu having been opened.
+    for (const char *name : {"mnuDispList", "mnuDispReport", "mnuReload"})
+        if (QAction *item = findChild<QAction *>(QLatin1String(name)))
+            item->setEnabled(open);
     set("btnNewSynonym", open && version >= 9);
     set("btnNewSequence", open && !azure && version >= 11);
     for (const char *name : {"actDBCommit", "actDBRollback", "actDBLogoff", "actViewComp", "actViewSQL",

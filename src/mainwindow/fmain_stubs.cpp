@@ -1,4 +1,4 @@
-// Parts of the main window that later work fills: the window layout, the
+// Parts of the main window that later work fills: the
 // file-built menus, the client tools, the news check and the recent
 // objects. Each does the least that keeps the window consistent until then.
 
@@ -6,15 +6,6 @@
 
 #include <QAction>
 #include <QMenu>
-
-// The stored layout is not restored yet: the window keeps its built-in one.
-void TfrmMain::LoadLayout()
-{
-}
-
-void TfrmMain::SaveLayout()
-{
-}
 
 // No user commands, reports or web pages are listed yet: the submenus hold
 // their built-in items only.

@@ -1,5 +1,6 @@
 #include "fixture.h"
 
+#include "controls/zkcomctrls.h"
 #include "core/zkactions.h"
 #include "core/zkimagelist.h"
 #include "core/zkoption.h"
@@ -382,12 +383,12 @@ TEST_F(MainWindowTest, WorkSpaceListsTheEntriesOfOpenConnections)
                       {},
                       QStringLiteral("db"),
                       QStringLiteral("sa @ s9.db")}};
-    auto *list = w->findChild<QTreeWidget *>(QStringLiteral("lstWorkSpace"));
+    auto *list = w->findChild<TzkListView *>(QStringLiteral("lstWorkSpace"));
     ASSERT_TRUE(list);
     auto captions = [list] {
         QStringList out;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            out << list->topLevelItem(i)->text(0) + QLatin1Char('/') + list->topLevelItem(i)->text(1);
+        for (int i = 0; i < list->ItemCount(); ++i)
+            out << list->Item(i).Caption + QLatin1Char('/') + list->Item(i).SubItem(0);
         return out;
     };
     w->ShowWorkSpace(nullptr);

@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTest>
 #include <QVBoxLayout>
 
 namespace {
@@ -451,7 +452,8 @@ TEST_F(FormTest, ActivationSelectsTheConnectionAndTheTab)
     EXPECT_EQ(w->pagTaskBar()->currentIndex(), w->pagTaskBar()->IndexOfTag(a->FormID()));
 
     // A tab click brings its window forward.
-    w->pagTaskBar()->setCurrentIndex(w->pagTaskBar()->IndexOfTag(p->FormID()));
+    TzkTaskBar *bar = w->pagTaskBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(bar->IndexOfTag(p->FormID())).center());
     processEvents();
     EXPECT_EQ(w->MDIClient()->activeSubWindow(), p->MDIFrame());
     EXPECT_EQ(w->cmbDBName()->currentIndex(), 0);

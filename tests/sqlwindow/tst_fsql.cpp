@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -162,3 +163,26 @@ TEST_F(SqlWindowTest, OnlyGoLinesRunNothingAndMarkersWaitForValues)
 }
 
 } // namespace
+
+TEST_F(SqlWindowTest, F5InTheEditorRunsTheSqlOnlyWhenTheRunIsEnabled)
+{
+    TfrmSQL *w = open();
+    main->MenuUpdate();
+    main->activateWindow();
+    processEvents();
+    TzkMemo *editor = w->fraMemo->txtSQL;
+    editor->setFocus();
+    processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), editor);
+
+    // An empty editor: the run is disabled and nothing else happens.
+    script->ClearLog();
+    QTest::keyClick(editor, Qt::Key_F5);
+    processEvents();
+    EXPECT_TRUE(script->Statements().isEmpty()) << script->Statements().join('\n').toStdString();
+
+    editor->Lines()->SetTextStr(QStringLiteral("select 1"));
+    QTest::keyClick(editor, Qt::Key_F5);
+    processEvents();
+    EXPECT_TRUE(script->Statements().join('\n').contains(QStringLiteral("select 1")));
+}
