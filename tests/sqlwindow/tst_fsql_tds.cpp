@@ -83,7 +83,8 @@ TEST_F(SqlWindowServerTest, ActionQueryAndOutputRowsEachRunOnce)
     EXPECT_TRUE(sent.at(0).startsWith(QStringLiteral("use [SalesDB]"))) << sent.at(0).toStdString();
     EXPECT_EQ(sent.filter(QStringLiteral("insert into t")).size(), 1);
     EXPECT_EQ(sent.filter(QStringLiteral("select a from t")).size(), 1);
-    EXPECT_TRUE(message.startsWith(QStringLiteral(" SQLを実行しました。\n(対象：3 レコード )"))) << message.toStdString();
+    EXPECT_TRUE(message.startsWith(QStringLiteral(" SQLを実行しました。\n(対象：3 レコード )")))
+        << message.toStdString();
     EXPECT_EQ(tabs(), QStringList{QStringLiteral("結果")});
     EXPECT_EQ(window->fraData->qryData->RecordCount(), 2);
 
