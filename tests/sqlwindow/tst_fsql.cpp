@@ -63,6 +63,12 @@ TEST_F(SqlWindowTest, CreationBindsTheConnectionAndItsDatabases)
     EXPECT_EQ(w->fraData->TableName(), "SQL");
     EXPECT_EQ(w->FLog, -1);
     EXPECT_FALSE(w->pagData->isVisible());
+
+    // No database switch on Azure SQL Database.
+    owner->IsAzure = true;
+    w->cmbConnectionSelect();
+    EXPECT_FALSE(w->cmbDatabase->isEnabled());
+    owner->IsAzure = false;
 }
 
 TEST_F(SqlWindowTest, ActionBatchReportsItsCountAndTheQueryTakesTheFirstTab)
