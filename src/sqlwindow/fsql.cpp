@@ -3,6 +3,12 @@
 #include "connection/fobject.h"
 #include "connection/fobject_open.h"
 #include "controls/rdata.h"
+#include "controls/zkgrid.h"
+#include "core/zkactions.h"
+#include "core/zkreg.h"
+#include "core/zksub.h"
+#include "core/zksub_files.h"
+#include "core/zkwaitcursor.h"
 #include "core/dsqlserver.h"
 #include "core/zkapp.h"
 #include "core/zkimagelist.h"
@@ -13,17 +19,26 @@
 #include "platform/db/db.h"
 #include "platform/db/dberror.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/encoding/textencoding.h"
 #include "sqleditor/zkmemo.h"
+#include "sqleditor/zksub_codeassist.h"
 #include "sqleditor/zksub_parse.h"
 #include "sqlwindow/fexecprc.h"
+#include "sqlwindow/fsqllog.h"
 #include "sqlwindow/fsqlrun.h"
+#include "sqlwindow/rexplan.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QSet>
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
@@ -35,6 +50,7 @@ namespace {
 
 const QString kResultTab = QStringLiteral("結果");
 const QString kElapsed = QStringLiteral("処理時間(HH:MM:SS.Ms)：");
+const QString kLayoutKey = ZK_REG_ROOT + QStringLiteral("\\GUI\\EXECSQL");
 
 void setStatus(const QString &text)
 {
@@ -42,15 +58,31 @@ void setStatus(const QString &text)
         zkMainForm->stsMain()->SetPanelText(2, text);
 }
 
-QToolButton *commandButton(QToolBar *bar, const char *name, const QString &text, int image, const QString &hint)
+// A text button of the command bar for an action; its own hint when given
+// (the buttons of the run and of the next entry word theirs differently).
+QToolButton *commandButton(QToolBar *bar, const char *name, QAction *action, const QString &hint)
 {
     auto *button = new QToolButton(bar);
     button->setObjectName(QLatin1String(name));
-    button->setText(text);
-    button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
-    button->setStatusTip(hint.section(QLatin1Char('|'), 1));
+    button->setText(action->text());
+    button->setIcon(action->icon());
+    const QString tip = hint.isEmpty() ? action->toolTip() + QLatin1Char('|') + action->statusTip() : hint;
+    button->setToolTip(tip.section(QLatin1Char('|'), 0, 0));
+    button->setStatusTip(tip.section(QLatin1Char('|'), 1));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setMinimumWidth(78);
+    QObject::connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    QObject::connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
+    bar->addWidget(button);
+    return button;
+}
+
+QToolButton *imageButton(QToolBar *bar, const char *name, int image, const QString &hint)
+{
+    auto *button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+    button->setStatusTip(hint.section(QLatin1Char('|'), -1));
     if (zkMainForm && zkMainForm->imgMain())
         button->setIcon(zkMainForm->imgMain()->Icon(image));
     bar->addWidget(button);
@@ -77,17 +109,81 @@ TfrmSQL::TfrmSQL(TfrmObject *AOwner)
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
+    actObject = new TzkActionList(this, QStringLiteral("actObject"));
+    auto action = [this](const char *name, const QString &caption, int image, const QString &hint,
+                         std::function<void()> run) {
+        QAction *a = actObject->Add(QLatin1String(name), caption);
+        a->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+        a->setStatusTip(hint.section(QLatin1Char('|'), 1));
+        a->setProperty("ImageIndex", image);
+        if (zkMainForm && zkMainForm->imgMain())
+            a->setIcon(zkMainForm->imgMain()->Icon(image));
+        actObject->SetOnExecute(a, std::move(run));
+        return a;
+    };
+    actExec = action("actExec", QStringLiteral("実行(&E)"), 28,
+                     QStringLiteral("入力したSQL文を実行します。|入力したSQL文を実行します。"
+                                    "複数のSQLを実行する場合は/(スラッシュ)行で区切ります。"),
+                     [this] { runShown(); });
+    actObject->SetOnUpdate(actExec, [this] { actExec->setEnabled(actExecEnabled()); });
+    actPrev = action("actPrev", QStringLiteral("前(&P)"), 29,
+                     QStringLiteral("前の履歴を表示します。|前の履歴を表示します。"), [this] { actPrevExecute(); });
+    actNext = action("actNext", QStringLiteral("次(&N)"), 30,
+                     QStringLiteral("次の履歴を表示します。|前の履歴を表示します。"), [this] { actNextExecute(); });
+    actLog = action("actLog", QStringLiteral("履歴(&L)"), 86,
+                    QStringLiteral("過去に実行したSQL文を一覧表示します。|過去に実行したSQL文を一覧表示します。"),
+                    [this] { actLogExecute(); });
+    actOpen = action("actOpen", QStringLiteral("開く(&O)"), 17,
+                     QStringLiteral("開く|SQLスクリプトファイルを開きます。"), [this] { actOpenExecute(); });
+    actExit = action("actExit", QStringLiteral("終了(&X)"), 42, QStringLiteral("画面を閉じます。|画面を閉じます。"),
+                     [this] { Close(); });
+    actHideResult = action("actHideResult", QStringLiteral("結果を閉じる"), 96, QStringLiteral("結果を閉じる"),
+                           [this] { actHideResultExecute(); });
+    actObject->SetOnUpdate(actHideResult, [this] { actHideResult->setEnabled(pagData->count() > 0); });
+
+    mnuTool = new QMenu(QStringLiteral("SQL実行(&O)"), this);
+    mnuTool->setObjectName(QStringLiteral("mnuTool"));
+    mnuTool->addAction(actExec);
+    mnuTool->addSeparator();
+    mnuTool->addAction(actPrev);
+    mnuTool->addAction(actNext);
+    mnuTool->addAction(actLog);
+    mnuTool->addSeparator();
+    mnuTool->addAction(actOpen);
+
     auto *header = new QWidget(this);
     auto *headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(0, 0, 0, 0);
-    auto *tolCmd = new QToolBar(header);
+    headerLayout->setSpacing(0);
+    tolCmd = new QToolBar(header);
     tolCmd->setObjectName(QStringLiteral("tolCmd"));
-    btnExec = commandButton(tolCmd, "btnExec", QStringLiteral("実行(&E)"), 28,
+    btnExec = commandButton(tolCmd, "btnExec", actExec,
                             QStringLiteral("入力したSQL文を実行します。|入力したSQL文を実行します。"
                                            "複数のSQLを実行する場合は'go'のみの行で区切ります。"));
-    btnExit = commandButton(tolCmd, "btnExit", QStringLiteral("終了(&X)"), 42,
-                            QStringLiteral("画面を閉じます。|画面を閉じます。"));
+    btnPrev = commandButton(tolCmd, "btnPrev", actPrev, QString());
+    btnNext =
+        commandButton(tolCmd, "btnNext", actNext, QStringLiteral("次の履歴を表示します。|次の履歴を表示します。"));
+    btnLog = commandButton(tolCmd, "btnLog", actLog, QString());
+    btnExit = commandButton(tolCmd, "btnExit", actExit, QString());
     headerLayout->addWidget(tolCmd);
+
+    tolOption = new QToolBar(header);
+    tolOption->setObjectName(QStringLiteral("tolOption"));
+    btnOpen = imageButton(tolOption, "btnOpen", 17, QStringLiteral("開く|SQLスクリプトファイルを開きます。"));
+    connect(btnOpen, &QToolButton::clicked, actOpen, &QAction::trigger);
+    tolOption->addSeparator();
+    btnExplan = imageButton(tolOption, "btnExplan", 112, QStringLiteral("実行計画|実行計画を表示します。"));
+    btnExplan->setCheckable(true);
+    connect(btnExplan, &QToolButton::clicked, this, [this] { btnExplanClick(); });
+    tolOption->addSeparator();
+    btnHideResult = imageButton(tolOption, "btnHideResult", 96, QStringLiteral("結果を閉じる"));
+    connect(btnHideResult, &QToolButton::clicked, actHideResult, &QAction::trigger);
+    btnShowDesign = imageButton(tolOption, "btnShowDesign", 110, QStringLiteral("SQLビルダ|SQLビルダを表示します。"));
+    btnShowDesign->setCheckable(true);
+    // The designer pane is not part of this window yet.
+    btnShowDesign->setVisible(false);
+    tolOption->actions().constLast()->setVisible(false);
+    headerLayout->addWidget(tolOption);
 
     auto *pnlName = new QWidget(header);
     pnlName->setObjectName(QStringLiteral("pnlName"));
@@ -108,10 +204,58 @@ TfrmSQL::TfrmSQL(TfrmObject *AOwner)
     headerLayout->addStretch(1);
     root->addWidget(header);
 
-    auto *splResult = new QSplitter(Qt::Vertical, this);
+    splResult = new QSplitter(Qt::Vertical, this);
     splResult->setObjectName(QStringLiteral("splResult"));
-    fraMemo = new TfraMemo(splResult);
+    splResult->setChildrenCollapsible(false);
+    pnlSQL = new QWidget(splResult);
+    pnlSQL->setObjectName(QStringLiteral("pnlSQL"));
+    auto *sqlLayout = new QVBoxLayout(pnlSQL);
+    sqlLayout->setContentsMargins(0, 0, 0, 0);
+    sqlLayout->setSpacing(0);
+    pnlBuild = new QWidget(pnlSQL);
+    pnlBuild->setObjectName(QStringLiteral("pnlBuild"));
+    pnlBuild->setFixedHeight(205);
+    pnlBuild->setVisible(false);
+    sqlLayout->addWidget(pnlBuild);
+    splParam = new QSplitter(Qt::Horizontal, pnlSQL);
+    splParam->setObjectName(QStringLiteral("splParam"));
+    splParam->setChildrenCollapsible(false);
+    fraMemo = new TfraMemo(splParam);
     fraMemo->setObjectName(QStringLiteral("fraMemo"));
+    grdParam = new TzkStringGrid(splParam);
+    grdParam->setObjectName(QStringLiteral("grdParam"));
+    grdParam->SetColCount(2);
+    grdParam->SetRowCount(2);
+    grdParam->SetFixedRows(1);
+    grdParam->SetFixedCols(0);
+    grdParam->SetDefaultColWidth(120);
+    grdParam->SetColWidths(1, 134);
+    grdParam->SetOptions(grdParam->Options() | goEditing);
+    grdParam->OnSelectCell = [](TzkStringGrid *grid, int col, int, bool &) {
+        // Names are not for editing; values are.
+        if (col == 0) {
+            grid->SetEditorMode(false);
+            grid->SetOptions(grid->Options() & ~TGridOptions(goEditing));
+        } else {
+            grid->SetOptions(grid->Options() | goEditing);
+        }
+    };
+    grdParam->OnDrawCell = [](TzkStringGrid *grid, int col, int row, const QRect &rect, TGridDrawState state) {
+        if (col != 0 || (state & gdFixed))
+            return;
+        TzkGridCanvas *canvas = grid->Canvas();
+        canvas->BrushColor = clBtnFace;
+        canvas->FontColor = clWindowText;
+        canvas->Apply();
+        canvas->FillRect(rect);
+        canvas->TextOut(rect.left() + 2, rect.top() + 2, grid->Cells(col, row));
+    };
+    grdParam->setVisible(false);
+    splParam->addWidget(fraMemo);
+    splParam->addWidget(grdParam);
+    splParam->setStretchFactor(0, 1);
+    sqlLayout->addWidget(splParam, 1);
+
     pagData = new QTabWidget(splResult);
     pagData->setObjectName(QStringLiteral("pagData"));
     auto *tabData = new QWidget;
@@ -123,21 +267,37 @@ TfrmSQL::TfrmSQL(TfrmObject *AOwner)
     fraData->SetTableName(QStringLiteral("SQL"));
     tabLayout->addWidget(fraData);
     pagData->addTab(tabData, kResultTab);
-    splResult->addWidget(fraMemo);
+
+    pagExplan = new QTabWidget(splResult);
+    pagExplan->setObjectName(QStringLiteral("pagExplan"));
+    auto *tabExplan = new QWidget;
+    tabExplan->setObjectName(QStringLiteral("tabExplan"));
+    auto *explanLayout = new QVBoxLayout(tabExplan);
+    explanLayout->setContentsMargins(0, 0, 0, 0);
+    fraExplan = new TfraExplan(tabExplan);
+    fraExplan->setObjectName(QStringLiteral("fraExplan"));
+    explanLayout->addWidget(fraExplan);
+    pagExplan->addTab(tabExplan, QStringLiteral("実行計画"));
+    pagExplan->setVisible(false);
+
+    splResult->addWidget(pnlSQL);
     splResult->addWidget(pagData);
+    splResult->addWidget(pagExplan);
     splResult->setStretchFactor(0, 1);
     root->addWidget(splResult, 1);
+    for (QSplitter *splitter : {splResult, splParam})
+        splitter->setStyleSheet(QStringLiteral("QSplitter::handle { background-color: #D2D2D2; }"));
 
     qrySQL = new TFDQuery(this);
     qrySQL->setObjectName(QStringLiteral("qrySQL"));
     resize(1139, 721);
+    setAcceptDrops(true);
 
-    connect(btnExec, &QToolButton::clicked, this, [this] { runShown(); });
-    connect(btnExit, &QToolButton::clicked, this, [this] { Close(); });
     connect(cmbConnection, &QComboBox::activated, this, [this] { cmbConnectionSelect(); });
 
     // The creation steps: a first caption that the connection's own replaces
     // at once, the task tab, the icon.
+    InitForm();
     CreateTaskButton();
     if (TzkConnectionWindow *c = OwnerForm()) {
         const QString info = c->g_UserID + QStringLiteral(" @ ") + c->g_Server + QLatin1Char('.') + c->g_DataBase;
@@ -260,7 +420,302 @@ bool TfrmSQL::FormCloseQuery()
 
 void TfrmSQL::ShowResultPane(bool show)
 {
-    pagData->setVisible(show);
+    setUpdatesEnabled(false);
+    QTabWidget *current = btnExplan->isChecked() ? pagExplan : pagData;
+    QTabWidget *other = current == pagData ? pagExplan : pagData;
+    const int client = height();
+    if (show) {
+        if (L_nResultTabHeight <= 30 || L_nResultTabHeight > client - 100)
+            L_nResultTabHeight = client / 2;
+        other->setVisible(false);
+        current->setVisible(true);
+        QList<int> sizes = splResult->sizes();
+        const int total = sizes.value(0) + sizes.value(1) + sizes.value(2);
+        const int index = splResult->indexOf(current);
+        sizes = {0, 0, 0};
+        sizes[index] = L_nResultTabHeight;
+        sizes[0] = qMax(total - L_nResultTabHeight, 0);
+        splResult->setSizes(sizes);
+    } else {
+        if (!current->isHidden()) {
+            const int h = current->height();
+            if (h > 30 && h < client - 100)
+                L_nResultTabHeight = h;
+        }
+        pagData->setVisible(false);
+        pagExplan->setVisible(false);
+    }
+    setUpdatesEnabled(true);
+}
+
+void TfrmSQL::ShowParamGrid(bool show)
+{
+    if (show && grdParam->isHidden()) {
+        fraMemo->actHidePaletteExecute();
+        // A third of the editor's room, the value column filling the rest.
+        const int total = splParam->width();
+        grdParam->setVisible(true);
+        splParam->setSizes({total - total / 3, total / 3});
+        grdParam->SetColWidths(1, qMax(total / 3 - grdParam->ColWidths(0) - 1 - 4, 40));
+    }
+    grdParam->setVisible(show);
+}
+
+void TfrmSQL::actHideResultExecute()
+{
+    ShowResultPane(pagData->isHidden() && pagExplan->isHidden());
+}
+
+void TfrmSQL::btnExplanClick()
+{
+    ShowResultPane(btnExplan->isChecked());
+    fraMemo->txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::ResetSelectionMode()
+{
+    fraMemo->txtSQL->SetSelectionMode(smLine);
+    fraMemo->txtSQL->SetKeyDownAltKey(false);
+}
+
+void TfrmSQL::BindParams(TFDParams &params)
+{
+    if (params.Count() == 0) {
+        ShowParamGrid(false);
+        return;
+    }
+    bool changed = false;
+    if (grdParam->isHidden())
+        changed = true;
+    if (grdParam->RowCount() != params.Count() + 1) {
+        grdParam->SetRowCount(params.Count() + 1);
+        changed = true;
+    }
+    grdParam->SetCells(0, 0, QStringLiteral("バインド変数名"));
+    grdParam->SetCells(1, 0, QStringLiteral("値"));
+    for (int r = 1; r <= params.Count(); ++r) {
+        const QString name = params[r - 1].Name();
+        if (grdParam->Cells(0, r) != name) {
+            grdParam->SetCells(1, r, QString());
+            changed = true;
+        }
+        grdParam->SetCells(0, r, name);
+    }
+    grdParam->SetFixedRows(1);
+    grdParam->SetCol(1);
+    grdParam->SetRow(1);
+    ShowParamGrid(true);
+    if (changed) {
+        // The first run of new markers only asks for their values.
+        setStatus(QStringLiteral("バインド変数値を入力して下さい。"));
+        Abort();
+    }
+    for (int r = 1; r <= params.Count(); ++r) {
+        TFDParam &param = params[r - 1];
+        const QString value = grdParam->Cells(1, r);
+        param.SetParamType(ptInput);
+        param.SetDataType(ftWideString);
+        param.SetSize(value.size() >= 254 ? int(value.size()) + 1 : 255);
+        param.SetAsWideString(value);
+    }
+}
+
+void TfrmSQL::RunExplan(const QStringList &lines)
+{
+    fraExplan->SetSQL(SqlExplanText(lines));
+    BindParams(fraExplan->qryData->Params());
+    if (!grdParam->isHidden()) {
+        ShowAppMessage(QStringLiteral("バインド変数がある場合、実行計画を使用できません。"), MB_ICONWARNING);
+        Abort();
+    }
+    const qint64 start = QDateTime::currentMSecsSinceEpoch();
+    try {
+        ShowResultPane(true);
+        fraExplan->ShowData();
+    } catch (const EAbort &) {
+        throw;
+    } catch (const std::exception &e) {
+        setStatus(kElapsed + ExecProcElapsed(QDateTime::currentMSecsSinceEpoch() - start));
+        TzkMemo *memo = fraMemo->txtSQL;
+        memo->setFocus();
+        const QString schema = OwnerForm() ? OwnerForm()->GetCurrentSchema() : QString();
+        try {
+            SelectSqlErrorPosition(memo, qrySQL, schema, 0, memo->Lines()->Count() - 1, errorText(e));
+        } catch (const std::exception &) {
+            // The message below still names the error.
+        }
+        ShowAppMessage(errorText(e), MB_ICONERROR);
+        return;
+    }
+    setStatus(kElapsed + ExecProcElapsed(QDateTime::currentMSecsSinceEpoch() - start));
+}
+
+// --- History, files, completion and layout -----------------------------------------------
+
+void TfrmSQL::SetEditorText(const QString &text)
+{
+    TzkMemo *memo = fraMemo->txtSQL;
+    memo->Lines()->BeginUpdate();
+    memo->Lines()->SetTextStr(text);
+    memo->Lines()->EndUpdate();
+    memo->SetModified(false);
+    memo->EMEmptyUndoBuffer();
+    memo->SetRowCol(0, 0);
+}
+
+void TfrmSQL::LoadLogFile(const QString &fileName)
+{
+    TSQLWaitCursor wait;
+    SetEditorText(ReadSQLLogFile(fileName));
+}
+
+void TfrmSQL::actPrevExecute()
+{
+    if (FLog < SQLLogList.size() - 1) {
+        ++FLog;
+        LoadLogFile(SQLLogList.at(FLog));
+    }
+    fraMemo->txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::actNextExecute()
+{
+    if (FLog >= 0) {
+        --FLog;
+        if (FLog >= 0)
+            LoadLogFile(SQLLogList.at(FLog));
+        else
+            SetEditorText(QString());
+    }
+    fraMemo->txtSQL->CloseCodeAssist();
+}
+
+void TfrmSQL::actLogExecute()
+{
+    ResetSelectionMode();
+    const QString answer = TfrmSQLLog::ShowWindow(this);
+    if (answer.isEmpty())
+        return;
+    bool ok = false;
+    const int position = answer.mid(1).toInt(&ok);
+    if (!ok || position < 0)
+        return;
+    const bool favourite = answer.at(0) == QLatin1Char('F');
+    const QStringList &list = favourite ? SQLLogFList : SQLLogList;
+    if (position >= list.size())
+        return;
+    FLog = position;
+    LoadLogFile(favourite ? SQLLogFFileName(list.at(position)) : list.at(position));
+}
+
+void TfrmSQL::actOpenExecute()
+{
+    TfraMemo::TFileDialogRequest request;
+    request.Save = false;
+    request.Title = QStringLiteral("開く");
+    request.Filter = QStringLiteral("SQLファイル(*.sql)|*.sql|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*");
+    QStringList files;
+    int filterIndex = 1;
+    if (!TfraMemo::FileDialog || !TfraMemo::FileDialog(this, request, files, filterIndex) || files.isEmpty())
+        return;
+    OpenFiles(files);
+}
+
+void TfrmSQL::OpenFiles(QStringList files)
+{
+    std::sort(files.begin(), files.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    TSQLWaitCursor wait;
+    // Every file is read before the editor changes: one that cannot be read
+    // raises and the text stays as it was.
+    QString text;
+    for (const QString &file : files) {
+        QString content = ReadTextFile(file, GetFileEncoding());
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+            text += QStringLiteral("\r\n");
+        text += content;
+    }
+    TzkMemo *memo = fraMemo->txtSQL;
+    const bool modified = memo->Modified();
+    SetEditorText(text);
+    memo->SetModified(modified);
+}
+
+void TfrmSQL::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmSQL::dropEvent(QDropEvent *event)
+{
+    QStringList files;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    try {
+        OpenFiles(files);
+    } catch (const std::exception &e) {
+        TzkApplication::HandleException(e);
+    }
+}
+
+bool TfrmSQL::MemoCodeAssist(int X, int Y)
+{
+    auto *object = dynamic_cast<TfrmObject *>(OwnerForm());
+    if (!object || !object->dmSQLServer)
+        return true;
+    const QString database = cmbDatabase->currentText();
+    try {
+        QString schema;
+        if (database != object->dmSQLServer->DataBase()) {
+            const QString text =
+                object->Use(database)
+                + (object->DBVer < 9
+                       ? QStringLiteral(" select user")
+                       : QStringLiteral(
+                           " select default_schema_name from sys.database_principals where name = user_name()"));
+            schema = object->OpenSQL(text)->Fields(0)->AsString();
+        } else {
+            schema = object->GetCurrentSchema();
+        }
+        qrySQL->SetConnection(object->dmSQLServer->Connection);
+        CodeAssistCandidates(fraMemo->txtSQL, this, qrySQL, database, schema, object->DBVer, X, Y);
+    } catch (const std::exception &e) {
+        TzkApplication::HandleException(e);
+    }
+    return true;
+}
+
+QMenu *TfrmSQL::ChildMenu() const
+{
+    return mnuTool;
+}
+
+void TfrmSQL::LoadWindowLayout()
+{
+    TzkRegistry reg;
+    if (!reg.OpenKey(kLayoutKey, true))
+        return;
+    if (windowState() == Qt::WindowNoState)
+        resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
+    btnShowDesign->setChecked(reg.GetBool(QStringLiteral("ShowBuild"), false));
+    grdParam->setVisible(false);
+}
+
+void TfrmSQL::SaveWindowLayout()
+{
+    TzkRegistry reg;
+    if (!reg.OpenKey(kLayoutKey, true))
+        return;
+    if (windowState() == Qt::WindowNoState) {
+        reg.WriteInteger(QStringLiteral("Width"), width());
+        reg.WriteInteger(QStringLiteral("Height"), height());
+    }
+    reg.WriteBool(QStringLiteral("ShowBuild"), btnShowDesign->isChecked());
 }
 
 void TfrmSQL::ClearResults()
@@ -311,8 +766,14 @@ void TfrmSQL::actExecExecute()
     struct Done
     {
         TfrmSQL *w;
-        ~Done() { w->m_running = false; }
+        ~Done()
+        {
+            w->m_running = false;
+            w->ResetSelectionMode();
+            w->fraMemo->txtSQL->CloseCodeAssist();
+        }
     } done{this};
+    TSQLWaitCursor wait;
 
     TzkMemo *memo = fraMemo->txtSQL;
     if (memo->Modified() && zkOption.SQLBuf > 0) {
@@ -334,6 +795,10 @@ void TfrmSQL::actExecExecute()
     else
         lines = memo->Lines()->SaveStrings();
 
+    if (btnExplan->isChecked()) {
+        RunExplan(lines);
+        return;
+    }
     m_continue = false;
     m_quiet = false;
     m_elapsed = 0;
@@ -365,12 +830,7 @@ bool TfrmSQL::RunBatch(const TSqlBatch &batch, int editorLastLine)
         // A CREATE batch keeps no markers of the text before.
         query->Params().Clear();
         query->SetSQL(batch.Text);
-        if (query->Params().Count() > 0) {
-            // Values for bind variables: the grid is still to come, so the
-            // run stops before anything unbound reaches the server.
-            setStatus(QStringLiteral("バインド変数値を入力して下さい。"));
-            Abort();
-        }
+        BindParams(query->Params());
         const qint64 start = QDateTime::currentMSecsSinceEpoch();
         frame->SetSQL(batch.Text);
         query->SetReadOnly(!frame->btnUpdate->isChecked());

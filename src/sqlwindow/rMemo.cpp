@@ -569,6 +569,8 @@ void TfraMemo::actSaveFileExecute()
 
 void TfraMemo::WMCodeAssist(int X, int Y)
 {
+    if (auto *host = dynamic_cast<IzkMemoHost *>(OwnerTzkForm()); host && host->MemoCodeAssist(X, Y))
+        return;
     TfrmObject *owner = L_wOwnerForm.data();
     if (!owner || !owner->dmSQLServer || !owner->qryCodeAssist)
         return;

@@ -57,6 +57,14 @@ public:
         Q_UNUSED(database)
         return false;
     }
+    // Code completion at the caret's pixel position, when the host runs it
+    // itself (true); otherwise the frame's own.
+    virtual bool MemoCodeAssist(int X, int Y)
+    {
+        Q_UNUSED(X)
+        Q_UNUSED(Y)
+        return false;
+    }
 };
 
 // --- Texts the frame builds (no window needed) ---------------------------------

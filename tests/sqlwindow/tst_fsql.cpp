@@ -1,11 +1,23 @@
 // The SQL window on the scripted backend with the demo catalogue: batches,
 // result tabs, reports and errors.
 #include "connection/testhelpers.h"
+#include "answermessage.h"
 
 #include "controls/rdata.h"
+#include "controls/zkgrid.h"
+#include "core/zkoption.h"
 #include "core/zkstsbar.h"
+#include "core/zksub.h"
+#include "core/zksqllog.h"
+#include "platform/encoding/textencoding.h"
 #include "sqleditor/zkmemo.h"
 #include "sqlwindow/fsql.h"
+#include "sqlwindow/rexplan.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QToolButton>
 
 #include <QCheckBox>
 #include <QDialog>
@@ -17,38 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Answers the next modal message with OK, ticking its check box when asked,
-// and keeps its text.
-void AnswerNextMessage(QString *text, bool tick = false)
-{
-    auto *timer = new QTimer;
-    auto ticks = std::make_shared<int>(0);
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, ticks, text, tick] {
-        QWidget *w = QApplication::activeModalWidget();
-        if ((!w || !w->isVisible()) && ++*ticks < 400)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        auto *dialog = qobject_cast<QDialog *>(w);
-        if (!dialog)
-            return;
-        QStringList labels;
-        for (const QLabel *l : dialog->findChildren<QLabel *>())
-            if (!l->text().isEmpty())
-                labels.append(l->text());
-        for (QCheckBox *box : dialog->findChildren<QCheckBox *>()) {
-            labels.append(QStringLiteral("[") + box->text() + QStringLiteral("]"));
-            if (tick)
-                box->setChecked(true);
-        }
-        if (text)
-            *text = labels.join(QLatin1Char('|'));
-        dialog->done(1);
-    });
-    timer->start();
-}
 
 class SqlWindowTest : public ConnectionWindowTest
 {
@@ -84,6 +64,12 @@ TEST_F(SqlWindowTest, CreationBindsTheConnectionAndItsDatabases)
     EXPECT_EQ(w->fraData->TableName(), "SQL");
     EXPECT_EQ(w->FLog, -1);
     EXPECT_FALSE(w->pagData->isVisible());
+
+    // No database switch on Azure SQL Database.
+    owner->IsAzure = true;
+    w->cmbConnectionSelect();
+    EXPECT_FALSE(w->cmbDatabase->isEnabled());
+    owner->IsAzure = false;
 }
 
 TEST_F(SqlWindowTest, ActionBatchReportsItsCountAndTheQueryTakesTheFirstTab)
@@ -160,6 +146,141 @@ TEST_F(SqlWindowTest, OnlyGoLinesRunNothingAndMarkersWaitForValues)
     for (const QString &s : script->Statements())
         EXPECT_FALSE(s.contains(QStringLiteral("where id"))) << s.toStdString();
     EXPECT_EQ(main->stsMain()->PanelText(2), QStringLiteral("バインド変数値を入力して下さい。"));
+}
+
+TEST_F(SqlWindowTest, MarkersFillTheGridFirstAndBindTheTypedValuesOnTheNextRun)
+{
+    rules("rule contains: where id = \n  result: a int\n  row: 7\n");
+    TfrmSQL *w = open();
+    run(w, "select a from t where id = :id");
+    ASSERT_FALSE(w->grdParam->isHidden());
+    EXPECT_EQ(w->grdParam->RowCount(), 2);
+    EXPECT_EQ(w->grdParam->Header(), (QStringList{QStringLiteral("バインド変数名"), QStringLiteral("値")}));
+    EXPECT_EQ(w->grdParam->Cells(0, 1), "id");
+    EXPECT_EQ(w->grdParam->Cells(1, 1), "");
+    EXPECT_FALSE(script->LogLines().join('\n').contains(QStringLiteral("where id")));
+
+    // A long value takes its own length + 1 as size; the server sees it as
+    // a wide string.
+    const QString value = QStringLiteral("値") + QString(260, QLatin1Char('x'));
+    w->grdParam->SetCells(1, 1, value);
+    run(w, "select a from t where id = :id");
+    const QString log = script->LogLines().join('\n');
+    EXPECT_TRUE(log.contains(QStringLiteral("N'") + value + QStringLiteral("'"))) << log.toStdString();
+    EXPECT_EQ(w->fraData->qryData->RecordCount(), 1);
+    EXPECT_EQ(w->fraData->qryData->Params()[0].Size(), value.size() + 1);
+
+    // Another name clears its value and asks again; a text without markers
+    // hides the grid.
+    run(w, "select a from t where id = :other");
+    EXPECT_EQ(w->grdParam->Cells(0, 1), "other");
+    EXPECT_EQ(w->grdParam->Cells(1, 1), "");
+    EXPECT_EQ(main->stsMain()->PanelText(2), QStringLiteral("バインド変数値を入力して下さい。"));
+    run(w, "select 1");
+    EXPECT_TRUE(w->grdParam->isHidden());
+}
+
+TEST_F(SqlWindowTest, HistoryNavigationMovesOverTheEntries)
+{
+    QTemporaryDir temp;
+    zkOption.TempDir = temp.path() + QLatin1Char('/');
+    zkOption.SQLBuf = 10;
+    SQLLogList.clear();
+    SQLLogFList.clear();
+    rules("rule contains: select '\n  result: a varchar(10)\n  row: 'x'\n");
+    TfrmSQL *w = open();
+    for (const char *text : {"select 'first'", "select 'second'"}) {
+        w->fraMemo->txtSQL->Lines()->SetTextStr(QString::fromUtf8(text));
+        w->fraMemo->txtSQL->SetModified(true);
+        w->actExecExecute();
+    }
+    EXPECT_EQ(w->FLog, 0);
+    ASSERT_EQ(SQLLogList.size(), 2);
+
+    w->actPrevExecute();
+    EXPECT_EQ(w->FLog, 1);
+    EXPECT_EQ(w->fraMemo->txtSQL->Lines()->GetTextStr(), QStringLiteral("select 'first'\r\n"));
+    w->actPrevExecute(); // the oldest: nothing
+    EXPECT_EQ(w->FLog, 1);
+    EXPECT_EQ(w->fraMemo->txtSQL->Lines()->GetTextStr(), QStringLiteral("select 'first'\r\n"));
+    w->actNextExecute();
+    EXPECT_EQ(w->FLog, 0);
+    EXPECT_EQ(w->fraMemo->txtSQL->Lines()->GetTextStr(), QStringLiteral("select 'second'\r\n"));
+    w->actNextExecute(); // past the newest: an empty editor
+    EXPECT_EQ(w->FLog, -1);
+    EXPECT_EQ(w->fraMemo->txtSQL->Lines()->GetTextStr(), QString());
+    w->actNextExecute();
+    EXPECT_EQ(w->FLog, -1);
+    EXPECT_FALSE(w->fraMemo->txtSQL->Modified());
+
+    // Running the text shown again records nothing new.
+    w->actPrevExecute();
+    w->actExecExecute();
+    EXPECT_EQ(SQLLogList.size(), 2);
+    SQLLogList.clear();
+}
+
+TEST_F(SqlWindowTest, OpenedFilesAreReadInNameOrderWithoutRegardToCase)
+{
+    QTemporaryDir temp;
+    const QString b = temp.filePath(QStringLiteral("b.sql"));
+    const QString a = temp.filePath(QStringLiteral("A.sql"));
+    WriteTextFile(b, QStringLiteral("select 'b'\r\n"), TEncoding::GetUTF8(), false);
+    WriteTextFile(a, QStringLiteral("select 'あ'\r\n"), TEncoding::GetUTF8(), false);
+    TfrmSQL *w = open();
+    TfraMemo::TFileDialog saved = TfraMemo::FileDialog;
+    TfraMemo::FileDialog = [&](QWidget *, const TfraMemo::TFileDialogRequest &request, QStringList &files, int &) {
+        EXPECT_FALSE(request.Save);
+        EXPECT_TRUE(request.Filter.startsWith(QStringLiteral("SQLファイル(*.sql)|*.sql|")));
+        files = {b, a};
+        return true;
+    };
+    w->actOpenExecute();
+    TfraMemo::FileDialog = saved;
+    EXPECT_EQ(w->fraMemo->txtSQL->Lines()->GetTextStr(), QStringLiteral("select 'あ'\r\nselect 'b'\r\n"));
+    EXPECT_EQ(w->FLog, -1);
+}
+
+TEST_F(SqlWindowTest, PlanModeShowsThePlanOfTheFirstStatementOnly)
+{
+    TfrmSQL *w = open();
+    w->btnExplan->setChecked(true);
+    w->btnExplanClick();
+    EXPECT_FALSE(w->pagExplan->isHidden());
+    EXPECT_TRUE(w->pagData->isHidden());
+    AnswerNextMessage(nullptr);
+    run(w, "select 1; select 2\r\n/\r\nselect 3");
+    const QStringList sent = script->Statements();
+    EXPECT_TRUE(sent.join('\n').contains(QStringLiteral("select 1"))) << sent.join('\n').toStdString();
+    for (const QString &s : sent) {
+        EXPECT_FALSE(s.contains(QStringLiteral("select 2"))) << s.toStdString();
+        EXPECT_FALSE(s.contains(QStringLiteral("select 3"))) << s.toStdString();
+    }
+    EXPECT_TRUE(w->fraExplan->SQL().startsWith(QStringLiteral("select 1"))) << w->fraExplan->SQL().toStdString();
+    EXPECT_FALSE(w->pagExplan->isHidden());
+    EXPECT_TRUE(main->stsMain()->PanelText(2).startsWith(QStringLiteral("処理時間(HH:MM:SS.Ms)：")));
+}
+
+TEST_F(SqlWindowTest, ResultAreaToggleAndTheWindowMenu)
+{
+    TfrmSQL *w = open();
+    EXPECT_TRUE(w->pagData->isHidden());
+    w->actHideResultExecute();
+    EXPECT_FALSE(w->pagData->isHidden());
+    EXPECT_GT(w->pagData->height(), 30);
+    w->actHideResultExecute();
+    EXPECT_TRUE(w->pagData->isHidden());
+
+    ASSERT_EQ(w->ChildMenu(), w->mnuTool);
+    EXPECT_EQ(w->mnuTool->title(), QStringLiteral("SQL実行(&O)"));
+    QStringList items;
+    for (QAction *a : w->mnuTool->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    EXPECT_EQ(items, (QStringList{"actExec", "-", "actPrev", "actNext", "actLog", "-", "actOpen"}));
+    EXPECT_EQ(w->btnExec->statusTip(),
+              QStringLiteral("入力したSQL文を実行します。複数のSQLを実行する場合は'go'のみの行で区切ります。"));
+    EXPECT_EQ(w->btnNext->statusTip(), QStringLiteral("次の履歴を表示します。"));
+    EXPECT_EQ(w->actNext->statusTip(), QStringLiteral("前の履歴を表示します。"));
 }
 
 } // namespace
