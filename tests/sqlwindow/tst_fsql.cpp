@@ -2,15 +2,20 @@
 // result tabs, reports and errors.
 #include "connection/testhelpers.h"
 
+#include "controls/fcsvsql.h"
 #include "controls/rdata.h"
+#include "controls/zkstdctl.h"
+#include "core/modal.h"
 #include "core/zkstsbar.h"
 #include "sqleditor/zkmemo.h"
 #include "sqlwindow/fsql.h"
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -159,6 +164,52 @@ TEST_F(SqlWindowTest, OnlyGoLinesRunNothingAndMarkersWaitForValues)
     for (const QString &s : script->Statements())
         EXPECT_FALSE(s.contains(QStringLiteral("where id"))) << s.toStdString();
     EXPECT_EQ(main->stsMain()->PanelText(2), QStringLiteral("バインド変数値を入力して下さい。"));
+}
+
+TEST_F(SqlWindowTest, ARefreshedCsvExportRunsOnlyItsFrameAgain)
+{
+    rules("rule contains: insert into t\n  rowcount: 3\n"
+          "rule contains: select a from t\n  result: a int\n  row: 1\n"
+          "rule contains: select b from u\n  result: b int\n  row: 2\n");
+    zkOption.Encoding = 2;
+    zkOption.CSVQuotation = 2;
+    zkOption.CSVHeader = true;
+    TfrmSQL *w = open();
+    AnswerNextMessage(nullptr);
+    run(w, "insert into t values (1)\r\ngo\r\nselect a from t\r\ngo\r\nselect b from u");
+    ASSERT_EQ(tabs(w).size(), 2);
+    QTemporaryDir dir;
+    // The window's own frame and a frame of the connection window.
+    const struct
+    {
+        TfraData *frame;
+        QString again;
+        QString other;
+        QByteArray csv;
+    } cases[] = {{w->fraData, "select a from t\r\n", "select b from u\r\n", "\"a\"\r\n1\r\n"},
+                 {w->fraDatas.last().data(), "select b from u\r\n", "select a from t\r\n", "\"b\"\r\n2\r\n"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.frame->objectName().toStdString());
+        script->ClearLog();
+        const QString file = dir.filePath(c.frame->objectName() + QStringLiteral(".csv"));
+        ModalScript modal({[&](QWidget *d) {
+                               auto *form = qobject_cast<TfrmCSVSQL *>(d);
+                               ASSERT_TRUE(form);
+                               form->txtSaveFile->setText(file);
+                               form->chkRefresh->setChecked(true);
+                               Click(form->btnOk);
+                           },
+                           [](QWidget *d) { qobject_cast<QDialog *>(d)->done(IDOK); }});
+        c.frame->btnCSVClick();
+        EXPECT_EQ(modal.Done(), 2);
+        const QStringList sent = sentByTheWindow();
+        EXPECT_EQ(sent.count(c.again), 1) << sent.join('\n').toStdString();
+        EXPECT_EQ(sent.count(c.other), 0);
+        EXPECT_FALSE(sent.join('\n').contains("insert into t")) << "the editor's insert runs once only";
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.csv);
+    }
 }
 
 } // namespace
