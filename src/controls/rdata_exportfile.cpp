@@ -6,6 +6,7 @@
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -15,18 +16,25 @@ constexpr qint64 CsvWriteEvery = 65536;
 constexpr qint64 ProgressEvery = 1024;
 
 // One ESC ends the whole export: IsEscapePressed reports a key only once.
+// Looking for the key runs the event queue, which costs more than writing
+// a record; a few looks a second keep ESC prompt without slowing a
+// million-record export.
 class EscapeLatch
 {
 public:
     bool Pressed()
     {
-        if (!m_pressed)
+        if (!m_pressed && (!m_since.isValid() || m_since.elapsed() >= PollEveryMs)) {
             m_pressed = IsEscapePressed();
+            m_since.start();
+        }
         return m_pressed;
     }
 
 private:
+    static constexpr qint64 PollEveryMs = 20;
     bool m_pressed = false;
+    QElapsedTimer m_since;
 };
 
 class ExportFile
@@ -112,7 +120,7 @@ void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions 
         if (j % ProgressEvery == 0)
             Report(progress, j, total);
         ++j;
-        AppendCsvRecord(text, CurrentRecord(query), options.quoting, lineEnd);
+        AppendCsvRecord(text, CurrentRecord(query), options.quoting, lineEnd, options.typeQuoteExempt);
         query->Next();
     }
     Report(progress, j, total);

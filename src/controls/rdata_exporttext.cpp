@@ -88,14 +88,18 @@ QString CsvHeaderLine(const QStringList &titles, const QString &lineEnd)
     return line + lineEnd;
 }
 
-void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, const QString &lineEnd)
+void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, const QString &lineEnd,
+                     const QList<bool> &typeQuoteExempt)
 {
+    const bool byType = quoting != csvQuoteAll && quoting != csvQuoteNeeded;
     for (qsizetype i = 0; i < record.size(); ++i) {
         if (i > 0)
             out += QLatin1Char(',');
         const TzkExportCell &cell = record[i];
         const QString value = IsBinaryExportType(cell.type) ? QString() : cell.text;
-        if (CsvNeedsQuotes(value, cell.type, quoting))
+        if (byType && typeQuoteExempt.value(i))
+            out += value;
+        else if (CsvNeedsQuotes(value, cell.type, quoting))
             out += CsvQuoted(value);
         else
             out += value;
@@ -209,6 +213,14 @@ QString InsertTableName(const QString &name)
             p = BracketName(t);
     }
     return parts.join(QLatin1Char('.'));
+}
+
+QString InsertTableName(const QStringList &parts)
+{
+    QStringList names;
+    for (const QString &p : parts)
+        names << BracketName(p.trimmed());
+    return names.join(QLatin1Char('.'));
 }
 
 QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record)
