@@ -135,6 +135,7 @@ void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString 
     QStringList columns;
     for (int i = 0; i < query->FieldCount(); ++i)
         columns << query->Fields(i)->FieldName();
+    const QString head = InsertStatementHead(tableName, columns);
     query->Last();
     query->First();
     const qint64 total = query->RecordCount();
@@ -145,8 +146,9 @@ void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString 
         ++n;
         if (n % ProgressEvery == 0)
             Report(progress, n, total);
-        text += InsertStatement(tableName, columns, CurrentRecord(query));
-        text += QStringLiteral("\r\ngo\r\n");
+        text += head;
+        AppendInsertValues(text, CurrentRecord(query));
+        text += QLatin1String("\r\ngo\r\n");
         if (n % CsvWriteEvery == 0)
             file.Write(text);
         query->Next();

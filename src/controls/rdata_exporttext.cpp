@@ -223,18 +223,31 @@ QString InsertTableName(const QStringList &parts)
     return names.join(QLatin1Char('.'));
 }
 
-QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record)
+QString InsertStatementHead(const QString &tableName, const QStringList &columns)
 {
     QStringList names;
     names.reserve(columns.size());
     for (const QString &c : columns)
         names << BracketCatalogName(c);
-    QStringList values;
-    values.reserve(record.size());
-    for (const TzkExportCell &cell : record)
-        values << InsertValueText(cell);
     return QStringLiteral("INSERT INTO ") + tableName + QStringLiteral(" (") + names.join(QStringLiteral(", "))
-           + QStringLiteral(") VALUES (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+           + QStringLiteral(") VALUES (");
+}
+
+void AppendInsertValues(QString &out, const TzkExportRecord &record)
+{
+    for (qsizetype i = 0; i < record.size(); ++i) {
+        if (i > 0)
+            out += QLatin1String(", ");
+        out += InsertValueText(record[i]);
+    }
+    out += QLatin1Char(')');
+}
+
+QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record)
+{
+    QString out = InsertStatementHead(tableName, columns);
+    AppendInsertValues(out, record);
+    return out;
 }
 
 QString FirstFromName(const QString &sql)

@@ -59,6 +59,11 @@ QString InsertValueText(const TzkExportCell &cell);
 QString InsertTableName(const QString &name);
 // The parts given apart (schema, name), each through BracketName.
 QString InsertTableName(const QStringList &parts);
+// "INSERT INTO table (columns) VALUES (" with the columns bracketed: the
+// same for every record of a script.
+QString InsertStatementHead(const QString &tableName, const QStringList &columns);
+// Appends the record's values joined by ", " and the closing parenthesis.
+void AppendInsertValues(QString &out, const TzkExportRecord &record);
 // "INSERT INTO table (columns) VALUES (values)" with the columns bracketed.
 QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record);
 

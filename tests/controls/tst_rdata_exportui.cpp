@@ -146,8 +146,8 @@ TEST_F(ExportUiTest, CsvDialogChecksTheFileAndStoresTheChoicesOnOk)
         {"BlankName", Path("  .csv"), IDOK, QStringLiteral("ファイル名を入力して下さい。"), false},
         {"MissingFolder", Path("none/x.csv"), IDOK, QStringLiteral("指定されたフォルダは存在しないか、無効です。"),
          false},
-        {"ExistsKeepIt", Path("old.csv"), IDNO, Path("old.csv") + QStringLiteral(" はすでに存在します。\r\n上書きしますか？"),
-         false},
+        {"ExistsKeepIt", Path("old.csv"), IDNO,
+         Path("old.csv") + QStringLiteral(" はすでに存在します。\r\n上書きしますか？"), false},
         {"ExistsReplace", Path("old.csv"), IDYES,
          Path("old.csv") + QStringLiteral(" はすでに存在します。\r\n上書きしますか？"), true},
         {"NewFile", Path("new.csv"), IDOK, QString(), true},
@@ -273,7 +273,8 @@ TEST_F(ExportUiTest, ClipboardAsksOnlyWhenPasteDialogIsOn)
     EXPECT_EQ(question, QStringLiteral("結果をクリップボードにコピーしますか？"));
     EXPECT_EQ(boxes, (QStringList{QStringLiteral("列タイトルを出力する"),
                                   QStringLiteral("カンマ区切りにする(非チェック時はタブ区切り)")}));
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1,0x00000000000007D1,山田 太郎\r\n2,0x00000000000007D2,x\r\n"));
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("1,0x00000000000007D1,山田 太郎\r\n2,0x00000000000007D2,x\r\n"));
     EXPECT_EQ(zkOption.PasteColumn, 1);
     EXPECT_TRUE(zkOption.PasteHeader);
 
@@ -316,10 +317,18 @@ TEST_F(ExportUiTest, InsertTableNameByOwner)
         QString asked; // the answer to "INSERT文出力"; empty: no question
         QString expected;
     } cases[] = {
-        {"GeneratorPartsApart", dokDataGenerate, "select 1", {"dbo", "Order.Details"}, QString(),
+        {"GeneratorPartsApart",
+         dokDataGenerate,
+         "select 1",
+         {"dbo", "Order.Details"},
+         QString(),
          "INSERT INTO dbo.[Order.Details] "},
         {"OneTable", dokOther, "select * from dbo.people p", {}, QString(), "INSERT INTO dbo.people "},
-        {"BracketedWithABlank", dokOther, "select * from [Order Details] o", {}, QString(),
+        {"BracketedWithABlank",
+         dokOther,
+         "select * from [Order Details] o",
+         {},
+         QString(),
          "INSERT INTO [Order Details] "},
         {"JoinAsks", dokOther, "select * from a join b on a.id = b.id", {}, "x y", "INSERT INTO [x y] "},
         {"NotASelectAsks", dokOther, "exec dbo.list", {}, "dbo.t]", "INSERT INTO dbo.[t]]] "},

@@ -32,10 +32,11 @@ protected:
         zkOption.CSVHeader = true;
         QString error;
         ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
-        ASSERT_TRUE(server.loadRulesText(QStringLiteral("rule contains: insert into zk_t\n  rowcount: 3\n"
-                                                        "rule contains: select a from zk_t\n  result: a int\n  row: 1\n"
-                                                        "rule contains: select b from zk_u\n  result: b int\n  row: 2\n"),
-                                         QStringLiteral("inline"), &error))
+        ASSERT_TRUE(
+            server.loadRulesText(QStringLiteral("rule contains: insert into zk_t\n  rowcount: 3\n"
+                                                "rule contains: select a from zk_t\n  result: a int\n  row: 1\n"
+                                                "rule contains: select b from zk_u\n  result: b int\n  row: 2\n"),
+                                 QStringLiteral("inline"), &error))
             << error.toStdString();
         ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
         form = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("demo"),
