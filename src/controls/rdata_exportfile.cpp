@@ -70,14 +70,14 @@ private:
     const TEncoding *m_encoding;
 };
 
-TzkExportRecord CurrentRecord(TFDQuery *query)
+// The current record into a list kept across records, so a long export
+// allocates no list per record.
+void ReadRecord(TFDQuery *query, TzkExportRecord &record)
 {
-    TzkExportRecord record;
     const int count = query->FieldCount();
-    record.reserve(count);
+    record.resize(count);
     for (int i = 0; i < count; ++i)
-        record << ExportCell(query->Fields(i));
-    return record;
+        record[i] = ExportCell(query->Fields(i));
 }
 
 QStringList DisplayNames(TFDQuery *query)
@@ -110,6 +110,7 @@ void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions 
     query->First();
     const qint64 total = query->RecordCount();
     EscapeLatch esc;
+    TzkExportRecord record;
     qint64 j = 0;
     for (;;) {
         const bool end = query->Eof() || esc.Pressed();
@@ -120,7 +121,8 @@ void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions 
         if (j % ProgressEvery == 0)
             Report(progress, j, total);
         ++j;
-        AppendCsvRecord(text, CurrentRecord(query), options.quoting, lineEnd, options.typeQuoteExempt);
+        ReadRecord(query, record);
+        AppendCsvRecord(text, record, options.quoting, lineEnd, options.typeQuoteExempt);
         query->Next();
     }
     Report(progress, j, total);
@@ -140,6 +142,7 @@ void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString 
     query->First();
     const qint64 total = query->RecordCount();
     EscapeLatch esc;
+    TzkExportRecord record;
     QString text;
     qint64 n = 0;
     while (!query->Eof() && !esc.Pressed()) {
@@ -147,7 +150,8 @@ void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString 
         if (n % ProgressEvery == 0)
             Report(progress, n, total);
         text += head;
-        AppendInsertValues(text, CurrentRecord(query));
+        ReadRecord(query, record);
+        AppendInsertValues(text, record);
         text += QLatin1String("\r\ngo\r\n");
         if (n % CsvWriteEvery == 0)
             file.Write(text);
@@ -165,6 +169,7 @@ QString ClipboardText(TFDQuery *query, bool header, QChar separator,
     if (header)
         text = ClipboardHeaderLine(DisplayNames(query), separator);
     EscapeLatch esc;
+    TzkExportRecord record;
     query->Last();
     query->First();
     const qint64 total = query->RecordCount();
@@ -185,7 +190,8 @@ QString ClipboardText(TFDQuery *query, bool header, QChar separator,
         ++n;
         if (n % ProgressEvery == 0)
             Report(progress, n, total);
-        AppendClipboardRecord(text, CurrentRecord(query), separator);
+        ReadRecord(query, record);
+        AppendClipboardRecord(text, record, separator);
         query->Next();
     }
     Report(progress, n, total);

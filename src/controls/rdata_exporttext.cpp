@@ -97,12 +97,19 @@ void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, c
             out += QLatin1Char(',');
         const TzkExportCell &cell = record[i];
         const QString value = IsBinaryExportType(cell.type) ? QString() : cell.text;
-        if (byType && typeQuoteExempt.value(i))
+        if (byType && typeQuoteExempt.value(i)) {
             out += value;
-        else if (CsvNeedsQuotes(value, cell.type, quoting))
-            out += CsvQuoted(value);
-        else
+        } else if (CsvNeedsQuotes(value, cell.type, quoting)) {
+            // Appended in place: most values hold no double quote.
+            out += QLatin1Char('"');
+            if (value.contains(QLatin1Char('"')))
+                out += QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""));
+            else
+                out += value;
+            out += QLatin1Char('"');
+        } else {
             out += value;
+        }
     }
     out += lineEnd;
 }
