@@ -52,9 +52,18 @@ public:
         return false;
     }
     // The table an INSERT script of the frame's rows names, as the owner
-    // shows it (the test-data generator: schema + "." + name); empty when
-    // the owner has none.
-    virtual QString DataInsertTableName() const { return QString(); }
+    // shows it (the test-data generator: its schema and its name), the
+    // parts apart so that a dot inside a name stays in it; empty when the
+    // owner has none.
+    virtual QStringList DataInsertTableParts() const { return {}; }
+    // The type the table editor's column grid shows for the field at this
+    // position; false when the owner has no such grid or row.
+    virtual bool DataColumnType(int fieldIndex, QString &type) const
+    {
+        Q_UNUSED(fieldIndex)
+        Q_UNUSED(type)
+        return false;
+    }
 };
 
 // --- Texts the frame builds (no window needed) -----------------------------------
@@ -249,6 +258,9 @@ private:
     void ShowDatePicker(TField *field);
     void ColourPrimaryTitles();
     QString SelectedCaption() const;
+    // Per field: whether the table editor's grid types it as a timestamp,
+    // which quoting by column type leaves bare.
+    QList<bool> TimestampColumns() const;
 
     QPointer<QObject> m_owner;
     QString FSQL;

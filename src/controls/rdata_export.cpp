@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QPointer>
+#include <QRegularExpression>
 
 // The Excel export is built in its own unit; until it is, its button says so
 // instead of doing nothing.
@@ -131,6 +132,20 @@ bool StatementTableName(const QString &sql, QString &name)
 
 } // namespace
 
+QList<bool> TfraData::TimestampColumns() const
+{
+    QList<bool> exempt;
+    auto *owner = dynamic_cast<IzkDataFrameOwner *>(m_owner.data());
+    if (!owner)
+        return exempt;
+    static const QRegularExpression timestamp(QStringLiteral("^TIMESTAMP"));
+    for (int i = 0; i < qryData->FieldCount(); ++i) {
+        QString type;
+        exempt << (owner->DataColumnType(i, type) && timestamp.match(type).hasMatch());
+    }
+    return exempt;
+}
+
 void TfraData::btnExcelClick()
 {
     ResultExportNotBuilt();
@@ -148,14 +163,17 @@ void TfraData::btnInsertClick()
     QString table;
     const TzkDataOwnerKind kind = OwnerKind();
     if (kind == dokTable || kind == dokView) {
-        table = FTableName;
+        table = InsertTableName(FTableName);
     } else if (kind == dokDataGenerate) {
+        QStringList parts;
         if (auto *o = dynamic_cast<IzkDataFrameOwner *>(m_owner.data()))
-            table = o->DataInsertTableName();
+            parts = o->DataInsertTableParts();
+        table = InsertTableName(parts);
     } else if (!StatementTableName(FSQL.isEmpty() ? qryData->SQL() : FSQL, table)) {
         return;
+    } else {
+        table = InsertTableName(table);
     }
-    table = InsertTableName(table);
 
     QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
     dialog.setObjectName(QStringLiteral("dlgInsertSave"));
@@ -224,6 +242,8 @@ void TfraData::btnCSVClick()
         return;
     const QString fileName = form.txtSaveFile->text();
     TzkCsvOptions options;
+    if (OwnerKind() == dokTable)
+        options.typeQuoteExempt = TimestampColumns();
     options.header = form.chkCSVHeader->isChecked();
     options.quoting = form.Quotation();
     options.lineFeedOnly = form.cmbLineBreak->currentIndex() == 1;

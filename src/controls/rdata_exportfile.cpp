@@ -6,6 +6,7 @@
 #include "platform/encoding/textencoding.h"
 #include "platform/rtl/exceptions.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -15,18 +16,25 @@ constexpr qint64 CsvWriteEvery = 65536;
 constexpr qint64 ProgressEvery = 1024;
 
 // One ESC ends the whole export: IsEscapePressed reports a key only once.
+// Looking for the key runs the event queue, which costs more than writing
+// a record; a few looks a second keep ESC prompt without slowing a
+// million-record export.
 class EscapeLatch
 {
 public:
     bool Pressed()
     {
-        if (!m_pressed)
+        if (!m_pressed && (!m_since.isValid() || m_since.elapsed() >= PollEveryMs)) {
             m_pressed = IsEscapePressed();
+            m_since.start();
+        }
         return m_pressed;
     }
 
 private:
+    static constexpr qint64 PollEveryMs = 20;
     bool m_pressed = false;
+    QElapsedTimer m_since;
 };
 
 class ExportFile
@@ -62,14 +70,14 @@ private:
     const TEncoding *m_encoding;
 };
 
-TzkExportRecord CurrentRecord(TFDQuery *query)
+// The current record into a list kept across records, so a long export
+// allocates no list per record.
+void ReadRecord(TFDQuery *query, TzkExportRecord &record)
 {
-    TzkExportRecord record;
     const int count = query->FieldCount();
-    record.reserve(count);
+    record.resize(count);
     for (int i = 0; i < count; ++i)
-        record << ExportCell(query->Fields(i));
-    return record;
+        record[i] = ExportCell(query->Fields(i));
 }
 
 QStringList DisplayNames(TFDQuery *query)
@@ -102,6 +110,7 @@ void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions 
     query->First();
     const qint64 total = query->RecordCount();
     EscapeLatch esc;
+    TzkExportRecord record;
     qint64 j = 0;
     for (;;) {
         const bool end = query->Eof() || esc.Pressed();
@@ -112,7 +121,8 @@ void WriteCsvFile(TFDQuery *query, const QString &fileName, const TzkCsvOptions 
         if (j % ProgressEvery == 0)
             Report(progress, j, total);
         ++j;
-        AppendCsvRecord(text, CurrentRecord(query), options.quoting, lineEnd);
+        ReadRecord(query, record);
+        AppendCsvRecord(text, record, options.quoting, lineEnd, options.typeQuoteExempt);
         query->Next();
     }
     Report(progress, j, total);
@@ -127,18 +137,22 @@ void WriteInsertScript(TFDQuery *query, const QString &tableName, const QString 
     QStringList columns;
     for (int i = 0; i < query->FieldCount(); ++i)
         columns << query->Fields(i)->FieldName();
+    const QString head = InsertStatementHead(tableName, columns);
     query->Last();
     query->First();
     const qint64 total = query->RecordCount();
     EscapeLatch esc;
+    TzkExportRecord record;
     QString text;
     qint64 n = 0;
     while (!query->Eof() && !esc.Pressed()) {
         ++n;
         if (n % ProgressEvery == 0)
             Report(progress, n, total);
-        text += InsertStatement(tableName, columns, CurrentRecord(query));
-        text += QStringLiteral("\r\ngo\r\n");
+        text += head;
+        ReadRecord(query, record);
+        AppendInsertValues(text, record);
+        text += QLatin1String("\r\ngo\r\n");
         if (n % CsvWriteEvery == 0)
             file.Write(text);
         query->Next();
@@ -155,6 +169,7 @@ QString ClipboardText(TFDQuery *query, bool header, QChar separator,
     if (header)
         text = ClipboardHeaderLine(DisplayNames(query), separator);
     EscapeLatch esc;
+    TzkExportRecord record;
     query->Last();
     query->First();
     const qint64 total = query->RecordCount();
@@ -175,7 +190,8 @@ QString ClipboardText(TFDQuery *query, bool header, QChar separator,
         ++n;
         if (n % ProgressEvery == 0)
             Report(progress, n, total);
-        AppendClipboardRecord(text, CurrentRecord(query), separator);
+        ReadRecord(query, record);
+        AppendClipboardRecord(text, record, separator);
         query->Next();
     }
     Report(progress, n, total);

@@ -88,17 +88,28 @@ QString CsvHeaderLine(const QStringList &titles, const QString &lineEnd)
     return line + lineEnd;
 }
 
-void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, const QString &lineEnd)
+void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, const QString &lineEnd,
+                     const QList<bool> &typeQuoteExempt)
 {
+    const bool byType = quoting != csvQuoteAll && quoting != csvQuoteNeeded;
     for (qsizetype i = 0; i < record.size(); ++i) {
         if (i > 0)
             out += QLatin1Char(',');
         const TzkExportCell &cell = record[i];
         const QString value = IsBinaryExportType(cell.type) ? QString() : cell.text;
-        if (CsvNeedsQuotes(value, cell.type, quoting))
-            out += CsvQuoted(value);
-        else
+        if (byType && typeQuoteExempt.value(i)) {
             out += value;
+        } else if (CsvNeedsQuotes(value, cell.type, quoting)) {
+            // Appended in place: most values hold no double quote.
+            out += QLatin1Char('"');
+            if (value.contains(QLatin1Char('"')))
+                out += QString(value).replace(QLatin1Char('"'), QLatin1String("\"\""));
+            else
+                out += value;
+            out += QLatin1Char('"');
+        } else {
+            out += value;
+        }
     }
     out += lineEnd;
 }
@@ -211,18 +222,39 @@ QString InsertTableName(const QString &name)
     return parts.join(QLatin1Char('.'));
 }
 
-QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record)
+QString InsertTableName(const QStringList &parts)
+{
+    QStringList names;
+    for (const QString &p : parts)
+        names << BracketName(p.trimmed());
+    return names.join(QLatin1Char('.'));
+}
+
+QString InsertStatementHead(const QString &tableName, const QStringList &columns)
 {
     QStringList names;
     names.reserve(columns.size());
     for (const QString &c : columns)
         names << BracketCatalogName(c);
-    QStringList values;
-    values.reserve(record.size());
-    for (const TzkExportCell &cell : record)
-        values << InsertValueText(cell);
     return QStringLiteral("INSERT INTO ") + tableName + QStringLiteral(" (") + names.join(QStringLiteral(", "))
-           + QStringLiteral(") VALUES (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+           + QStringLiteral(") VALUES (");
+}
+
+void AppendInsertValues(QString &out, const TzkExportRecord &record)
+{
+    for (qsizetype i = 0; i < record.size(); ++i) {
+        if (i > 0)
+            out += QLatin1String(", ");
+        out += InsertValueText(record[i]);
+    }
+    out += QLatin1Char(')');
+}
+
+QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record)
+{
+    QString out = InsertStatementHead(tableName, columns);
+    AppendInsertValues(out, record);
+    return out;
 }
 
 QString FirstFromName(const QString &sql)

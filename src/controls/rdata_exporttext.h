@@ -41,7 +41,9 @@ bool CsvNeedsQuotes(const QString &value, TFieldType type, int quoting);
 // The title line: every title quoted, whatever the quoting choice.
 QString CsvHeaderLine(const QStringList &titles, const QString &lineEnd);
 // Appends one record: binary values empty, the rest by the quoting choice.
-void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, const QString &lineEnd);
+// Columns marked in typeQuoteExempt are quoted only by choices 0 and 2.
+void AppendCsvRecord(QString &out, const TzkExportRecord &record, int quoting, const QString &lineEnd,
+                     const QList<bool> &typeQuoteExempt = {});
 
 // The clipboard's title line: titles unquoted, CR LF at the end.
 QString ClipboardHeaderLine(const QStringList &titles, QChar separator);
@@ -55,6 +57,13 @@ QString InsertValueText(const TzkExportCell &cell);
 // Each part of a dotted table name through BracketName; dots inside
 // brackets or double quotes do not split.
 QString InsertTableName(const QString &name);
+// The parts given apart (schema, name), each through BracketName.
+QString InsertTableName(const QStringList &parts);
+// "INSERT INTO table (columns) VALUES (" with the columns bracketed: the
+// same for every record of a script.
+QString InsertStatementHead(const QString &tableName, const QStringList &columns);
+// Appends the record's values joined by ", " and the closing parenthesis.
+void AppendInsertValues(QString &out, const TzkExportRecord &record);
 // "INSERT INTO table (columns) VALUES (values)" with the columns bracketed.
 QString InsertStatement(const QString &tableName, const QStringList &columns, const TzkExportRecord &record);
 
@@ -74,6 +83,9 @@ struct TzkCsvOptions
     bool header = true;
     int quoting = csvQuoteAll;
     bool lineFeedOnly = false;
+    // Per field: never quoted for its column type (timestamps of the table
+    // editor).
+    QList<bool> typeQuoteExempt;
 };
 
 // Reads the query from its first record to its last (or an ESC) and writes

@@ -306,6 +306,14 @@ TfrmSQL::TfrmSQL(TfrmObject *AOwner)
     }
     SetIcon(10);
     fraDatas.append(fraData);
+    // Frames of a run (also those the connection window holds) are re-read
+    // by the window that ran them.
+    TfraData::RefreshForExport = [](TfraData *frame) {
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *sql = qobject_cast<TfrmSQL *>(w); sql && sql->RefreshFrame(frame))
+                return true;
+        return false;
+    };
     if (zkMainForm && zkMainForm->cmbDBName()) {
         const QComboBox *main = zkMainForm->cmbDBName();
         for (int i = 0; i < main->count(); ++i)
@@ -328,6 +336,20 @@ TfrmSQL::TfrmSQL(TfrmObject *AOwner)
 TfrmSQL::~TfrmSQL()
 {
     ClearResults();
+}
+
+bool TfrmSQL::RefreshFrame(TfraData *frame)
+{
+    if (!frame || !fraDatas.contains(frame))
+        return false;
+    // A batch that is not a query (an EXEC) runs again as it ran; failures
+    // go to the caller, which shows them and exports nothing.
+    frame->qryData->Close();
+    if (IsSqlQueryText(frame->SQL()))
+        frame->Open();
+    else
+        frame->qryData->Open();
+    return true;
 }
 
 bool TfrmSQL::MemoDatabase(QString &database) const

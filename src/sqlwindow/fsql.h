@@ -98,6 +98,11 @@ public:
     QTabWidget *pagExplan = nullptr;
     TfraExplan *fraExplan = nullptr;
 
+    // Re-reads one of the last run's frames before an export: only that
+    // frame's statement runs again, never the editor's other batches.
+    // False when the frame is not one of this window's.
+    bool RefreshFrame(TfraData *frame);
+
     TfraMemo *fraMemo = nullptr;
     TzkConnectionComboBox *cmbConnection = nullptr;
     QComboBox *cmbDatabase = nullptr;

@@ -135,6 +135,31 @@ TEST(InsertTableName, BracketsEachPart)
     }
 }
 
+TEST(InsertTableName, PartsGivenApartStayWhole)
+{
+    RegularNamesBare bare;
+    EXPECT_EQ(InsertTableName(QStringList{"dbo", "Order.Details"}), "dbo.[Order.Details]");
+    EXPECT_EQ(InsertTableName(QStringList{"sales team", "a]b"}), "[sales team].[a]]b]");
+    EXPECT_EQ(InsertTableName(QStringList{"dbo", "[t]"}), "dbo.[t]");
+}
+
+TEST(CsvRecord, TypeExemptColumnsAreQuotedOnlyByAllAndNeeded)
+{
+    const TzkExportRecord record = {Cell(ftWideString, "0 1"), Cell(ftWideString, "ab")};
+    const QList<bool> exempt = {true, false};
+    const struct
+    {
+        int quoting;
+        QString expected;
+    } cases[] = {{0, "\"0 1\",\"ab\"\n"}, {1, "0 1,\"ab\"\n"}, {2, "\"0 1\",ab\n"}, {5, "0 1,\"ab\"\n"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.quoting);
+        QString out;
+        AppendCsvRecord(out, record, c.quoting, "\n", exempt);
+        EXPECT_EQ(out, c.expected);
+    }
+}
+
 TEST(FirstFromName, KeepsBracketsAndQuotesWhole)
 {
     EXPECT_EQ(FirstFromName("select * from [Order Details] o"), "[Order Details]");

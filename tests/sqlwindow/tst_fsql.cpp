@@ -3,7 +3,10 @@
 #include "connection/testhelpers.h"
 #include "answermessage.h"
 
+#include "controls/fcsvsql.h"
 #include "controls/rdata.h"
+#include "controls/zkstdctl.h"
+#include "core/modal.h"
 #include "controls/zkgrid.h"
 #include "core/zkoption.h"
 #include "core/zkstsbar.h"
@@ -24,6 +27,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
+#include <QFile>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -281,6 +285,52 @@ TEST_F(SqlWindowTest, ResultAreaToggleAndTheWindowMenu)
               QStringLiteral("入力したSQL文を実行します。複数のSQLを実行する場合は'go'のみの行で区切ります。"));
     EXPECT_EQ(w->btnNext->statusTip(), QStringLiteral("次の履歴を表示します。"));
     EXPECT_EQ(w->actNext->statusTip(), QStringLiteral("前の履歴を表示します。"));
+}
+
+TEST_F(SqlWindowTest, ARefreshedCsvExportRunsOnlyItsFrameAgain)
+{
+    rules("rule contains: insert into t\n  rowcount: 3\n"
+          "rule contains: select a from t\n  result: a int\n  row: 1\n"
+          "rule contains: select b from u\n  result: b int\n  row: 2\n");
+    zkOption.Encoding = 2;
+    zkOption.CSVQuotation = 2;
+    zkOption.CSVHeader = true;
+    TfrmSQL *w = open();
+    AnswerNextMessage(nullptr);
+    run(w, "insert into t values (1)\r\ngo\r\nselect a from t\r\ngo\r\nselect b from u");
+    ASSERT_EQ(tabs(w).size(), 2);
+    QTemporaryDir dir;
+    // The window's own frame and a frame of the connection window.
+    const struct
+    {
+        TfraData *frame;
+        QString again;
+        QString other;
+        QByteArray csv;
+    } cases[] = {{w->fraData, "select a from t\r\n", "select b from u\r\n", "\"a\"\r\n1\r\n"},
+                 {w->fraDatas.last().data(), "select b from u\r\n", "select a from t\r\n", "\"b\"\r\n2\r\n"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.frame->objectName().toStdString());
+        script->ClearLog();
+        const QString file = dir.filePath(c.frame->objectName() + QStringLiteral(".csv"));
+        ModalScript modal({[&](QWidget *d) {
+                               auto *form = qobject_cast<TfrmCSVSQL *>(d);
+                               ASSERT_TRUE(form);
+                               form->txtSaveFile->setText(file);
+                               form->chkRefresh->setChecked(true);
+                               Click(form->btnOk);
+                           },
+                           [](QWidget *d) { qobject_cast<QDialog *>(d)->done(IDOK); }});
+        c.frame->btnCSVClick();
+        EXPECT_EQ(modal.Done(), 2);
+        const QStringList sent = sentByTheWindow();
+        EXPECT_EQ(sent.count(c.again), 1) << sent.join('\n').toStdString();
+        EXPECT_EQ(sent.count(c.other), 0);
+        EXPECT_FALSE(sent.join('\n').contains("insert into t")) << "the editor's insert runs once only";
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.csv);
+    }
 }
 
 } // namespace
