@@ -114,7 +114,8 @@ TEST_F(DesignerServerTest, TwoTablesAddedWithKeysAndTheStatementWritten)
     grid->SetChecked(2, 2, true);
     designer->DesignToSQL();
     const QString text = memo->WMGetText();
-    for (const char *part : {"a.OrderID", "b.CompanyName Name", "Orders a", "Customers b", "a.CustomerID = b.CustomerID"})
+    for (const char *part :
+         {"a.OrderID", "b.CompanyName Name", "Orders a", "Customers b", "a.CustomerID = b.CustomerID"})
         EXPECT_TRUE(text.contains(QLatin1String(part), Qt::CaseInsensitive)) << part << "\n" << text.toStdString();
 }
 
