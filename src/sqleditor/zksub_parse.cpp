@@ -482,7 +482,9 @@ bool SqlTableScanner::blankRule()
     } else if (word == QLatin1String("GO")) {
         if (!m_lenient)
             return false;
-    } else {
+    } else if (!(word.isEmpty() && at(m_p) == QLatin1Char(','))) {
+        // A comma at the head of the next line ends the item; the item's
+        // last word (its alias) keeps its mark.
         m_wordMark = m_p;
     }
     return true;

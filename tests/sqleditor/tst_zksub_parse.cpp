@@ -199,6 +199,14 @@ std::vector<ParseCase> parseCases()
         add(l);
     }
     add(ParseCase{"SelectListNotEndedByFrom", "SELECT a WHERE b = 1", false, true});
+    {
+        // The formatter's layout: each comma at the head of its line.
+        ParseCase c{"CommasAtTheHeadOfLinesKeepAliases",
+                    "SELECT a.x\r\n      ,b.y Name\r\n      ,a.z\r\n  FROM T a\r\n      ,U b"};
+        c.columns = Pairs{{"a.x", ""}, {"b.y", "Name"}, {"a.z", ""}};
+        c.tables = Pairs{{"T", "a"}, {"U", "b"}};
+        add(c);
+    }
     return v;
 }
 

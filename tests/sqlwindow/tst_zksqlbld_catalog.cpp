@@ -3,11 +3,16 @@
 #include "designerfixture.h"
 
 #include "controls/zkgrid.h"
+#include "core/modal.h"
 #include "core/zkoption.h"
+#include "core/zksub_dialogs.h"
 #include "platform/db/dbquery.h"
 #include "support/scripted/scriptedbackend.h"
 #include "sqleditor/zkmemo.h"
 #include "sqlwindow/zksqlbld_text.h"
+
+#include <QDialog>
+#include <QLabel>
 
 namespace {
 
@@ -81,6 +86,46 @@ protected:
         conn.reset();
         scope.reset();
     }
+    // An editor and a design grid of seven columns for the designer.
+    void Bind()
+    {
+        memo = new TzkMemo(host.get());
+        designer->SetSQLText(memo);
+        g = new TzkStringGrid(host.get());
+        g->SetColCount(7);
+        g->SetRowCount(2);
+        g->SetFixedRows(1);
+        g->SetEditStyles(2, geCheckBox);
+        designer->SetGrid(g);
+    }
+    QStringList Names() const
+    {
+        QStringList out;
+        for (const TzkSQLBuildTable *b : designer->Tables())
+            out << b->TableName() + QLatin1Char(' ') + b->Alias();
+        return out;
+    }
+    // The data rows' cells joined by "|" (the check box as 1 or 0).
+    QStringList GridRows() const
+    {
+        QStringList out;
+        for (int r = 1; r < g->RowCount(); ++r) {
+            QStringList cells = g->Rows(r).mid(0, 7);
+            cells[2] = g->Checked(2, r) ? "1" : "0";
+            out << cells.join('|');
+        }
+        return out;
+    }
+    static QStringList Trimmed(const QStringList &log)
+    {
+        QStringList out;
+        for (const QString &s : log)
+            out << s.trimmed();
+        return out;
+    }
+    TzkMemo *memo = nullptr;
+    TzkStringGrid *g = nullptr;
+
     static QStringList Columns(TzkSQLBuildTable *b)
     {
         QStringList out;
@@ -212,6 +257,188 @@ TEST(CatalogueSQL, UsePrefixAndVariants)
     EXPECT_TRUE(KeyColumnsSQL("x", true).contains("inner join sys.indexes c "));
     EXPECT_TRUE(KeyColumnsSQL("x", false).contains("inner join sysindexes c "));
     EXPECT_TRUE(KeyColumnsSQL("x", false).startsWith("Use [x] select b.COLUMN_NAME  from sysobjects a "));
+}
+
+TEST_F(CatalogueTest, CatalogueStatementsByServer)
+{
+    const QString version = "select SERVERPROPERTY('productversion')";
+    const QString use = "Use [Shop]";
+    const QString synonym =
+        "select base_object_name from sys.synonyms where object_id = object_id(quotename(@P1) + N'.' + quotename(@P2))";
+    const QString keys =
+        "select b.COLUMN_NAME  from sysobjects a              inner join "
+        "INFORMATION_SCHEMA.KEY_COLUMN_USAGE b     on a.name = b.CONSTRAINT_NAME                        "
+        "inner join sysindexes c                              on b.CONSTRAINT_NAME  = c.name             "
+        "          where a.xtype = N'PK' and TABLE_SCHEMA = @P1 and TABLE_NAME = @P2";
+    const QString azureKeys =
+        "select b.COLUMN_NAME  from sysobjects a              inner join "
+        "INFORMATION_SCHEMA.KEY_COLUMN_USAGE b     on a.name = b.CONSTRAINT_NAME                   "
+        "     inner join sys.indexes c                             on b.CONSTRAINT_NAME  = c.name  "
+        "                     where a.xtype = N'PK' and TABLE_SCHEMA = @P1 and TABLE_NAME = @P2";
+    const QString columns =
+        "select name from syscolumns where id = object_id(quotename(@P1) + N'.' + quotename(@P2)) ORDER BY colid";
+    const QString schema = "select default_schema_name from sys.database_principals where name = user_name()";
+    const struct
+    {
+        const char *name;
+        bool azure;
+        const char *productVersion; // null: the catalogue's 15
+        QString schema;
+        QStringList statements;
+    } cases[] = {
+        {"Version9AndLater", false, nullptr, "dbo", {version, schema, version, use, synonym, use, keys, use, columns}},
+        {"Azure", true, nullptr, "dbo", {version, schema, version, use, synonym, use, azureKeys, use, columns}},
+        // Before 9: the user's name is the schema and there are no synonyms.
+        {"Version8", false, "8.00.2039", "u", {version, version, use, keys, use, columns}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.productVersion) {
+            QString error;
+            ASSERT_TRUE(script->LoadText(QStringLiteral("rule exact: %1\n  result: v nvarchar(128)\n  row: N'%2'\n")
+                                             .arg(version, QLatin1String(c.productVersion)),
+                                         QStringLiteral("version"), &error))
+                << error.toStdString();
+        }
+        designer->SetIsAzure(c.azure);
+        script->ClearLog();
+        TzkSQLBuildTable *b = designer->AddTable("Orders");
+        EXPECT_EQ(b->TableSchema(), c.schema);
+        EXPECT_EQ(Trimmed(script->Statements()), c.statements) << script->Statements().join("\n").toStdString();
+    }
+}
+
+TEST_F(CatalogueTest, ARefusedStatementWarnsAndLeavesAnEmptyDesign)
+{
+    Bind();
+    memo->WMSetText("select a.OrderID from Orders a");
+    designer->SQLToDesign();
+    ASSERT_EQ(designer->Tables().size(), 1);
+
+    memo->WMSetText("select * from Orders\r\nunion\r\nselect * from Customers");
+    QString warning;
+    WhenModal([&warning](QWidget *w) {
+        if (auto *label = w->findChild<QLabel *>(QStringLiteral("Message")))
+            warning = label->text();
+        qobject_cast<QDialog *>(w)->done(IDOK);
+    });
+    designer->SQLToDesign();
+    EXPECT_EQ(warning, QStringLiteral("この SQL は、SQLビルダ上に表示する事は出来ません。"));
+    EXPECT_TRUE(designer->Tables().isEmpty());
+    EXPECT_TRUE(designer->Connects().isEmpty());
+    for (const QString &row : GridRows())
+        EXPECT_EQ(row, "||0||||") << "no rows of the refused statement";
+    EXPECT_EQ(designer->SaveSQL(), memo->WMGetText());
+    EXPECT_FALSE(designer->SQLDesign());
+
+    // The refused text is not tried again (a second warning would wait for
+    // an answer that never comes).
+    script->ClearLog();
+    designer->SQLToDesign();
+    EXPECT_TRUE(designer->Tables().isEmpty());
+    EXPECT_TRUE(script->Statements().isEmpty());
+}
+
+TEST_F(CatalogueTest, OnlyTheLastBatchBecomesTheDesign)
+{
+    Bind();
+    const struct
+    {
+        const char *name;
+        QString text;
+        QStringList tables;
+        QStringList rows;
+    } cases[] = {
+        {"SecondOfTwo",
+         "select a.OrderID from Orders a\r\ngo\r\nselect b.CompanyName from Customers b",
+         {"Customers b"},
+         {"b.CompanyName||1||||", "||0||||"}},
+        {"GoInCapitals",
+         "select a.OrderID from Orders a\r\nGO\r\nselect b.CompanyName x from Customers b\r\n",
+         {"Customers b"},
+         {"b.CompanyName|x|1||||", "||0||||"}},
+        {"LastBatchOnlyComments",
+         "select a.OrderID from Orders a\r\ngo\r\n-- nothing left\r\n/* here */",
+         {},
+         {"||0||||"}},
+        {"FirstBatchOnlyComments",
+         "-- a note\r\ngo\r\nselect a.Freight from Orders a",
+         {"Orders a"},
+         {"a.Freight||1||||", "||0||||"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        memo->WMSetText(c.text);
+        designer->SQLToDesign();
+        EXPECT_EQ(Names(), c.tables);
+        EXPECT_EQ(GridRows(), c.rows);
+        EXPECT_EQ(designer->SaveSQL(), memo->WMGetText());
+    }
+}
+
+TEST_F(CatalogueTest, RoundTripKeepsTheJoinUnlessNamesAreBracketed)
+{
+    const bool lower = zkOption.UseLowerName;
+    const TFormatOption format = FormatOption;
+    // Names as typed; commas at the head of the lines, as by default.
+    FormatOption.ItemTrans = 2;
+    FormatOption.CommaPos = 0;
+    Bind();
+    const struct
+    {
+        bool bracketed;
+        QString join;
+        QStringList rows;
+        int joins;
+    } cases[] = {
+        {false,
+         "a.CustomerID = b.CustomerID",
+         {"a.OrderID||1||||", "b.CompanyName|Name|1||||", "a.Freight||1|降順|1||> 10", "||0||||"},
+         1},
+        // A bracketed column is not found in the box's list: the join comes
+        // back as a criterion of its own row.
+        {true,
+         "a.[CustomerID] = b.[CustomerID]",
+         {"a.[OrderID]||1||||", "b.[CompanyName]|Name|1||||", "a.[Freight]||1|降順|1||> 10",
+          "a.[CustomerID]||0||||= b.[CustomerID]", "||0||||"},
+         0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bracketed);
+        zkOption.UseLowerName = c.bracketed;
+        designer->Clear();
+        g->Clear();
+        g->SetRowCount(4);
+        TzkSQLBuildTable *a = designer->AddTable("Orders");
+        TzkSQLBuildTable *b = designer->AddTable("Customers");
+        new TzkSQLBuildConnect(designer, a, b, "CustomerID", "CustomerID");
+        const QString q = c.bracketed ? "[%1]" : "%1";
+        g->SetRows(1, {"a." + q.arg("OrderID"), "", "", "", "", "", ""});
+        g->SetRows(2, {"b." + q.arg("CompanyName"), "Name", "", "", "", "", ""});
+        g->SetRows(3, {"a." + q.arg("Freight"), "", "", "降順", "1", "", "> 10"});
+        for (int r = 1; r <= 3; ++r)
+            g->SetChecked(2, r, true);
+        designer->DesignToSQL();
+        const QString text = memo->WMGetText();
+        EXPECT_TRUE(text.contains(c.join)) << text.toStdString();
+
+        // The same statement typed again (one blank more) is read back.
+        memo->WMSetText(text + " ");
+        designer->SQLToDesign();
+        EXPECT_EQ(Names(), (QStringList{"Orders a", "Customers b"}));
+        EXPECT_EQ(GridRows(), c.rows);
+        ASSERT_EQ(designer->Connects().size(), c.joins);
+        if (c.joins == 1) {
+            const TzkSQLBuildConnect *j = designer->Connects()[0];
+            EXPECT_EQ(j->FromTable(), designer->Tables()[0]);
+            EXPECT_EQ(j->ToTable(), designer->Tables()[1]);
+            EXPECT_EQ(j->FromColumn(), "CustomerID");
+            EXPECT_EQ(j->ConnectType(), ctEQ);
+            EXPECT_EQ(j->JoinType(), jtInner);
+        }
+    }
+    zkOption.UseLowerName = lower;
+    FormatOption = format;
 }
 
 } // namespace
