@@ -156,16 +156,13 @@ TSearchOptions ApplySearchButton(TSearchOptions Options, TSearchButton Button, b
         return Replace ? TSearchOptions((Options & ~(replace | all)) | down) : TSearchOptions(Options | down);
     case TSearchButton::FindPrev:
         return Options & (Replace ? TSearchOptions(~(replace | all | down)) : TSearchOptions(~down));
-    case TSearchButton::Replace:
-        return TSearchOptions((Options | replace) & ~all);
-    case TSearchButton::AllReplace:
-        return TSearchOptions((Options & ~replace) | all | down);
+    case TSearchButton::Replace: return TSearchOptions((Options | replace) & ~all);
+    case TSearchButton::AllReplace: return TSearchOptions((Options & ~replace) | all | down);
     }
     return Options;
 }
 
-TSearchOptions ApplySearchChecks(TSearchOptions Options, bool Replace, bool MatchCase, bool WholeWord,
-                                 bool IncludeCRLF)
+TSearchOptions ApplySearchChecks(TSearchOptions Options, bool Replace, bool MatchCase, bool WholeWord, bool IncludeCRLF)
 {
     auto put = [&Options](TSearchOption bit, bool on) {
         Options = on ? TSearchOptions(Options | SearchOptionBit(bit)) : TSearchOptions(Options & ~SearchOptionBit(bit));

@@ -10,10 +10,10 @@ class QKeyEvent;
 
 // State of the program's one key macro.
 enum TzkMacroStatus : quint8 {
-    msNone,      // no macro
+    msNone, // no macro
     msRecording,
-    msWaiting,   // a macro is ready
-    msRunning,   // a replay is under way
+    msWaiting, // a macro is ready
+    msRunning, // a replay is under way
 };
 
 // One recorded key message, in the Windows terms the macro files keep: the

@@ -145,9 +145,8 @@ void TzkMemo::SaveMacroFile(const QString &i_sFilePath)
     FMacroList->EndRec();
     QSaveFile file(i_sFilePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(FMacroList->FileText().toLatin1()) < 0 || !file.commit())
-        throw std::runtime_error(QStringLiteral("キーマクロファイルを保存できません。(%1)")
-                                     .arg(i_sFilePath)
-                                     .toStdString());
+        throw std::runtime_error(
+            QStringLiteral("キーマクロファイルを保存できません。(%1)").arg(i_sFilePath).toStdString());
 }
 
 bool TzkMemo::LoadMacroFile(const QString &i_sFilePath)

@@ -51,8 +51,7 @@ protected:
     static void type(QComboBox *box, const QString &text) { box->setEditText(text); }
 
     // One search through the dialog: Text typed, Ticks applied, the button pressed.
-    bool search(QString &Text, TSearchOptions &Options, const QString &Typed, bool MatchCase = false,
-                bool Next = true)
+    bool search(QString &Text, TSearchOptions &Options, const QString &Typed, bool MatchCase = false, bool Next = true)
     {
         bool notFind = false, research = false;
         whenShown([&](TfrmEditSearchBase *d) {
@@ -132,9 +131,8 @@ TEST(EditSearchOptions, ButtonsAndCheckBoxes)
          TSearchOptions(bit(sfrDown) | bit(sfrReplace) | bit(sfrReplaceConfirm))},
         {"replace all", bit(sfrReplace), TSearchButton::AllReplace, true, false, false, false,
          TSearchOptions(bit(sfrDown) | bit(sfrReplaceAll) | bit(sfrReplaceConfirm))},
-        {"other bits pass", TSearchOptions(bit(sfrNoMatchZenkaku) | bit(sfrWholeFile) | crlf),
-         TSearchButton::FindNext, false, false, false, false,
-         TSearchOptions(bit(sfrNoMatchZenkaku) | bit(sfrWholeFile) | bit(sfrDown))},
+        {"other bits pass", TSearchOptions(bit(sfrNoMatchZenkaku) | bit(sfrWholeFile) | crlf), TSearchButton::FindNext,
+         false, false, false, false, TSearchOptions(bit(sfrNoMatchZenkaku) | bit(sfrWholeFile) | bit(sfrDown))},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
