@@ -17,6 +17,9 @@
 #include "core/zktaskbar.h"
 #include "mainwindow/flogon.h"
 #include "mainwindow/fproject.h"
+#include "sqleditor/edsearchdlg.h"
+#include "sqleditor/zkmacro.h"
+#include "sqleditor/zkmemo.h"
 #include "sqleditor/zksub_editor.h"
 #include "sqleditor/zksub_reserve.h"
 #include "platform/encoding/textencoding.h"
@@ -104,6 +107,10 @@ TfrmMain::TfrmMain(QWidget *parent)
     TzkIdleUpdate::Install(this, m_mdiArea);
     RegisterShortCutSettings();
     RegisterReserveWordSettings();
+    // The one key macro of every SQL editor, and the editors' search dialogs.
+    if (!MacroList)
+        MacroList = new TzkMacroList;
+    SetSearchDialogs(StandardSearchDialogs());
     RegisterEditorSettings();
     TfrmObject::SelectDatabases = [](TfrmObject *form) { return TfrmProject::ShowWindow(form); };
     try {
@@ -136,6 +143,9 @@ void TfrmMain::Detach()
     // must not reach back into a half-destroyed main window.
     delete m_mdiArea;
     m_mdiArea = nullptr;
+    SetSearchDialogs(nullptr);
+    delete MacroList;
+    MacroList = nullptr;
     delete m_imgMain;
     m_imgMain = nullptr;
     // Still here when the window was never closed.

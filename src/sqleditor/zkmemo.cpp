@@ -1,4 +1,5 @@
 #include "sqleditor/zkmemo.h"
+#include "sqleditor/zkmacro.h"
 #include "sqleditor/zksub_editor.h"
 
 #include "core/zkoption.h"
@@ -14,10 +15,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-
-TzkMacroKeyHook MacroRecordKey;
-std::function<bool(TzkMacroList *List)> MacroRecording;
-std::function<void(TzkMacroList *List, TzkMemo *Memo)> MacroMemoDestroying;
 
 namespace {
 
@@ -74,8 +71,8 @@ TzkMemo::TzkMemo(QWidget *Parent)
 
 TzkMemo::~TzkMemo()
 {
-    if (FMacroList && MacroMemoDestroying)
-        MacroMemoDestroying(FMacroList, this);
+    if (FMacroList)
+        FMacroList->EditorGone();
     if (CodeAssist) {
         CodeAssist->hide();
         CodeAssist->deleteLater();
@@ -337,6 +334,10 @@ void TzkMemo::resetSelectModes()
 
 bool TzkMemo::event(QEvent *Event)
 {
+    // Every key press reaches the focus widget as a shortcut override
+    // first, also the keys that then run a command.
+    if (Event->type() == QEvent::ShortcutOverride)
+        recordMacro(Event);
     if (Event->type() == QEvent::ShortcutOverride && CodeAssist
         && CodeAssist->WantsShortcut(static_cast<QKeyEvent *>(Event))) {
         Event->accept();
@@ -347,9 +348,6 @@ bool TzkMemo::event(QEvent *Event)
 
 void TzkMemo::keyPressEvent(QKeyEvent *Event)
 {
-    if (FMacroList && MacroRecording && MacroRecordKey && MacroRecording(FMacroList)
-        && MacroRecordKey(FMacroList, this, Event))
-        return;
     if (CodeAssist) {
         QPointer<TzkMemo> self(this);
         if (CodeAssist->HandleKey(Event)) {
@@ -364,9 +362,7 @@ void TzkMemo::keyPressEvent(QKeyEvent *Event)
 
 void TzkMemo::inputMethodEvent(QInputMethodEvent *Event)
 {
-    if (FMacroList && MacroRecording && MacroRecordKey && MacroRecording(FMacroList)
-        && MacroRecordKey(FMacroList, this, Event))
-        return;
+    recordMacro(Event);
     if (CodeAssist && !Event->commitString().isEmpty() && !ReadOnly())
         CodeAssist->HandleCommit(Event->commitString());
     TEditor::inputMethodEvent(Event);

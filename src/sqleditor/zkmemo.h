@@ -6,6 +6,8 @@
 #include "editorcontrol/edprops.h"
 #include "sqleditor/zksub_parse.h"
 
+#include <QHash>
+#include <QKeyCombination>
 #include <QPointer>
 #include <QStringList>
 #include <QTreeWidget>
@@ -13,11 +15,13 @@
 #include <functional>
 #include <vector>
 
+class QAction;
 class QLineEdit;
 class QMenu;
 class QSizeGrip;
 class TzkCodeAssist;
 class TzkMacroList;
+struct TKeyMacroData;
 class TzkMemo;
 
 // The settings holder of the SQL editors (the main window's prpEditor).
@@ -54,15 +58,6 @@ public:
 // replace commands end as cancelled, the not-found text goes to a plain box.
 void SetSearchDialogs(IzkSearchDialogs *Dialogs);
 IzkSearchDialogs *SearchDialogs();
-
-// Hooks of the key-macro recorder: while MacroList records, the editor hands
-// it each key (true: the recorder consumed it). Set by the macro unit.
-using TzkMacroKeyHook = std::function<bool(TzkMacroList *List, TzkMemo *Memo, QEvent *Event)>;
-extern TzkMacroKeyHook MacroRecordKey;
-// Whether MacroList is recording now.
-extern std::function<bool(TzkMacroList *List)> MacroRecording;
-// An editor goes: its recording ends and its replay stops.
-extern std::function<void(TzkMacroList *List, TzkMemo *Memo)> MacroMemoDestroying;
 
 // The SQL editing control.
 class TzkMemo
@@ -148,6 +143,19 @@ public:
     // Character index of the caret in its screen row.
     int CaretCharIndex() const;
 
+    // The key macro (MacroList): nothing happens without one.
+    virtual void BeginMacroRec();
+    virtual void EndMacroRec();
+    virtual void CancelMacroRec();
+    // Replays the macro into this editor: keys bound to a command of the
+    // window run that command, the rest go to the editor's key and
+    // character handling with the recorded Shift, Ctrl and Alt.
+    virtual void ExecMacro();
+    virtual void CancelMacroExec();
+    void SaveMacroFile(const QString &i_sFilePath);
+    // Throws std::runtime_error when the file cannot be read.
+    bool LoadMacroFile(const QString &i_sFilePath);
+
 protected:
     bool event(QEvent *Event) override;
     void keyPressEvent(QKeyEvent *Event) override;
@@ -161,6 +169,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *Event) override;
 
 private:
+    void recordMacro(QEvent *Event);
+    void replayMacroItem(const TKeyMacroData &Item, const QHash<QKeyCombination, QList<QAction *>> &Keys);
     IzkSearchDialogs *dialogs() const;
     void convertCase(bool Upper);
     void notFound();
