@@ -196,7 +196,7 @@ TEST(NameTableSQL, CreateStatements)
                                   "nvarchar(128),  OBJECT_NAME      nvarchar(128),  OBJECT_TYPE      nvarchar(30),  "
                                   "SCRIPT_NAME      nvarchar(128))")});
     EXPECT_EQ(NameTableCreateSQL(use, u("dbo"), u("a b"), true).value(1),
-              use + u("create clustered index [IX_a b] on dbo.[a b] ([DATABASE_NAME])"));
+              use + u("create clustered index [IX_a b] on [dbo].[a b] ([DATABASE_NAME])"));
 }
 
 TEST(NameTableSQL, InitialDataBatch)
@@ -219,7 +219,7 @@ TEST(NameTableSQL, InitialDataBatch)
           "    from dbo.sysobjects a\n");
     const QString tail = u("open CDATA\nfetch next from CDATA\ninto @OWNER, @OBJECT_NAME, @OBJECT_TYPE\n"
                            "while @@FETCH_STATUS = 0\n    begin\n        if not(@OBJECT_TYPE = N'Unknown')\n"
-                           "            begin\n                insert into 営業.names\n"
+                           "            begin\n                insert into [営業].[names]\n"
                            "                values (N'販売', @OWNER, @OBJECT_NAME, @OBJECT_TYPE, @OBJECT_NAME + '.sql')\n"
                            "            end\n        fetch next from CDATA\n        into @OWNER, @OBJECT_NAME, @OBJECT_TYPE\n"
                            "    end\nclose CDATA\ndeallocate CDATA");
