@@ -22,7 +22,7 @@ double g_filterMs = 0;
 double g_replace10kMs = 0;
 double g_replace20kMs = 0;
 
-template <class F>
+template<class F>
 void timed(benchmark::State &State, double &TotalMs, F Work)
 {
     const Clock::time_point start = Clock::now();
@@ -78,7 +78,8 @@ void BM_FilterPerKey(benchmark::State &state)
     host.memo->CodeAssist = popup;
     for (int i = 0; i < 5000; ++i) {
         // Names spread over the alphabet, as a large schema's are.
-        popup->CaptionList << QStringLiteral("%1%2_Table%3").arg(QChar(u'A' + i % 26)).arg(QChar(u'a' + i / 26 % 26)).arg(i);
+        popup->CaptionList
+            << QStringLiteral("%1%2_Table%3").arg(QChar(u'A' + i % 26)).arg(QChar(u'a' + i / 26 % 26)).arg(i);
         popup->SubItemList << QStringLiteral("TABLE");
         popup->ImageList.push_back(45);
     }

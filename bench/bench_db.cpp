@@ -186,7 +186,7 @@ qint64 rawSize(const TDBResultSet &r)
             else if (def.typeName == QLatin1String("int"))
                 total += 4;
             else
-                total += 8;  // bigint, float, datetime2(7)
+                total += 8; // bigint, float, datetime2(7)
         }
     }
     return total;

@@ -41,25 +41,20 @@ QString scriptRow(int i)
 {
     switch (i % 8) {
     case 0:
-        return QStringLiteral("SELECT 受注.受注番号, 受注.金額 * 1.%1 AS 税込, N'注文%2' FROM dbo.受注 受注 -- 受注一覧")
+        return QStringLiteral(
+                   "SELECT 受注.受注番号, 受注.金額 * 1.%1 AS 税込, N'注文%2' FROM dbo.受注 受注 -- 受注一覧")
             .arg(i % 97)
             .arg(i);
-    case 1:
-        return QStringLiteral("  WHERE 受注.状態 IN ('出荷済み', 'it''s') AND 受注.番号 > %1").arg(i * 7);
+    case 1: return QStringLiteral("  WHERE 受注.状態 IN ('出荷済み', 'it''s') AND 受注.番号 > %1").arg(i * 7);
     case 2:
         return QStringLiteral("UPDATE 在庫 SET 数量 = 数量 - %1, 更新日 = GETDATE() WHERE 品番 = 0x%2")
             .arg(i % 13)
             .arg(i, 0, 16);
-    case 3:
-        return QStringLiteral("\tINSERT INTO ログ_%1 VALUES (%2, N'処理済み', NULL)").arg(i % 17).arg(i);
-    case 4:
-        return QStringLiteral("GO");
-    case 5:
-        return QStringLiteral("/* 月次の集計: %1 件").arg(i);
-    case 6:
-        return QStringLiteral("   売上と返品を合算する */");
-    default:
-        return QString();
+    case 3: return QStringLiteral("\tINSERT INTO ログ_%1 VALUES (%2, N'処理済み', NULL)").arg(i % 17).arg(i);
+    case 4: return QStringLiteral("GO");
+    case 5: return QStringLiteral("/* 月次の集計: %1 件").arg(i);
+    case 6: return QStringLiteral("   売上と返品を合算する */");
+    default: return QString();
     }
 }
 
@@ -306,9 +301,9 @@ int main(int argc, char **argv)
     const double theirs = percentile(g_samples["open QScintilla"], 0.5);
     std::printf("50MB open+scroll: ours %.0f ms, QScintilla %s\n", ours * 1e3,
                 theirs > 0 ? QByteArray::number(theirs * 1e3, 'f', 0).append(" ms").constData() : "not installed");
-    const std::string ratio = theirs > 0 && ours > 0 ? QByteArray::number(ours / theirs, 'f', 2).toStdString()
-                                                     : std::string("n/a");
-    std::printf("editor: key median %.2f ms p99 %.2f ms, paint %.1f ms, 50MB open+scroll vs QScintilla ratio %s\n", median,
-                p99, paint, ratio.c_str());
+    const std::string ratio =
+        theirs > 0 && ours > 0 ? QByteArray::number(ours / theirs, 'f', 2).toStdString() : std::string("n/a");
+    std::printf("editor: key median %.2f ms p99 %.2f ms, paint %.1f ms, 50MB open+scroll vs QScintilla ratio %s\n",
+                median, p99, paint, ratio.c_str());
     return 0;
 }

@@ -23,18 +23,12 @@ const int lineCount = 100000;
 QString scriptLine(int i)
 {
     switch (i % 6) {
-    case 0:
-        return QStringLiteral("select o.id, o.amount * 1.08 as total, N'注文%1' from dbo.orders o -- 税込").arg(i);
-    case 1:
-        return QStringLiteral("  where o.status in ('open', 'it''s held') and o.no > %1").arg(i * 3);
-    case 2:
-        return QStringLiteral("update t set v = v + 1, s = 'x' where k = 0x%1 -- 集計 %2").arg(i, 0, 16).arg(i);
-    case 3:
-        return QStringLiteral("\tinsert into log_%1 values (%2, getdate(), N'処理済み')").arg(i % 17).arg(i);
-    case 4:
-        return QStringLiteral("go");
-    default:
-        return QString();
+    case 0: return QStringLiteral("select o.id, o.amount * 1.08 as total, N'注文%1' from dbo.orders o -- 税込").arg(i);
+    case 1: return QStringLiteral("  where o.status in ('open', 'it''s held') and o.no > %1").arg(i * 3);
+    case 2: return QStringLiteral("update t set v = v + 1, s = 'x' where k = 0x%1 -- 集計 %2").arg(i, 0, 16).arg(i);
+    case 3: return QStringLiteral("\tinsert into log_%1 values (%2, getdate(), N'処理済み')").arg(i % 17).arg(i);
+    case 4: return QStringLiteral("go");
+    default: return QString();
     }
 }
 
@@ -135,6 +129,7 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     const double edit = std::max(reporter.times["BM_EditAtTop"], reporter.times["BM_EditAtTopWrapped"]);
-    std::printf("editor-colour: edit at top %.1f us, full file %.1f ms\n", edit * 1e6, reporter.times["BM_FullFile"] * 1e3);
+    std::printf("editor-colour: edit at top %.1f us, full file %.1f ms\n", edit * 1e6,
+                reporter.times["BM_FullFile"] * 1e3);
     return 0;
 }

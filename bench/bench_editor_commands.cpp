@@ -25,7 +25,7 @@ double g_searchMs = 0;
 double g_commentMs = 0;
 
 // Times one run of Work for the benchmark (manual time) and adds it to Total.
-template <class F>
+template<class F>
 void timed(benchmark::State &State, double &TotalMs, F Work)
 {
     const Clock::time_point start = Clock::now();

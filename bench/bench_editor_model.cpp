@@ -19,15 +19,19 @@ QString sqlLine(int i)
 {
     switch (i % 5) {
     case 0:
-        return QStringLiteral("SELECT col_%1, name, amount FROM dbo.orders_%2 WHERE id = %3").arg(i).arg(i % 97).arg(i * 7);
+        return QStringLiteral("SELECT col_%1, name, amount FROM dbo.orders_%2 WHERE id = %3")
+            .arg(i)
+            .arg(i % 97)
+            .arg(i * 7);
     case 1:
-        return QStringLiteral("    -- 受注明細の集計（%1件目）：税込金額と数量を部門ごとに合計し、前年同月と比較する").arg(i);
+        return QStringLiteral("    -- 受注明細の集計（%1件目）：税込金額と数量を部門ごとに合計し、前年同月と比較する")
+            .arg(i);
     case 2:
-        return QStringLiteral("  AND o.created_at >= '2024-01-01' AND o.status IN (N'出荷済み', N'請求済み', N'入金確認済み') -- %1").arg(i);
-    case 3:
-        return QStringLiteral("GO");
-    default:
-        return QStringLiteral("UPDATE t SET v = v + %1 WHERE k = N'キー%2'").arg(i % 13).arg(i);
+        return QStringLiteral(
+                   "  AND o.created_at >= '2024-01-01' AND o.status IN (N'出荷済み', N'請求済み', N'入金確認済み') -- %1")
+            .arg(i);
+    case 3: return QStringLiteral("GO");
+    default: return QStringLiteral("UPDATE t SET v = v + %1 WHERE k = N'キー%2'").arg(i % 13).arg(i);
     }
 }
 
@@ -173,7 +177,8 @@ public:
     {
         for (const Run &run : reports) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                seconds[run.benchmark_name()] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         }
         ConsoleReporter::ReportRuns(reports);
     }
@@ -196,7 +201,8 @@ int main(int argc, char **argv)
     const double edit = std::max(reporter.get("BM_EditWrapOff"), reporter.get("BM_EditWrapOn"));
     const double wrap1 = reporter.get("BM_WrapLine1MB/iterations:10");
     const double wrap2 = reporter.get("BM_WrapLine2MB/iterations:10");
-    std::printf("editor-model: edit %.1f us, load 10MB %.0f ms, wrap 1MB %.0f ms, wrap 2MB/1MB ratio %.2f\n", edit * 1e6,
-                reporter.get("BM_Load10MB/iterations:5") * 1e3, wrap1 * 1e3, wrap1 > 0 ? wrap2 / wrap1 : 0.0);
+    std::printf("editor-model: edit %.1f us, load 10MB %.0f ms, wrap 1MB %.0f ms, wrap 2MB/1MB ratio %.2f\n",
+                edit * 1e6, reporter.get("BM_Load10MB/iterations:5") * 1e3, wrap1 * 1e3,
+                wrap1 > 0 ? wrap2 / wrap1 : 0.0);
     return 0;
 }

@@ -14,7 +14,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -155,7 +154,7 @@ int main(int argc, char **argv)
     g_big = &big;
     g_copy = &copy;
 
-    {  // fonts, glyphs and Qt's own caches
+    { // fonts, glyphs and Qt's own caches
         TzkDBGridV *grid = newGrid();
         firstPaint(grid, &small);
         jumpToEnd(grid, &small);
@@ -185,7 +184,7 @@ int main(int argc, char **argv)
                 median(selects), CopyRows, median(copies), qint64(copied));
     std::printf("grid memory beyond the result: %.2f MB for 1,000 rows, %.2f MB for %lld rows\n", smallMemory,
                 bigMemory, Rows);
-    std::printf("grid: first paint %.1f ms, jump to end %.1f ms, grid memory %.2f MB\n", median(paints),
-                median(jumps), bigMemory);
+    std::printf("grid: first paint %.1f ms, jump to end %.1f ms, grid memory %.2f MB\n", median(paints), median(jumps),
+                bigMemory);
     return 0;
 }

@@ -13,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -111,7 +110,7 @@ int main(int argc, char **argv)
     OpenResult small(1000);
     g_big = &big;
 
-    {  // fonts, glyphs and Qt's own caches
+    { // fonts, glyphs and Qt's own caches
         TzkDBGridH *grid = newGrid();
         firstPaint(grid, &small);
         jumpToEnd(grid, &small);
@@ -133,7 +132,7 @@ int main(int argc, char **argv)
     const double bigMemory = gridMemory(&big);
     std::printf("grid memory beyond the result: %.2f MB for 1,000 records, %.2f MB for %lld records\n", smallMemory,
                 bigMemory, Rows);
-    std::printf("gridh: first paint %.1f ms, jump to end %.1f ms, grid memory %.2f MB\n", median(paints),
-                median(jumps), bigMemory);
+    std::printf("gridh: first paint %.1f ms, jump to end %.1f ms, grid memory %.2f MB\n", median(paints), median(jumps),
+                bigMemory);
     return 0;
 }

@@ -40,7 +40,8 @@ const std::vector<Row> &rows()
             r.push_back({QStringLiteral("Object_%1_%2").arg(n % 977).arg(n),
                          {QStringLiteral("SalesDB"), QStringLiteral("dbo"), QStringLiteral("TABLE"),
                           QStringLiteral("2023-04-03 10:12:%1").arg(n % 60, 2, 10, QLatin1Char('0')),
-                          QString::number(n % 1000 / 100.0), QStringLiteral("%1,%2").arg(n / 1000).arg(n % 1000, 3, 10, QLatin1Char('0')),
+                          QString::number(n % 1000 / 100.0),
+                          QStringLiteral("%1,%2").arg(n / 1000).arg(n % 1000, 3, 10, QLatin1Char('0')),
                           QStringLiteral("受注明細 %1").arg(n)}});
         }
         return r;
@@ -53,7 +54,8 @@ std::unique_ptr<TzkListView> newList()
     auto list = std::make_unique<TzkListView>();
     list->resize(1000, 700);
     list->SetRowSelect(true);
-    const char *captions[] = {"オブジェクト名", "データベース名", "所有者", "タイプ", "作成日時", "断片化割合", "ページ数", "コメント"};
+    const char *captions[] = {"オブジェクト名", "データベース名", "所有者",   "タイプ",
+                              "作成日時",       "断片化割合",     "ページ数", "コメント"};
     for (int c = 0; c < 8; ++c)
         list->AddColumn(QString::fromUtf8(captions[c]), 120, c == 5 || c == 6 ? Qt::AlignRight : Qt::AlignLeft);
     list->show();
@@ -74,7 +76,7 @@ double fillAndPaint(TzkListView *list)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-template <typename F>
+template<typename F>
 double timed(F &&f)
 {
     QElapsedTimer t;
@@ -136,8 +138,8 @@ void BM_SelectAllAndCopy(benchmark::State &state)
 void BM_DelimitedOutput(benchmark::State &state)
 {
     for (auto _ : state)
-        state.SetIterationTime(timed([] { benchmark::DoNotOptimize(g_list->OutputText(true, QLatin1Char('\t'), false)); })
-                               / 1000);
+        state.SetIterationTime(
+            timed([] { benchmark::DoNotOptimize(g_list->OutputText(true, QLatin1Char('\t'), false)); }) / 1000);
 }
 
 void BM_WorkbookOutput(benchmark::State &state)

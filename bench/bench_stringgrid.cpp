@@ -125,7 +125,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    {  // fonts, glyphs and Qt's own caches
+    { // fonts, glyphs and Qt's own caches
         auto *grid = new TzkStringGrid;
         grid->show();
         grid->grab();

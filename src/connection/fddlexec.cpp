@@ -89,8 +89,7 @@ TfrmDDLExec::TfrmDDLExec(TfrmObject *AOwner)
     , FOwner(AOwner)
 {
     setWindowTitle(QStringLiteral("スクリプト実行"));
-    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     if (zkMainForm && zkMainForm->imgMain())
         setWindowIcon(zkMainForm->imgMain()->Icon(10));
 

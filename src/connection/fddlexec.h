@@ -90,8 +90,8 @@ private:
     bool FEndProc = false;
     bool m_running = false;
     bool m_closed = false;
-    QElapsedTimer m_drawn;  // since the log was last drawn
-    QStringList m_pending;  // lines not in the log yet
+    QElapsedTimer m_drawn; // since the log was last drawn
+    QStringList m_pending; // lines not in the log yet
 
     static inline QPointer<TfrmDDLExec> s_current;
     static inline int s_errorCount = 0;

@@ -66,8 +66,8 @@ QString DDLPreviewCaption(const QString &Schema, const QString &ObjName)
 QString DDLPreviewFileName(const QString &dir, const QString &Schema, const QString &ObjName)
 {
     const QString name = ObjName == DDLScriptObjectName ? QStringLiteral("script") : ObjName;
-    const QString file = Schema.isEmpty() ? name + QStringLiteral(".sql")
-                                          : Schema + QLatin1Char('.') + name + QStringLiteral(".sql");
+    const QString file =
+        Schema.isEmpty() ? name + QStringLiteral(".sql") : Schema + QLatin1Char('.') + name + QStringLiteral(".sql");
     QString folder = dir;
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -80,8 +80,8 @@ QString DDLSaveFileName(const QString &chosen)
 }
 
 TfrmDDLPreview::TfrmDDLPreview(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                         | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint)
+    : QDialog(owner, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint
+                         | Qt::WindowContextHelpButtonHint)
 {
     if (zkMainForm && zkMainForm->imgMain())
         setWindowIcon(zkMainForm->imgMain()->Icon(10));

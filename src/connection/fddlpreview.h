@@ -36,8 +36,7 @@ public:
     // True when the script is to be executed; ASQL then holds the lines
     // shown (with the database switch in front). False leaves ASQL as it
     // was. With ShowDDL off: true at once, ASQL untouched.
-    static bool ShowWindow(QStringList &ASQL, const QString &DataBase, const QString &Schema,
-                           const QString &ObjName);
+    static bool ShowWindow(QStringList &ASQL, const QString &DataBase, const QString &Schema, const QString &ObjName);
 
     // The save dialog: the chosen file name, empty when cancelled. Tests
     // replace it.

@@ -64,13 +64,15 @@ QStringList NameTableCreateSQL(const QString &use, const QString &schema, const 
 {
     QStringList sql;
     sql << use + QStringLiteral("create table ") + qualified(schema, table) + QStringLiteral("(")
-            + QStringLiteral("  DATABASE_NAME    nvarchar(128),") + QStringLiteral("  OWNER            nvarchar(128),")
-            + QStringLiteral("  OBJECT_NAME      nvarchar(128),") + QStringLiteral("  OBJECT_TYPE      nvarchar(30),")
-            + QStringLiteral("  SCRIPT_NAME      nvarchar(128))");
+               + QStringLiteral("  DATABASE_NAME    nvarchar(128),")
+               + QStringLiteral("  OWNER            nvarchar(128),")
+               + QStringLiteral("  OBJECT_NAME      nvarchar(128),")
+               + QStringLiteral("  OBJECT_TYPE      nvarchar(30),")
+               + QStringLiteral("  SCRIPT_NAME      nvarchar(128))");
     // Azure SQL Database wants a clustered index on every table it writes.
     if (azure)
         sql << use + QStringLiteral("create clustered index ") + BracketName(QStringLiteral("IX_") + table)
-                + QStringLiteral(" on ") + qualified(schema, table) + QStringLiteral(" ([DATABASE_NAME])");
+                   + QStringLiteral(" on ") + qualified(schema, table) + QStringLiteral(" ([DATABASE_NAME])");
     return sql;
 }
 
@@ -90,27 +92,25 @@ QStringList NameTableInitialDataSQL(const QString &use, const QString &database,
       << QStringLiteral("declare @OBJECT_TYPE nvarchar(30)") << QStringLiteral("declare CDATA cursor")
       << QStringLiteral("for");
     s << QStringLiteral("    select ") + owner + QStringLiteral(" as OWNER, a.name as OBJECT_NAME,")
-      << QStringLiteral("        case")
-      << QStringLiteral("            when a.xtype in ('U', 'S') then 'TABLE'")
+      << QStringLiteral("        case") << QStringLiteral("            when a.xtype in ('U', 'S') then 'TABLE'")
       << QStringLiteral("            when a.xtype = 'V' then 'VIEW'")
       << QStringLiteral("            when a.xtype in ('P', 'RF', 'X') then 'PROCEDURE'")
       << QStringLiteral("            when a.xtype in ('FN', 'IF', 'TF') then 'FUNCTION'")
       << QStringLiteral("            when a.xtype = 'TR' then 'TRIGGER'")
       << QStringLiteral("            when a.xtype = 'SN' then 'SYNONYM'")
-      << QStringLiteral("            else 'Unknown'")
-      << QStringLiteral("        end as OBJECT_TYPE")
+      << QStringLiteral("            else 'Unknown'") << QStringLiteral("        end as OBJECT_TYPE")
       << QStringLiteral("    from dbo.sysobjects a");
     // A Japanese schema needs the N prefix outside code page 932.
     if (!allObjects)
         s << QStringLiteral("    where ") + owner + QStringLiteral(" = N") + QuoteSQLStr(schema)
-                + QStringLiteral(" collate database_default");
+                 + QStringLiteral(" collate database_default");
     s << QStringLiteral("open CDATA") << QStringLiteral("fetch next from CDATA")
       << QStringLiteral("into @OWNER, @OBJECT_NAME, @OBJECT_TYPE") << QStringLiteral("while @@FETCH_STATUS = 0")
       << QStringLiteral("    begin") << QStringLiteral("        if not(@OBJECT_TYPE = N'Unknown')")
       << QStringLiteral("            begin")
       << QStringLiteral("                insert into ") + qualified(schema, table)
       << QStringLiteral("                values (N") + QuoteSQLStr(database)
-                + QStringLiteral(", @OWNER, @OBJECT_NAME, @OBJECT_TYPE, @OBJECT_NAME + '.sql')")
+             + QStringLiteral(", @OWNER, @OBJECT_NAME, @OBJECT_TYPE, @OBJECT_NAME + '.sql')")
       << QStringLiteral("            end") << QStringLiteral("        fetch next from CDATA")
       << QStringLiteral("        into @OWNER, @OBJECT_NAME, @OBJECT_TYPE") << QStringLiteral("    end")
       << QStringLiteral("close CDATA") << QStringLiteral("deallocate CDATA");
@@ -403,7 +403,8 @@ void TfrmNameTable::btnCommitClick()
         if (!LayoutOK)
             ShowAppMessage(QStringLiteral("テーブルレイアウトが一致しません。"), MB_OK | MB_ICONWARNING);
     } else if (ShowAppMessage(QStringLiteral("テーブルが見つかりません。新規作成しますか？"),
-                              MB_YESNO | MB_ICONQUESTION) == IDYES) {
+                              MB_YESNO | MB_ICONQUESTION)
+               == IDYES) {
         bool created = true;
         try {
             for (const QString &sql : NameTableCreateSQL(form->Use(database), schema, table, form->IsAzure))

@@ -369,10 +369,12 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
     connect(connection, &TFDConnection::afterConnect, this, [this] { ConnectionAfterConnect(); });
     // Both come from inside the statement that found the link gone; the
     // message waits until that statement is done.
-    connect(connection, &TFDConnection::restored, this, [this] { WhenNoStatementWaits([this] { ConnectionRestored(); }); },
-            Qt::QueuedConnection);
-    connect(connection, &TFDConnection::lost, this, [this] { WhenNoStatementWaits([this] { ConnectionLost(); }); },
-            Qt::QueuedConnection);
+    connect(
+        connection, &TFDConnection::restored, this, [this] { WhenNoStatementWaits([this] { ConnectionRestored(); }); },
+        Qt::QueuedConnection);
+    connect(
+        connection, &TFDConnection::lost, this, [this] { WhenNoStatementWaits([this] { ConnectionLost(); }); },
+        Qt::QueuedConnection);
 
     TFDConnectionParams &params = connection->Params();
     params.SetValue(QStringLiteral("OSAuthent"), QStringLiteral("No"));
@@ -438,20 +440,20 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
         storeDatabase();
     } else {
         ignoreFailure([&] {
-            if (!firstField(QStringLiteral("select dbname from master.dbo.syslogins where name = N") + QuoteSQLStr(UserID),
+            if (!firstField(QStringLiteral("select dbname from master.dbo.syslogins where name = N")
+                                + QuoteSQLStr(UserID),
                             SID))
                 SID = QStringLiteral("master");
             storeDatabase();
         });
     }
 
-    setWindowTitle(QStringLiteral("オブジェクトリスト - ") + UserID + QStringLiteral(" @ ") + Server
-                   + QLatin1Char('.') + SID);
+    setWindowTitle(QStringLiteral("オブジェクトリスト - ") + UserID + QStringLiteral(" @ ") + Server + QLatin1Char('.')
+                   + SID);
 
     ignoreFailure([&] {
         if (firstField(QStringLiteral("select suser_sname()"), UserID)) {
-            params.SetValue(QStringLiteral("User_Name"),
-                            IsAzure ? UserID + QLatin1Char('@') + Server : UserID);
+            params.SetValue(QStringLiteral("User_Name"), IsAzure ? UserID + QLatin1Char('@') + Server : UserID);
             g_UserID = UserID;
         }
     });
@@ -502,8 +504,9 @@ void TfrmObject::Connect(QString SID, QString UserID, const QString &Password, c
     }
 
     (zkOption.TreeSort == 1 ? btnTree2 : btnTree1)->setChecked(true);
-    btnLevel1->setToolTip(zkOption.TreeSort == 1 ? QStringLiteral("オブジェクトタイプ選択時にオブジェクト一覧を表示する")
-                                                 : QStringLiteral("データベース選択時にオブジェクト一覧を表示する"));
+    btnLevel1->setToolTip(zkOption.TreeSort == 1
+                              ? QStringLiteral("オブジェクトタイプ選択時にオブジェクト一覧を表示する")
+                              : QStringLiteral("データベース選択時にオブジェクト一覧を表示する"));
 
     Disp = 0;
     {
@@ -700,14 +703,9 @@ void TfrmObject::FormActivate()
 bool TfrmObject::event(QEvent *event)
 {
     switch (int(event->type())) {
-    case ZK_FORMACTIVATE:
-        FormActivate();
-        return true;
-    case WM_RELOAD:
-        ShowObject(false);
-        return true;
-    case WM_DBCHANGE:
-        return true;
+    case ZK_FORMACTIVATE: FormActivate(); return true;
+    case WM_RELOAD: ShowObject(false); return true;
+    case WM_DBCHANGE: return true;
     case QEvent::WindowTitleChange:
         if (m_hasTaskTab) {
             if (TzkTaskBar *bar = taskBar()) {
@@ -719,8 +717,7 @@ bool TfrmObject::event(QEvent *event)
             }
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::event(event);
 }
@@ -742,12 +739,8 @@ bool TfrmObject::CloseQuery()
     if (!connection || !connection->InTransaction() || FSessionKilledQuery)
         return true;
     switch (zkOption.SessionKilledMode) {
-    case skmCommit:
-        connection->Commit();
-        break;
-    case skmRollBack:
-        connection->Rollback();
-        break;
+    case skmCommit: connection->Commit(); break;
+    case skmRollBack: connection->Rollback(); break;
     case skmConfirm: {
         QString text = QStringLiteral("COMMIT/ROLLBACKされていない変更があります。どのように処理しますか？");
         if (zkMainForm && zkMainForm->cmbDBName()->count() > 1)
@@ -766,8 +759,7 @@ bool TfrmObject::CloseQuery()
             connection->Rollback();
             FSessionKilledQuery = true;
             break;
-        default:
-            return false;
+        default: return false;
         }
         break;
     }

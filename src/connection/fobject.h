@@ -55,7 +55,9 @@ inline const QString AzureServerSuffix = QStringLiteral(".database.windows.net")
 // objects in a tree and a list, and offers every window of the connection
 // the catalogue query interface below. The windows created from it are owned
 // by it: it asks them before it closes and they go with it.
-class TfrmObject : public QWidget, public TzkConnectionWindow
+class TfrmObject
+    : public QWidget
+    , public TzkConnectionWindow
 {
     Q_OBJECT
 public:
@@ -113,8 +115,7 @@ public:
     void GetUser(QStringList &ListData, const QString &Database, bool IsGrant);
     // The names of one kind ("TABLE", "VIEW", "PROCEDURE", "FUNCTION") of the
     // schema in the database, sorted; a blank schema lists nothing.
-    void GetObject(QStringList &ListData, const QString &Database, const QString &Schema,
-                   const QString &ObjectType);
+    void GetObject(QStringList &ListData, const QString &Database, const QString &Schema, const QString &ObjectType);
     // The file groups of the current database in id order.
     void GetFileGroup(QStringList &ListData);
     // The type names for the object-kind code, in server order.
@@ -152,9 +153,8 @@ public:
     // was open already and came to the front, or its creation failed):
     // failures are logged, never shown. ShowRefObject has no effect.
     // ParentObject is an index's table when the caller knows it.
-    QWidget *OpenObject(int ObjectType, const QString &DataBase, const QString &Schema,
-                        const QString &ObjectName, TOpenMode OpenMode, bool ShowRefObject, int DefTopRecord,
-                        const QString &ParentObject);
+    QWidget *OpenObject(int ObjectType, const QString &DataBase, const QString &Schema, const QString &ObjectName,
+                        TOpenMode OpenMode, bool ShowRefObject, int DefTopRecord, const QString &ParentObject);
     // The table of an index: ParentObject when given; else from the list's
     // selected item (IndexTableOf); empty without one.
     QString IndexTableName(const QString &ParentObject) const;
@@ -165,7 +165,7 @@ public:
 
     // The open commands on the list's selected items, one after the other
     // in list order, each item deselected once done; ESC stops them.
-    void actOpenExecute();        // the tab of the option OpenMode
+    void actOpenExecute(); // the tab of the option OpenMode
     void actOpenDefineExecute();
     void actOpenSourceExecute();
     void actOpenDataExecute();
@@ -190,8 +190,8 @@ public:
                       const QString &TableName, QString *Error = nullptr);
     // Appends the GRANT and DENY statements of the object's (or with IsDB the
     // database's) privileges. Query errors reach the caller.
-    void OutputGrant(const QString &Database, const QString &Schema, const QString &ObjectName,
-                     TScriptSink &Stream, bool IsDB);
+    void OutputGrant(const QString &Database, const QString &Schema, const QString &ObjectName, TScriptSink &Stream,
+                     bool IsDB);
     // The script output command: the options dialog, then the run.
     void actScriptExecute();
     // The run over the list's selected items into Path (a file in one-file
@@ -211,10 +211,8 @@ public:
     // name-table query, raises to the editor; a Cancel in the save dialog
     // writes nothing; a script that cannot be generated is shown as a
     // warning naming the object.
-    void SaveBeforeSource(const QString &Database, const QString &Schema, const QString &ObjectName,
-                          int ObjectType);
-    void SaveAfterSource(const QString &Database, const QString &Schema, const QString &ObjectName,
-                         int ObjectType);
+    void SaveBeforeSource(const QString &Database, const QString &Schema, const QString &ObjectName, int ObjectType);
+    void SaveAfterSource(const QString &Database, const QString &Schema, const QString &ObjectName, int ObjectType);
 
     // --- Keep-alive, user commands, reports -----------------------------------
     // Applies the keep-alive options: the timer and the connection's own
@@ -282,8 +280,8 @@ private:
                     int ObjectType);
     void CreateComponents();
     void CreateActions();
-    void Connect(QString SID, QString UserID, const QString &Password, const QString &Server,
-                 TColor i_colorIndex, bool Encrypt);
+    void Connect(QString SID, QString UserID, const QString &Password, const QString &Server, TColor i_colorIndex,
+                 bool Encrypt);
     void ShowInMainWindow();
     void RestoreLayout();
     void SaveLayout();

@@ -17,9 +17,8 @@ namespace {
 
 void sortNames(QStringList &names)
 {
-    std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 } // namespace
@@ -108,7 +107,6 @@ void fillList(QStringList &ListData, bool sorted, bool closeAfter, const std::fu
     ListData << names;
 }
 
-
 } // namespace
 
 void TfrmObject::GetDatabase(QStringList &ListData)
@@ -118,8 +116,7 @@ void TfrmObject::GetDatabase(QStringList &ListData)
 
 void TfrmObject::GetUser(QStringList &ListData, const QString &Database, bool IsGrant)
 {
-    fillList(ListData, true, true,
-             [&] { return OpenSQL(GetUserSQL(DialectOf(this), Database, IsGrant)); });
+    fillList(ListData, true, true, [&] { return OpenSQL(GetUserSQL(DialectOf(this), Database, IsGrant)); });
 }
 
 void TfrmObject::GetObject(QStringList &ListData, const QString &Database, const QString &Schema,
@@ -141,9 +138,8 @@ QString TfrmObject::GetCurrentSchema() const
 
 void TfrmObject::GetFileGroup(QStringList &ListData)
 {
-    fillList(ListData, false, true, [this] {
-        return OpenSQL(QStringLiteral("select groupname from sysfilegroups order by groupid asc"));
-    });
+    fillList(ListData, false, true,
+             [this] { return OpenSQL(QStringLiteral("select groupname from sysfilegroups order by groupid asc")); });
 }
 
 void TfrmObject::GetDataType(QStringList &ListData, int ObjType)
@@ -153,8 +149,7 @@ void TfrmObject::GetDataType(QStringList &ListData, int ObjType)
 
 void TfrmObject::GetCollationType(QStringList &ListData)
 {
-    fillList(ListData, false, false,
-             [this] { return OpenSQL(QStringLiteral("select * from fn_helpcollations()")); });
+    fillList(ListData, false, false, [this] { return OpenSQL(QStringLiteral("select * from fn_helpcollations()")); });
 }
 
 QString TfrmObject::GetConnectInfo(const QString &Schema, const QString &ObjectName, bool IsAddDB) const

@@ -77,13 +77,14 @@ void TfrmObject::SaveSource(bool before, const QString &Database, const QString 
         path = save.selectedFiles().constFirst();
         if (!HasKnownFileExt(path))
             path += FileDialogFilterIndex(filters, save.selectedNameFilter()) == 2 ? QStringLiteral(".txt")
-                                                                                  : QStringLiteral(".sql");
+                                                                                   : QStringLiteral(".sql");
     }
 
     TFileScriptSink sink(path, false);
     if (header)
         sink.Write(QStringLiteral("-- ") + DateTimeToStr(QDateTime::currentDateTime())
-                   + (before ? QStringLiteral(" 変更前ソース") : QStringLiteral(" 変更後ソース")) + QStringLiteral("\r\n"));
+                   + (before ? QStringLiteral(" 変更前ソース") : QStringLiteral(" 変更後ソース"))
+                   + QStringLiteral("\r\n"));
     QString error;
     if (!OutputScript(ObjectType, Database, Schema, ObjectName, sink, QString(), QString(), false, QString(), &error))
         ShowAppMessage(QStringLiteral("%1 のソース履歴を保存できませんでした。\r\n%2")

@@ -51,7 +51,6 @@ QString findHistoryPart()
     return QStringLiteral("%");
 }
 
-
 void ignoreFailure(const std::function<void()> &step)
 {
     try {
@@ -305,7 +304,11 @@ void TfrmObject::ShowObject(bool IsGrep)
     struct Filling
     {
         TfrmObject *form;
-        explicit Filling(TfrmObject *f) : form(f) { form->m_filling = true; }
+        explicit Filling(TfrmObject *f)
+            : form(f)
+        {
+            form->m_filling = true;
+        }
         ~Filling()
         {
             form->m_filling = false;
@@ -482,14 +485,9 @@ bool TfrmObject::lstObjectKeyDown(QKeyEvent *event)
         return true;
     }
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        actOpenExecute();
-        return true;
-    case Qt::Key_Delete:
-        actDeleteExecute();
-        return true;
-    default:
-        return false;
+    case Qt::Key_Enter: actOpenExecute(); return true;
+    case Qt::Key_Delete: actDeleteExecute(); return true;
+    default: return false;
     }
 }
 
@@ -568,8 +566,8 @@ bool TfrmObject::lstObjectEdited(int item, QString &text)
 
 // --- Fragmentation bars -----------------------------------------------------------------------
 
-void TfrmObject::lstObjectCustomDrawSubItem(QPainter *painter, const QStyleOptionViewItem &option, int item,
-                                            int column, bool &defaultDraw)
+void TfrmObject::lstObjectCustomDrawSubItem(QPainter *painter, const QStyleOptionViewItem &option, int item, int column,
+                                            bool &defaultDraw)
 {
     TzkTreeNode *node = lstTree->Selected();
     QString context;

@@ -73,11 +73,9 @@ QStringList sourceView(const TObjectListQuery &q, const Parts &p)
         lines << p.U + QStringLiteral("select a.type, a.name, N") + p.Q
                      + QStringLiteral(", schema_name(a.schema_id) owner, a.type, ") + J(QStringLiteral("a.create_date"))
                      + QStringLiteral(", '' as comment ") + QStringLiteral(" , cast(null as varchar) ")
-                     + QStringLiteral("from ") + p.B + QStringLiteral(".sys.objects as a ")
-                     + nameAndTables;
+                     + QStringLiteral("from ") + p.B + QStringLiteral(".sys.objects as a ") + nameAndTables;
     } else if (p.v9) {
-        lines << p.U
-                     + QStringLiteral("select a.type, a.name, N") + p.Q
+        lines << p.U + QStringLiteral("select a.type, a.name, N") + p.Q
                      + QStringLiteral(", schema_name(a.schema_id) owner, a.type, a.create_date, cast(b.value as "
                                       "nvarchar(4000)) as comment ")
                      + QStringLiteral(" , cast(null as varchar) ") + QStringLiteral("from ") + p.B
@@ -104,10 +102,11 @@ QStringList sourceView(const TObjectListQuery &q, const Parts &p)
         // The indexes, with their table after the comment.
         if (p.azure)
             lines << QStringLiteral(" union select N'IX' xtype, c.name, N") + p.Q
-                         + QStringLiteral(", schema_name(d.uid) owner, N'IX' object_type, ") + J(QStringLiteral("d.crdate"))
-                         + QStringLiteral(", '' comment ") + QStringLiteral(" ,object_name(object_id )")
-                         + QStringLiteral("from sys.indexes c ") + QStringLiteral("inner join sys.sysobjects d on "
-                                                                                   "c.object_id = d.id");
+                         + QStringLiteral(", schema_name(d.uid) owner, N'IX' object_type, ")
+                         + J(QStringLiteral("d.crdate")) + QStringLiteral(", '' comment ")
+                         + QStringLiteral(" ,object_name(object_id )") + QStringLiteral("from sys.indexes c ")
+                         + QStringLiteral("inner join sys.sysobjects d on "
+                                          "c.object_id = d.id");
         else
             lines << QStringLiteral(" union select N'IX' xtype , c.name, N") + p.Q + QLatin1Char(',')
                          + p.ver(QStringLiteral("schema_name(d.uid)"), QStringLiteral("user_name(d.uid)"))
@@ -126,7 +125,8 @@ QStringList sourceView(const TObjectListQuery &q, const Parts &p)
         // The system views.
         if (p.azure)
             lines << QStringLiteral(" union select a.type, a.name, N") + p.Q
-                         + QStringLiteral(", schema_name(a.schema_id) owner, a.type, ") + J(QStringLiteral("a.create_date"))
+                         + QStringLiteral(", schema_name(a.schema_id) owner, a.type, ")
+                         + J(QStringLiteral("a.create_date"))
                          + QStringLiteral(", '' as comment , cast(null as varchar)") + QStringLiteral("from ") + p.B
                          + QStringLiteral(".sys.all_views as a ") + QStringLiteral("where upper(a.name) like N") + p.P;
         else
@@ -168,9 +168,10 @@ QStringList tableView(const TObjectListQuery &q, const Parts &p)
                                         "not null then filegroup_name(f.groupid) else N'(NONE)' end, "),
                          QStringLiteral("isnull(filegroup_name(f.groupid), N'(NONE)') , "))
                  + QStringLiteral(" cast(b.value as nvarchar(4000)) as comment ")
-                 + (v13 ? QStringLiteral(", case when e.temporal_type = 1 then N'履歴(' + temptbl.name + ')' when "
-                                         "e.temporal_type = 2 then N'システムバージョン管理(' + histtbl.name + ')' else "
-                                         "'' end ")
+                 + (v13 ? QStringLiteral(
+                        ", case when e.temporal_type = 1 then N'履歴(' + temptbl.name + ')' when "
+                        "e.temporal_type = 2 then N'システムバージョン管理(' + histtbl.name + ')' else "
+                        "'' end ")
                         : QString())
                  + QStringLiteral("from dbo.sysobjects as a ")
                  + p.ver(QStringLiteral("left outer join sys.extended_properties as b on b.name = N'MS_Description' "
@@ -317,17 +318,12 @@ TObjectListView ObjectListViewOf(const QString &Kind, bool TreeData)
 QString ObjectListViewType(TObjectListView View)
 {
     switch (View) {
-    case TObjectListView::Table:
-        return QStringLiteral("TABLE");
+    case TObjectListView::Table: return QStringLiteral("TABLE");
     case TObjectListView::Index:
-    case TObjectListView::Index2:
-        return QStringLiteral("INDEX");
-    case TObjectListView::Synonym:
-        return QStringLiteral("SYNONYM");
-    case TObjectListView::Constraint:
-        return QStringLiteral("CONSTRAINT");
-    case TObjectListView::Source:
-        break;
+    case TObjectListView::Index2: return QStringLiteral("INDEX");
+    case TObjectListView::Synonym: return QStringLiteral("SYNONYM");
+    case TObjectListView::Constraint: return QStringLiteral("CONSTRAINT");
+    case TObjectListView::Source: break;
     }
     return QStringLiteral("SOURCE");
 }
@@ -367,21 +363,11 @@ QString ObjectListSQL(const TObjectListQuery &Query)
         else
             lines = sourceView(Query, p);
         break;
-    case TObjectListView::Table:
-        lines = tableView(Query, p);
-        break;
-    case TObjectListView::Index:
-        lines = indexView(Query, p);
-        break;
-    case TObjectListView::Index2:
-        lines = index2View(Query, p);
-        break;
-    case TObjectListView::Synonym:
-        lines = synonymView(p);
-        break;
-    case TObjectListView::Constraint:
-        lines = constraintView(p);
-        break;
+    case TObjectListView::Table: lines = tableView(Query, p); break;
+    case TObjectListView::Index: lines = indexView(Query, p); break;
+    case TObjectListView::Index2: lines = index2View(Query, p); break;
+    case TObjectListView::Synonym: lines = synonymView(p); break;
+    case TObjectListView::Constraint: lines = constraintView(p); break;
     }
     return lines.join(kLineBreak);
 }
@@ -434,8 +420,8 @@ QString TempIdxFillSQL(const QString &Database)
 
 QString IndexObjectProbeSQL(const QString &Database, const QString &Name)
 {
-    return UseText(Database) + QStringLiteral("select Count(*) cnt from sysobjects")
-           + QStringLiteral(" where name = N") + QuoteSQLStr(Name);
+    return UseText(Database) + QStringLiteral("select Count(*) cnt from sysobjects") + QStringLiteral(" where name = N")
+           + QuoteSQLStr(Name);
 }
 
 QString RenameObjectSQL(const QString &Database, const QString &Owner, const QString &Name, const QString &NewName)

@@ -49,9 +49,8 @@ QString beforeFirstDot(const QString &name)
 
 // The window classes of the connection window's dispatch and commands.
 const char *const kWindowClasses[] = {
-    "Tfrmdb",   "TfrmUser",  "TfrmSchema", "TfrmTable", "TfrmIndex", "TfrmView",
-    "TfrmSource", "TfrmTrigger", "TfrmSeq", "TfrmSynonym", "TfrmConst", "TfrmRole",
-    "TfrmTBS",  "TfrmJob",   "Tfrmjobschedule", "TfrmExecProc",
+    "Tfrmdb",  "TfrmUser",    "TfrmSchema", "TfrmTable", "TfrmIndex", "TfrmView", "TfrmSource",      "TfrmTrigger",
+    "TfrmSeq", "TfrmSynonym", "TfrmConst",  "TfrmRole",  "TfrmTBS",   "TfrmJob",  "Tfrmjobschedule", "TfrmExecProc",
 };
 
 } // namespace
@@ -113,9 +112,7 @@ TObjectWindowCall ObjectWindowCall(int ObjectType, const QString &DataBase, cons
     switch (ObjectType) {
     case 1:
     case 116:
-    case 118:
-        window("Tfrmdb");
-        break;
+    case 118: window("Tfrmdb"); break;
     case 2:
     case 3:
         window("TfrmUser");
@@ -123,9 +120,7 @@ TObjectWindowCall ObjectWindowCall(int ObjectType, const QString &DataBase, cons
         break;
     case 4:
     case 125:
-    case 126:
-        window("TfrmSchema");
-        break;
+    case 126: window("TfrmSchema"); break;
     case 45:
         window("TfrmTable");
         a.DefTopRecord = DefTopRecord;
@@ -139,15 +134,9 @@ TObjectWindowCall ObjectWindowCall(int ObjectType, const QString &DataBase, cons
         a.DefTopRecord = DefTopRecord;
         break;
     case kProcedure:
-    case kFunction:
-        window("TfrmSource");
-        break;
-    case 57:
-        window("TfrmTrigger");
-        break;
-    case 58:
-        window("TfrmSeq");
-        break;
+    case kFunction: window("TfrmSource"); break;
+    case 57: window("TfrmTrigger"); break;
+    case 58: window("TfrmSeq"); break;
     case 60:
         // Opened from a list: no preset target.
         window("TfrmSynonym");
@@ -157,9 +146,7 @@ TObjectWindowCall ObjectWindowCall(int ObjectType, const QString &DataBase, cons
         window("TfrmConst");
         a.OpenMode = omDefine;
         break;
-    case 68:
-        window("TfrmRole");
-        break;
+    case 68: window("TfrmRole"); break;
     case 69:
         window("TfrmTBS");
         a.Schema.clear();
@@ -190,8 +177,7 @@ TObjectWindowCall ObjectWindowCall(int ObjectType, const QString &DataBase, cons
         a.Schema = Schema;
         a.ObjectName = ObjectName;
         break;
-    default:
-        return {};
+    default: return {};
     }
     return call;
 }
@@ -229,8 +215,7 @@ void TfrmWindowStub::Init()
     if (m_windowClass == QLatin1String("TfrmExecProc"))
         caption = QStringLiteral("実行 - ") + caption;
     // One window per object; every new object gets its own.
-    if (!m_args.ObjectName.isEmpty() && zkMainForm
-        && zkMainForm->FindWindow(staticMetaObject, caption, true)) {
+    if (!m_args.ObjectName.isEmpty() && zkMainForm && zkMainForm->FindWindow(staticMetaObject, caption, true)) {
         Abort();
     }
 
@@ -238,9 +223,11 @@ void TfrmWindowStub::Init()
     auto *label = new QLabel(this);
     label->setObjectName(QStringLiteral("lblStub"));
     label->setWordWrap(true);
-    label->setText(tool ? QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1").arg(what)
-                        : QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1\nデータベース: %2\nスキーマ: %3\n名前: %4")
-                              .arg(what, m_args.DataBase, m_args.Schema, name));
+    label->setText(
+        tool
+            ? QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1").arg(what)
+            : QStringLiteral("このウィンドウはまだ用意されていません。\n\n%1\nデータベース: %2\nスキーマ: %3\n名前: %4")
+                  .arg(what, m_args.DataBase, m_args.Schema, name));
     layout->addWidget(label);
     layout->addStretch(1);
     SetObjType(m_args.ObjectType);
@@ -272,8 +259,8 @@ TListLoopGuard::~TListLoopGuard()
 // --- Dispatch ---------------------------------------------------------------------------------
 
 QWidget *TfrmObject::OpenObject(int ObjectType, const QString &DataBase, const QString &Schema,
-                                const QString &ObjectName, TOpenMode OpenMode, bool ShowRefObject,
-                                int DefTopRecord, const QString &ParentObject)
+                                const QString &ObjectName, TOpenMode OpenMode, bool ShowRefObject, int DefTopRecord,
+                                const QString &ParentObject)
 {
     Q_UNUSED(ShowRefObject)
     try {
@@ -324,8 +311,8 @@ QString TfrmObject::IndexTableOf(int item) const
 
 void TfrmObject::actNewExecute(int kind)
 {
-    OpenObject(kind, dmSQLServer ? dmSQLServer->DataBase() : g_DataBase, GetCurrentSchema(), QString(), omDefine,
-               false, 0, QString());
+    OpenObject(kind, dmSQLServer ? dmSQLServer->DataBase() : g_DataBase, GetCurrentSchema(), QString(), omDefine, false,
+               0, QString());
 }
 
 void TfrmObject::OpenSelected(TOpenMode mode, int DefTopRecord)
@@ -340,8 +327,8 @@ void TfrmObject::OpenSelected(TOpenMode mode, int DefTopRecord)
         // A copy: the list may change while the window opens.
         const TzkListItem listed = lstObject->Item(item);
         const QString parent = listed.ImageIndex == kIndex ? IndexTableOf(item) : QString();
-        OpenObject(listed.ImageIndex, listed.SubItem(0), listed.SubItem(1), listed.Caption, mode, false,
-                   DefTopRecord, QString());
+        OpenObject(listed.ImageIndex, listed.SubItem(0), listed.SubItem(1), listed.Caption, mode, false, DefTopRecord,
+                   QString());
         // Recorded whatever came of it: an object open already moves to the
         // front of the recent objects too.
         if (zkMainForm)

@@ -39,13 +39,13 @@ class TfrmObject;
 // constructor takes.
 struct TOpenArgs
 {
-    int ObjectType = 0;        // object-kind code
+    int ObjectType = 0; // object-kind code
     QString DataBase;
-    QString Schema;            // a schedule's id for a schedule window
-    QString ObjectName;        // empty: a new object; a job's id for a job window
+    QString Schema;     // a schedule's id for a schedule window
+    QString ObjectName; // empty: a new object; a job's id for a job window
     TOpenMode OpenMode = omDefine;
-    int DefTopRecord = 0;      // rows a data tab loads first; 0: the option DefTopRecord
-    QString TableName;         // the table of an index, trigger or constraint; empty when not known
+    int DefTopRecord = 0; // rows a data tab loads first; 0: the option DefTopRecord
+    QString TableName;    // the table of an index, trigger or constraint; empty when not known
     // A synonym's preset target; all empty: none.
     QString TargetDataBase;
     QString TargetSchema;

@@ -65,8 +65,8 @@ TFileScriptSink::TFileScriptSink(const QString &fileName, bool append, const TEn
     : m_file(fileName)
     , m_encoding(encoding)
 {
-    const QIODevice::OpenMode mode = append ? QIODevice::WriteOnly | QIODevice::Append
-                                            : QIODevice::WriteOnly | QIODevice::Truncate;
+    const QIODevice::OpenMode mode =
+        append ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate;
     if (!m_file.open(mode))
         throw Exception(fileError(fileName, m_file.errorString()));
 }
@@ -122,18 +122,12 @@ TScriptCall ScriptCall(int ObjectType, const QString &Database, const QString &S
         }
     };
     switch (ObjectType) {
-    case 1:
-        take("Tfrmdb", true, true, false);
-        break;
+    case 1: take("Tfrmdb", true, true, false); break;
     case 2:
-    case 3:
-        take("TfrmUser", true, false, false);
-        break;
+    case 3: take("TfrmUser", true, false, false); break;
     case 4:
     case 125:
-    case 126:
-        take("TfrmSchema", true, true, false);
-        break;
+    case 126: take("TfrmSchema", true, true, false); break;
     case 45:
         take("TfrmTable", true, true, true);
         r.Index = Index;
@@ -142,52 +136,28 @@ TScriptCall ScriptCall(int ObjectType, const QString &Database, const QString &S
         take("TfrmIndex", true, true, false);
         r.TableName = TableName;
         break;
-    case 47:
-        take("TfrmView", true, true, true);
-        break;
+    case 47: take("TfrmView", true, true, true); break;
     case 51:
-    case 52:
-        take("TfrmSource", true, true, true);
-        break;
-    case 57:
-        take("TfrmTrigger", true, true, true);
-        break;
-    case 58:
-        take("TfrmSeq", true, true, true);
-        break;
-    case 60:
-        take("TfrmSynonym", true, true, false);
-        break;
-    case 66:
-        take("TfrmConst", true, true, false);
-        break;
-    case 68:
-        take("TfrmRole", true, true, false);
-        break;
+    case 52: take("TfrmSource", true, true, true); break;
+    case 57: take("TfrmTrigger", true, true, true); break;
+    case 58: take("TfrmSeq", true, true, true); break;
+    case 60: take("TfrmSynonym", true, true, false); break;
+    case 66: take("TfrmConst", true, true, false); break;
+    case 68: take("TfrmRole", true, true, false); break;
     case 69:
-    case 71:
-        take("TfrmTBS", true, false, false);
-        break;
-    case 97:
-        take("TfrmJob", false, false, false);
-        break;
-    case 117:
-        take("Tfrmjobschedule", false, false, false);
-        break;
+    case 71: take("TfrmTBS", true, false, false); break;
+    case 97: take("TfrmJob", false, false, false); break;
+    case 117: take("Tfrmjobschedule", false, false, false); break;
     case 119:
-    case 120:
-        take("TfrmLogin", false, false, false);
-        break;
-    default:
-        return {};
+    case 120: take("TfrmLogin", false, false, false); break;
+    default: return {};
     }
     return call;
 }
 
-bool TfrmObject::OutputScript(int ObjectType, const QString &Database, const QString &Schema,
-                              const QString &ObjectName, TScriptSink &Stream, const QString &NewSchema,
-                              const QString &NewObjectName, bool AppendDrop, const QString &TableName,
-                              QString *Error)
+bool TfrmObject::OutputScript(int ObjectType, const QString &Database, const QString &Schema, const QString &ObjectName,
+                              TScriptSink &Stream, const QString &NewSchema, const QString &NewObjectName,
+                              bool AppendDrop, const QString &TableName, QString *Error)
 {
     const TScriptCall call =
         ScriptCall(ObjectType, Database, Schema, ObjectName, NewSchema, NewObjectName, TableName, ScriptOption.Index);
@@ -232,9 +202,9 @@ struct TCodeName
 };
 
 const TCodeName kObjectPermissions[] = {
-    {"AL", "ALTER"},      {"CL", "CONTROL"},        {"DL", "DELETE"},          {"EX", "EXECUTE"},
-    {"IN", "INSERT"},     {"RC", "RECEIVE"},        {"RF", "REFERENCES"},      {"SL", "SELECT"},
-    {"TO", "TAKE OWNERSHIP"}, {"UP", "UPDATE"},     {"VW", "VIEW DEFINITION"}, {"VWCT", "VIEW CHANGE TRACKING"},
+    {"AL", "ALTER"},          {"CL", "CONTROL"}, {"DL", "DELETE"},          {"EX", "EXECUTE"},
+    {"IN", "INSERT"},         {"RC", "RECEIVE"}, {"RF", "REFERENCES"},      {"SL", "SELECT"},
+    {"TO", "TAKE OWNERSHIP"}, {"UP", "UPDATE"},  {"VW", "VIEW DEFINITION"}, {"VWCT", "VIEW CHANGE TRACKING"},
 };
 
 const TCodeName kDatabasePermissions[] = {
@@ -305,13 +275,13 @@ const TCodeName kDatabasePermissions[] = {
 };
 
 const std::pair<int, const char *> kActions8[] = {
-    {26, "REFERENCES"},       {178, "CREATE FUNCTION"}, {193, "SELECT"},         {195, "INSERT"},
-    {196, "DELETE"},          {197, "UPDATE"},          {198, "CREATE TABLE"},   {203, "CREATE DATABASE"},
-    {207, "CREATE VIEW"},     {222, "CREATE PROCEDURE"}, {224, "EXECUTE"},       {228, "BACKUP DATABASE"},
-    {233, "CREATE DEFAULT"},  {235, "BACKUP LOG"},      {236, "CREATE RULE"},
+    {26, "REFERENCES"},      {178, "CREATE FUNCTION"},  {193, "SELECT"},       {195, "INSERT"},
+    {196, "DELETE"},         {197, "UPDATE"},           {198, "CREATE TABLE"}, {203, "CREATE DATABASE"},
+    {207, "CREATE VIEW"},    {222, "CREATE PROCEDURE"}, {224, "EXECUTE"},      {228, "BACKUP DATABASE"},
+    {233, "CREATE DEFAULT"}, {235, "BACKUP LOG"},       {236, "CREATE RULE"},
 };
 
-template <size_t N>
+template<size_t N>
 QString typeCase(const TCodeName (&codes)[N])
 {
     QString s = QStringLiteral("case b.type");
@@ -394,12 +364,12 @@ QStringList GrantScript(const TGrantContext &c, const QList<TGrantRow> &rows)
             lines << QStringLiteral("-- type ") + row.Code.trimmed();
             continue;
         }
-        QString statement = (row.Grantable == QLatin1String("DENY") ? QStringLiteral("DENY ") : QStringLiteral("GRANT "))
-                            + privilege;
+        QString statement =
+            (row.Grantable == QLatin1String("DENY") ? QStringLiteral("DENY ") : QStringLiteral("GRANT ")) + privilege;
         if (!c.IsDB)
-            statement += QStringLiteral(" ON ")
-                         + (qualified ? QuoteName(c.Schema) + QLatin1Char('.') + QuoteName(row.Name)
-                                      : QuoteName(row.Name));
+            statement +=
+                QStringLiteral(" ON ")
+                + (qualified ? QuoteName(c.Schema) + QLatin1Char('.') + QuoteName(row.Name) : QuoteName(row.Name));
         statement += QStringLiteral(" TO ") + QuoteName(row.Grantee);
         if (row.Grantable == QLatin1String("YES"))
             statement += QStringLiteral(" WITH GRANT OPTION");
@@ -467,8 +437,7 @@ QString QualifiedNameTable(const QString &line, const QString &currentDatabase, 
     if (line.trimmed().isEmpty())
         return QString();
     const TNameTableParts p = SplitNameTable(line.trimmed(), currentDatabase, defaultSchema);
-    return BracketName(p.Database) + QLatin1Char('.') + BracketName(p.Schema) + QLatin1Char('.')
-           + BracketName(p.Table);
+    return BracketName(p.Database) + QLatin1Char('.') + BracketName(p.Schema) + QLatin1Char('.') + BracketName(p.Table);
 }
 
 QString NameTableLine(const QString &server)

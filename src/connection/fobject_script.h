@@ -65,10 +65,10 @@ struct TScriptRequest
     // The object; a job's or schedule's id, a login's name. For a database
     // (kind 1) it is handed over as the database generator's collation.
     QString ObjectName;
-    QString NewSchema;     // a copy under another schema and name; empty: the object itself
+    QString NewSchema; // a copy under another schema and name; empty: the object itself
     QString NewObjectName;
-    QString TableName;     // an index's table
-    bool Index = false;    // a table's script carries its indexes
+    QString TableName;  // an index's table
+    bool Index = false; // a table's script carries its indexes
 
     bool operator==(const TScriptRequest &) const = default;
 };
@@ -120,8 +120,8 @@ struct TGrantContext
 {
     bool IsDB = false;
     bool IsAzure = false;
-    int DatabaseOption = 3;  // ScriptOption.Database
-    int OwnerOption = 2;     // ScriptOption.Owner
+    int DatabaseOption = 3; // ScriptOption.Database
+    int OwnerOption = 2;    // ScriptOption.Owner
     QString Database;
     QString Schema;
     QString CurrentDatabase; // the session's, before the query

@@ -115,11 +115,12 @@ TScriptRunResult TfrmObject::RunScriptOutput(const QString &Path, const QString 
         try {
             QString fileName = TScriptLayout::DefaultFileName(name, table, isIndex);
             if (!options.OneScript && !NameTable.isEmpty()) {
-                TFDQuery *query = OpenSQL(QStringLiteral("SELECT SCRIPT_NAME FROM ") + NameTable
-                                              + QStringLiteral(" WHERE DATABASE_NAME = :DATABASE_NAME AND OWNER = :OWNER"
-                                                               " AND OBJECT_NAME = :OBJECT_NAME AND OBJECT_TYPE = "
-                                                               ":OBJECT_TYPE"),
-                                          {db, schema, name, ObjTypeToName(listed.ImageIndex)});
+                TFDQuery *query =
+                    OpenSQL(QStringLiteral("SELECT SCRIPT_NAME FROM ") + NameTable
+                                + QStringLiteral(" WHERE DATABASE_NAME = :DATABASE_NAME AND OWNER = :OWNER"
+                                                 " AND OBJECT_NAME = :OBJECT_NAME AND OBJECT_TYPE = "
+                                                 ":OBJECT_TYPE"),
+                            {db, schema, name, ObjTypeToName(listed.ImageIndex)});
                 if (!query->Eof() && !query->Fields(0)->AsString().isEmpty())
                     fileName = query->Fields(0)->AsString();
                 query->Close();
@@ -204,17 +205,16 @@ void TfrmObject::PrintObjectScripts()
             const QString &schema = listed.SubItem(1);
             bool skip = false;
             if (listed.ImageIndex == kIndex) {
-                const QString sql =
-                    Use(db) + QStringLiteral("select object_name(a.constid) from sysconstraints a")
-                    + QStringLiteral("  left outer join sysobjects b         ")
-                    + QStringLiteral("    on a.constid = b.id                ")
-                    + QStringLiteral(" where b.uid = ")
-                    + VerStr(9, QStringLiteral("schema_id(:USER)"), QStringLiteral("user_id(:USER)"))
-                    + QStringLiteral("   and a.constid = object_id(:NAME)     ")
-                    + QStringLiteral("   and xtype in ('PK', 'UQ')");
-                TFDQuery *query = OpenSQL(sql, {schema, BracketCatalogName(db) + QLatin1Char('.')
-                                                            + BracketCatalogName(schema) + QLatin1Char('.')
-                                                            + BracketCatalogName(listed.Caption)});
+                const QString sql = Use(db) + QStringLiteral("select object_name(a.constid) from sysconstraints a")
+                                    + QStringLiteral("  left outer join sysobjects b         ")
+                                    + QStringLiteral("    on a.constid = b.id                ")
+                                    + QStringLiteral(" where b.uid = ")
+                                    + VerStr(9, QStringLiteral("schema_id(:USER)"), QStringLiteral("user_id(:USER)"))
+                                    + QStringLiteral("   and a.constid = object_id(:NAME)     ")
+                                    + QStringLiteral("   and xtype in ('PK', 'UQ')");
+                TFDQuery *query =
+                    OpenSQL(sql, {schema, BracketCatalogName(db) + QLatin1Char('.') + BracketCatalogName(schema)
+                                              + QLatin1Char('.') + BracketCatalogName(listed.Caption)});
                 skip = !query->Eof();
                 query->Close();
             }

@@ -94,9 +94,8 @@ QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, co
         } else {
             const QString a9 = QStringLiteral("select  a.name   from  ") + D + QStringLiteral(".sys.objects as a ")
                                + description9 + QStringLiteral(" where  a.type in (N'S',N'U') ") + userTablesOnly;
-            const QString a8 = QStringLiteral("select  a.name   from  ") + D
-                               + QStringLiteral(".dbo.sysobjects as a ") + description8
-                               + QStringLiteral(" where  a.xtype in (N'S',N'U') ");
+            const QString a8 = QStringLiteral("select  a.name   from  ") + D + QStringLiteral(".dbo.sysobjects as a ")
+                               + description8 + QStringLiteral(" where  a.xtype in (N'S',N'U') ");
             sql = UseText(Database) + ver(Dialect, a9, a8) + sysFilter;
         }
     } else if (kind == QLatin1String("VIEW")) {
@@ -112,9 +111,8 @@ QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, co
                                + QStringLiteral("   and  (a.type not in(N'U', N'S') or a.object_id in (select "
                                                 "object_id from ")
                                + E + QStringLiteral(".sys.tables))");
-            const QString v8 = QStringLiteral("select  a.name   from  ") + D
-                               + QStringLiteral(".dbo.sysobjects as a ") + description8
-                               + QStringLiteral(" where  a.xtype in (N'V') ");
+            const QString v8 = QStringLiteral("select  a.name   from  ") + D + QStringLiteral(".dbo.sysobjects as a ")
+                               + description8 + QStringLiteral(" where  a.xtype in (N'V') ");
             sql = UseText(Database) + ver(Dialect, v9, v8) + sysFilter;
             if (Dialect.DBVer > 8 && Dialect.ShowSysObj)
                 sql += QStringLiteral(" union ") + QStringLiteral("select a.name ") + QStringLiteral("from ") + D
@@ -124,8 +122,8 @@ QString GetObjectSQL(const TCatalogDialect &Dialect, const QString &Database, co
         }
     } else if (kind == QLatin1String("PROCEDURE") || kind == QLatin1String("FUNCTION")) {
         const bool procedure = kind == QLatin1String("PROCEDURE");
-        const QString typeList = procedure ? QStringLiteral("(N'P',N'RF',N'X')")
-                                           : QStringLiteral("(N'FN',N'IF',N'TF')");
+        const QString typeList =
+            procedure ? QStringLiteral("(N'P',N'RF',N'X')") : QStringLiteral("(N'FN',N'IF',N'TF')");
         const QString notUserTables = QStringLiteral("and (a.type not in(N'S',N'U') or a.object_id in (select "
                                                      "object_id from ")
                                       + E + QStringLiteral(".sys.tables)) ");

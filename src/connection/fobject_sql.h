@@ -92,7 +92,6 @@ QString TempIdxFillSQL(const QString &Database);
 // object of its own); every argument of sp_rename is a national literal of
 // bracketed names.
 QString IndexObjectProbeSQL(const QString &Database, const QString &Name);
-QString RenameObjectSQL(const QString &Database, const QString &Owner, const QString &Name,
-                        const QString &NewName);
+QString RenameObjectSQL(const QString &Database, const QString &Owner, const QString &Name, const QString &NewName);
 QString RenameIndexSQL(const QString &Database, const QString &Owner, const QString &Table, const QString &Name,
                        const QString &NewName);

@@ -33,9 +33,9 @@ struct TreeKind
     bool TzkOption::*option;
 };
 const TreeKind kTreeKinds[] = {
-    {45, &TzkOption::ShowTable},   {46, &TzkOption::ShowIndex},   {47, &TzkOption::ShowView},
-    {51, &TzkOption::ShowProc},    {52, &TzkOption::ShowFunc},    {57, &TzkOption::ShowTrigger},
-    {58, &TzkOption::ShowSeq},     {60, &TzkOption::ShowSynonym}, {66, &TzkOption::ShowConst},
+    {45, &TzkOption::ShowTable}, {46, &TzkOption::ShowIndex},   {47, &TzkOption::ShowView},
+    {51, &TzkOption::ShowProc},  {52, &TzkOption::ShowFunc},    {57, &TzkOption::ShowTrigger},
+    {58, &TzkOption::ShowSeq},   {60, &TzkOption::ShowSynonym}, {66, &TzkOption::ShowConst},
 };
 
 bool isDatabaseImage(int image)
@@ -95,8 +95,8 @@ void TfrmObject::ShowTree()
     } catch (const std::exception &) {
         // The root shows no version then.
     }
-    TzkTreeNode *root = lstTree->AddChild(nullptr, (ServerParam() + QLatin1Char('(') + version + QLatin1Char(')')).trimmed(),
-                                          kServerImage);
+    TzkTreeNode *root = lstTree->AddChild(
+        nullptr, (ServerParam() + QLatin1Char('(') + version + QLatin1Char(')')).trimmed(), kServerImage);
 
     QList<int> kinds;
     for (const TreeKind &k : kTreeKinds) {
@@ -158,8 +158,9 @@ void TfrmObject::ShowTree()
 void TfrmObject::btnTreeClick()
 {
     zkOption.TreeSort = btnTree2->isChecked() ? 1 : 0;
-    btnLevel1->setToolTip(zkOption.TreeSort == 1 ? QStringLiteral("オブジェクトタイプ選択時にオブジェクト一覧を表示する")
-                                                 : QStringLiteral("データベース選択時にオブジェクト一覧を表示する"));
+    btnLevel1->setToolTip(zkOption.TreeSort == 1
+                              ? QStringLiteral("オブジェクトタイプ選択時にオブジェクト一覧を表示する")
+                              : QStringLiteral("データベース選択時にオブジェクト一覧を表示する"));
     ShowTree();
 }
 
@@ -253,8 +254,8 @@ void TfrmObject::ConnectTreeAndList()
     lstObject->OnContextPopup = [this](const QPoint &globalPos) { lstObjectContextPopup(globalPos); };
     lstObject->OnEditing = [this](int item) { return lstObjectEditing(item); };
     lstObject->OnEdited = [this](int item, QString &text) { return lstObjectEdited(item, text); };
-    lstObject->OnCustomDrawSubItem = [this](QPainter *painter, const QStyleOptionViewItem &option, int item,
-                                            int column, bool &defaultDraw) {
+    lstObject->OnCustomDrawSubItem = [this](QPainter *painter, const QStyleOptionViewItem &option, int item, int column,
+                                            bool &defaultDraw) {
         lstObjectCustomDrawSubItem(painter, option, item, column, defaultDraw);
     };
 

@@ -50,8 +50,8 @@ protected:
     }
 };
 
-QGroupBox *radioGroup(QWidget *parent, const char *name, const QString &caption, const QStringList &items,
-                      int columns, QButtonGroup *&buttons)
+QGroupBox *radioGroup(QWidget *parent, const char *name, const QString &caption, const QStringList &items, int columns,
+                      QButtonGroup *&buttons)
 {
     auto *box = new QGroupBox(caption, parent);
     box->setObjectName(QLatin1String(name));
@@ -133,14 +133,15 @@ void TfrmScriptOption::CreateControls()
     file->setColumnStretch(1, 1);
     layout->addWidget(grpFile);
 
-    const QStringList scopes = {QStringLiteral("常に出力する"), QStringLiteral("ログインデータベースと違うデータベースの場合に出力する"),
-                                QStringLiteral("オブジェクト所有者と違うデータベースの場合に出力する"),
-                                QStringLiteral("出力しない")};
+    const QStringList scopes = {
+        QStringLiteral("常に出力する"), QStringLiteral("ログインデータベースと違うデータベースの場合に出力する"),
+        QStringLiteral("オブジェクト所有者と違うデータベースの場合に出力する"), QStringLiteral("出力しない")};
     rdoDatabase = radioGroup(this, "rdoDatabase", QStringLiteral("データベース名の出力"), scopes, 1, m_database);
-    rdoOwner = radioGroup(this, "rdoOwner", QStringLiteral(" スキーマ名の出力 "),
-                          {QStringLiteral("常に出力する"), QStringLiteral("ログインユーザーと違うスキーマの場合に出力する"),
-                           QStringLiteral("オブジェクト所有者と違うスキーマの場合に出力する"), QStringLiteral("出力しない")},
-                          1, m_owner);
+    rdoOwner =
+        radioGroup(this, "rdoOwner", QStringLiteral(" スキーマ名の出力 "),
+                   {QStringLiteral("常に出力する"), QStringLiteral("ログインユーザーと違うスキーマの場合に出力する"),
+                    QStringLiteral("オブジェクト所有者と違うスキーマの場合に出力する"), QStringLiteral("出力しない")},
+                   1, m_owner);
     auto *scopesRow = new QHBoxLayout;
     scopesRow->addWidget(rdoDatabase);
     scopesRow->addWidget(rdoOwner);
@@ -351,10 +352,11 @@ void TfrmScriptOption::btnOkClick()
     if (FOwner && cmbNameTable->isEnabled() && !table.isEmpty()) {
         try {
             // The table as typed, qualified as the run will use it.
-            const QString qualified = QualifiedNameTable(table, FOwner->dmSQLServer->DataBase(),
-                                                         FOwner->GetCurrentSchema());
-            FOwner->OpenSQL(QStringLiteral("SELECT DATABASE_NAME, OWNER, OBJECT_NAME, OBJECT_TYPE, SCRIPT_NAME FROM ")
-                            + qualified)
+            const QString qualified =
+                QualifiedNameTable(table, FOwner->dmSQLServer->DataBase(), FOwner->GetCurrentSchema());
+            FOwner
+                ->OpenSQL(QStringLiteral("SELECT DATABASE_NAME, OWNER, OBJECT_NAME, OBJECT_TYPE, SCRIPT_NAME FROM ")
+                          + qualified)
                 ->Close();
         } catch (const EAbort &) {
             throw;

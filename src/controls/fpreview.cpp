@@ -21,7 +21,8 @@
 #include <cmath>
 #include <memory>
 
-TfrmPreview::TfrmPreview(QWidget *parent) : QDialog(parent)
+TfrmPreview::TfrmPreview(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setWindowTitle(QStringLiteral("印刷プレビュー"));
@@ -122,8 +123,7 @@ void TfrmPreview::ShowPage()
     const QSize paper = zkPrinter.PaperSize();
     // At zoom 1 the paper has its size on the screen.
     const double scale = zkPrinter.PrinterToScreenRate() * FRate;
-    const QSize size(int(std::lround((paper.width() + 150) * scale)),
-                     int(std::lround((paper.height() + 150) * scale)));
+    const QSize size(int(std::lround((paper.width() + 150) * scale)), int(std::lround((paper.height() + 150) * scale)));
     QPixmap picture(size.expandedTo(QSize(1, 1)));
     picture.fill(palette().color(QPalette::Button));
     {

@@ -42,7 +42,10 @@ TzkPrintdata &PrintData()
 // --- TzkUpDown ------------------------------------------------------------------------
 
 TzkUpDown::TzkUpDown(TzkNumEdit *associate, QWidget *parent)
-    : QWidget(parent), m_associate(associate), m_up(new QToolButton(this)), m_down(new QToolButton(this))
+    : QWidget(parent)
+    , m_associate(associate)
+    , m_up(new QToolButton(this))
+    , m_down(new QToolButton(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -142,7 +145,8 @@ void SendPagesToPrinter(const TzkPrintJob &job)
 
 // --- TfrmPrint ------------------------------------------------------------------------------
 
-TfrmPrint::TfrmPrint(QWidget *parent) : QDialog(parent)
+TfrmPrint::TfrmPrint(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(QStringLiteral("印刷"));
@@ -217,8 +221,8 @@ void TfrmPrint::CreateControls()
     lblRange = new QLabel(QStringLiteral("～"), grpRange);
     lblRange->setObjectName(QStringLiteral("lblRange"));
     txtRangeTo = numEdit(grpRange, "txtRangeTo", QString(), 50);
-    for (QWidget *w : {static_cast<QWidget *>(txtRangeFrom), static_cast<QWidget *>(lblRange),
-                       static_cast<QWidget *>(txtRangeTo)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(txtRangeFrom), static_cast<QWidget *>(lblRange), static_cast<QWidget *>(txtRangeTo)})
         w->setEnabled(false);
     auto *rangeLayout = new QGridLayout(grpRange);
     rangeLayout->addWidget(rdoRangeAll, 0, 0, 1, 4);
@@ -326,8 +330,8 @@ void TfrmPrint::CreateControls()
     connect(btnProperty, &QPushButton::clicked, this, [this] { btnPropertyClick(); });
     connect(rdoRangeAll, &QRadioButton::clicked, this, [this] { rdoRangeAllClick(); });
     connect(rdoRangeSelect, &QRadioButton::clicked, this, [this] { rdoRangeAllClick(); });
-    for (TzkNumEdit *e : {txtRangeFrom, txtRangeTo, txtCopies, txtTopMargin, txtBottomMargin, txtLeftMargin,
-                          txtRightMargin})
+    for (TzkNumEdit *e :
+         {txtRangeFrom, txtRangeTo, txtCopies, txtTopMargin, txtBottomMargin, txtLeftMargin, txtRightMargin})
         connect(e, &QLineEdit::textChanged, this, [this] { txtCopiesChange(); });
     connect(m_orientation, &QButtonGroup::idClicked, this, [this] { grpOrientationClick(); });
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
@@ -395,8 +399,7 @@ void TfrmPrint::ApplyPrinterSettings()
     if (zkPrinter.SupportCollate())
         zkPrinter.PDev->Collate = chkCollate->isChecked();
     if (zkPrinter.SupportCopies())
-        zkPrinter.PDev->Copies =
-            chkCollate->isChecked() && !zkPrinter.SupportCollate() ? 1 : btnCopies->Position();
+        zkPrinter.PDev->Copies = chkCollate->isChecked() && !zkPrinter.SupportCollate() ? 1 : btnCopies->Position();
 }
 
 void TfrmPrint::SendPages()

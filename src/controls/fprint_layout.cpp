@@ -64,7 +64,9 @@ class TSourcePager
 {
 public:
     TSourcePager(const TWrapSpec &spec, int linesPerPage, std::function<void(const QStringList &)> emitPage)
-        : m_spec(spec), m_linesPerPage(linesPerPage), m_emit(std::move(emitPage))
+        : m_spec(spec)
+        , m_linesPerPage(linesPerPage)
+        , m_emit(std::move(emitPage))
     {
     }
 
@@ -180,8 +182,8 @@ void TfrmPrint::PrintSource(const QString &Title, const QStringList &Source, boo
     spec.Device = canvas->Reference();
     spec.Width = std::max<qreal>(1, bodyWidth);
     const int tabCount = PrintTabSpaceCount ? PrintTabSpaceCount()
-                         : prpEditor      ? prpEditor->Caret()->TabSpaceCount()
-                                          : 8;
+                         : prpEditor        ? prpEditor->Caret()->TabSpaceCount()
+                                            : 8;
     spec.TabStop = std::max(1, tabCount) * fm.averageCharWidth();
 
     auto emitPage = [&](const QStringList &lines) {
@@ -197,8 +199,8 @@ void TfrmPrint::PrintSource(const QString &Title, const QStringList &Source, boo
                     spec.TabStop);
         for (int i = 0; i < lines.size(); ++i)
             if (!lines[i].isEmpty())
-                c->TextRect(QRectF(0, i * lineSpacing, spec.Width, lineSpacing), lines[i],
-                            Qt::AlignLeft | Qt::AlignTop, spec.TabStop);
+                c->TextRect(QRectF(0, i * lineSpacing, spec.Width, lineSpacing), lines[i], Qt::AlignLeft | Qt::AlignTop,
+                            spec.TabStop);
     };
 
     TSourcePager pager(spec, linesPerPage, emitPage);

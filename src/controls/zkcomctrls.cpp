@@ -83,8 +83,7 @@ QVariant TzkListModel::data(const QModelIndex &index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return column == 0 ? item.Caption : item.SubItem(column - 1);
+    case Qt::EditRole: return column == 0 ? item.Caption : item.SubItem(column - 1);
     case Qt::DecorationRole:
         if (column == 0 && m_owner->m_images && item.ImageIndex >= 0)
             return m_owner->m_images->Icon(item.ImageIndex);
@@ -93,8 +92,7 @@ QVariant TzkListModel::data(const QModelIndex &index, int role) const
         if (column < Columns.size())
             return int(Columns.at(column).Alignment | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -314,7 +312,8 @@ TzkListView::TzkListView(QWidget *parent)
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setItemDelegate(new TzkListDelegate(this, false));
 
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_report), static_cast<QAbstractItemView *>(m_icons)}) {
+    for (QAbstractItemView *view :
+         {static_cast<QAbstractItemView *>(m_report), static_cast<QAbstractItemView *>(m_icons)}) {
         view->setIconSize(QSize(16, 16));
         view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -352,17 +351,10 @@ void TzkListView::SetViewStyle(TViewStyle style)
         m_icons->setMovement(QListView::Static);
     };
     switch (style) {
-    case vsReport:
-        break;
-    case vsList:
-        arrange(QListView::ListMode, QListView::TopToBottom, 16, QSize());
-        break;
-    case vsSmallIcon:
-        arrange(QListView::ListMode, QListView::LeftToRight, 16, QSize());
-        break;
-    case vsIcon:
-        arrange(QListView::IconMode, QListView::LeftToRight, 32, QSize(96, 64));
-        break;
+    case vsReport: break;
+    case vsList: arrange(QListView::ListMode, QListView::TopToBottom, 16, QSize()); break;
+    case vsSmallIcon: arrange(QListView::ListMode, QListView::LeftToRight, 16, QSize()); break;
+    case vsIcon: arrange(QListView::IconMode, QListView::LeftToRight, 32, QSize(96, 64)); break;
     }
     m_stack->setCurrentWidget(CurrentView());
     setFocusProxy(CurrentView());
@@ -390,7 +382,8 @@ void TzkListView::SetReadOnly(bool on)
 void TzkListView::SetDragEnabled(bool on)
 {
     m_dragEnabled = on;
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_report), static_cast<QAbstractItemView *>(m_icons)}) {
+    for (QAbstractItemView *view :
+         {static_cast<QAbstractItemView *>(m_report), static_cast<QAbstractItemView *>(m_icons)}) {
         view->setDragEnabled(on);
         view->setDragDropMode(on ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
     }
@@ -593,9 +586,9 @@ void TzkListView::SetSelected(int index, bool selected)
     Sync();
     if (index < 0 || index >= ItemCount())
         return;
-    m_report->selectionModel()->select(m_model->index(index, 0), (selected ? QItemSelectionModel::Select
-                                                                             : QItemSelectionModel::Deselect)
-                                                                     | QItemSelectionModel::Rows);
+    m_report->selectionModel()->select(m_model->index(index, 0),
+                                       (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect)
+                                           | QItemSelectionModel::Rows);
 }
 
 int TzkListView::SelCount() const
@@ -747,8 +740,8 @@ void TzkListView::SortBy(int column, bool descending, bool withOnCompare)
         // Descending compares the other way round.
         const int x = descending ? b : a;
         const int y = descending ? a : b;
-        int result = numeric ? compareNumbers(numbers[size_t(x)], numbers[size_t(y)])
-                             : keys[size_t(x)].compare(keys[size_t(y)]);
+        int result =
+            numeric ? compareNumbers(numbers[size_t(x)], numbers[size_t(y)]) : keys[size_t(x)].compare(keys[size_t(y)]);
         if (withOnCompare && OnCompare)
             OnCompare(a, b, result);
         return result;

@@ -51,7 +51,7 @@ class TzkImageList;
 class TzkListModel;
 class TzkListReportView;
 class TzkListIconView;
-template <class>
+template<class>
 class TzkListInnerView;
 class TzkTreeModel;
 class TzkTreeView;
@@ -72,7 +72,10 @@ struct TzkListItem
     QString SubItem(int index) const { return SubItems.value(index); }
 };
 
-class TzkListView : public QWidget, public IzkSearchableList, public IzkEditCommands
+class TzkListView
+    : public QWidget
+    , public IzkSearchableList
+    , public IzkEditCommands
 {
     Q_OBJECT
 public:
@@ -228,14 +231,13 @@ public:
     std::function<bool(int item, QString &text)> OnEdited;
     // Report style, columns from 1: paints the cell itself by clearing
     // defaultDraw. `option.rect` is the cell.
-    std::function<void(QPainter *painter, const QStyleOptionViewItem &option, int item, int column,
-                       bool &defaultDraw)>
+    std::function<void(QPainter *painter, const QStyleOptionViewItem &option, int item, int column, bool &defaultDraw)>
         OnCustomDrawSubItem;
 
 private:
     friend class TzkListModel;
     friend class TzkListDelegate;
-    template <class>
+    template<class>
     friend class TzkListInnerView;
 
     // Announces appended items to the views.
@@ -326,7 +328,7 @@ private:
     friend class TzkTreeModel;
     TzkTreeNode(TzkTreeView *view, TzkTreeNode *parent, int index);
     void Changed(bool wholeView);
-    template <typename Match>
+    template<typename Match>
     TzkTreeNode *Find(const Match &match, bool recurse) const;
 
     TzkTreeView *m_view;

@@ -78,8 +78,10 @@ private:
 // What both of a list view's views do alike: keys, mouse, context menu,
 // dragging without an image, editing only the caption, and the main
 // window's edit commands (the focus is here, not on the list view).
-template <class Base>
-class TzkListInnerView : public Base, public IzkEditCommands
+template<class Base>
+class TzkListInnerView
+    : public Base
+    , public IzkEditCommands
 {
 public:
     void EditUndo() override { m_owner->EditUndo(); }
@@ -183,16 +185,16 @@ public:
     QModelIndex IndexOf(const TzkTreeNode *node, int column = 0) const;
 
     // Made public for the view, which changes the nodes.
+    using QAbstractItemModel::beginInsertColumns;
     using QAbstractItemModel::beginInsertRows;
+    using QAbstractItemModel::beginRemoveColumns;
     using QAbstractItemModel::beginRemoveRows;
     using QAbstractItemModel::beginResetModel;
+    using QAbstractItemModel::endInsertColumns;
     using QAbstractItemModel::endInsertRows;
+    using QAbstractItemModel::endRemoveColumns;
     using QAbstractItemModel::endRemoveRows;
     using QAbstractItemModel::endResetModel;
-    using QAbstractItemModel::beginInsertColumns;
-    using QAbstractItemModel::endInsertColumns;
-    using QAbstractItemModel::beginRemoveColumns;
-    using QAbstractItemModel::endRemoveColumns;
 
 private:
     TzkTreeView *m_view;

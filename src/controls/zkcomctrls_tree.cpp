@@ -148,7 +148,7 @@ void TzkTreeNode::MakeVisible()
         m_view->scrollTo(m_view->IndexOfNode(this));
 }
 
-template <typename Match>
+template<typename Match>
 TzkTreeNode *TzkTreeNode::Find(const Match &match, bool recurse) const
 {
     for (const auto &child : m_children) {
@@ -232,8 +232,7 @@ QVariant TzkTreeModel::data(const QModelIndex &index, int role) const
     const TzkTreeNode *node = Node(index);
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
-        return column == 0 ? node->m_text : node->m_subItems.value(column - 1);
+    case Qt::DisplayRole: return column == 0 ? node->m_text : node->m_subItems.value(column - 1);
     case Qt::DecorationRole:
         if (column == 0 && m_view->m_images && node->m_imageIndex >= 0)
             return m_view->m_images->Icon(node->m_imageIndex);
@@ -242,8 +241,7 @@ QVariant TzkTreeModel::data(const QModelIndex &index, int role) const
         if (column < m_view->m_sections.size())
             return int(m_view->m_sections.at(column).Alignment | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        return {};
+    default: return {};
     }
 }
 

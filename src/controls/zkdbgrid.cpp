@@ -54,27 +54,27 @@ QPixmap indicatorImage(int index)
     p.setPen(Qt::black);
     p.setBrush(Qt::black);
     switch (index) {
-    case 0: {  // solid triangle pointing right
+    case 0: { // solid triangle pointing right
         const QPoint points[] = {{1, 1}, {1, 9}, {5, 5}};
         p.drawPolygon(points, 3);
         break;
     }
-    case 1:  // I-beam
+    case 1: // I-beam
         p.drawLine(0, 1, 5, 1);
         p.drawLine(0, 9, 5, 9);
         p.drawLine(2, 1, 2, 9);
         p.drawLine(3, 1, 3, 9);
         break;
-    case 2:  // small asterisk
+    case 2: // small asterisk
         p.drawLine(3, 2, 3, 8);
         p.drawLine(0, 5, 5, 5);
         p.drawLine(1, 3, 5, 7);
         p.drawLine(1, 7, 5, 3);
         break;
-    case 3:  // filled dot
+    case 3: // filled dot
         p.drawEllipse(1, 3, 4, 4);
         break;
-    default:  // open chevron pointing right
+    default: // open chevron pointing right
         p.drawLine(1, 1, 4, 5);
         p.drawLine(4, 5, 1, 9);
         p.drawLine(2, 1, 5, 5);
@@ -88,8 +88,8 @@ QPixmap indicatorImage(int index)
 
 TDBGridOptions TDBGridOptions::Default()
 {
-    return {dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines,
-            dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
+    return {dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
+            dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit};
 }
 
 // --- TzkGridCanvas ---------------------------------------------------------------
@@ -156,8 +156,7 @@ QVariant TzkDBGridModel::data(const QModelIndex &index, int role) const
 
 QVariant TzkDBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-        && section < int(m_columns.size()))
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < int(m_columns.size()))
         return m_columns[size_t(section)]->Title()->Caption();
     return QVariant();
 }
@@ -204,8 +203,7 @@ TzkDBGridDelegate::TzkDBGridDelegate(TzkDBGridV *grid)
 {
 }
 
-void TzkDBGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                              const QModelIndex &index) const
+void TzkDBGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     m_grid->DrawCell(painter, option.rect, index.column() + m_grid->IndicatorOffset(),
                      index.row() + m_grid->TitleOffset());
@@ -254,14 +252,13 @@ TzkDBGridV::TzkDBGridV(QWidget *parent)
     viewport()->setMouseTracking(true);
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, &TzkDBGridV::ScrollBarThumbReleased);
     connect(m_title, &QHeaderView::sectionResized, this, [this](int section) { ColWidthsChanged(section); });
-    connect(m_title, &QHeaderView::sectionMoved, this,
-            [this](int logical, int oldVisual, int newVisual) {
-                // The header only proposes the move: the columns make it.
-                const QSignalBlocker block(m_title);
-                m_title->moveSection(newVisual, oldVisual);
-                QMetaObject::invokeMethod(this, [this, logical, newVisual] { ColumnMoved(logical, newVisual); },
-                                          Qt::QueuedConnection);
-            });
+    connect(m_title, &QHeaderView::sectionMoved, this, [this](int logical, int oldVisual, int newVisual) {
+        // The header only proposes the move: the columns make it.
+        const QSignalBlocker block(m_title);
+        m_title->moveSection(newVisual, oldVisual);
+        QMetaObject::invokeMethod(
+            this, [this, logical, newVisual] { ColumnMoved(logical, newVisual); }, Qt::QueuedConnection);
+    });
     QPalette p = palette();
     p.setColor(QPalette::Base, ColorToQColor(m_color));
     setPalette(p);
@@ -341,8 +338,8 @@ void TzkDBGridV::SetOptions(TDBGridOptions value)
     m_options = value;
     applyBaseOptions();
     bool layout = false;
-    for (TDBGridOption o : {dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines, dgRowLines,
-                            dgRowSelect, dgAlwaysShowSelection})
+    for (TDBGridOption o : {dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines, dgRowLines, dgRowSelect,
+                            dgAlwaysShowSelection})
         layout = layout || old.Has(o) != value.Has(o);
     if (layout)
         RequestLayout();
@@ -580,7 +577,7 @@ void TzkDBGridV::InternalLayout()
         }
         int n = m_dataLink->FieldCount();
         if (n == 0 && m_columns->Count() == 0)
-            n = 1;  // an empty grid keeps one column
+            n = 1; // an empty grid keeps one column
         for (int j = 0; j < n; ++j) {
             TField *field = m_dataLink->Fields(j);
             int found = -1;
@@ -648,8 +645,8 @@ void TzkDBGridV::ApplyColumnAttributes()
         TField *field = column->Field();
         if (field && IsDateTimeField(field->DataType()) && field->DisplayWidth() == 18)
             field->SetDisplayWidth(int(dateTime.size()));
-        m_tabStops[size_t(i)] = column->Showing() && !column->ReadOnly() && m_dataLink->Active() && field
-                                && !field->ReadOnly();
+        m_tabStops[size_t(i)] =
+            column->Showing() && !column->ReadOnly() && m_dataLink->Active() && field && !field->ReadOnly();
         const int width = column->Width();
         if (i < m_model->columnCount()) {
             m_title->setSectionHidden(i, width < 0);
@@ -1189,8 +1186,7 @@ void TzkDBGridIndicator::mousePressEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     const int row = logicalIndexAt(p.y());
     const QPoint g = viewport()->mapTo(m_grid, p);
-    m_grid->GridMouseDown(event->button(), event->modifiers(), 0, row < 0 ? -1 : row + m_grid->TitleOffset(),
-                          g.x());
+    m_grid->GridMouseDown(event->button(), event->modifiers(), 0, row < 0 ? -1 : row + m_grid->TitleOffset(), g.x());
 }
 
 void TzkDBGridIndicator::mouseMoveEvent(QMouseEvent *event)

@@ -130,10 +130,11 @@ public:
     void Apply();
 };
 
-class TzkDBGridV : public QTableView,
-                   public IzkEditCommands,
-                   private IzkDBGridLink,
-                   private IzkDBGridEditorHost
+class TzkDBGridV
+    : public QTableView
+    , public IzkEditCommands
+    , private IzkDBGridLink
+    , private IzkDBGridEditorHost
 {
     Q_OBJECT
 public:

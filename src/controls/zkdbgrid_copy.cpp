@@ -65,8 +65,8 @@ bool TzkDBGridV::SelectionText(QString *text)
                            WholeRecordSelectedV(), text);
 }
 
-bool DBGridRangeText(TGridDataLink *link, TBookmarkList *bookmarks, TField *current, int start, int end,
-                     bool whole, QString *text)
+bool DBGridRangeText(TGridDataLink *link, TBookmarkList *bookmarks, TField *current, int start, int end, bool whole,
+                     QString *text)
 {
     text->clear();
     if (bookmarks->IsEmpty()) {

@@ -14,11 +14,11 @@
 
 bool TDBEditColumn::Comparable() const
 {
-    static const QSet<QString> never{QStringLiteral("text"),       QStringLiteral("ntext"),
-                                     QStringLiteral("image"),      QStringLiteral("xml"),
-                                     QStringLiteral("float"),      QStringLiteral("real"),
+    static const QSet<QString> never{QStringLiteral("text"),        QStringLiteral("ntext"),
+                                     QStringLiteral("image"),       QStringLiteral("xml"),
+                                     QStringLiteral("float"),       QStringLiteral("real"),
                                      QStringLiteral("sql_variant"), QStringLiteral("geography"),
-                                     QStringLiteral("geometry"),   QStringLiteral("hierarchyid")};
+                                     QStringLiteral("geometry"),    QStringLiteral("hierarchyid")};
     return type.size >= 0 && !never.contains(type.typeName);
 }
 
@@ -54,7 +54,8 @@ QString marker(const TDBEditColumn &c, const TDBResultSet &store, TRecordId reco
     return ParamNeedsCast(c.type) ? QStringLiteral("CAST(? AS %1)").arg(c.type.sqlTypeText()) : QStringLiteral("?");
 }
 
-QString whereClause(const TDBEditTable &table, const TDBResultSet &store, TRecordId record, QList<TDBParamValue> *params)
+QString whereClause(const TDBEditTable &table, const TDBResultSet &store, TRecordId record,
+                    QList<TDBParamValue> *params)
 {
     QStringList terms;
     for (int i : table.where) {
@@ -91,20 +92,21 @@ QString wrap(const TDBEditTable &table, const QString &statement, const QList<in
     }
     if (!returned.isEmpty())
         sql += QStringLiteral("DECLARE @zk_out TABLE (%1);\n").arg(declared.join(QLatin1String(", ")));
-    sql += QStringLiteral(
-               "IF @zk_tran = 0 BEGIN TRANSACTION ELSE SAVE TRANSACTION zk_row;\n"
-               "BEGIN TRY\n"
-               "%1;\n"
-               "SET @zk_rows = @@ROWCOUNT;\n"
-               "END TRY\n"
-               "BEGIN CATCH\n"
-               "IF @zk_tran = 0 AND @@TRANCOUNT > 0 ROLLBACK TRANSACTION ELSE IF XACT_STATE() = 1 ROLLBACK TRANSACTION zk_row;\n"
-               "THROW;\n"
-               "END CATCH;\n"
-               "IF @zk_rows > 1 BEGIN IF @zk_tran = 0 ROLLBACK TRANSACTION ELSE ROLLBACK TRANSACTION zk_row END\n"
-               "ELSE IF @zk_tran = 0 COMMIT TRANSACTION;\n"
-               "SELECT @zk_rows AS zk_rows;")
-               .arg(statement);
+    sql +=
+        QStringLiteral(
+            "IF @zk_tran = 0 BEGIN TRANSACTION ELSE SAVE TRANSACTION zk_row;\n"
+            "BEGIN TRY\n"
+            "%1;\n"
+            "SET @zk_rows = @@ROWCOUNT;\n"
+            "END TRY\n"
+            "BEGIN CATCH\n"
+            "IF @zk_tran = 0 AND @@TRANCOUNT > 0 ROLLBACK TRANSACTION ELSE IF XACT_STATE() = 1 ROLLBACK TRANSACTION zk_row;\n"
+            "THROW;\n"
+            "END CATCH;\n"
+            "IF @zk_rows > 1 BEGIN IF @zk_tran = 0 ROLLBACK TRANSACTION ELSE ROLLBACK TRANSACTION zk_row END\n"
+            "ELSE IF @zk_tran = 0 COMMIT TRANSACTION;\n"
+            "SELECT @zk_rows AS zk_rows;")
+            .arg(statement);
     if (!returned.isEmpty())
         sql += QStringLiteral("\nSELECT %1 FROM @zk_out WHERE @zk_rows = 1;").arg(selected.join(QLatin1String(", ")));
     return sql;
@@ -148,7 +150,7 @@ TDBEditStatement BuildInsertStatement(const TDBEditTable &table, const TDBResult
             values << marker(table.columns.at(i), store, record, &s.params);
         }
         statement += QStringLiteral(" (%1)").arg(names.join(QLatin1String(", "))) + outputClause(table, s.returned)
-                   + QStringLiteral(" VALUES (%1)").arg(values.join(QLatin1String(", ")));
+                     + QStringLiteral(" VALUES (%1)").arg(values.join(QLatin1String(", ")));
     }
     s.sql = wrap(table, statement, s.returned);
     return s;
@@ -161,10 +163,12 @@ TDBEditStatement BuildUpdateStatement(const TDBEditTable &table, const TDBResult
     s.returned = returnedColumns(table);
     QStringList sets;
     for (int i : writtenColumns(table, changed))
-        sets << quoted(table.columns.at(i).name) + QLatin1String(" = ") + marker(table.columns.at(i), store, record, &s.params);
-    const QString where = before ? whereClause(table, *before, 0, &s.params) : whereClause(table, store, record, &s.params);
+        sets << quoted(table.columns.at(i).name) + QLatin1String(" = ")
+                    + marker(table.columns.at(i), store, record, &s.params);
+    const QString where =
+        before ? whereClause(table, *before, 0, &s.params) : whereClause(table, store, record, &s.params);
     const QString statement = QStringLiteral("UPDATE %1 SET %2").arg(table.name, sets.join(QLatin1String(", ")))
-                            + outputClause(table, s.returned) + QLatin1String(" WHERE ") + where;
+                              + outputClause(table, s.returned) + QLatin1String(" WHERE ") + where;
     s.sql = wrap(table, statement, s.returned);
     return s;
 }
@@ -172,8 +176,8 @@ TDBEditStatement BuildUpdateStatement(const TDBEditTable &table, const TDBResult
 TDBEditStatement BuildDeleteStatement(const TDBEditTable &table, const TDBResultSet &store, TRecordId record)
 {
     TDBEditStatement s;
-    const QString statement = QStringLiteral("DELETE FROM %1 WHERE ").arg(table.name)
-                            + whereClause(table, store, record, &s.params);
+    const QString statement =
+        QStringLiteral("DELETE FROM %1 WHERE ").arg(table.name) + whereClause(table, store, record, &s.params);
     s.sql = wrap(table, statement, {});
     return s;
 }
@@ -185,11 +189,12 @@ TDBBatch RunEditStatement(TFDConnection &connection, const TDBEditStatement &sta
     if (!batch.results.empty() && batch.results.front()->RecordCount() > 0)
         rows = batch.results.front()->AsInt64(0, 0);
     if (rows == 0)
-        throw EDBError(TDBErrorKind::Server,
-                       QStringLiteral("対象の行が見つかりません。ほかのユーザーが変更または削除した可能性があります。"));
+        throw EDBError(
+            TDBErrorKind::Server,
+            QStringLiteral("対象の行が見つかりません。ほかのユーザーが変更または削除した可能性があります。"));
     if (rows != 1)
-        throw EDBError(TDBErrorKind::Server,
-                       QStringLiteral("対象の行が %1 行あるため、変更を取り消しました。").arg(rows < 0 ? QStringLiteral("?") : QString::number(rows)));
+        throw EDBError(TDBErrorKind::Server, QStringLiteral("対象の行が %1 行あるため、変更を取り消しました。")
+                                                 .arg(rows < 0 ? QStringLiteral("?") : QString::number(rows)));
     return batch;
 }
 
@@ -291,8 +296,8 @@ std::shared_ptr<TDBEditTable> LoadEditTable(TFDConnection &connection, const QSt
     }
     for (qint64 index : std::as_const(order)) {
         const QList<int> &cols = indexes[index];
-        const bool inResult = std::all_of(cols.begin(), cols.end(),
-                                          [&](int c) { return c >= 0 && table->columns.at(c).field >= 0; });
+        const bool inResult =
+            std::all_of(cols.begin(), cols.end(), [&](int c) { return c >= 0 && table->columns.at(c).field >= 0; });
         if (inResult) {
             table->where = cols;
             table->unique = true;
@@ -345,10 +350,10 @@ void InstallRecordWriter(TFDQuery &query, std::shared_ptr<TDBEditTable> table)
         if (!con)
             throw EDBError(TDBErrorKind::Usage, QStringLiteral("クエリにデータベース接続が設定されていません。"));
         TDBResultSet &store = *q->Result();
-        const TDBEditStatement s = request.inserting
-                                       ? BuildInsertStatement(*table, store, request.record, request.changedColumns)
-                                       : BuildUpdateStatement(*table, store, request.record, request.changedColumns,
-                                                              request.before);
+        const TDBEditStatement s =
+            request.inserting
+                ? BuildInsertStatement(*table, store, request.record, request.changedColumns)
+                : BuildUpdateStatement(*table, store, request.record, request.changedColumns, request.before);
         const TDBBatch batch = RunEditStatement(*con, s);
         takeReturned(store, request.record, *table, s, batch);
     });
@@ -426,8 +431,9 @@ QList<Word> wordsOf(const QString &sql)
             i = past;
         } else if (c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#') || c == QLatin1Char('@')) {
             const qsizetype start = i;
-            while (i < n && (sql.at(i).isLetterOrNumber() || sql.at(i) == QLatin1Char('_') || sql.at(i) == QLatin1Char('#')
-                             || sql.at(i) == QLatin1Char('@') || sql.at(i) == QLatin1Char('$')))
+            while (i < n
+                   && (sql.at(i).isLetterOrNumber() || sql.at(i) == QLatin1Char('_') || sql.at(i) == QLatin1Char('#')
+                       || sql.at(i) == QLatin1Char('@') || sql.at(i) == QLatin1Char('$')))
                 ++i;
             Word w{sql.mid(start, i - start).toUpper()};
             qsizetype j = i;
@@ -529,7 +535,8 @@ QString objectAfterFrom(const QString &sql)
 bool isIdentifierChain(const QString &text)
 {
     static const QRegularExpression re(
-        QStringLiteral("^\\s*((\\[([^\\]]|\\]\\])*\\]|\"[^\"]*\"|[\\w#@$]+)\\s*\\.\\s*){0,3}(\\[([^\\]]|\\]\\])*\\]|\"[^\"]*\"|[\\w#@$]+)\\s*$"),
+        QStringLiteral(
+            "^\\s*((\\[([^\\]]|\\]\\])*\\]|\"[^\"]*\"|[\\w#@$]+)\\s*\\.\\s*){0,3}(\\[([^\\]]|\\]\\])*\\]|\"[^\"]*\"|[\\w#@$]+)\\s*$"),
         QRegularExpression::UseUnicodePropertiesOption);
     return re.match(text).hasMatch();
 }
@@ -542,16 +549,20 @@ QString EditableSelectObject(const QString &sql, QStringList *unmapped)
     if (words.isEmpty() || words.first().text != QLatin1String("SELECT"))
         return {};
     static const QSet<QString> refused{
-        QStringLiteral("JOIN"),    QStringLiteral("UNION"),  QStringLiteral("EXCEPT"), QStringLiteral("INTERSECT"),
-        QStringLiteral("DISTINCT"), QStringLiteral("GROUP"), QStringLiteral("HAVING"), QStringLiteral("INTO"),
-        QStringLiteral("APPLY"),   QStringLiteral("PIVOT"),  QStringLiteral("UNPIVOT"), QStringLiteral("COMPUTE"),
-        QStringLiteral("FOR"),     QStringLiteral("EXEC"),   QStringLiteral("EXECUTE"), QStringLiteral("OPENQUERY"),
-        QStringLiteral("OPENROWSET"), QStringLiteral("CONTAINSTABLE"), QStringLiteral("FREETEXTTABLE")};
-    static const QSet<QString> aggregates{
-        QStringLiteral("COUNT"), QStringLiteral("COUNT_BIG"), QStringLiteral("SUM"),   QStringLiteral("AVG"),
-        QStringLiteral("MIN"),   QStringLiteral("MAX"),       QStringLiteral("STDEV"), QStringLiteral("STDEVP"),
-        QStringLiteral("VAR"),   QStringLiteral("VARP"),      QStringLiteral("STRING_AGG"), QStringLiteral("GROUPING"),
-        QStringLiteral("CHECKSUM_AGG"), QStringLiteral("APPROX_COUNT_DISTINCT")};
+        QStringLiteral("JOIN"),         QStringLiteral("UNION"),      QStringLiteral("EXCEPT"),
+        QStringLiteral("INTERSECT"),    QStringLiteral("DISTINCT"),   QStringLiteral("GROUP"),
+        QStringLiteral("HAVING"),       QStringLiteral("INTO"),       QStringLiteral("APPLY"),
+        QStringLiteral("PIVOT"),        QStringLiteral("UNPIVOT"),    QStringLiteral("COMPUTE"),
+        QStringLiteral("FOR"),          QStringLiteral("EXEC"),       QStringLiteral("EXECUTE"),
+        QStringLiteral("OPENQUERY"),    QStringLiteral("OPENROWSET"), QStringLiteral("CONTAINSTABLE"),
+        QStringLiteral("FREETEXTTABLE")};
+    static const QSet<QString> aggregates{QStringLiteral("COUNT"),        QStringLiteral("COUNT_BIG"),
+                                          QStringLiteral("SUM"),          QStringLiteral("AVG"),
+                                          QStringLiteral("MIN"),          QStringLiteral("MAX"),
+                                          QStringLiteral("STDEV"),        QStringLiteral("STDEVP"),
+                                          QStringLiteral("VAR"),          QStringLiteral("VARP"),
+                                          QStringLiteral("STRING_AGG"),   QStringLiteral("GROUPING"),
+                                          QStringLiteral("CHECKSUM_AGG"), QStringLiteral("APPROX_COUNT_DISTINCT")};
     int selects = 0;
     for (qsizetype i = 0; i < words.size(); ++i) {
         const Word &w = words.at(i);

@@ -33,12 +33,12 @@ class TFDConnection;
 
 struct TDBEditColumn
 {
-    QString name;           // the column's own name, unbracketed
-    TDBColumnDef type;      // as the catalogue describes it
+    QString name;      // the column's own name, unbracketed
+    TDBColumnDef type; // as the catalogue describes it
     bool identity = false;
     bool computed = false;
     bool rowversion = false;
-    int field = -1;         // its result column; -1 when not in the result
+    int field = -1; // its result column; -1 when not in the result
 
     // Values of these are the server's own.
     bool Writable() const { return !identity && !computed && !rowversion; }
@@ -48,10 +48,10 @@ struct TDBEditColumn
 
 struct TDBEditTable
 {
-    QString name;                   // as statements write it: [dbo].[people]
-    QList<TDBEditColumn> columns;   // of the table, in its order
-    QList<int> where;               // columns that find a row: key, index or all comparable
-    bool unique = false;            // where is a primary key or unique index
+    QString name;                 // as statements write it: [dbo].[people]
+    QList<TDBEditColumn> columns; // of the table, in its order
+    QList<int> where;             // columns that find a row: key, index or all comparable
+    bool unique = false;          // where is a primary key or unique index
 
     // The table column of a result column; -1 when none.
     int ColumnOfField(int field) const;

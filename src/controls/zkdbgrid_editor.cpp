@@ -8,7 +8,6 @@
 
 #include <QApplication>
 
-
 bool TzkDBGridV::EditorMode() const
 {
     return CanEditShow() && (m_editorMode || m_options.Has(dgAlwaysShowEditor));

@@ -129,11 +129,8 @@ void TDBGridInplaceEdit::UpdateContents()
     TEditStyle style = esSimple;
     if (hasItem) {
         switch (item.buttonStyle) {
-        case cbsEllipsis:
-            style = esEllipsis;
-            break;
-        case cbsNone:
-            break;
+        case cbsEllipsis: style = esEllipsis; break;
+        case cbsNone: break;
         case cbsAuto: {
             TField *field = item.field;
             if (field && !item.pickList.isEmpty() && !item.readOnly)
@@ -171,7 +168,8 @@ bool TDBGridInplaceEdit::mayChange()
 void TDBGridInplaceEdit::keyPressEvent(QKeyEvent *event)
 {
     int key = event->key();
-    const Qt::KeyboardModifiers shift = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const Qt::KeyboardModifiers shift =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     const bool ctrl = shift & Qt::ControlModifier;
     if (key == Qt::Key_Enter)
         key = Qt::Key_Return;
@@ -191,12 +189,11 @@ void TDBGridInplaceEdit::keyPressEvent(QKeyEvent *event)
     // The caret at an edge, and the grid's navigation keys, go to the grid.
     const bool atStart = !hasSelectedText() && cursorPosition() == 0;
     const bool atEnd = !hasSelectedText() && cursorPosition() == text().size();
-    const bool navigation =
-        key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown
-        || key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape || key == Qt::Key_F2
-        || (key == Qt::Key_Insert && shift == Qt::NoModifier) || (key == Qt::Key_Delete && ctrl)
-        || (ctrl && (key == Qt::Key_Home || key == Qt::Key_End)) || (key == Qt::Key_Left && atStart)
-        || (key == Qt::Key_Right && atEnd);
+    const bool navigation = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown
+                            || key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Escape
+                            || key == Qt::Key_F2 || (key == Qt::Key_Insert && shift == Qt::NoModifier)
+                            || (key == Qt::Key_Delete && ctrl) || (ctrl && (key == Qt::Key_Home || key == Qt::Key_End))
+                            || (key == Qt::Key_Left && atStart) || (key == Qt::Key_Right && atEnd);
     if (navigation) {
         handToGrid(key == Qt::Key_Backtab ? Qt::Key_Tab : key,
                    key == Qt::Key_Backtab ? (shift | Qt::ShiftModifier) : shift);

@@ -68,7 +68,9 @@ public:
 // ending with a line break is read as if it did.
 QList<QStringList> ParsePastedRecords(const QString &text);
 
-class TDBGridInplaceEdit : public QLineEdit, public IzkEditCommands
+class TDBGridInplaceEdit
+    : public QLineEdit
+    , public IzkEditCommands
 {
     Q_OBJECT
 public:

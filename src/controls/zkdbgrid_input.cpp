@@ -101,8 +101,8 @@ void TzkDBGridV::MoveToColumn(int col, int direction)
 
 TDBGridMoves TzkDBGridV::moves()
 {
-    return {m_dataLink.get(), m_bookmarks.get(), m_options.Has(dgMultiSelect), m_selecting, m_selectionAnchor,
-            m_updateLock};
+    return {m_dataLink.get(), m_bookmarks.get(), m_options.Has(dgMultiSelect),
+            m_selecting,      m_selectionAnchor, m_updateLock};
 }
 
 void TzkDBGridV::ClearSelection()
@@ -166,10 +166,9 @@ void TzkDBGridV::DeleteRecords()
 
 bool TzkDBGridV::KeyDown(int key, Qt::KeyboardModifiers shift)
 {
-    static const int tableKeys[] = {Qt::Key_Up,   Qt::Key_PageUp, Qt::Key_Down,   Qt::Key_PageDown,
-                                    Qt::Key_Left, Qt::Key_Right,  Qt::Key_Return, Qt::Key_Home,
-                                    Qt::Key_End,  Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Escape,
-                                    Qt::Key_F2};
+    static const int tableKeys[] = {Qt::Key_Up,     Qt::Key_PageUp, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Left,
+                                    Qt::Key_Right,  Qt::Key_Return, Qt::Key_Home, Qt::Key_End,      Qt::Key_Insert,
+                                    Qt::Key_Delete, Qt::Key_Escape, Qt::Key_F2};
     const bool ctrl = shift & Qt::ControlModifier;
     if (key == Qt::Key_Tab && (!m_options.Has(dgTabs) || ctrl || (shift & Qt::AltModifier)))
         return false;
@@ -184,9 +183,7 @@ bool TzkDBGridV::KeyDown(int key, Qt::KeyboardModifiers shift)
     TFDQuery *dataSet = m_dataLink->DataSet();
     const bool singleColumn = ColCount() - m_indicatorOffset == 1;
     const bool rowSelect = m_options.Has(dgRowSelect);
-    const auto toLastVisible = [&] {
-        dataSet->MoveBy(m_dataLink->RecordCount() - m_dataLink->ActiveRecord() - 1);
-    };
+    const auto toLastVisible = [&] { dataSet->MoveBy(m_dataLink->RecordCount() - m_dataLink->ActiveRecord() - 1); };
     switch (key) {
     case Qt::Key_Up:
         if (ctrl) {
@@ -268,20 +265,15 @@ bool TzkDBGridV::KeyDown(int key, Qt::KeyboardModifiers shift)
         if (ctrl)
             DeleteRecords();
         break;
-    case Qt::Key_Tab:
-        TabMove(shift & Qt::ShiftModifier);
-        break;
+    case Qt::Key_Tab: TabMove(shift & Qt::ShiftModifier); break;
     case Qt::Key_Escape:
         m_dataLink->Reset();
         ClearSelection();
         if (!m_options.Has(dgAlwaysShowEditor))
             HideEditor();
         break;
-    case Qt::Key_F2:
-        ShowEditor();
-        break;
-    default:
-        return false;
+    case Qt::Key_F2: ShowEditor(); break;
+    default: return false;
     }
     return true;
 }
@@ -406,8 +398,7 @@ void TzkDBGridV::mousePressEvent(QMouseEvent *event)
     const QPoint p = event->position().toPoint();
     const int row = rowAt(p.y());
     const QPoint g = viewport()->mapTo(this, p);
-    GridMouseDown(event->button(), event->modifiers(), ColumnAtX(p.x()), row < 0 ? -1 : row + m_titleOffset,
-                  g.x());
+    GridMouseDown(event->button(), event->modifiers(), ColumnAtX(p.x()), row < 0 ? -1 : row + m_titleOffset, g.x());
 }
 
 void TzkDBGridV::mouseReleaseEvent(QMouseEvent *event)

@@ -542,8 +542,8 @@ QString UnicodeBytesToHex(const QString &text, int maxBytes)
     return QString::fromLatin1(bytes.toHex().toUpper());
 }
 
-void DrawCellText(QPainter *painter, const QRect &rect, int dx, int dy, const QString &text,
-                  TAlignment alignment, bool rightToLeft)
+void DrawCellText(QPainter *painter, const QRect &rect, int dx, int dy, const QString &text, TAlignment alignment,
+                  bool rightToLeft)
 {
     painter->fillRect(rect, painter->brush());
     if (rightToLeft && !text.isRightToLeft()) {

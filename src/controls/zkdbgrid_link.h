@@ -208,12 +208,12 @@ QString UnicodeBytesToHex(const QString &text, int maxBytes);
 // from rect.left() + dx (left), ending 3 pixels inside the right edge
 // (right), or centred. A right-to-left cell mirrors the alignment unless the
 // text itself reads right to left.
-void DrawCellText(QPainter *painter, const QRect &rect, int dx, int dy, const QString &text,
-                  TAlignment alignment, bool rightToLeft = false);
+void DrawCellText(QPainter *painter, const QRect &rect, int dx, int dy, const QString &text, TAlignment alignment,
+                  bool rightToLeft = false);
 
 // The copy text of a grid's selection: the selected records' fields from
 // field place start to end (every field when whole) as tab-separated lines;
 // without selected records the current field's value as it is. False when
 // nothing would be copied.
-bool DBGridRangeText(TGridDataLink *link, TBookmarkList *bookmarks, TField *current, int start, int end,
-                     bool whole, QString *text);
+bool DBGridRangeText(TGridDataLink *link, TBookmarkList *bookmarks, TField *current, int start, int end, bool whole,
+                     QString *text);

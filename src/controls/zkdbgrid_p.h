@@ -66,7 +66,7 @@ private:
     TzkDBGridV *m_grid;
     int m_pressed = -1;
     bool m_dragged = false;
-    bool m_passed = false;  // the press went to the header's own handling
+    bool m_passed = false; // the press went to the header's own handling
 };
 
 // The indicator column.

@@ -31,12 +31,20 @@ private:
 bool refusesEditText(TFieldType type)
 {
     switch (type) {
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftFmtMemo: case ftParadoxOle:
-    case ftDBaseOle: case ftTypedBinary: case ftCursor: case ftADT: case ftArray: case ftReference:
-    case ftDataSet:
-        return true;
-    default:
-        return false;
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftFmtMemo:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftTypedBinary:
+    case ftCursor:
+    case ftADT:
+    case ftArray:
+    case ftReference:
+    case ftDataSet: return true;
+    default: return false;
     }
 }
 
@@ -179,20 +187,11 @@ bool DBGridScrollAction(TGridDataLink *link, int action, int page)
         // To the record after the last on screen.
         dataSet->MoveBy(link->RecordCount() - link->ActiveRecord());
         break;
-    case QAbstractSlider::SliderPageStepSub:
-        dataSet->MoveBy(-page);
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        dataSet->MoveBy(page);
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        dataSet->First();
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        dataSet->Last();
-        break;
-    default:
-        return false;
+    case QAbstractSlider::SliderPageStepSub: dataSet->MoveBy(-page); break;
+    case QAbstractSlider::SliderPageStepAdd: dataSet->MoveBy(page); break;
+    case QAbstractSlider::SliderToMinimum: dataSet->First(); break;
+    case QAbstractSlider::SliderToMaximum: dataSet->Last(); break;
+    default: return false;
     }
     return true;
 }

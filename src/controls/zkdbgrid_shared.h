@@ -77,5 +77,4 @@ void DBGridUpdateData(TField *field, const QString &text);
 void DBGridLeave(TGridDataLink *link, bool cancelOnExit);
 // Shows the editor over the view's current cell (inside its grid lines),
 // filled from the grid unless it holds a change, or hides it.
-void DBGridPlaceEditor(QTableView *view, TDBGridInplaceEdit *editor, bool show, TDBGridOptions options,
-                       bool refill);
+void DBGridPlaceEditor(QTableView *view, TDBGridInplaceEdit *editor, bool show, TDBGridOptions options, bool refill);

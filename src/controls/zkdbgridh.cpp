@@ -30,10 +30,7 @@ public:
     {
     }
     int rowCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : m_rows; }
-    int columnCount(const QModelIndex &parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : m_cols;
-    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override { return parent.isValid() ? 0 : m_cols; }
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_grid->m_rows->Count())
@@ -1329,8 +1326,8 @@ void TzkDBGridH::MoveToRow(int row, int direction)
 
 TDBGridMoves TzkDBGridH::moves()
 {
-    return {m_dataLink.get(), m_bookmarks.get(), m_options.Has(dgMultiSelect), m_selecting, m_selectionAnchor,
-            m_updateLock};
+    return {m_dataLink.get(), m_bookmarks.get(), m_options.Has(dgMultiSelect),
+            m_selecting,      m_selectionAnchor, m_updateLock};
 }
 
 void TzkDBGridH::ClearSelection()
@@ -1379,10 +1376,9 @@ void TzkDBGridH::TabMove(bool backwards)
 
 bool TzkDBGridH::KeyDown(int key, Qt::KeyboardModifiers shift)
 {
-    static const int tableKeys[] = {Qt::Key_Up,   Qt::Key_PageUp, Qt::Key_Down,   Qt::Key_PageDown,
-                                    Qt::Key_Left, Qt::Key_Right,  Qt::Key_Return, Qt::Key_Home,
-                                    Qt::Key_End,  Qt::Key_Insert, Qt::Key_Delete, Qt::Key_Escape,
-                                    Qt::Key_F2};
+    static const int tableKeys[] = {Qt::Key_Up,     Qt::Key_PageUp, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Left,
+                                    Qt::Key_Right,  Qt::Key_Return, Qt::Key_Home, Qt::Key_End,      Qt::Key_Insert,
+                                    Qt::Key_Delete, Qt::Key_Escape, Qt::Key_F2};
     const bool ctrl = shift & Qt::ControlModifier;
     if (key == Qt::Key_Tab && (!m_options.Has(dgTabs) || ctrl || (shift & Qt::AltModifier)))
         return false;
@@ -1398,8 +1394,9 @@ bool TzkDBGridH::KeyDown(int key, Qt::KeyboardModifiers shift)
     const bool singleRow = RowCount() - m_indicatorOffset == 1;
     const bool rowSelect = m_options.Has(dgRowSelect);
     // Ctrl keeps the selected records with Left and Right only.
-    if (ctrl && (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Down || key == Qt::Key_PageDown
-                 || key == Qt::Key_Home || key == Qt::Key_End))
+    if (ctrl
+        && (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Down || key == Qt::Key_PageDown
+            || key == Qt::Key_Home || key == Qt::Key_End))
         ClearSelection();
     switch (key) {
     case Qt::Key_Left:
@@ -1464,20 +1461,15 @@ bool TzkDBGridH::KeyDown(int key, Qt::KeyboardModifiers shift)
         if (ctrl)
             moves().DeleteRecords(m_readOnly, m_options.Has(dgConfirmDelete));
         break;
-    case Qt::Key_Tab:
-        TabMove(shift & Qt::ShiftModifier);
-        break;
+    case Qt::Key_Tab: TabMove(shift & Qt::ShiftModifier); break;
     case Qt::Key_Escape:
         m_dataLink->Reset();
         ClearSelection();
         if (!m_options.Has(dgAlwaysShowEditor))
             HideEditor();
         break;
-    case Qt::Key_F2:
-        ShowEditor();
-        break;
-    default:
-        return false;
+    case Qt::Key_F2: ShowEditor(); break;
+    default: return false;
     }
     RepaintAll();
     return true;

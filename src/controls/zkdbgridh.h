@@ -154,10 +154,11 @@ private:
     std::vector<std::unique_ptr<TRow>> m_items;
 };
 
-class TzkDBGridH : public QTableView,
-                   public IzkEditCommands,
-                   private IzkDBGridLink,
-                   private IzkDBGridEditorHost
+class TzkDBGridH
+    : public QTableView
+    , public IzkEditCommands
+    , private IzkDBGridLink
+    , private IzkDBGridEditorHost
 {
     Q_OBJECT
 public:

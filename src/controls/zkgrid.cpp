@@ -139,8 +139,7 @@ TzkStringGridDelegate::TzkStringGridDelegate(TzkStringGrid *grid)
 {
 }
 
-void TzkStringGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                                  const QModelIndex &index) const
+void TzkStringGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     m_grid->DrawCell(painter, option.rect, index.column() + m_grid->FixedCols(), index.row() + m_grid->FixedRows());
 }
@@ -372,7 +371,7 @@ void TzkStringGrid::SetRowCount(int value)
     if (value == RowCount())
         return;
     if (value < RowCount() && m_editorMode && m_inplaceRow >= value) {
-        m_inplaceRow = -1;  // its text goes with the row
+        m_inplaceRow = -1; // its text goes with the row
         HideEditor();
     }
     if (value <= m_fixedRows) {
@@ -398,7 +397,7 @@ void TzkStringGrid::SetColCount(int value)
     if (value == m_colCount)
         return;
     if (value < m_colCount && m_editorMode && m_inplaceCol >= value) {
-        m_inplaceCol = -1;  // its text goes with the column
+        m_inplaceCol = -1; // its text goes with the column
         HideEditor();
     }
     resizeCols(value);
@@ -508,8 +507,7 @@ void TzkStringGrid::SetScrollBars(TScrollStyle value)
     // A bar that is not needed is shown disabled, not hidden.
     setHorizontalScrollBarPolicy(value == ssHorizontal || value == ssBoth ? Qt::ScrollBarAlwaysOn
                                                                           : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(value == ssVertical || value == ssBoth ? Qt::ScrollBarAlwaysOn
-                                                                      : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(value == ssVertical || value == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void TzkStringGrid::applyFixedSizes()
@@ -820,8 +818,7 @@ void TzkStringGrid::scrollBarAction(QScrollBar *bar, int action, int fixed, int 
     case QAbstractSlider::SliderPageStepSub:
         bar->setSliderPosition(std::max(bar->value() - half, bar->minimum()));
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -920,13 +917,10 @@ void TzkStringGrid::SetFixedColor(TColor value)
 TEditStyle TzkStringGrid::editorStyleOf(int col) const
 {
     switch (EditStyles(col)) {
-    case geEllipsis:
-        return esEllipsis;
+    case geEllipsis: return esEllipsis;
     case gePickList:
-    case geDropList:
-        return esPickList;
-    default:
-        return esSimple;
+    case geDropList: return esPickList;
+    default: return esSimple;
     }
 }
 
@@ -1135,8 +1129,8 @@ void TzkStringGrid::DrawCell(QPainter *painter, const QRect &rect, int col, int 
         state |= gdSelected;
     if (current && focused)
         state |= gdFocused;
-    const bool highlight = (state & gdSelected)
-                           && (!(state & gdFocused) || m_options.testAnyFlags(goDrawFocusSelected | goRowSelect));
+    const bool highlight =
+        (state & gdSelected) && (!(state & gdFocused) || m_options.testAnyFlags(goDrawFocusSelected | goRowSelect));
     painter->save();
     painter->setClipRect(rect);
     m_canvas.Painter = painter;
@@ -1230,8 +1224,7 @@ bool TzkStringGrid::eventFilter(QObject *watched, QEvent *event)
         case QEvent::MouseButtonDblClick:
             MouseDown(static_cast<QMouseEvent *>(event)->button(), QPoint(), false);
             return true;
-        default:
-            break;
+        default: break;
         }
     }
     return QTableView::eventFilter(watched, event);
@@ -1353,7 +1346,7 @@ void TzkStringGrid::DeleteRow(int Index)
     const bool wasOpen = m_editorMode;
     if (wasOpen) {
         if (m_inplaceRow == Index)
-            m_inplaceRow = -1;  // its text goes with the row
+            m_inplaceRow = -1; // its text goes with the row
         HideEditor();
     }
     MoveRow(Index, RowCount() - 1);

@@ -68,14 +68,13 @@ enum TGridOption : unsigned {
 Q_DECLARE_FLAGS(TGridOptions, TGridOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
 
-
-
 using TShowEditorEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, class TzkInplaceEditor *Editor)>;
 using TSelectListEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, int Index)>;
 using TOnGetPickListItems = std::function<void(int ACol, int ARow, QStringList &Items)>;
 using TSetEditEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, const QString &Value)>;
 using TSelectCellEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, bool &CanSelect)>;
-using TDrawCellEvent = std::function<void(TzkStringGrid *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State)>;
+using TDrawCellEvent =
+    std::function<void(TzkStringGrid *Sender, int ACol, int ARow, const QRect &Rect, TGridDrawState State)>;
 using TGridNotifyEvent = std::function<void(TzkStringGrid *Sender)>;
 using TMovedEvent = std::function<void(TzkStringGrid *Sender, int FromIndex, int ToIndex)>;
 
@@ -154,7 +153,11 @@ private:
     bool m_itemsLoaded = false;
 };
 
-class TzkStringGrid : public QTableView, public IzkEditCommands, public IzkEditCommit, public IzkSizableGrid
+class TzkStringGrid
+    : public QTableView
+    , public IzkEditCommands
+    , public IzkEditCommit
+    , public IzkSizableGrid
 {
     Q_OBJECT
 public:
@@ -353,7 +356,7 @@ private:
     struct GridRow
     {
         std::vector<QString> cells;
-        std::vector<void *> objects;  // empty until an object is set
+        std::vector<void *> objects; // empty until an object is set
     };
 
     // The one place grid and model coordinates meet.
@@ -408,7 +411,7 @@ private:
     int m_col = 1;
     int m_row = 1;
     std::vector<int> m_colWidths;
-    std::vector<int> m_rowHeights;  // 0: the default height
+    std::vector<int> m_rowHeights; // 0: the default height
     int m_defaultColWidth = 64;
     int m_defaultRowHeight = 24;
     TGridOptions m_options;
@@ -428,7 +431,7 @@ private:
 
     TzkGridCanvas m_canvas;
     bool m_enteringFocus = false;
-    bool m_editorCreated = false;  // the editor was shown once
+    bool m_editorCreated = false; // the editor was shown once
     bool m_tabbingOut = false;
     bool m_clickedCurrent = false;
     int m_updateLock = 0;

@@ -222,12 +222,8 @@ bool TzkInplaceEditor::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         switch (key->key()) {
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            CloseUp(true);
-            return true;
-        case Qt::Key_Escape:
-            CloseUp(false);
-            return true;
+        case Qt::Key_Enter: CloseUp(true); return true;
+        case Qt::Key_Escape: CloseUp(false); return true;
         case Qt::Key_Up:
         case Qt::Key_Down:
             if (key->modifiers() & Qt::AltModifier) {
@@ -235,11 +231,8 @@ bool TzkInplaceEditor::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
             break;
-        case Qt::Key_F4:
-            CloseUp(true);
-            return true;
-        default:
-            break;
+        case Qt::Key_F4: CloseUp(true); return true;
+        default: break;
         }
     }
     return QLineEdit::eventFilter(watched, event);

@@ -66,8 +66,7 @@ bool TzkStringGrid::GridEnterKeyDown(Qt::KeyboardModifiers shift)
             }
         }
         return true;
-    case geNormal:
-        return true;
+    case geNormal: return true;
     }
     return true;
 }
@@ -122,9 +121,7 @@ bool TzkStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift)
         TabMove(back);
         return true;
     }
-    case Qt::Key_F2:
-        SetEditorMode(true);
-        return true;
+    case Qt::Key_F2: SetEditorMode(true); return true;
     case Qt::Key_Escape:
         if (!m_editorMode)
             return false;
@@ -137,8 +134,7 @@ bool TzkStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift)
             HideEditor();
         }
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -182,12 +178,10 @@ bool TzkStringGrid::KeyPress(QChar &ch)
 {
     const ushort code = ch.unicode();
     if (code >= 32 && code <= 126 && EditStyles(m_col) == geCheckBox && m_row >= m_fixedRows)
-        toggleCurrent();  // the character goes on
+        toggleCurrent(); // the character goes on
     if (code == '\r') {
         switch (m_gridMode) {
-        case geAccess:
-            ch = QChar();
-            return true;
+        case geAccess: ch = QChar(); return true;
         case geExcel:
             if (EditStyles(m_col) == geSimple) {
                 if (m_editorMode)
@@ -196,8 +190,7 @@ bool TzkStringGrid::KeyPress(QChar &ch)
                 return true;
             }
             break;
-        case geNormal:
-            break;
+        case geNormal: break;
         }
     }
     if (OnKeyPress) {
@@ -302,22 +295,19 @@ bool TzkStringGrid::EditorKeyDown(int key, Qt::KeyboardModifiers shift)
         case Qt::Key_PageDown:
         case Qt::Key_End:
         case Qt::Key_Home:
-        case Qt::Key_Up:
-            m_editor->InputComplite();
-            return false;
+        case Qt::Key_Up: m_editor->InputComplite(); return false;
         case Qt::Key_Left:
         case Qt::Key_Right: {
             m_editor->InputComplite();
             const QString text = m_editor->text();
-            const bool whole = text.isEmpty()
-                               || (m_editor->selectionStart() == 0 && m_editor->selectedText().size() == text.size());
+            const bool whole =
+                text.isEmpty() || (m_editor->selectionStart() == 0 && m_editor->selectedText().size() == text.size());
             if (!whole)
                 return false;
             KeyDown(key, shift);
             return true;
         }
-        default:
-            return false;
+        default: return false;
         }
     case geExcel:
     case geNormal:
@@ -362,9 +352,7 @@ bool TzkStringGrid::editorStandardKeyDown(int key, Qt::KeyboardModifiers shift)
     case Qt::Key_Down:
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-    case Qt::Key_Escape:
-        KeyDown(key, shift);
-        return true;
+    case Qt::Key_Escape: KeyDown(key, shift); return true;
     case Qt::Key_Left:
     case Qt::Key_Home:
         if (forward && (ctrl || leftSide)) {
@@ -389,8 +377,7 @@ bool TzkStringGrid::editorStandardKeyDown(int key, Qt::KeyboardModifiers shift)
         m_editor->deselect();
         m_editor->end(false);
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -65,6 +65,6 @@ protected:
 private:
     bool onHandle(const QPoint &pos) const;
     TzkStringGrid *m_grid;
-    bool m_passed = false;  // the press went to the header's own sizing
+    bool m_passed = false; // the press went to the header's own sizing
     int m_pressed = -1;
 };

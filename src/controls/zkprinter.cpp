@@ -77,9 +77,9 @@ bool TzkPrinterBackend::PrepareOutput(QPrinter &printer, const QString &title)
     for (QChar &c : name)
         if (QStringLiteral("/\\:*?\"<>|").contains(c))
             c = QLatin1Char('_');
-    const QString file = QFileDialog::getSaveFileName(
-        QApplication::activeWindow(), QStringLiteral("PDFファイルに印刷"),
-        QDir(OutputPath).filePath(name + QStringLiteral(".pdf")), QStringLiteral("PDFファイル (*.pdf)"));
+    const QString file = QFileDialog::getSaveFileName(QApplication::activeWindow(), QStringLiteral("PDFファイルに印刷"),
+                                                      QDir(OutputPath).filePath(name + QStringLiteral(".pdf")),
+                                                      QStringLiteral("PDFファイル (*.pdf)"));
     if (file.isEmpty())
         return false;
     printer.setOutputFileName(file);
@@ -94,8 +94,7 @@ std::unique_ptr<QPrinter> TzkPrinterBackend::CreatePrinter(int index) const
         printer->setPageSize(QPageSize(QPageSize::A4));
         return printer;
     }
-    return std::make_unique<QPrinter>(QPrinterInfo::printerInfo(PrinterNames().at(index)),
-                                      QPrinter::HighResolution);
+    return std::make_unique<QPrinter>(QPrinterInfo::printerInfo(PrinterNames().at(index)), QPrinter::HighResolution);
 }
 
 QMarginsF TzkPrinterBackend::MinimumMargins(QPrinter &printer) const
@@ -291,9 +290,7 @@ void TMetafileEx::Draw(QPainter &painter, const QPointF &at) const
             painter.setBrush(op.Brush);
             painter.drawRect(op.Rect);
             break;
-        case okFill:
-            painter.fillRect(op.Rect, op.Brush);
-            break;
+        case okFill: painter.fillRect(op.Rect, op.Brush); break;
         }
     }
     painter.restore();
@@ -302,8 +299,11 @@ void TMetafileEx::Draw(QPainter &painter, const QPointF &at) const
 // --- TzkPrintCanvas ------------------------------------------------------------------------
 
 TzkPrintCanvas::TzkPrintCanvas(TMetafileEx *page, QPaintDevice *reference)
-    : Pen(Qt::black), Brush(Qt::white), FPage(page), FReference(reference),
-      FResolution(reference ? reference->logicalDpiY() : 96)
+    : Pen(Qt::black)
+    , Brush(Qt::white)
+    , FPage(page)
+    , FReference(reference)
+    , FResolution(reference ? reference->logicalDpiY() : 96)
 {
     SetFontSize(9);
 }

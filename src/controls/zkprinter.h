@@ -227,8 +227,7 @@ public:
 
     // One line of text in `rect`, aligned there, tabs at every `tabStop`
     // dots (0: the font's default), never wrapped.
-    void TextRect(const QRectF &rect, const QString &text, int align = Qt::AlignLeft | Qt::AlignTop,
-                  qreal tabStop = 0);
+    void TextRect(const QRectF &rect, const QString &text, int align = Qt::AlignLeft | Qt::AlignTop, qreal tabStop = 0);
     void TextOut(qreal x, qreal y, const QString &text);
     void Line(const QPointF &from, const QPointF &to);
     void Rectangle(const QRectF &rect);

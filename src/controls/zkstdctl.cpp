@@ -61,7 +61,8 @@ class RewriteValidator : public QValidator
 public:
     using Rewrite = std::function<QString(const QString &, int &)>;
     RewriteValidator(Rewrite rewrite, QObject *parent)
-        : QValidator(parent), m_rewrite(std::move(rewrite))
+        : QValidator(parent)
+        , m_rewrite(std::move(rewrite))
     {
     }
     State validate(QString &input, int &pos) const override
@@ -168,11 +169,8 @@ bool TzkCustomEdit::MoveOnArrow(QKeyEvent *e)
 {
     bool next = false;
     switch (e->key()) {
-    case Qt::Key_Up:
-        break;
-    case Qt::Key_Down:
-        next = true;
-        break;
+    case Qt::Key_Up: break;
+    case Qt::Key_Down: next = true; break;
     case Qt::Key_Left:
         if (cursorPosition() != 0 || hasSelectedText())
             return false;
@@ -182,8 +180,7 @@ bool TzkCustomEdit::MoveOnArrow(QKeyEvent *e)
             return false;
         next = true;
         break;
-    default:
-        return false;
+    default: return false;
     }
     focusNextPrevChild(next);
     return true;
@@ -370,8 +367,7 @@ bool TzkComboBox::MoveOnArrow(QKeyEvent *e)
     if (edit && !next)
         move = edit->cursorPosition() == 0 && !edit->hasSelectedText();
     else if (edit)
-        move = (edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition())
-               == edit->text().size();
+        move = (edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition()) == edit->text().size();
     if (move)
         focusNextPrevChild(next);
     return move;
@@ -417,10 +413,7 @@ void TzkListBox::SetSel(int start, int end)
     switch (selectionMode()) {
     case QAbstractItemView::MultiSelection:
     case QAbstractItemView::ExtendedSelection:
-    case QAbstractItemView::ContiguousSelection:
-        selectAll();
-        break;
-    default:
-        break;
+    case QAbstractItemView::ContiguousSelection: selectAll(); break;
+    default: break;
     }
 }

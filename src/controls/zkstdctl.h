@@ -32,7 +32,10 @@ template<class Base>
 class TzkInputControl : public Base
 {
 public:
-    explicit TzkInputControl(QWidget *parent = nullptr) : Base(parent) {}
+    explicit TzkInputControl(QWidget *parent = nullptr)
+        : Base(parent)
+    {
+    }
 
     bool AutoSave() const { return m_autoSave; }
     void SetAutoSave(bool on) { m_autoSave = on; }

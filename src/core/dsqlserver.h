@@ -40,4 +40,3 @@ public:
     // Runs one statement without result; errors reach the caller.
     void ExecSQL(const QString &S);
 };
-

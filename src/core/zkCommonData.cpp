@@ -1,6 +1,5 @@
 #include "core/zkCommonData.h"
 
-
 #include <atomic>
 
 TzkConnectionManager *ConnectionManager = nullptr;

@@ -148,11 +148,8 @@ protected:
         case QEvent::WindowActivate:
         case QEvent::Show:
         case QEvent::Hide:
-        case QEvent::Close:
-            request();
-            break;
-        default:
-            break;
+        case QEvent::Close: request(); break;
+        default: break;
         }
         return QObject::eventFilter(watched, event);
     }

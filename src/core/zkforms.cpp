@@ -211,8 +211,7 @@ void TzkForm::SetTaskCaption(const QString &caption)
     const int index = TaskTabIndex();
     if (index < 0)
         return;
-    taskBar()->setTabText(index, caption.size() <= 16 ? caption
-                                                      : caption.left(14) + QChar(0x2026));
+    taskBar()->setTabText(index, caption.size() <= 16 ? caption : caption.left(14) + QChar(0x2026));
 }
 
 void TzkForm::CreateTaskButton()
@@ -231,17 +230,10 @@ QString TzkForm::SchemaPrefix(const QString &schema, const QString &ownerSchema)
     bool given = true;
     if (SourceMode == smText) {
         switch (ScriptOption.Owner) {
-        case 0:
-            break;
-        case 1:
-            given = !FOwnerForm || schema.trimmed() != FOwnerForm->GetCurrentSchema();
-            break;
-        case 2:
-            given = schema.trimmed() != ownerSchema.trimmed();
-            break;
-        default:
-            given = false;
-            break;
+        case 0: break;
+        case 1: given = !FOwnerForm || schema.trimmed() != FOwnerForm->GetCurrentSchema(); break;
+        case 2: given = schema.trimmed() != ownerSchema.trimmed(); break;
+        default: given = false; break;
         }
     }
     return given ? TzkForm::NamePrefix(schema) : QString();
@@ -252,22 +244,12 @@ QString TzkForm::DatabasePrefix(const QString &database, const QString &ownerDat
     bool given = true;
     if (SourceMode == smText) {
         const bool azure = FOwnerForm && FOwnerForm->IsAzure;
-        const QString current = FOwnerForm && FOwnerForm->dmSQLServer
-                                    ? FOwnerForm->dmSQLServer->DataBase()
-                                    : QString();
+        const QString current = FOwnerForm && FOwnerForm->dmSQLServer ? FOwnerForm->dmSQLServer->DataBase() : QString();
         switch (ScriptOption.Database) {
-        case 0:
-            given = !azure;
-            break;
-        case 1:
-            given = database.trimmed() != current && !azure;
-            break;
-        case 2:
-            given = database.trimmed() != ownerDatabase.trimmed() && !azure;
-            break;
-        default:
-            given = false;
-            break;
+        case 0: given = !azure; break;
+        case 1: given = database.trimmed() != current && !azure; break;
+        case 2: given = database.trimmed() != ownerDatabase.trimmed() && !azure; break;
+        default: given = false; break;
         }
     }
     return given ? TzkForm::NamePrefix(database) : QString();
@@ -280,8 +262,7 @@ QString TzkForm::NamePrefix(const QString &name)
     return BracketCatalogName(name) + QLatin1Char('.');
 }
 
-void TzkForm::ConnectionComboBoxDrawItem(const QComboBox *control, int index, QPainter *painter,
-                                         const QRect &rect)
+void TzkForm::ConnectionComboBoxDrawItem(const QComboBox *control, int index, QPainter *painter, const QRect &rect)
 {
     // A selected or focused item is drawn in the same colours.
     const TzkConnectionWindow *form = ComboConnection(control, index);
@@ -294,8 +275,7 @@ void TzkForm::ConnectionComboBoxDrawItem(const QComboBox *control, int index, QP
     }
     painter->fillRect(rect, ColorToQColor(back));
     painter->setPen(ColorToQColor(fore));
-    painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                      control->itemText(index));
+    painter->drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, control->itemText(index));
 }
 
 int TzkForm::GetItemIndexHasSessionID(const QComboBox *comboBox, int SessionID)
@@ -378,11 +358,8 @@ bool TzkForm::CloseQuery()
             if (FModified)
                 result = false;
             break;
-        case IDNO:
-            break;
-        default:
-            result = false;
-            break;
+        case IDNO: break;
+        default: result = false; break;
         }
     }
     if (result)
@@ -397,9 +374,8 @@ void TzkForm::Activate()
         if (const TdmSQLServer *session = FOwnerForm->dmSQLServer) {
             const QString server = session->Server();
             const QString login = FOwnerForm->IsAzure ? FOwnerForm->g_UserID : session->Login();
-            text = FOwnerForm->IsAzure
-                       ? (login + QStringLiteral(" @ ") + server).trimmed()
-                       : login.trimmed() + QStringLiteral(" @ ") + server.trimmed();
+            text = FOwnerForm->IsAzure ? (login + QStringLiteral(" @ ") + server).trimmed()
+                                       : login.trimmed() + QStringLiteral(" @ ") + server.trimmed();
             text += QLatin1Char('.') + session->DataBase().trimmed();
         }
         QComboBox *combo = zkMainForm->cmbDBName();
@@ -422,8 +398,7 @@ bool TzkForm::FormKeyDown(QKeyEvent *event)
             editor->SetKeyDownAltKey(true);
         return false;
     }
-    if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown)
-        && (event->modifiers() & Qt::ControlModifier)) {
+    if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown) && (event->modifiers() & Qt::ControlModifier)) {
         if (FPageControl && FPageControl->count() > 1) {
             QTabBar *bar = FPageControl->tabBar();
             bar->setFocus();
@@ -478,8 +453,7 @@ bool TzkForm::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -487,15 +461,9 @@ bool TzkForm::eventFilter(QObject *watched, QEvent *event)
 bool TzkForm::event(QEvent *event)
 {
     switch (int(event->type())) {
-    case WM_DBCHANGE:
-        DBChange();
-        return true;
-    case WM_RELOAD:
-        Reload();
-        return true;
-    case ZK_FORMACTIVATE:
-        Activate();
-        return true;
+    case WM_DBCHANGE: DBChange(); return true;
+    case WM_RELOAD: Reload(); return true;
+    case ZK_FORMACTIVATE: Activate(); return true;
     case QEvent::WindowActivate:
         // A dialog or tool window of its own; an MDI child hears of its
         // activation from the main window.
@@ -508,8 +476,7 @@ bool TzkForm::event(QEvent *event)
             taskBar()->setTabToolTip(index, windowTitle());
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QDialog::event(event);
 }
@@ -533,9 +500,7 @@ void TzkForm::closeEvent(QCloseEvent *event)
         return;
     }
     switch (action) {
-    case caNone:
-        event->ignore();
-        return;
+    case caNone: event->ignore(); return;
     case caMinimize:
         event->ignore();
         if (frame)
@@ -550,8 +515,7 @@ void TzkForm::closeEvent(QCloseEvent *event)
         else
             QDialog::closeEvent(event);
         return;
-    case caFree:
-        break;
+    case caFree: break;
     }
     if (frame) {
         event->accept();
@@ -605,8 +569,7 @@ public:
         , m_combo(combo)
     {
     }
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         painter->save();
         m_combo->DrawItemAt(index.row(), painter, option.rect);
@@ -643,7 +606,6 @@ void TzkConnectionComboBox::paintEvent(QPaintEvent *)
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     if (currentIndex() < 0)
         return;
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                QStyle::SC_ComboBoxEditField, this);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     DrawItemAt(currentIndex(), &painter, field);
 }

@@ -48,7 +48,9 @@ void RegisterControlSettings(TzkControlSettingsHandler handler, bool atFormCreat
 // A descendant builds its controls in its constructor, then calls InitForm()
 // (which does the component set-up, the query binding and LoadWindowLayout),
 // reads its data, sets its caption and calls CreateTaskButton().
-class TzkForm : public QDialog, public IzkForm
+class TzkForm
+    : public QDialog
+    , public IzkForm
 {
     Q_OBJECT
 public:
@@ -97,8 +99,7 @@ public:
     static QString NamePrefix(const QString &name);
 
     // Draws one item of a connection combo in its connection's colours.
-    static void ConnectionComboBoxDrawItem(const QComboBox *control, int index, QPainter *painter,
-                                           const QRect &rect);
+    static void ConnectionComboBoxDrawItem(const QComboBox *control, int index, QPainter *painter, const QRect &rect);
     // The first item whose connection window has the session id; -1 when none.
     static int GetItemIndexHasSessionID(const QComboBox *comboBox, int SessionID);
     static void ApplyControlSettings(QWidget *control);

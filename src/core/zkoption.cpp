@@ -429,10 +429,9 @@ constexpr Key kRootKey = {"", exchangeRoot};
 constexpr Key kPrintKey = {"PRINTOPTION", exchangePrint};
 constexpr Key kTextOutKey = {"TEXTOUT", exchangeScript};
 constexpr Key kToolKeys[] = {
-    {"EXPORT", exchangeExport}, {"IMPORT", exchangeImport}, {"ATTACH", exchangeAttach},
-    {"LOADER", exchangeLoader}, {"TRACE", exchangeTrace},   {"COMP", exchangeComp},
-    {"PERFORM", exchangePerform}, {"LOCK", exchangeLock},   {"FORMAT", exchangeFormat},
-    {"DBTEST", exchangeDBTest},
+    {"EXPORT", exchangeExport}, {"IMPORT", exchangeImport}, {"ATTACH", exchangeAttach},   {"LOADER", exchangeLoader},
+    {"TRACE", exchangeTrace},   {"COMP", exchangeComp},     {"PERFORM", exchangePerform}, {"LOCK", exchangeLock},
+    {"FORMAT", exchangeFormat}, {"DBTEST", exchangeDBTest},
 };
 
 struct SectionHandlers
@@ -550,12 +549,10 @@ QString GetEncryptOption()
     zkReg->SetAccess(KEY_READ);
     if (!zkReg->OpenKey(ZK_REG_ROOT + QStringLiteral("\\DATABASE"), false))
         return QStringLiteral("No");
-    return zkReg->GetBool(QStringLiteral("EncryptOption"), false) ? QStringLiteral("Yes")
-                                                                    : QStringLiteral("No");
+    return zkReg->GetBool(QStringLiteral("EncryptOption"), false) ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
-void RegisterSettingsSection(TSettingsSection section, TSettingsHandler load,
-                             TSettingsHandler save)
+void RegisterSettingsSection(TSettingsSection section, TSettingsHandler load, TSettingsHandler save)
 {
     handlers(section) = {std::move(load), std::move(save)};
 }

@@ -135,7 +135,7 @@ struct TzkOption
     bool CSVRefresh = false;
     int CSVQuotation = 0; // 0 every value, 1 text values, 2 where needed
     int CSVLineBreak = 0; // 0 CR LF, 1 LF
-    QString CSVDir; // default: the output folder
+    QString CSVDir;       // default: the output folder
     bool UpdateMode = true;
     bool ScriptCompDel = false;
     bool ScriptErrStop = false;
@@ -148,7 +148,7 @@ struct TzkOption
     bool DebugDialog = true;
     bool AutoTran = false;
     bool CodeAssist = true;
-    QString TempDir; // default: the data folder + "temp/"
+    QString TempDir;  // default: the data folder + "temp/"
     QString ExcelExt; // lower-cased on load; never written
     int IdxReorganize = 5;
     int IdxRebuild = 31;
@@ -201,7 +201,7 @@ struct TScriptOption
     bool Filegroup = true;
     bool ViewCol = true;
     bool Grant = false;
-    int GrantMode = 0; // as InsertMode
+    int GrantMode = 0;     // as InsertMode
     bool NullLine = false; // leave blank lines out
     bool Drop = false;
     bool MaskOutput = true;
@@ -264,7 +264,7 @@ struct TDBTestOption
     int Session = 10;
     int SpanTime = 0;
     QString UserId;
-    QString Password; // stored scrambled
+    QString Password;  // stored scrambled
     bool Error = true; // ignore errors
 };
 extern TDBTestOption DBTestOption;
@@ -403,5 +403,4 @@ void FinalizeSettings();
 // Registering again replaces a handler; empty functions remove it.
 enum class TSettingsSection { ShortCut, Reserve, Editor };
 using TSettingsHandler = std::function<void()>;
-void RegisterSettingsSection(TSettingsSection section, TSettingsHandler load,
-                             TSettingsHandler save);
+void RegisterSettingsSection(TSettingsSection section, TSettingsHandler load, TSettingsHandler save);

@@ -53,13 +53,12 @@ const NamedKey kNamedKeys[] = {
 // Characters that take Shift on a JIS keyboard, with the key they are typed
 // on: Qt reports the character, the settings store the key plus Shift.
 const std::pair<Qt::Key, quint8> kShiftedJis[] = {
-    {Qt::Key_Exclam, 0x31},     {Qt::Key_QuoteDbl, 0x32},   {Qt::Key_NumberSign, 0x33},
-    {Qt::Key_Dollar, 0x34},     {Qt::Key_Percent, 0x35},    {Qt::Key_Ampersand, 0x36},
-    {Qt::Key_Apostrophe, 0x37}, {Qt::Key_ParenLeft, 0x38},  {Qt::Key_ParenRight, 0x39},
-    {Qt::Key_Equal, 0xBD},      {Qt::Key_AsciiTilde, 0xDE}, {Qt::Key_Bar, 0xDC},
-    {Qt::Key_QuoteLeft, 0xC0},  {Qt::Key_BraceLeft, 0xDB},  {Qt::Key_Plus, 0xBB},
-    {Qt::Key_Asterisk, 0xBA},   {Qt::Key_BraceRight, 0xDD}, {Qt::Key_Less, 0xBC},
-    {Qt::Key_Greater, 0xBE},    {Qt::Key_Question, 0xBF},   {Qt::Key_Underscore, 0xE2},
+    {Qt::Key_Exclam, 0x31},     {Qt::Key_QuoteDbl, 0x32},  {Qt::Key_NumberSign, 0x33}, {Qt::Key_Dollar, 0x34},
+    {Qt::Key_Percent, 0x35},    {Qt::Key_Ampersand, 0x36}, {Qt::Key_Apostrophe, 0x37}, {Qt::Key_ParenLeft, 0x38},
+    {Qt::Key_ParenRight, 0x39}, {Qt::Key_Equal, 0xBD},     {Qt::Key_AsciiTilde, 0xDE}, {Qt::Key_Bar, 0xDC},
+    {Qt::Key_QuoteLeft, 0xC0},  {Qt::Key_BraceLeft, 0xDB}, {Qt::Key_Plus, 0xBB},       {Qt::Key_Asterisk, 0xBA},
+    {Qt::Key_BraceRight, 0xDD}, {Qt::Key_Less, 0xBC},      {Qt::Key_Greater, 0xBE},    {Qt::Key_Question, 0xBF},
+    {Qt::Key_Underscore, 0xE2},
 };
 
 const NamedKey *namedKey(quint8 vk)
@@ -133,8 +132,7 @@ TShortCut wordOf(int key, Qt::KeyboardModifiers mods)
         return bits | scShift | 0x09;
     case Qt::Key_yen: // the yen key, where the layout reports its own character
         return bits | 0xDC;
-    default:
-        break;
+    default: break;
     }
     for (const NamedKey &k : kNamedKeys)
         if (k.key == key && k.keypad == keypad)

@@ -18,14 +18,14 @@ inline const QString ZK_REG_ROOT = QStringLiteral("\\Software\\Quillmark\\ZKS25R
 
 // Process-wide objects of the core, valid between InitializeCore() and
 // FinalizeCore().
-extern TzkRegistry *zkReg;         // the shared registry object (HKEY_CURRENT_USER)
-extern QStringList SQLLogList;      // SQL history index (SQLLOG.IDX)
-extern QStringList SQLLogFList;     // favourites index (SQLLOGF.IDX)
-extern QStringList ReserveWords;    // reserved words, filled by LoadSettings
-extern QStringList NameTableList;   // script option NameTable
-extern QStringList TracePathList;   // trace option Path
-extern QStringList LockAlertList;   // lock monitor AlertPath
-extern TzkMacroList *MacroList;     // shared key-macro list; stays null until the SQL editor provides one
+extern TzkRegistry *zkReg;        // the shared registry object (HKEY_CURRENT_USER)
+extern QStringList SQLLogList;    // SQL history index (SQLLOG.IDX)
+extern QStringList SQLLogFList;   // favourites index (SQLLOGF.IDX)
+extern QStringList ReserveWords;  // reserved words, filled by LoadSettings
+extern QStringList NameTableList; // script option NameTable
+extern QStringList TracePathList; // trace option Path
+extern QStringList LockAlertList; // lock monitor AlertPath
+extern TzkMacroList *MacroList;   // shared key-macro list; stays null until the SQL editor provides one
 
 // Folders, each ending in "/", since callers append names to them.
 extern QString ProgramPath; // the executable's folder

@@ -96,43 +96,26 @@ QString convert(const QString &p, int depth)
         if (lc.isLetter() && lc.unicode() < 128) {
             const int n = runLength(p, i, lc);
             switch (lc.unicode()) {
-            case 'y':
-                put(n <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy"), false);
-                break;
+            case 'y': put(n <= 2 ? QStringLiteral("yy") : QStringLiteral("yyyy"), false); break;
             case 'm':
                 if (lastWasHour && n <= 2)
                     put(n == 1 ? QStringLiteral("m") : QStringLiteral("mm"), false);
                 else
                     put(QString(qMin(n, 4), QLatin1Char('M')), false);
                 break;
-            case 'n':
-                put(n == 1 ? QStringLiteral("m") : QStringLiteral("mm"), false);
-                break;
+            case 'n': put(n == 1 ? QStringLiteral("m") : QStringLiteral("mm"), false); break;
             case 'd':
                 if (n <= 4)
                     put(QString(n, QLatin1Char('d')), false);
                 else
                     expand(n == 5 ? FormatSettings.ShortDateFormat : FormatSettings.LongDateFormat);
                 break;
-            case 'h':
-                put(QString(qMin(n, 2), QLatin1Char(twelveHour ? 'h' : 'H')), true);
-                break;
-            case 's':
-                put(n == 1 ? QStringLiteral("s") : QStringLiteral("ss"), false);
-                break;
-            case 'z':
-                put(n < 3 ? QStringLiteral("z") : QStringLiteral("zzz"), false);
-                break;
-            case 'c':
-                expand(FormatSettings.ShortDateFormat + QLatin1Char(' ')
-                       + FormatSettings.LongTimeFormat);
-                break;
-            case 't':
-                expand(n == 1 ? FormatSettings.ShortTimeFormat : FormatSettings.LongTimeFormat);
-                break;
-            default:
-                literal += p.mid(i, n);
-                break;
+            case 'h': put(QString(qMin(n, 2), QLatin1Char(twelveHour ? 'h' : 'H')), true); break;
+            case 's': put(n == 1 ? QStringLiteral("s") : QStringLiteral("ss"), false); break;
+            case 'z': put(n < 3 ? QStringLiteral("z") : QStringLiteral("zzz"), false); break;
+            case 'c': expand(FormatSettings.ShortDateFormat + QLatin1Char(' ') + FormatSettings.LongTimeFormat); break;
+            case 't': expand(n == 1 ? FormatSettings.ShortTimeFormat : FormatSettings.LongTimeFormat); break;
+            default: literal += p.mid(i, n); break;
             }
             i += n;
             continue;
@@ -178,9 +161,8 @@ bool TryStrToDateTime(const QString &text, QDateTime &value)
 {
     const QString s = text.trimmed();
     const QString date = DelphiToQtDateTimeFormat(FormatSettings.ShortDateFormat);
-    const QStringList times = {DelphiToQtDateTimeFormat(FormatSettings.LongTimeFormat),
-                               QStringLiteral("H:m:s"), QStringLiteral("H:m"),
-                               QStringLiteral("H:m:s.z")};
+    const QStringList times = {DelphiToQtDateTimeFormat(FormatSettings.LongTimeFormat), QStringLiteral("H:m:s"),
+                               QStringLiteral("H:m"), QStringLiteral("H:m:s.z")};
     for (const QString &time : times) {
         const QDateTime dt = QDateTime::fromString(s, date + QLatin1Char(' ') + time);
         if (dt.isValid()) {

@@ -66,8 +66,7 @@ QList<int> buttonsOf(int flags, bool creationOrder)
     case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
     case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
     case MB_YESNO: return {IDYES, IDNO};
-    case MB_RETRYCANCEL:
-        return creationOrder ? QList<int>{IDCANCEL, IDRETRY} : QList<int>{IDRETRY, IDCANCEL};
+    case MB_RETRYCANCEL: return creationOrder ? QList<int>{IDCANCEL, IDRETRY} : QList<int>{IDRETRY, IDCANCEL};
     default: return {IDOK};
     }
 }
@@ -101,9 +100,9 @@ QWidget *dialogParent()
 class TzkMessageDialog : public QDialog
 {
 public:
-    TzkMessageDialog(QWidget *parent, const QString &text, QStyle::StandardPixmap icon,
-                     bool hasIcon, const QList<int> &buttons, int defaultIndex,
-                     const QStringList *captions, const TzkCheckList &checks)
+    TzkMessageDialog(QWidget *parent, const QString &text, QStyle::StandardPixmap icon, bool hasIcon,
+                     const QList<int> &buttons, int defaultIndex, const QStringList *captions,
+                     const TzkCheckList &checks)
         : QDialog(parent)
     {
         setObjectName(QStringLiteral("zkMessageDialog"));
@@ -163,9 +162,8 @@ public:
         const int buttonWidth = fm.horizontalAdvance(QStringLiteral("キャンセル")) + 32;
         for (int j = 0; j < buttons.size(); ++j) {
             const ButtonKind &kind = buttonKind(buttons.at(j));
-            const QString caption = captions && j < captions->size()
-                                        ? captions->at(j)
-                                        : QString::fromUtf8(kind.caption);
+            const QString caption =
+                captions && j < captions->size() ? captions->at(j) : QString::fromUtf8(kind.caption);
             auto *button = new QPushButton(caption, this);
             button->setObjectName(QString::fromLatin1(kind.name));
             button->setMinimumWidth(buttonWidth);
@@ -206,7 +204,6 @@ protected:
     }
 
 public:
-
     void writeBack(const TzkCheckList &checks) const
     {
         for (int i = 0; i < checks.size() && i < m_checkBoxes.size(); ++i) {
@@ -334,10 +331,8 @@ bool isIntegerArg(const QVariant &v)
     case QMetaType::Long:
     case QMetaType::ULong:
     case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
+    case QMetaType::UShort: return true;
+    default: return false;
     }
 }
 
@@ -479,8 +474,7 @@ QString FormatText(const QString &format, const QVariantList &args)
             if (prec >= 0)
                 text.truncate(prec);
             break;
-        default:
-            formatError(format);
+        default: formatError(format);
         }
         if (width > text.size())
             text = left ? text.leftJustified(width) : text.rightJustified(width);
@@ -505,8 +499,8 @@ int ShowAppMessage(const QString &text, int flags)
     default: hasIcon = false; break;
     }
     const QList<int> buttons = buttonsOf(flags, false);
-    TzkMessageDialog dialog(dialogParent(), text, icon, hasIcon, buttons,
-                            defaultButtonIndex(flags, buttons.size()), nullptr, {});
+    TzkMessageDialog dialog(dialogParent(), text, icon, hasIcon, buttons, defaultButtonIndex(flags, buttons.size()),
+                            nullptr, {});
     return dialog.exec();
 }
 
@@ -515,8 +509,7 @@ int ShowAppMessageFmt(const QString &format, const QVariantList &args, int flags
     return ShowAppMessage(FormatText(format, args), flags);
 }
 
-int ShowCheckMessage(const QString &text, int flags, const TzkCheckList &checks,
-                     const QStringList *buttonCaptions)
+int ShowCheckMessage(const QString &text, int flags, const TzkCheckList &checks, const QStringList *buttonCaptions)
 {
     if (!hasApplication())
         return IDCANCEL;
@@ -529,17 +522,16 @@ int ShowCheckMessage(const QString &text, int flags, const TzkCheckList &checks,
     default: break;
     }
     const QList<int> buttons = buttonsOf(flags, true);
-    TzkMessageDialog dialog(dialogParent(), text, icon, true, buttons,
-                            defaultButtonIndex(flags, buttons.size()), buttonCaptions, checks);
+    TzkMessageDialog dialog(dialogParent(), text, icon, true, buttons, defaultButtonIndex(flags, buttons.size()),
+                            buttonCaptions, checks);
     centreOnScreen(&dialog);
     const int result = dialog.exec();
     dialog.writeBack(checks);
     return result;
 }
 
-bool InputQueryDialog(const QString &caption, const QString &prompt, QString &value,
-                      const TzkCheckList &checks, const QStringList &owners, QString &owner,
-                      bool numeric)
+bool InputQueryDialog(const QString &caption, const QString &prompt, QString &value, const TzkCheckList &checks,
+                      const QStringList &owners, QString &owner, bool numeric)
 {
     QPoint units;
     const std::unique_ptr<QDialog> dialog = makeInputForm(caption, &units);
@@ -606,8 +598,7 @@ bool InputQueryDialog(const QString &caption, const QString &prompt, QString &va
     return true;
 }
 
-bool ShowCopyDatabaseDialog(const QString &caption, const QString &prompt, QString &source,
-                            QString &target)
+bool ShowCopyDatabaseDialog(const QString &caption, const QString &prompt, QString &source, QString &target)
 {
     QPoint units;
     const std::unique_ptr<QDialog> dialog = makeInputForm(caption, &units);
@@ -652,8 +643,8 @@ bool ConfirmClipboardCopy()
         {QStringLiteral("列タイトルを出力する"), &header},
         {QStringLiteral("カンマ区切りにする(非チェック時はタブ区切り)"), &comma},
     };
-    if (ShowCheckMessage(QStringLiteral("結果をクリップボードにコピーしますか？"),
-                         MB_YESNO | MB_ICONQUESTION, checks) != IDYES)
+    if (ShowCheckMessage(QStringLiteral("結果をクリップボードにコピーしますか？"), MB_YESNO | MB_ICONQUESTION, checks)
+        != IDYES)
         return false;
     zkOption.PasteHeader = header;
     zkOption.PasteColumn = comma ? 1 : 0;
@@ -662,11 +653,9 @@ bool ConfirmClipboardCopy()
 
 bool ShowExcelSaveDialog(QWidget *owner, QString &fileName)
 {
-    const QString ext = zkOption.ExcelExt.isEmpty() ? QStringLiteral(".xlsx")
-                                                    : zkOption.ExcelExt.toLower();
+    const QString ext = zkOption.ExcelExt.isEmpty() ? QStringLiteral(".xlsx") : zkOption.ExcelExt.toLower();
     const QString pattern = QLatin1Char('*') + ext;
-    const QString filter = QStringLiteral("Excelファイル(%1)").arg(pattern)
-                           + QStringLiteral(";;すべてのファイル(*.*)");
+    const QString filter = QStringLiteral("Excelファイル(%1)").arg(pattern) + QStringLiteral(";;すべてのファイル(*.*)");
 
     QFileDialog dialog(owner ? owner : dialogParent(), QStringLiteral("名前を付けて保存"));
     dialog.setObjectName(QStringLiteral("dlgExcelSave"));
@@ -699,8 +688,8 @@ void PlaceForm(QWidget *form, int top, int left)
     QScreen *screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
     const QRect desktop = screen ? screen->virtualGeometry() : QRect();
     const bool stored = !(top == -1 && left == -1);
-    if (stored && top >= desktop.top() && top <= desktop.top() + desktop.height()
-        && left >= desktop.left() && left <= desktop.left() + desktop.width()) {
+    if (stored && top >= desktop.top() && top <= desktop.top() + desktop.height() && left >= desktop.left()
+        && left <= desktop.left() + desktop.width()) {
         form->move(left, top);
         return;
     }
@@ -718,8 +707,7 @@ void PlaceForm(QWidget *form, int top, int left)
 QPoint GetAverageCharWidth(const QFont &font)
 {
     const QFontMetrics fm(font);
-    const int width = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int width = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return QPoint(width / 52, fm.height());
 }
 

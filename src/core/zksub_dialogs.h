@@ -78,14 +78,12 @@ int ShowCheckMessage(const QString &text, int flags, const TzkCheckList &checks,
 // owner typed into it counts too. On OK writes `value`, `owner` (when there
 // were owners) and the check states back and returns true; on cancel changes
 // nothing.
-bool InputQueryDialog(const QString &caption, const QString &prompt, QString &value,
-                      const TzkCheckList &checks, const QStringList &owners, QString &owner,
-                      bool numeric);
+bool InputQueryDialog(const QString &caption, const QString &prompt, QString &value, const TzkCheckList &checks,
+                      const QStringList &owners, QString &owner, bool numeric);
 
 // Asks for a source and a target database name ("コピー元DB", "コピー先DB");
 // on OK writes both back and returns true.
-bool ShowCopyDatabaseDialog(const QString &caption, const QString &prompt, QString &source,
-                            QString &target);
+bool ShowCopyDatabaseDialog(const QString &caption, const QString &prompt, QString &source, QString &target);
 
 // Asks "結果をクリップボードにコピーしますか？" with the clipboard options as
 // check boxes (title line; commas instead of tabs); on Yes stores them in the

@@ -110,24 +110,20 @@ QString MakeUniqueFileName(const QString &fileName)
 bool HasKnownFileExt(const QString &fileName)
 {
     static const QSet<QString> known = {
-        QStringLiteral(".doc"),  QStringLiteral(".docx"), QStringLiteral(".docm"),
-        QStringLiteral(".xls"),  QStringLiteral(".xlsx"), QStringLiteral(".xlsm"),
-        QStringLiteral(".ppt"),  QStringLiteral(".pptx"), QStringLiteral(".pptm"),
-        QStringLiteral(".mdb"),  QStringLiteral(".accdb"), QStringLiteral(".txt"),
-        QStringLiteral(".pdf"),  QStringLiteral(".csv"),  QStringLiteral(".html"),
-        QStringLiteral(".htm"),  QStringLiteral(".asp"),  QStringLiteral(".xml"),
-        QStringLiteral(".css"),  QStringLiteral(".wav"),  QStringLiteral(".wma"),
-        QStringLiteral(".mp3"),  QStringLiteral(".ogg"),  QStringLiteral(".m4a"),
-        QStringLiteral(".cda"),  QStringLiteral(".bmp"),  QStringLiteral(".gif"),
-        QStringLiteral(".jpeg"), QStringLiteral(".jpg"),  QStringLiteral(".tiff"),
-        QStringLiteral(".tif"),  QStringLiteral(".png"),  QStringLiteral(".wmv"),
-        QStringLiteral(".avi"),  QStringLiteral(".mpeg"), QStringLiteral(".mpg"),
-        QStringLiteral(".vob"),  QStringLiteral(".ogm"),  QStringLiteral(".mov"),
-        QStringLiteral(".rm"),   QStringLiteral(".divx"), QStringLiteral(".lzh"),
-        QStringLiteral(".zip"),  QStringLiteral(".exe"),  QStringLiteral(".com"),
-        QStringLiteral(".bat"),  QStringLiteral(".dll"),  QStringLiteral(".ini"),
-        QStringLiteral(".sql"),  QStringLiteral(".dmp"),  QStringLiteral(".log"),
-        QStringLiteral(".lst"),  QStringLiteral(".zkmcr"), QStringLiteral(".bak"),
+        QStringLiteral(".doc"),   QStringLiteral(".docx"), QStringLiteral(".docm"),  QStringLiteral(".xls"),
+        QStringLiteral(".xlsx"),  QStringLiteral(".xlsm"), QStringLiteral(".ppt"),   QStringLiteral(".pptx"),
+        QStringLiteral(".pptm"),  QStringLiteral(".mdb"),  QStringLiteral(".accdb"), QStringLiteral(".txt"),
+        QStringLiteral(".pdf"),   QStringLiteral(".csv"),  QStringLiteral(".html"),  QStringLiteral(".htm"),
+        QStringLiteral(".asp"),   QStringLiteral(".xml"),  QStringLiteral(".css"),   QStringLiteral(".wav"),
+        QStringLiteral(".wma"),   QStringLiteral(".mp3"),  QStringLiteral(".ogg"),   QStringLiteral(".m4a"),
+        QStringLiteral(".cda"),   QStringLiteral(".bmp"),  QStringLiteral(".gif"),   QStringLiteral(".jpeg"),
+        QStringLiteral(".jpg"),   QStringLiteral(".tiff"), QStringLiteral(".tif"),   QStringLiteral(".png"),
+        QStringLiteral(".wmv"),   QStringLiteral(".avi"),  QStringLiteral(".mpeg"),  QStringLiteral(".mpg"),
+        QStringLiteral(".vob"),   QStringLiteral(".ogm"),  QStringLiteral(".mov"),   QStringLiteral(".rm"),
+        QStringLiteral(".divx"),  QStringLiteral(".lzh"),  QStringLiteral(".zip"),   QStringLiteral(".exe"),
+        QStringLiteral(".com"),   QStringLiteral(".bat"),  QStringLiteral(".dll"),   QStringLiteral(".ini"),
+        QStringLiteral(".sql"),   QStringLiteral(".dmp"),  QStringLiteral(".log"),   QStringLiteral(".lst"),
+        QStringLiteral(".zkmcr"), QStringLiteral(".bak"),
     };
     return known.contains(ExtractFileExt(fileName).toLower());
 }
@@ -262,8 +258,7 @@ void FindInListView(TzkStrEdit *edit, IzkSearchableList *list)
         return;
     const QString wanted = text.toUpper();
     auto matches = [&](int i) {
-        return list->ItemCaption(i).toUpper().contains(wanted)
-               || list->ItemFirstSubItem(i).toUpper().contains(wanted);
+        return list->ItemCaption(i).toUpper().contains(wanted) || list->ItemFirstSubItem(i).toUpper().contains(wanted);
     };
     const int count = list->ItemCount();
     const int selected = list->SelectedIndex();

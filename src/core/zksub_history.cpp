@@ -23,9 +23,8 @@ QString historyKey(int i)
 QString workFolder()
 {
     // Before the settings are loaded the option is empty: use its default.
-    QString dir = zkOption.TempDir.isEmpty() && !DataPath.isEmpty()
-                      ? DataPath + QStringLiteral("temp/")
-                      : zkOption.TempDir;
+    QString dir =
+        zkOption.TempDir.isEmpty() && !DataPath.isEmpty() ? DataPath + QStringLiteral("temp/") : zkOption.TempDir;
     if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');
     return dir;
@@ -45,7 +44,8 @@ public:
 // --- TzkIniFile ------------------------------------------------------------------
 
 TzkIniFile::TzkIniFile(const QString &fileName, const TEncoding *encoding)
-    : m_fileName(fileName), m_encoding(encoding)
+    : m_fileName(fileName)
+    , m_encoding(encoding)
 {
     if (!QFileInfo::exists(fileName))
         return;
@@ -103,8 +103,7 @@ const TzkIniFile::Section *TzkIniFile::findSection(const QString &name) const
     return const_cast<TzkIniFile *>(this)->findSection(name);
 }
 
-QString TzkIniFile::ReadString(const QString &section, const QString &name,
-                               const QString &def) const
+QString TzkIniFile::ReadString(const QString &section, const QString &name, const QString &def) const
 {
     if (const Section *s = findSection(section)) {
         for (const auto &entry : s->values) {
@@ -150,23 +149,22 @@ void TzkIniFile::UpdateFile() const
 
 // --- WHERE history -----------------------------------------------------------------
 
-QString WhereHistoryFileName(const QString &server, const QString &database,
-                             const QString &schema, const QString &objectName)
+QString WhereHistoryFileName(const QString &server, const QString &database, const QString &schema,
+                             const QString &objectName)
 {
     return workFolder()
-           + RemoveInvalidFileChars(server + QLatin1Char('.') + database + QLatin1Char('.') + schema
-                                    + QLatin1Char('.') + objectName + QLatin1String(".ini"));
+           + RemoveInvalidFileChars(server + QLatin1Char('.') + database + QLatin1Char('.') + schema + QLatin1Char('.')
+                                    + objectName + QLatin1String(".ini"));
 }
 
-void LoadWhereHistory(const QString &server, const QString &database, const QString &schema,
-                      const QString &objectName, QStringList &list)
+void LoadWhereHistory(const QString &server, const QString &database, const QString &schema, const QString &objectName,
+                      QStringList &list)
 {
     list.clear();
     if (objectName.isEmpty())
         return;
     ForceDir(workFolder());
-    const TzkIniFile ini(WhereHistoryFileName(server, database, schema, objectName),
-                         GetFileEncoding());
+    const TzkIniFile ini(WhereHistoryFileName(server, database, schema, objectName), GetFileEncoding());
     for (int i = 0; i < kWhereHistoryMax; ++i) {
         const QString text = ini.ReadString(kWhereSection, historyKey(i), QString());
         if (!text.isEmpty())
@@ -174,8 +172,8 @@ void LoadWhereHistory(const QString &server, const QString &database, const QStr
     }
 }
 
-void SaveWhereHistory(const QString &server, const QString &database, const QString &schema,
-                      const QString &objectName, const QStringList &list)
+void SaveWhereHistory(const QString &server, const QString &database, const QString &schema, const QString &objectName,
+                      const QStringList &list)
 {
     if (!ForceDir(workFolder()))
         throw Exception(QStringLiteral("フォルダ \"%1\" を作成できません。").arg(workFolder()));

@@ -41,20 +41,20 @@ private:
 // The history file of an object: the work folder (option TempDir) +
 // server.database.schema.object.ini without the characters invalid in file
 // names.
-QString WhereHistoryFileName(const QString &server, const QString &database,
-                             const QString &schema, const QString &objectName);
+QString WhereHistoryFileName(const QString &server, const QString &database, const QString &schema,
+                             const QString &objectName);
 
 // Fills the list with the stored conditions, keys "00" to "19" of section
 // WHERE in order, empty ones skipped. Nothing is read without an object name;
 // a file that cannot be read gives an empty list.
-void LoadWhereHistory(const QString &server, const QString &database, const QString &schema,
-                      const QString &objectName, QStringList &list);
+void LoadWhereHistory(const QString &server, const QString &database, const QString &schema, const QString &objectName,
+                      QStringList &list);
 
 // Stores the first 20 texts of the list under the keys "00" to "19"; keys
 // past the last one written keep their values. Raises Exception when the
 // file cannot be written.
-void SaveWhereHistory(const QString &server, const QString &database, const QString &schema,
-                      const QString &objectName, const QStringList &list);
+void SaveWhereHistory(const QString &server, const QString &database, const QString &schema, const QString &objectName,
+                      const QStringList &list);
 
 // Where the command runner puts the lines of a tool's output: the SQL editor
 // control of the window that runs the tool.

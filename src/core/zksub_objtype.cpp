@@ -57,22 +57,22 @@ constexpr Kind kKinds[] = {
 struct XType
 {
     const char *letters;
-    int code;       // what ObjTypeFromXType gives; -1 for none
+    int code; // what ObjTypeFromXType gives; -1 for none
     const char *word;
-    int listedFor;  // the code whose letters GetObjTypeXTypes lists; 0 for none
+    int listedFor; // the code whose letters GetObjTypeXTypes lists; 0 for none
 };
 
 // In the order GetObjTypeXTypes lists a code's letters. K (key) is listed
 // with the constraints, though no conversion reads it back.
 constexpr XType kXTypes[] = {
-    {"U", 45, "TABLE", 45},       {"S", 45, "TABLE", 45},       {"V", 47, "VIEW", 47},
-    {"IX", 46, "INDEX", 46},      {"K", -1, "", 66},            {"PK", 66, "CONSTRAINT", 66},
-    {"F", 66, "CONSTRAINT", 66},  {"C", 66, "CONSTRAINT", 66},  {"D", 66, "CONSTRAINT", 66},
-    {"UQ", 66, "CONSTRAINT", 66}, {"P", 51, "PROCEDURE", 51},   {"RF", 51, "PROCEDURE", 51},
-    {"X", 51, "PROCEDURE", 51},   {"FN", 52, "FUNCTION", 52},   {"IF", 52, "FUNCTION", 52},
-    {"TF", 52, "FUNCTION", 52},   {"TR", 57, "TRIGGER", 57},    {"SO", 58, "SEQUENCE", 58},
-    {"SN", 60, "SYNONYM", 60},    {"PC", -1, "PROCEDURE", 0},   {"FS", -1, "FUNCTION", 0},
-    {"FT", -1, "FUNCTION", 0},    {"TA", -1, "TRIGGER", 0},     {"SQ", -1, "QUEUE", 0},
+    {"U", 45, "TABLE", 45},       {"S", 45, "TABLE", 45},      {"V", 47, "VIEW", 47},
+    {"IX", 46, "INDEX", 46},      {"K", -1, "", 66},           {"PK", 66, "CONSTRAINT", 66},
+    {"F", 66, "CONSTRAINT", 66},  {"C", 66, "CONSTRAINT", 66}, {"D", 66, "CONSTRAINT", 66},
+    {"UQ", 66, "CONSTRAINT", 66}, {"P", 51, "PROCEDURE", 51},  {"RF", 51, "PROCEDURE", 51},
+    {"X", 51, "PROCEDURE", 51},   {"FN", 52, "FUNCTION", 52},  {"IF", 52, "FUNCTION", 52},
+    {"TF", 52, "FUNCTION", 52},   {"TR", 57, "TRIGGER", 57},   {"SO", 58, "SEQUENCE", 58},
+    {"SN", 60, "SYNONYM", 60},    {"PC", -1, "PROCEDURE", 0},  {"FS", -1, "FUNCTION", 0},
+    {"FT", -1, "FUNCTION", 0},    {"TA", -1, "TRIGGER", 0},    {"SQ", -1, "QUEUE", 0},
     {"IT", -1, "INNER TABLE", 0}, {"R", -1, "RULE", 0},
 };
 

@@ -15,8 +15,7 @@ namespace {
 
 bool isTrimmedBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r')
-           || c == QLatin1Char('\n');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
 // SQL Server's reserved keywords: as names they must be delimited.
@@ -24,31 +23,190 @@ const QSet<QString> &reservedKeywords()
 {
     static const QSet<QString> words = [] {
         static const char *const list[] = {
-            "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AUTHORIZATION", "BACKUP",
-            "BEGIN", "BETWEEN", "BREAK", "BROWSE", "BULK", "BY", "CASCADE", "CASE", "CHECK",
-            "CHECKPOINT", "CLOSE", "CLUSTERED", "COALESCE", "COLLATE", "COLUMN", "COMMIT",
-            "COMPUTE", "CONSTRAINT", "CONTAINS", "CONTAINSTABLE", "CONTINUE", "CONVERT",
-            "CREATE", "CROSS", "CURRENT", "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP",
-            "CURRENT_USER", "CURSOR", "DATABASE", "DBCC", "DEALLOCATE", "DECLARE", "DEFAULT",
-            "DELETE", "DENY", "DESC", "DISK", "DISTINCT", "DISTRIBUTED", "DOUBLE", "DROP",
-            "DUMP", "ELSE", "END", "ERRLVL", "ESCAPE", "EXCEPT", "EXEC", "EXECUTE", "EXISTS",
-            "EXIT", "EXTERNAL", "FETCH", "FILE", "FILLFACTOR", "FOR", "FOREIGN", "FREETEXT",
-            "FREETEXTTABLE", "FROM", "FULL", "FUNCTION", "GOTO", "GRANT", "GROUP", "HAVING",
-            "HOLDLOCK", "IDENTITY", "IDENTITY_INSERT", "IDENTITYCOL", "IF", "IN", "INDEX",
-            "INNER", "INSERT", "INTERSECT", "INTO", "IS", "JOIN", "KEY", "KILL", "LEFT", "LIKE",
-            "LINENO", "LOAD", "MERGE", "NATIONAL", "NOCHECK", "NONCLUSTERED", "NOT", "NULL",
-            "NULLIF", "OF", "OFF", "OFFSETS", "ON", "OPEN", "OPENDATASOURCE", "OPENQUERY",
-            "OPENROWSET", "OPENXML", "OPTION", "OR", "ORDER", "OUTER", "OVER", "PERCENT",
-            "PIVOT", "PLAN", "PRECISION", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "PUBLIC",
-            "RAISERROR", "READ", "READTEXT", "RECONFIGURE", "REFERENCES", "REPLICATION",
-            "RESTORE", "RESTRICT", "RETURN", "REVERT", "REVOKE", "RIGHT", "ROLLBACK",
-            "ROWCOUNT", "ROWGUIDCOL", "RULE", "SAVE", "SCHEMA", "SECURITYAUDIT", "SELECT",
-            "SEMANTICKEYPHRASETABLE", "SEMANTICSIMILARITYDETAILSTABLE",
-            "SEMANTICSIMILARITYTABLE", "SESSION_USER", "SET", "SETUSER", "SHUTDOWN", "SOME",
-            "STATISTICS", "SYSTEM_USER", "TABLE", "TABLESAMPLE", "TEXTSIZE", "THEN", "TO",
-            "TOP", "TRAN", "TRANSACTION", "TRIGGER", "TRUNCATE", "TRY_CONVERT", "TSEQUAL",
-            "UNION", "UNIQUE", "UNPIVOT", "UPDATE", "UPDATETEXT", "USE", "USER", "VALUES",
-            "VARYING", "VIEW", "WAITFOR", "WHEN", "WHERE", "WHILE", "WITH", "WRITETEXT",
+            "ADD",
+            "ALL",
+            "ALTER",
+            "AND",
+            "ANY",
+            "AS",
+            "ASC",
+            "AUTHORIZATION",
+            "BACKUP",
+            "BEGIN",
+            "BETWEEN",
+            "BREAK",
+            "BROWSE",
+            "BULK",
+            "BY",
+            "CASCADE",
+            "CASE",
+            "CHECK",
+            "CHECKPOINT",
+            "CLOSE",
+            "CLUSTERED",
+            "COALESCE",
+            "COLLATE",
+            "COLUMN",
+            "COMMIT",
+            "COMPUTE",
+            "CONSTRAINT",
+            "CONTAINS",
+            "CONTAINSTABLE",
+            "CONTINUE",
+            "CONVERT",
+            "CREATE",
+            "CROSS",
+            "CURRENT",
+            "CURRENT_DATE",
+            "CURRENT_TIME",
+            "CURRENT_TIMESTAMP",
+            "CURRENT_USER",
+            "CURSOR",
+            "DATABASE",
+            "DBCC",
+            "DEALLOCATE",
+            "DECLARE",
+            "DEFAULT",
+            "DELETE",
+            "DENY",
+            "DESC",
+            "DISK",
+            "DISTINCT",
+            "DISTRIBUTED",
+            "DOUBLE",
+            "DROP",
+            "DUMP",
+            "ELSE",
+            "END",
+            "ERRLVL",
+            "ESCAPE",
+            "EXCEPT",
+            "EXEC",
+            "EXECUTE",
+            "EXISTS",
+            "EXIT",
+            "EXTERNAL",
+            "FETCH",
+            "FILE",
+            "FILLFACTOR",
+            "FOR",
+            "FOREIGN",
+            "FREETEXT",
+            "FREETEXTTABLE",
+            "FROM",
+            "FULL",
+            "FUNCTION",
+            "GOTO",
+            "GRANT",
+            "GROUP",
+            "HAVING",
+            "HOLDLOCK",
+            "IDENTITY",
+            "IDENTITY_INSERT",
+            "IDENTITYCOL",
+            "IF",
+            "IN",
+            "INDEX",
+            "INNER",
+            "INSERT",
+            "INTERSECT",
+            "INTO",
+            "IS",
+            "JOIN",
+            "KEY",
+            "KILL",
+            "LEFT",
+            "LIKE",
+            "LINENO",
+            "LOAD",
+            "MERGE",
+            "NATIONAL",
+            "NOCHECK",
+            "NONCLUSTERED",
+            "NOT",
+            "NULL",
+            "NULLIF",
+            "OF",
+            "OFF",
+            "OFFSETS",
+            "ON",
+            "OPEN",
+            "OPENDATASOURCE",
+            "OPENQUERY",
+            "OPENROWSET",
+            "OPENXML",
+            "OPTION",
+            "OR",
+            "ORDER",
+            "OUTER",
+            "OVER",
+            "PERCENT",
+            "PIVOT",
+            "PLAN",
+            "PRECISION",
+            "PRIMARY",
+            "PRINT",
+            "PROC",
+            "PROCEDURE",
+            "PUBLIC",
+            "RAISERROR",
+            "READ",
+            "READTEXT",
+            "RECONFIGURE",
+            "REFERENCES",
+            "REPLICATION",
+            "RESTORE",
+            "RESTRICT",
+            "RETURN",
+            "REVERT",
+            "REVOKE",
+            "RIGHT",
+            "ROLLBACK",
+            "ROWCOUNT",
+            "ROWGUIDCOL",
+            "RULE",
+            "SAVE",
+            "SCHEMA",
+            "SECURITYAUDIT",
+            "SELECT",
+            "SEMANTICKEYPHRASETABLE",
+            "SEMANTICSIMILARITYDETAILSTABLE",
+            "SEMANTICSIMILARITYTABLE",
+            "SESSION_USER",
+            "SET",
+            "SETUSER",
+            "SHUTDOWN",
+            "SOME",
+            "STATISTICS",
+            "SYSTEM_USER",
+            "TABLE",
+            "TABLESAMPLE",
+            "TEXTSIZE",
+            "THEN",
+            "TO",
+            "TOP",
+            "TRAN",
+            "TRANSACTION",
+            "TRIGGER",
+            "TRUNCATE",
+            "TRY_CONVERT",
+            "TSEQUAL",
+            "UNION",
+            "UNIQUE",
+            "UNPIVOT",
+            "UPDATE",
+            "UPDATETEXT",
+            "USE",
+            "USER",
+            "VALUES",
+            "VARYING",
+            "VIEW",
+            "WAITFOR",
+            "WHEN",
+            "WHERE",
+            "WHILE",
+            "WITH",
+            "WRITETEXT",
         };
         QSet<QString> set;
         for (const char *w : list)
@@ -153,8 +311,8 @@ bool passesKeywordBoundary(const QString &s, const QString &w, int p)
     const QString next = CopyByPos(s, after, after);
     const QString next2 = CopyByPos(s, after, after + 1);
     return next == QLatin1String("\t") || next == QLatin1String("\r") || next == QLatin1String(" ")
-           || next == QLatin1String("\"") || next == QLatin1String("[")
-           || next2 == QLatin1String("/*") || next2 == QLatin1String("--");
+           || next == QLatin1String("\"") || next == QLatin1String("[") || next2 == QLatin1String("/*")
+           || next2 == QLatin1String("--");
 }
 
 bool isDecimalText(const QString &s)
@@ -206,8 +364,7 @@ QString BracketCatalogName(const QString &name, bool force)
     if (!force && !zkOption.UseLowerName) {
         if (name.isEmpty())
             return name;
-        if (!hasBracketingChar(name) && isRegularIdentifier(name)
-            && !reservedKeywords().contains(name.toUpper()))
+        if (!hasBracketingChar(name) && isRegularIdentifier(name) && !reservedKeywords().contains(name.toUpper()))
             return name;
     }
     return QuoteName(name);
@@ -250,15 +407,12 @@ bool IsNationalLiteral(const QString &s)
         const char *error = nullptr;
         int offset = 0;
         static const char16_t pattern[] = u"^N'.*'$";
-        return pcre16_compile(reinterpret_cast<PCRE_SPTR16>(pattern), PCRE_UTF16, &error,
-                              &offset, nullptr);
+        return pcre16_compile(reinterpret_cast<PCRE_SPTR16>(pattern), PCRE_UTF16, &error, &offset, nullptr);
     }();
     if (!re)
         return false;
     int ovector[3];
-    return pcre16_exec(re, nullptr, reinterpret_cast<PCRE_SPTR16>(s.utf16()), int(s.size()), 0, 0,
-                       ovector, 3)
-           >= 0;
+    return pcre16_exec(re, nullptr, reinterpret_cast<PCRE_SPTR16>(s.utf16()), int(s.size()), 0, 0, ovector, 3) >= 0;
 }
 
 QString QuoteNameDouble(const QString &s)
@@ -338,11 +492,9 @@ bool MatchStr(const QString &value, const QStringList &items, bool contains)
     return false;
 }
 
-QString ReplaceEach(const QString &s, const QStringList &patterns, const QString &replacement,
-                    TReplaceFlags flags)
+QString ReplaceEach(const QString &s, const QStringList &patterns, const QString &replacement, TReplaceFlags flags)
 {
-    const Qt::CaseSensitivity cs = flags.testFlag(rfIgnoreCase) ? Qt::CaseInsensitive
-                                                                : Qt::CaseSensitive;
+    const Qt::CaseSensitivity cs = flags.testFlag(rfIgnoreCase) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     QString out = s;
     for (const QString &pattern : patterns) {
         if (pattern.isEmpty())
@@ -435,9 +587,7 @@ QString ExtractExecuteSqlText(const QString &s, bool checkCall)
 
 void RemoveRepeatedUse(QStringList &lines)
 {
-    const auto isUse = [](const QString &line) {
-        return line.toUpper().startsWith(QLatin1String("USE "));
-    };
+    const auto isUse = [](const QString &line) { return line.toUpper().startsWith(QLatin1String("USE ")); };
     const auto isGo = [](const QString &line) { return line.toUpper() == QLatin1String("GO"); };
 
     const qsizetype n = lines.size();
@@ -479,8 +629,7 @@ bool IsDefinitionKeywordAt(const QString &s, const QString &w, int p)
     // No word stands past the end; the walk below must not run beyond it.
     if (p > s.size())
         return false;
-    if (CopyByPos(s, p, p + 1) == QLatin1String("AS")
-        || CopyByPos(s, p, p + 6) == QLatin1String("RETURNS")) {
+    if (CopyByPos(s, p, p + 1) == QLatin1String("AS") || CopyByPos(s, p, p + 6) == QLatin1String("RETURNS")) {
         if (!passesKeywordBoundary(s, w, p))
             return false;
     }
@@ -573,8 +722,7 @@ double VarToFloatDef(const QVariant &v, double def)
     if (v.isNull())
         return def;
     bool ok = false;
-    const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok)
-                                                       : v.toDouble(&ok);
+    const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
     return ok && std::isfinite(d) ? d : def;
 }
 
@@ -603,12 +751,9 @@ TDateTime VarToDateTimeDef(const QVariant &v, TDateTime def)
     if (v.isNull())
         return def;
     switch (v.typeId()) {
-    case QMetaType::QDateTime:
-        return v.toDateTime().isValid() ? TDateTimeFromDateTime(v.toDateTime()) : def;
-    case QMetaType::QDate:
-        return v.toDate().isValid() ? TDateTimeFromDateTime(v.toDate().startOfDay()) : def;
-    case QMetaType::QTime:
-        return v.toTime().isValid() ? timeOnly(v.toTime()) : def;
+    case QMetaType::QDateTime: return v.toDateTime().isValid() ? TDateTimeFromDateTime(v.toDateTime()) : def;
+    case QMetaType::QDate: return v.toDate().isValid() ? TDateTimeFromDateTime(v.toDate().startOfDay()) : def;
+    case QMetaType::QTime: return v.toTime().isValid() ? timeOnly(v.toTime()) : def;
     case QMetaType::QString: {
         const QString t = v.toString().trimmed();
         for (const char *format : {"yyyy/MM/dd HH:mm:ss", "yyyy/MM/dd HH:mm", "yyyy/MM/dd"}) {
@@ -622,7 +767,6 @@ TDateTime VarToDateTimeDef(const QVariant &v, TDateTime def)
         const QTime time = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
         return time.isValid() ? timeOnly(time) : def;
     }
-    default:
-        return VarToFloatDef(v, def);
+    default: return VarToFloatDef(v, def);
     }
 }

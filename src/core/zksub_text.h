@@ -74,8 +74,7 @@ Q_DECLARE_FLAGS(TReplaceFlags, TReplaceFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TReplaceFlags)
 // s with each pattern in turn replaced by replacement, each on the result of
 // the one before.
-QString ReplaceEach(const QString &s, const QStringList &patterns, const QString &replacement,
-                    TReplaceFlags flags);
+QString ReplaceEach(const QString &s, const QStringList &patterns, const QString &replacement, TReplaceFlags flags);
 
 // A string list as one text: each line followed by CR LF; empty for an empty
 // list.

@@ -70,8 +70,7 @@ public:
     virtual int FormID() const = 0;
     // The connection text, login + " @ " + server, with "." + database when
     // `addDatabase`; a schema and a name, when given, qualify it further.
-    virtual QString GetConnectInfo(const QString &schema, const QString &name,
-                                   bool addDatabase) const = 0;
+    virtual QString GetConnectInfo(const QString &schema, const QString &name, bool addDatabase) const = 0;
     // The login user's default schema.
     virtual QString GetCurrentSchema() const = 0;
     // Items of the object list, all and selected.
@@ -93,8 +92,8 @@ public:
     QString g_Password;
     QString g_Server;
     QString g_DataBase;
-    QString g_User;   // database user of the session
-    QString g_Schema; // its default schema
+    QString g_User;            // database user of the session
+    QString g_Schema;          // its default schema
     bool g_Win_Attest = false; // Windows authentication
 };
 
@@ -142,8 +141,7 @@ public:
     virtual void ShowWorkSpace(TzkConnectionWindow *EraseForm) = 0;
     // The last MDI child of the class (or derived from it) whose caption
     // equals `caption` exactly, brought to the front when `showWindow`.
-    virtual QWidget *FindWindow(const QMetaObject &cls, const QString &caption,
-                                bool showWindow) = 0;
+    virtual QWidget *FindWindow(const QMetaObject &cls, const QString &caption, bool showWindow) = 0;
     // True once every window has agreed to the program's exit and the
     // windows are being closed: none of them asks again.
     virtual bool Closing() const { return false; }
@@ -154,7 +152,11 @@ public:
     virtual QString RecentObjectCheck(int ObjectType, const QString &DataBase, const QString &Schema,
                                       const QString &ObjectName, const QString &ParentObject)
     {
-        Q_UNUSED(ObjectType) Q_UNUSED(DataBase) Q_UNUSED(Schema) Q_UNUSED(ObjectName) Q_UNUSED(ParentObject)
+        Q_UNUSED(ObjectType)
+        Q_UNUSED(DataBase)
+        Q_UNUSED(Schema)
+        Q_UNUSED(ObjectName)
+        Q_UNUSED(ParentObject)
         return QString();
     }
 };
@@ -164,7 +166,7 @@ extern IzkMainForm *zkMainForm;
 
 // --- Process-wide values the main window sets at start-up --------------------
 
-extern QString ClientToolsFolder;   // folder of SQL Server's client tools; empty when none
-extern int ServerVersionOverride;   // "/V=" of the command line; 0 when none
-extern QString ExcelFilter;         // filter of the workbook save dialogs
-extern QString ExcelMacroFilter;    // filter of the macro-enabled workbook save dialogs
+extern QString ClientToolsFolder; // folder of SQL Server's client tools; empty when none
+extern int ServerVersionOverride; // "/V=" of the command line; 0 when none
+extern QString ExcelFilter;       // filter of the workbook save dialogs
+extern QString ExcelMacroFilter;  // filter of the macro-enabled workbook save dialogs

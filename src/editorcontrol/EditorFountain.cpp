@@ -76,7 +76,7 @@ void TEditorColors::ColorMembers(QList<QObject *> &Members) const
 
 namespace {
 
-template <class F>
+template<class F>
 void forEachPairColor(TEditorBracketCollection &Pairs, F Set)
 {
     inUpdate(Pairs, [&] {
@@ -121,14 +121,16 @@ TEditorFountain::~TEditorFountain()
 std::unique_ptr<TEditorColors> TEditorFountain::CreateColors()
 {
     auto colors = std::make_unique<TEditorColors>(this);
-    colors->OnChange = TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
+    colors->OnChange =
+        TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
     return colors;
 }
 
 std::unique_ptr<TFountainBracketCollection> TEditorFountain::CreateBrackets()
 {
     auto brackets = std::make_unique<TEditorBracketCollection>(this);
-    brackets->OnChange = TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
+    brackets->OnChange =
+        TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
     return brackets;
 }
 
@@ -324,24 +326,19 @@ TFountainColor *TEditorParser::TokenToFountainColor()
         return FFountain->Reserve();
     const TEditorColors *colors = editorFountain()->Colors();
     switch (FToken) {
-    case ftkSymbol:
-        return colors->Symbol();
+    case ftkSymbol: return colors->Symbol();
     case ftkInteger:
     case ftkFloat:
-    case ftkHex:
-        return colors->Int();
+    case ftkHex: return colors->Int();
     case ftkBracket: {
         const TFountainBracketCollection *brackets = FFountain->Brackets();
         if (FDrawBracketIndex >= 0 && FDrawBracketIndex < brackets->Count())
             return brackets->GetBracketItem(FDrawBracketIndex)->ItemColor();
         return nullptr;
     }
-    case ftkComment:
-        return colors->Comment();
-    case ftkReserve:
-        return FFountain->Reserve();
-    case ftkAnk:
-        return colors->Ank();
+    case ftkComment: return colors->Comment();
+    case ftkReserve: return FFountain->Reserve();
+    case ftkAnk: return colors->Ank();
     case ftkWide:
     case 14:
     case 15:
@@ -349,17 +346,12 @@ TFountainColor *TEditorParser::TokenToFountainColor()
     case 17:
     case ftkDbcsRun:
     case ftkKanaSymbol:
-    case ftkKana:
-        return colors->DBCS();
-    case ftkUrl:
-        return colors->Url();
-    case ftkMail:
-        return colors->Mail();
+    case ftkKana: return colors->DBCS();
+    case ftkUrl: return colors->Url();
+    case ftkMail: return colors->Mail();
     case ftkQuotation:
     case ftkControlCode:
-    case ftkControlCodeHex:
-        return colors->Str();
-    default:
-        return nullptr;
+    case ftkControlCodeHex: return colors->Str();
+    default: return nullptr;
     }
 }

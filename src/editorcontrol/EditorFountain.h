@@ -28,7 +28,9 @@ class TEditorFountain;
 
 // The scheme's eleven colours. A change of any of them is one change of the
 // set; Reserve is the scheme's own reserved-word colour.
-class TEditorColors : public TNotifyPersistent, public TFountainColorMembers
+class TEditorColors
+    : public TNotifyPersistent
+    , public TFountainColorMembers
 {
     Q_OBJECT
     Q_PROPERTY(TEditorColor *Ank READ Ank WRITE SetAnk)
@@ -116,7 +118,10 @@ public:
     explicit TEditorFountain(QObject *AOwner = nullptr);
     ~TEditorFountain() override;
 
-    TEditorBracketCollection *EditorBrackets() const { return static_cast<TEditorBracketCollection *>(FBrackets.get()); }
+    TEditorBracketCollection *EditorBrackets() const
+    {
+        return static_cast<TEditorBracketCollection *>(FBrackets.get());
+    }
     TEditorColors *Colors() const { return FColors.get(); }
     void SetColors(const TEditorColors *Value) { FColors->Assign(Value); }
 

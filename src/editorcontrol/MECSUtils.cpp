@@ -16,25 +16,17 @@ qint32 LcidFromLocaleName(const QString &Name)
     // Only the locales whose identifier decides something here, and English.
     const QLocale locale(Name);
     switch (locale.language()) {
-    case QLocale::Japanese:
-        return 1041;
-    case QLocale::Korean:
-        return 1042;
+    case QLocale::Japanese: return 1041;
+    case QLocale::Korean: return 1042;
     case QLocale::Chinese:
         switch (locale.territory()) {
-        case QLocale::Taiwan:
-            return 1028;
-        case QLocale::HongKong:
-            return 3076;
-        case QLocale::Singapore:
-            return 4100;
-        default:
-            return 2052;
+        case QLocale::Taiwan: return 1028;
+        case QLocale::HongKong: return 3076;
+        case QLocale::Singapore: return 4100;
+        default: return 2052;
         }
-    case QLocale::English:
-        return locale.territory() == QLocale::UnitedKingdom ? 2057 : 1033;
-    default:
-        return 0;
+    case QLocale::English: return locale.territory() == QLocale::UnitedKingdom ? 2057 : 1033;
+    default: return 0;
     }
 }
 
@@ -47,8 +39,8 @@ TEastAsianWidth GetEastAsianWidth(char32_t CodePoint)
     if (CodePoint < 0x7F)
         return eawNarrow;
     const WidthRange *end = WidthRanges + WidthRangeCount;
-    const WidthRange *it = std::upper_bound(WidthRanges, end, CodePoint,
-                                            [](char32_t cp, const WidthRange &r) { return cp < r.First; });
+    const WidthRange *it =
+        std::upper_bound(WidthRanges, end, CodePoint, [](char32_t cp, const WidthRange &r) { return cp < r.First; });
     if (it == WidthRanges)
         return eawNeutral;
     --it;
@@ -60,8 +52,8 @@ bool IsCombiningChar(char32_t CodePoint)
     if (CodePoint < 0x300)
         return false;
     const CodeRange *end = CombiningRanges + CombiningRangeCount;
-    const CodeRange *it = std::upper_bound(CombiningRanges, end, CodePoint,
-                                           [](char32_t cp, const CodeRange &r) { return cp < r.First; });
+    const CodeRange *it =
+        std::upper_bound(CombiningRanges, end, CodePoint, [](char32_t cp, const CodeRange &r) { return cp < r.First; });
     if (it == CombiningRanges)
         return false;
     --it;
@@ -129,12 +121,9 @@ bool IsWideCodePoint(char32_t CodePoint, bool AmbiguousWide)
 {
     switch (GetEastAsianWidth(CodePoint)) {
     case eawFullwidth:
-    case eawWide:
-        return true;
-    case eawAmbiguous:
-        return AmbiguousWide;
-    default:
-        return false;
+    case eawWide: return true;
+    case eawAmbiguous: return AmbiguousWide;
+    default: return false;
     }
 }
 
@@ -155,8 +144,7 @@ bool IsAmbiguousWideCharset(quint8 Charset)
     case 134: // GB2312
     case 136: // CHINESEBIG5
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -168,10 +156,8 @@ bool IsAmbiguousWideLocale(qint32 Lcid)
     case 1042:
     case 2052:
     case 3076:
-    case 4100:
-        return true;
-    default:
-        return false;
+    case 4100: return true;
+    default: return false;
     }
 }
 

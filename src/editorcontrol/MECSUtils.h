@@ -27,8 +27,14 @@ extern const qint32 UserDefaultLCID;
 TEastAsianWidth GetEastAsianWidth(char32_t CodePoint);
 bool IsCombiningChar(char32_t CodePoint);
 
-inline bool IsHighSurrogate(char16_t Unit) { return Unit >= 0xD800 && Unit <= 0xDBFF; }
-inline bool IsLowSurrogate(char16_t Unit) { return Unit >= 0xDC00 && Unit <= 0xDFFF; }
+inline bool IsHighSurrogate(char16_t Unit)
+{
+    return Unit >= 0xD800 && Unit <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char16_t Unit)
+{
+    return Unit >= 0xDC00 && Unit <= 0xDFFF;
+}
 
 // 0 = not a surrogate, 1 = high, 2 = low. StrSurrogateType reads a
 // 0-terminated buffer at a 0-based index: the first unit, an empty buffer and

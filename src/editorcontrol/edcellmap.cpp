@@ -277,12 +277,9 @@ int toStartCell(QStringView map, int col)
 int rowStep(const TRowAttributeStringList &rows, int index)
 {
     switch (RowAttrAt(rows, index)) {
-    case raCrlf:
-        return 2;
-    case raWrapped:
-        return 0;
-    default:
-        return 1;
+    case raCrlf: return 2;
+    case raWrapped: return 0;
+    default: return 1;
     }
 }
 

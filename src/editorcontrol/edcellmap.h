@@ -99,7 +99,8 @@ int ColToChar(const TRowAttributeStringList &Rows, const TCellMapOptions &Option
 int RowToLines(const TRowAttributeStringList &Rows, bool WordWrap, int Index);
 // Character offset of cell (ARow, ACol) from the start of StartRow: rows
 // count their length plus 2 (raCrlf), 1 (raEof) or 0 (raWrapped).
-int RowColToIndex(const TRowAttributeStringList &Rows, const TCellMapOptions &Options, int StartRow, int ARow, int ACol);
+int RowColToIndex(const TRowAttributeStringList &Rows, const TCellMapOptions &Options, int StartRow, int ARow,
+                  int ACol);
 // The caret position of a character offset from the start of StartRow; an
 // offset past the text gives the end-of-text row.
 TRowCol RowColFromIndex(const TRowAttributeStringList &Rows, const TCellMapOptions &Options, int StartRow, int Index);

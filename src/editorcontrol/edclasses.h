@@ -22,7 +22,7 @@ class TNotifyEvent
 {
 public:
     TNotifyEvent() = default;
-    template <class C>
+    template<class C>
     TNotifyEvent(C *Object, void (C::*Method)(QObject *));
 
     void operator()(QObject *Sender) const
@@ -39,7 +39,7 @@ public:
 
 private:
     using Invoker = void (*)(const TNotifyEvent &, QObject *);
-    template <class C>
+    template<class C>
     static void invoke(const TNotifyEvent &e, QObject *sender);
 
     void *m_object = nullptr;
@@ -47,7 +47,7 @@ private:
     Invoker m_invoke = nullptr;
 };
 
-template <class C>
+template<class C>
 TNotifyEvent::TNotifyEvent(C *Object, void (C::*Method)(QObject *))
     : m_object(Object)
 {
@@ -59,7 +59,7 @@ TNotifyEvent::TNotifyEvent(C *Object, void (C::*Method)(QObject *))
     m_invoke = &TNotifyEvent::invoke<C>;
 }
 
-template <class C>
+template<class C>
 void TNotifyEvent::invoke(const TNotifyEvent &e, QObject *sender)
 {
     using M = void (C::*)(QObject *);

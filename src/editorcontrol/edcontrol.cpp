@@ -24,8 +24,8 @@ QCursor rightArrowCursor()
         QPixmap image(16, 16);
         image.fill(Qt::transparent);
         QPainter p(&image);
-        const QPolygon arrow({QPoint(15, 0), QPoint(15, 11), QPoint(12, 8), QPoint(9, 13), QPoint(7, 12), QPoint(10, 7),
-                              QPoint(5, 7)});
+        const QPolygon arrow(
+            {QPoint(15, 0), QPoint(15, 11), QPoint(12, 8), QPoint(9, 13), QPoint(7, 12), QPoint(10, 7), QPoint(5, 7)});
         p.setPen(Qt::black);
         p.setBrush(Qt::white);
         p.drawPolygon(arrow);
@@ -40,16 +40,11 @@ QCursor rightArrowCursor()
 QCursor EdControl::CursorShape(TCursor Cursor)
 {
     switch (Cursor) {
-    case crIBeam:
-        return Qt::IBeamCursor;
-    case crDrag:
-        return Qt::DragMoveCursor;
-    case crDragSelCopy:
-        return Qt::DragCopyCursor;
-    case crRightArrow:
-        return rightArrowCursor();
-    default:
-        return Qt::ArrowCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crDrag: return Qt::DragMoveCursor;
+    case crDragSelCopy: return Qt::DragCopyCursor;
+    case crRightArrow: return rightArrowCursor();
+    default: return Qt::ArrowCursor;
     }
 }
 
@@ -142,7 +137,7 @@ TEditor::~TEditor()
 namespace {
 
 // A settings object that reports its changes to the editor.
-template <class T>
+template<class T>
 std::unique_ptr<T> notifying(const TNotifyEvent &Handler)
 {
     auto object = std::make_unique<T>();
@@ -502,24 +497,12 @@ void TEditor::SetCursorState(TEditorMouseCursorState Value)
         return;
     const TEditorCursors *cursors = FCaret->Cursors();
     switch (Value) {
-    case mcClient:
-        viewport()->setCursor(CursorShape(cursors->DefaultCursor()));
-        break;
-    case mcLeftMargin:
-        viewport()->setCursor(CursorShape(cursors->LeftMarginCursor()));
-        break;
-    case mcTopMargin:
-        viewport()->setCursor(CursorShape(cursors->TopMarginCursor()));
-        break;
-    case mcInSel:
-        viewport()->setCursor(CursorShape(cursors->InSelCursor()));
-        break;
-    case mcDragging:
-        viewport()->setCursor(CursorShape(cursors->DragSelCursor()));
-        break;
-    case mcDraggingCopy:
-        viewport()->setCursor(CursorShape(cursors->DragSelCopyCursor()));
-        break;
+    case mcClient: viewport()->setCursor(CursorShape(cursors->DefaultCursor())); break;
+    case mcLeftMargin: viewport()->setCursor(CursorShape(cursors->LeftMarginCursor())); break;
+    case mcTopMargin: viewport()->setCursor(CursorShape(cursors->TopMarginCursor())); break;
+    case mcInSel: viewport()->setCursor(CursorShape(cursors->InSelCursor())); break;
+    case mcDragging: viewport()->setCursor(CursorShape(cursors->DragSelCursor())); break;
+    case mcDraggingCopy: viewport()->setCursor(CursorShape(cursors->DragSelCopyCursor())); break;
     }
 }
 
@@ -976,9 +959,7 @@ QString TEditor::SelText() const
 void TEditor::SetHitSelLength(int Value)
 {
     switch (FHitStyle) {
-    case hsSelect:
-        SetSelLength(Value);
-        break;
+    case hsSelect: SetSelLength(Value); break;
     case hsDraw:
         FHitSelecting = true;
         SetSelLength(Value);

@@ -69,10 +69,11 @@ public:
     TFountainColor *TokenToFountainColor() override { return nullptr; }
 };
 
-class TEditor : public QAbstractScrollArea,
-                public TEditorClient,
-                public TEditorSettingsHost,
-                public IzkEditCommands
+class TEditor
+    : public QAbstractScrollArea
+    , public TEditorClient
+    , public TEditorSettingsHost
+    , public IzkEditCommands
 {
     Q_OBJECT
 public:

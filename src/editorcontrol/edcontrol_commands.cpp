@@ -142,8 +142,9 @@ void TEditor::indentRows(int Delta, bool Blank)
                     ++k;
                 }
                 const bool reaches = s.size() >= p;
-                const bool qualifies = Delta > 0 ? reaches && wholeLine(r) && fits(s.left(p - 1) + QLatin1Char(' ') + s.mid(p - 1))
-                                                 : reaches && isBlankUnit(s[p - 1]) && wholeLine(r);
+                const bool qualifies =
+                    Delta > 0 ? reaches && wholeLine(r) && fits(s.left(p - 1) + QLatin1Char(' ') + s.mid(p - 1))
+                              : reaches && isBlankUnit(s[p - 1]) && wholeLine(r);
                 if (qualifies) {
                     const int blanks = blankCellsFrom(s, map, k);
                     s = s.left(p - 1) + Blanks(blanks + Delta) + TrimLeadingBlanks(QStringView(s).mid(p - 1));
@@ -187,7 +188,8 @@ void TEditor::indentRows(int Delta, bool Blank)
         const int b = IndentWidth(s, options);
         if (!Blank)
             return std::max(b + Delta * tab, Col + Delta * tab);
-        return std::max(b + Delta, ExpandTabLength(Blanks(b + Delta) + TrimLeadingBlanks(QStringView(s).left(Chars)), options));
+        return std::max(b + Delta,
+                        ExpandTabLength(Blanks(b + Delta) + TrimLeadingBlanks(QStringView(s).left(Chars)), options));
     };
 
     if (qualifies(first)) {
@@ -356,8 +358,8 @@ void TEditor::commentLines()
         caretCol = colOf(FRow, shifted(FRow, CharIndexOfCol(RowCellMap(FRow), FCol)));
     if (selected) {
         // The same characters stay selected.
-        const bool anchorFirst = FSelStartRow < FSelStr.Er
-                                 || (FSelStartRow == FSelStr.Er && FSelStartCol < FSelDraw.Ec);
+        const bool anchorFirst =
+            FSelStartRow < FSelStr.Er || (FSelStartRow == FSelStr.Er && FSelStartCol < FSelDraw.Ec);
         FSelStr.Sc = shifted(first, FSelStr.Sc);
         FSelDraw.Sc = colOf(first, FSelStr.Sc);
         if (FSelStr.Ec != -1) {

@@ -27,10 +27,8 @@ bool isNavigationKey(int Key)
     case Qt::Key_Left:
     case Qt::Key_Up:
     case Qt::Key_Right:
-    case Qt::Key_Down:
-        return true;
-    default:
-        return false;
+    case Qt::Key_Down: return true;
+    default: return false;
     }
 }
 
@@ -468,8 +466,8 @@ bool TEditor::event(QEvent *Event)
         auto *key = static_cast<QKeyEvent *>(Event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
         const int k = key->key();
-        const bool editing = isNavigationKey(k) || k == Qt::Key_Delete || k == Qt::Key_Backspace
-                             || k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Tab || k == Qt::Key_Backtab;
+        const bool editing = isNavigationKey(k) || k == Qt::Key_Delete || k == Qt::Key_Backspace || k == Qt::Key_Return
+                             || k == Qt::Key_Enter || k == Qt::Key_Tab || k == Qt::Key_Backtab;
         if ((mods == Qt::NoModifier && (editing || !key->text().isEmpty()))
             || (mods == Qt::ControlModifier && (isNavigationKey(k) || k == Qt::Key_Space))) {
             Event->accept();
@@ -525,9 +523,7 @@ void TEditor::keyPressEvent(QKeyEvent *Event)
         KeyChar(ctrl ? 10 : 13, mods);
         Event->accept();
         return;
-    case Qt::Key_Escape:
-        Event->ignore();
-        return;
+    case Qt::Key_Escape: Event->ignore(); return;
     case Qt::Key_Space:
         if (ctrl && !alt) {
             KeyChar(u' ', mods);
@@ -535,8 +531,7 @@ void TEditor::keyPressEvent(QKeyEvent *Event)
             return;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     const QString text = Event->text();
     if (text.isEmpty() || ctrl || alt) {
@@ -657,11 +652,8 @@ void TEditor::KeyDown(int Key, Qt::KeyboardModifiers Modifiers)
         if (!FReadOnly)
             keyDelete();
         break;
-    case Qt::Key_F6:
-        requestCodeAssist();
-        break;
-    default:
-        break;
+    case Qt::Key_F6: requestCodeAssist(); break;
+    default: break;
     }
     if (navigation && shift)
         ExtendSelection();
@@ -871,13 +863,14 @@ void TEditor::keyReturn(Qt::KeyboardModifiers Modifiers)
     if (FCaret->AutoIndent()) {
         const int w = IndentWidth(FList->RowText(lineFirst), options);
         if (w < 1)
-            indent = FCaret->PrevSpaceIndent() && s.isEmpty() && FRow == lineFirst ? std::max(0, PrevLineIndent(FRow)) : 0;
+            indent =
+                FCaret->PrevSpaceIndent() && s.isEmpty() && FRow == lineFirst ? std::max(0, PrevLineIndent(FRow)) : 0;
         else
             indent = FRow == lineFirst ? std::min(FCol, w) : w;
     }
     const int tab = FCaret->TabSpaceCount();
-    const QString indentText = FCaret->TabIndent() ? QString(indent / tab, QLatin1Char('\t')) + Blanks(indent % tab)
-                                                   : Blanks(indent);
+    const QString indentText =
+        FCaret->TabIndent() ? QString(indent / tab, QLatin1Char('\t')) + Blanks(indent % tab) : Blanks(indent);
     if (shift) {
         FList->ReplaceRows(lineFirst, 0, indentText + CrLf);
         SetRowColFromIndex(lineFirst, int(indentText.size()));
@@ -897,14 +890,9 @@ void TEditor::KeyChar(char16_t Ch, Qt::KeyboardModifiers Modifiers)
         if (!FReadOnly)
             keyBackspace();
         return;
-    case 9:
-        keyTab(Modifiers);
-        return;
-    case 13:
-        keyReturn(Modifiers);
-        return;
-    default:
-        break;
+    case 9: keyTab(Modifiers); return;
+    case 13: keyReturn(Modifiers); return;
+    default: break;
     }
     if (FReadOnly)
         return;
@@ -989,26 +977,19 @@ void TEditor::inputMethodEvent(QInputMethodEvent *Event)
 QVariant TEditor::inputMethodQuery(Qt::InputMethodQuery Query) const
 {
     switch (Query) {
-    case Qt::ImEnabled:
-        return !FReadOnly;
+    case Qt::ImEnabled: return !FReadOnly;
     case Qt::ImCursorRectangle: {
         const QPoint point = CaretPoint() + QPoint(preeditCells(m_preeditCursor) * FFontWidth, 0);
         const int y = TopMargin() + (FRow - FTopRow) * RowHeight();
         return QRect(QPoint(point.x(), y) + viewport()->pos(), QSize(2, FFontHeight));
     }
-    case Qt::ImFont:
-        return QVariant(m_drawFont);
+    case Qt::ImFont: return QVariant(m_drawFont);
     case Qt::ImCursorPosition:
-    case Qt::ImAnchorPosition:
-        return charIndexAtCaret();
-    case Qt::ImSurroundingText:
-        return RowTextAt(*FList, FRow);
-    case Qt::ImCurrentSelection:
-        return SelText();
-    case Qt::ImHints:
-        return int(Qt::ImhMultiLine);
-    default:
-        return QAbstractScrollArea::inputMethodQuery(Query);
+    case Qt::ImAnchorPosition: return charIndexAtCaret();
+    case Qt::ImSurroundingText: return RowTextAt(*FList, FRow);
+    case Qt::ImCurrentSelection: return SelText();
+    case Qt::ImHints: return int(Qt::ImhMultiLine);
+    default: return QAbstractScrollArea::inputMethodQuery(Query);
     }
 }
 
@@ -1145,13 +1126,10 @@ bool TEditor::eventFilter(QObject *Watched, QEvent *Event)
         }
         return true;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-        return static_cast<QMouseEvent *>(Event)->button() != Qt::LeftButton;
+    case QEvent::MouseButtonRelease: return static_cast<QMouseEvent *>(Event)->button() != Qt::LeftButton;
     case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-        return true;
-    default:
-        return QAbstractScrollArea::eventFilter(Watched, Event);
+    case QEvent::Wheel: return true;
+    default: return QAbstractScrollArea::eventFilter(Watched, Event);
     }
 }
 

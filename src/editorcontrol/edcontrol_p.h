@@ -7,7 +7,7 @@ namespace EdControl {
 
 // Holds the caret, or the caret-row underline, hidden for a scope (also
 // when the scope is left by an exception).
-template <void (TEditor::*Begin)(), void (TEditor::*End)()>
+template<void (TEditor::*Begin)(), void (TEditor::*End)()>
 class Hold
 {
 public:

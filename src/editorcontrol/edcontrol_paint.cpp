@@ -129,21 +129,14 @@ const TImageList &DefaultImageMarks()
             p.setPen(QPen(colours[m].darker(140), 1));
             p.setBrush(colours[m]);
             switch (m) {
-            case 0:
-                p.drawEllipse(QRectF(1, 1, 9, 9));
-                break;
-            case 1:
-                p.drawRect(QRectF(1.5, 1.5, 8, 8));
-                break;
-            case 2:
-                p.drawPolygon(QPolygonF({QPointF(5.5, 1), QPointF(10, 10), QPointF(1, 10)}));
-                break;
+            case 0: p.drawEllipse(QRectF(1, 1, 9, 9)); break;
+            case 1: p.drawRect(QRectF(1.5, 1.5, 8, 8)); break;
+            case 2: p.drawPolygon(QPolygonF({QPointF(5.5, 1), QPointF(10, 10), QPointF(1, 10)})); break;
             case 3:
-                p.drawPolygon(QPolygonF({QPointF(5.5, 0.5), QPointF(10.5, 5.5), QPointF(5.5, 10.5), QPointF(0.5, 5.5)}));
+                p.drawPolygon(
+                    QPolygonF({QPointF(5.5, 0.5), QPointF(10.5, 5.5), QPointF(5.5, 10.5), QPointF(0.5, 5.5)}));
                 break;
-            case 4:
-                p.drawPolygon(QPolygonF({QPointF(1, 1), QPointF(10, 5.5), QPointF(1, 10)}));
-                break;
+            case 4: p.drawPolygon(QPolygonF({QPointF(1, 1), QPointF(10, 5.5), QPointF(1, 10)})); break;
             default:
                 p.drawRect(QRectF(4, 1, 3, 9));
                 p.drawRect(QRectF(1, 4, 9, 3));
@@ -188,8 +181,8 @@ bool TEditor::UpdateLeftbarColumn()
 
 void TEditor::UpdateLeftbarWidth()
 {
-    FLeftbarWidth = FLeftbar->Visible() ? FLeftbarColumn * FFontWidth + FLeftbar->LeftMargin() + FLeftbar->RightMargin() + 2
-                                        : 0;
+    FLeftbarWidth =
+        FLeftbar->Visible() ? FLeftbarColumn * FFontWidth + FLeftbar->LeftMargin() + FLeftbar->RightMargin() + 2 : 0;
 }
 
 void TEditor::UpdateRulerHeight()
@@ -285,8 +278,8 @@ void TEditor::InvalidateLeftbar(int ARow1, int ARow2)
     const int b = std::min(std::max(ARow1, ARow2), FTopRow + FRowCount);
     if (a > b)
         return;
-    viewport()->update(QRect(FImagebar->Visible() ? FImagebarWidth : 0, rowBand(a).top(), FLeftbarWidth,
-                             (b - a + 1) * RowHeight()));
+    viewport()->update(
+        QRect(FImagebar->Visible() ? FImagebarWidth : 0, rowBand(a).top(), FLeftbarWidth, (b - a + 1) * RowHeight()));
 }
 
 void TEditor::LeftbarWidthChanged(int OldWidth, int NewWidth)
@@ -885,8 +878,8 @@ void TEditor::DrawEofMark(int X, int Y)
     QPainter &p = *m_canvas;
     const int lm = LeftMargin();
     const int tm = TopMargin();
-    QRect rect(QPoint(std::max(lm, X), std::max(tm, Y)), QPoint(std::max(lm, X + 6 * FFontWidth) - 1,
-                                                                 std::max(tm, Y + FFontHeight) - 1));
+    QRect rect(QPoint(std::max(lm, X), std::max(tm, Y)),
+               QPoint(std::max(lm, X + 6 * FFontWidth) - 1, std::max(tm, Y + FFontHeight) - 1));
     rect &= viewport()->rect();
     if (rect.isEmpty())
         return;
@@ -1165,8 +1158,9 @@ void TEditor::PaintLeftbar(int ARow1, int ARow2)
             p.fillRect(rect, background);
             continue;
         }
-        const QString text = QString::number(number + base)
-                                 .rightJustified(FLeftbarColumn, FLeftbar->ZeroLead() ? QLatin1Char('0') : QLatin1Char(' '));
+        const QString text =
+            QString::number(number + base)
+                .rightJustified(FLeftbarColumn, FLeftbar->ZeroLead() ? QLatin1Char('0') : QLatin1Char(' '));
         DrawTextRect(rect, left + FLeftbar->LeftMargin(), rect.top(), text, true);
     }
 }
@@ -1190,7 +1184,8 @@ void TEditor::PaintImagebar(int ARow1, int ARow2)
             continue;
         for (int m = 0; m <= 9; ++m) {
             if (marks & (1u << m)) {
-                const TImageList &list = FImageDigits && m < FImageDigits->Count() ? *FImageDigits : DefaultImageDigits();
+                const TImageList &list =
+                    FImageDigits && m < FImageDigits->Count() ? *FImageDigits : DefaultImageDigits();
                 p.drawPixmap(FImagebar->LeftMargin(), top + 2, list.Image(m));
                 break;
             }

@@ -16,11 +16,11 @@ int clampMargin(int Value)
 
 // A setter that stores the value as Expr gives it (clamped) when it differs,
 // and reports the change.
-#define ZK_NOTIFYING_SETTER(Class, Name, Type, Expr)                                                                   \
-    void Class::Set##Name(Type Value)                                                                                  \
-    {                                                                                                                  \
-        if (store(F##Name, Expr))                                                                                      \
-            Changed();                                                                                                 \
+#define ZK_NOTIFYING_SETTER(Class, Name, Type, Expr) \
+    void Class::Set##Name(Type Value) \
+    { \
+        if (store(F##Name, Expr)) \
+            Changed(); \
     }
 
 // ---- TEditorCursors ----
@@ -163,7 +163,8 @@ TEditorViewInfo::~TEditorViewInfo()
 std::unique_ptr<TEditorFountain> TEditorViewInfo::CreateEditorFountain()
 {
     auto fountain = std::make_unique<TEditorFountain>();
-    fountain->NotifyEventList()->Add(TNotifyEvent(static_cast<TNotifyPersistent *>(this), &TNotifyPersistent::ChangedProc));
+    fountain->NotifyEventList()->Add(
+        TNotifyEvent(static_cast<TNotifyPersistent *>(this), &TNotifyPersistent::ChangedProc));
     return fountain;
 }
 

@@ -247,7 +247,9 @@ private:
 
 // The colouring view: owns the editor's colouring scheme and reports every
 // change of it as a change of the view.
-class TEditorViewInfo : public TNotifyPersistent, public TFountainColorMembers
+class TEditorViewInfo
+    : public TNotifyPersistent
+    , public TFountainColorMembers
 {
     Q_OBJECT
     Q_PROPERTY(TEditorBracketCollection *Brackets READ Brackets WRITE SetBrackets)

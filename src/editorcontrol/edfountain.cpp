@@ -158,7 +158,8 @@ TFountainBracketCollection::TFountainBracketCollection(QObject *Owner)
 TFountainBracketItem *TFountainBracketCollection::Add()
 {
     if (Count() >= MaxBracketCount)
-        throw Exception(QStringLiteral("TFountainBracketCollection\r\nYou can not add item over %1").arg(MaxBracketCount));
+        throw Exception(
+            QStringLiteral("TFountainBracketCollection\r\nYou can not add item over %1").arg(MaxBracketCount));
     return static_cast<TFountainBracketItem *>(TNotifyCollection::Add());
 }
 
@@ -208,7 +209,8 @@ TFountain::~TFountain()
 std::unique_ptr<TFountainColor> TFountain::CreateFountainColor()
 {
     auto color = std::make_unique<TFountainColor>();
-    color->OnChange = TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
+    color->OnChange =
+        TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
     return color;
 }
 
@@ -220,7 +222,8 @@ void TFountain::CreateReserve()
 std::unique_ptr<TFountainBracketCollection> TFountain::CreateBrackets()
 {
     auto brackets = std::make_unique<TFountainBracketCollection>(this);
-    brackets->OnChange = TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
+    brackets->OnChange =
+        TNotifyEvent(static_cast<TNotifyPersistent *>(FNotifyEventList.get()), &TNotifyPersistent::ChangedProc);
     return brackets;
 }
 
@@ -529,8 +532,7 @@ bool TFountainParser::IsUrlStart()
         else if (matchAt(FP, https))
             prefix = &https;
         break;
-    default:
-        break;
+    default: break;
     }
     if (!prefix)
         return false;

@@ -41,7 +41,10 @@ enum TFountainTokenKind : char16_t {
 bool IsMailChar(char16_t Unit);
 bool IsUrlChar(char16_t Unit);
 bool IsPhraseChar(char16_t Unit);
-inline bool IsDigitUnit(char16_t Unit) { return Unit >= u'0' && Unit <= u'9'; }
+inline bool IsDigitUnit(char16_t Unit)
+{
+    return Unit >= u'0' && Unit <= u'9';
+}
 inline bool IsAnkUnit(char16_t Unit)
 {
     return IsDigitUnit(Unit) || (Unit >= u'A' && Unit <= u'Z') || (Unit >= u'a' && Unit <= u'z') || Unit == u'_';
@@ -51,7 +54,10 @@ inline bool IsHexDigitUnit(char16_t Unit)
     return IsDigitUnit(Unit) || (Unit >= u'A' && Unit <= u'F') || (Unit >= u'a' && Unit <= u'f');
 }
 // U+0000, LF and CR end a row's scan.
-inline bool IsEndUnit(char16_t Unit) { return Unit == 0 || Unit == u'\n' || Unit == u'\r'; }
+inline bool IsEndUnit(char16_t Unit)
+{
+    return Unit == 0 || Unit == u'\n' || Unit == u'\r';
+}
 
 // An object that holds colours of a scheme among its members. The scheme's
 // colour operations (HasItalicFontStyle, SameFountainColor) walk these lists
@@ -95,7 +101,9 @@ private:
 };
 
 // A collection item with a colour; the colour's changes are the collection's.
-class TFountainColorItem : public TCollectionItem, public TFountainColorMembers
+class TFountainColorItem
+    : public TCollectionItem
+    , public TFountainColorMembers
 {
     Q_OBJECT
     Q_PROPERTY(TFountainColor *ItemColor READ ItemColor WRITE SetItemColor)
@@ -135,7 +143,9 @@ private:
 
 // At most 14 bracket pairs: the row list keeps a pair's index in four bits
 // next to "none" and "not computed".
-class TFountainBracketCollection : public TNotifyCollection, public TFountainColorMembers
+class TFountainBracketCollection
+    : public TNotifyCollection
+    , public TFountainColorMembers
 {
     Q_OBJECT
 public:
@@ -166,7 +176,9 @@ using TFountainParserClass = std::unique_ptr<TFountainParser> (*)(class TFountai
 // A colouring scheme. Every change of its colours, bracket pairs or words
 // reaches the handlers registered in NotifyEventList once per outermost
 // update, with the scheme as sender.
-class TFountain : public TFileExtComponent, public TFountainColorMembers
+class TFountain
+    : public TFileExtComponent
+    , public TFountainColorMembers
 {
     Q_OBJECT
     Q_PROPERTY(TFountainBracketCollection *Brackets READ Brackets WRITE SetBrackets)

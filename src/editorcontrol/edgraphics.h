@@ -35,10 +35,7 @@ public:
     TFontStyles Style() const;
     void SetStyle(TFontStyles Value);
 
-    bool operator==(const TFont &Other) const
-    {
-        return m_color == Other.m_color && QFont::operator==(Other);
-    }
+    bool operator==(const TFont &Other) const { return m_color == Other.m_color && QFont::operator==(Other); }
     bool operator!=(const TFont &Other) const { return !(*this == Other); }
 
 private:

@@ -4,7 +4,7 @@ namespace {
 
 // A failing step ends a copy of settings without a word: the settings
 // already copied stay.
-template <class F>
+template<class F>
 void guarded(F Copy)
 {
     try {

@@ -199,8 +199,7 @@ bool TRowAttributeStringList::SameRowData(int Index, const TRowAttributeData &Da
            && int(field(e.FItem, WrappedBytesShift, 0xFF)) == Data.WrappedByte
            && int(field(e.FItem, RemainsShift, 0xFF)) == Data.Remain
            && char16_t(field(e.FItem2, 0, 0xFF)) == Data.StartToken
-           && char16_t(field(e.FItem2, PrevTokensShift, 0xFF)) == Data.PrevToken
-           && e.FDataStr == Data.DataStr;
+           && char16_t(field(e.FItem2, PrevTokensShift, 0xFF)) == Data.PrevToken && e.FDataStr == Data.DataStr;
 }
 
 namespace {

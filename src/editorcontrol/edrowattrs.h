@@ -16,7 +16,22 @@ enum TRowAttribute : quint8 {
 
 // Marks of a row; rm0..rm9 stand on one row at most (numbered bookmarks).
 enum TRowMark : quint8 {
-    rm0, rm1, rm2, rm3, rm4, rm5, rm6, rm7, rm8, rm9, rm10, rm11, rm12, rm13, rm14, rm15,
+    rm0,
+    rm1,
+    rm2,
+    rm3,
+    rm4,
+    rm5,
+    rm6,
+    rm7,
+    rm8,
+    rm9,
+    rm10,
+    rm11,
+    rm12,
+    rm13,
+    rm14,
+    rm15,
 };
 using TRowMarks = quint16; // bit n: mark rm<n>
 
@@ -33,9 +48,9 @@ struct TRowAttributeData
     TRowAttribute PrevRowAttribute = raCrlf;
     qint32 BracketIndex = -1; // -1 no bracket pair open, -2 not computed
     qint32 ElementIndex = 0;
-    qint32 WrappedByte = 0;   // units at the row start that finish a token cut by wrapping
+    qint32 WrappedByte = 0; // units at the row start that finish a token cut by wrapping
     qint32 Remain = 0;
-    char16_t StartToken = 0;  // kind of the token going on at the row start
+    char16_t StartToken = 0; // kind of the token going on at the row start
     char16_t PrevToken = 0;
     QString DataStr;
 

@@ -436,7 +436,8 @@ void TEditorScreenStrings::WrapText(const QString &S, TEditorStringList &List)
     }
     TEditorWrapper wrapper(*WrapOption(), CellMapOptions());
     for (QStringView line : lines)
-        wrapper.WrapLine(line, [&List](QStringView row, bool wrapped) { List.AppendRow(row, wrapped ? raWrapped : raCrlf); });
+        wrapper.WrapLine(line,
+                         [&List](QStringView row, bool wrapped) { List.AppendRow(row, wrapped ? raWrapped : raCrlf); });
 }
 
 void TEditorScreenStrings::WrapReplacement(const QString &S, TRowAttribute LastAttribute, TEditorStringList &List)
@@ -957,15 +958,12 @@ void TEditorScreen::UpdateScreen()
             FEditor->InvalidateRows(end, end + 1);
     }
     switch (FEditor->LeftbarNumbers()) {
-    case TEditorClient::lnNone:
-        break;
+    case TEditorClient::lnNone: break;
     case TEditorClient::lnRows:
         if (FEditor->TopRow() + visible < rows->Count() || delta == 0)
             break;
         FEditor->InvalidateLeftbar(end, info.Start + visible);
         break;
-    case TEditorClient::lnLines:
-        FEditor->InvalidateLeftbar(end, info.Start + visible);
-        break;
+    case TEditorClient::lnLines: FEditor->InvalidateLeftbar(end, info.Start + visible); break;
     }
 }

@@ -6,7 +6,7 @@
 namespace EdSettings {
 
 // Stores Value when it differs from Field; tells whether it did.
-template <class T>
+template<class T>
 bool store(T &Field, const T &Value)
 {
     if (Field == Value)
@@ -16,7 +16,7 @@ bool store(T &Field, const T &Value)
 }
 
 // Source as a T, or the assignment error for Dest.
-template <class T>
+template<class T>
 const T &sourceAs(const QObject *Source, const QObject *Dest)
 {
     const auto *source = qobject_cast<const T *>(Source);
@@ -26,7 +26,7 @@ const T &sourceAs(const QObject *Source, const QObject *Dest)
 }
 
 // Runs Work inside an update of Object, so that it notifies once.
-template <class O, class F>
+template<class O, class F>
 void inUpdate(O &Object, F Work)
 {
     Object.BeginUpdate();

@@ -54,10 +54,7 @@ public:
 
     int patternLength() const { return int(m_pattern.size()); }
 
-    bool wordStart(int I) const
-    {
-        return !IsWordDelimiter(m_text[I]) && (I == 0 || IsWordDelimiter(m_text[I - 1]));
-    }
+    bool wordStart(int I) const { return !IsWordDelimiter(m_text[I]) && (I == 0 || IsWordDelimiter(m_text[I - 1])); }
     bool delimiterAt(int I) const { return IsWordDelimiter(m_text[I]); }
 
     // Length in text units of a match at I, or -1.

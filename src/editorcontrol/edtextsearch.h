@@ -9,16 +9,16 @@
 
 // The options, bit n for option n; the dialogs keep them as a 16-bit number.
 enum TSearchOption : quint8 {
-    sfrDown,            // towards the end; absent: backwards
-    sfrMatchCase,       // compare exactly; absent: fold case
-    sfrWholeWord,       // only whole words match
-    sfrNoMatchZenkaku,  // carried, not interpreted
-    sfrReplace,         // the replace commands' own bits, not interpreted here
+    sfrDown,           // towards the end; absent: backwards
+    sfrMatchCase,      // compare exactly; absent: fold case
+    sfrWholeWord,      // only whole words match
+    sfrNoMatchZenkaku, // carried, not interpreted
+    sfrReplace,        // the replace commands' own bits, not interpreted here
     sfrReplaceAll,
     sfrReplaceConfirm,
-    sfrIncludeCRLF,     // inside a match, CR and LF of the text are skipped
-    sfrIncludeSpace,    // inside a match, tabs and blanks of the text are skipped
-    sfrWholeFile,       // carried, not interpreted
+    sfrIncludeCRLF,  // inside a match, CR and LF of the text are skipped
+    sfrIncludeSpace, // inside a match, tabs and blanks of the text are skipped
+    sfrWholeFile,    // carried, not interpreted
 };
 using TSearchOptions = quint16;
 

@@ -21,7 +21,7 @@ TEditorWrapOption::TEditorWrapOption(QObject *Parent)
 
 namespace {
 
-template <class T>
+template<class T>
 bool store(T &field, const T &value)
 {
     if (field == value)
@@ -212,9 +212,9 @@ int TEditorWrapper::findCut()
         while (c.Position() > floor && inSet(c.PositionString(), m_wrap.LeadStr()))
             stepBack();
         if (c.Position() + 1 < c.Size() && inSet(c.NextPositionString(), m_wrap.FollowStr())) {
-            while (c.Position() > floor
-                   && (inSet(c.PositionString(), m_wrap.LeadStr())
-                       || inSet(c.NextPositionString(), m_wrap.FollowStr())))
+            while (
+                c.Position() > floor
+                && (inSet(c.PositionString(), m_wrap.LeadStr()) || inSet(c.NextPositionString(), m_wrap.FollowStr())))
                 stepBack();
         }
     }
@@ -223,8 +223,7 @@ int TEditorWrapper::findCut()
     // Never leave the two halves of a surrogate pair on two rows: the cut
     // moves before the high surrogate.
     const QStringView source = c.Source();
-    if (n >= 1 && n < source.size() && IsHighSurrogate(source[n - 1].unicode())
-        && IsLowSurrogate(source[n].unicode()))
+    if (n >= 1 && n < source.size() && IsHighSurrogate(source[n - 1].unicode()) && IsLowSurrogate(source[n].unicode()))
         n = n > 1 ? n - 1 : n + 1;
     return n;
 }

@@ -104,7 +104,7 @@ public:
     // Characters of the first row cut from Line; 0 when Line needs no cut.
     int FindCut(QStringView Line);
     // Cuts Line into rows: calls Row(text, wrapped) for each row in order.
-    template <class F>
+    template<class F>
     void WrapLine(QStringView Line, F Row);
     // Number of rows Line wraps into.
     int RowCount(QStringView Line);
@@ -122,7 +122,7 @@ private:
     TEditorAttributeArray m_cursor;
 };
 
-template <class F>
+template<class F>
 void TEditorWrapper::WrapLine(QStringView Line, F Row)
 {
     const int w = m_options.WrapByte;

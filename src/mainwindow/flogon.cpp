@@ -243,8 +243,11 @@ void TfrmLogon::CreateComponents()
     {
         const char *caption;
         QWidget *field;
-    } rows[] = {{"ユーザー", txtUserID},      {"パスワード", txtPassword}, {"サーバー", txtServer},
-                {"データベース", cmbDataBase}, {"コメント", txtComment}};
+    } rows[] = {{"ユーザー", txtUserID},
+                {"パスワード", txtPassword},
+                {"サーバー", txtServer},
+                {"データベース", cmbDataBase},
+                {"コメント", txtComment}};
     int row = 1;
     for (const auto &r : rows) {
         auto *label = new QLabel(QString::fromUtf8(r.caption), this);
@@ -329,9 +332,9 @@ void TfrmLogon::CreateColorBox()
         const char *caption;
         TColor color;
     } named[] = {
-        {"デフォルト", clBtnFace},     {"ゲインズボロ", 0xDCDCDC},   {"ライトイエロー", 0xE0FFFF},
-        {"ピーチパフ", 0xB9DAFF},      {"マネーグリーン", 0xC0DCC0}, {"ライトグリーン", 0x90EE90},
-        {"ライトシアン", 0xFFFFE0},    {"スカイブルー", 0xF0CAA6},   {"ライトブルー", 0xE6D8AD},
+        {"デフォルト", clBtnFace},  {"ゲインズボロ", 0xDCDCDC},   {"ライトイエロー", 0xE0FFFF},
+        {"ピーチパフ", 0xB9DAFF},   {"マネーグリーン", 0xC0DCC0}, {"ライトグリーン", 0x90EE90},
+        {"ライトシアン", 0xFFFFE0}, {"スカイブルー", 0xF0CAA6},   {"ライトブルー", 0xE6D8AD},
         {"プラム", 0xDDA0DD},
     };
     for (const auto &n : named)
@@ -341,8 +344,8 @@ void TfrmLogon::CreateColorBox()
 
 // --- The logon ---------------------------------------------------------------------------
 
-bool TfrmLogon::ShowWindow(const QString &DBName, const QString &UserID, const QString &Password,
-                           const QString &Server, bool AutoPass)
+bool TfrmLogon::ShowWindow(const QString &DBName, const QString &UserID, const QString &Password, const QString &Server,
+                           bool AutoPass)
 {
     QWidget *owner = zkMainForm ? zkMainForm->Window() : nullptr;
     std::unique_ptr<TLogonInput> retry;
@@ -392,8 +395,7 @@ bool TfrmLogon::ShowWindow(const QString &DBName, const QString &UserID, const Q
     }
 }
 
-void TfrmLogon::Prefill(const QString &DBName, const QString &UserID, const QString &Password,
-                        const QString &Server)
+void TfrmLogon::Prefill(const QString &DBName, const QString &UserID, const QString &Password, const QString &Server)
 {
     if (!UserID.isEmpty()) {
         txtUserID->setText(UserID.trimmed());
@@ -471,8 +473,8 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
     // Each existing subkey once: at its last place in the order, or after
     // the ordered ones when the order does not name it.
     for (qsizetype i = order.size() - 1; i >= 0; --i) {
-        const auto at = std::find_if(names.begin(), names.end(),
-                                     [&](const QString &name) { return sameText(name, order.at(i)); });
+        const auto at =
+            std::find_if(names.begin(), names.end(), [&](const QString &name) { return sameText(name, order.at(i)); });
         if (at != names.end())
             names.erase(at);
         else
@@ -506,8 +508,8 @@ void TfrmLogon::LoadList(bool takeMatchingEntry)
         int match = -1;
         for (int i = 0; i < lstUserID->ItemCount(); ++i) {
             const QStringList sub = SubItems(i);
-            if (sameText(lstUserID->Item(i).Caption, txtUserID->text()) && sameText(sub[siDatabase], cmbDataBase->text())
-                && sameText(sub[siServer], txtServer->text()))
+            if (sameText(lstUserID->Item(i).Caption, txtUserID->text())
+                && sameText(sub[siDatabase], cmbDataBase->text()) && sameText(sub[siServer], txtServer->text()))
                 match = i;
         }
         if (match >= 0) {

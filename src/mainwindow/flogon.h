@@ -65,8 +65,8 @@ public:
     // The dialog prefilled with the arguments (or, without a login, with the
     // last logon's values); AutoPass logs on with them without showing it.
     // True when a connection window was created.
-    static bool ShowWindow(const QString &DBName, const QString &UserID, const QString &Password,
-                           const QString &Server, bool AutoPass);
+    static bool ShowWindow(const QString &DBName, const QString &UserID, const QString &Password, const QString &Server,
+                           bool AutoPass);
 
     // The saved connections of the DATABASE key, in their stored order.
     void LoadConnectionList();
@@ -79,7 +79,17 @@ public:
     // text, comment, password, server, database, authentication text ("0"
     // for SQL Server authentication), subkey name, text colour, background
     // colour.
-    enum TSubItem { siDisplay, siComment, siPassword, siServer, siDatabase, siWindows, siKey, siForeColor, siBackColor };
+    enum TSubItem {
+        siDisplay,
+        siComment,
+        siPassword,
+        siServer,
+        siDatabase,
+        siWindows,
+        siKey,
+        siForeColor,
+        siBackColor
+    };
     // The sub-items of the list's item; empty for an index out of range.
     QStringList SubItems(int index) const;
 

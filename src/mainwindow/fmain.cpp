@@ -260,9 +260,8 @@ void TfrmMain::FormCreate()
 
     if (zkOption.ExcelExt.isEmpty())
         SetExcelExt();
-    ExcelFilter = zkOption.ExcelExt.toUpper() == QLatin1String(".XLSX")
-                      ? QStringLiteral("Excelファイル(*.xlsx)|*.xlsx")
-                      : QStringLiteral("Excelファイル(*.xls)|*.xls");
+    ExcelFilter = zkOption.ExcelExt.toUpper() == QLatin1String(".XLSX") ? QStringLiteral("Excelファイル(*.xlsx)|*.xlsx")
+                                                                        : QStringLiteral("Excelファイル(*.xls)|*.xls");
     ExcelMacroFilter = QStringLiteral("Excel ファイル マクロ有効(*.xlsm)|*.xlsm");
 
     for (QWidget *w : QList<QWidget *>{m_pnlTaskBar} + QList<QWidget *>(m_toolBars.begin(), m_toolBars.end())) {
@@ -451,9 +450,7 @@ void TfrmMain::SetDefMessage()
     const int selected = form->ObjectListSelCount();
     m_stsMain->SetPanelText(2, selected == 0
                                    ? QStringLiteral("%1個のオブジェクトがあります。").arg(count)
-                                   : QStringLiteral("%1個中 %2個のオブジェクトを選択中。")
-                                         .arg(count)
-                                         .arg(selected));
+                                   : QStringLiteral("%1個中 %2個のオブジェクトを選択中。").arg(count).arg(selected));
 }
 
 void TfrmMain::SetLoopMessage(int NowCount, int MaxCount)

@@ -42,7 +42,9 @@ TzkCommandLine ParseCommandLine(const QStringList &arguments);
 
 // The program's one main window: the MDI frame every other window lives in,
 // with the menus, the six tool bars, the task bar and the status bar.
-class TfrmMain : public QMainWindow, public IzkMainForm
+class TfrmMain
+    : public QMainWindow
+    , public IzkMainForm
 {
     Q_OBJECT
 public:
@@ -73,8 +75,8 @@ public:
     TzkConnectionWindow *GetDBForm(const QString &ServerName) const;
     // Applies the shortcut settings to every connection window.
     void SetShortCut();
-    QString RecentObjectCheck(int ObjectType, const QString &DataBase, const QString &Schema,
-                              const QString &ObjectName, const QString &ParentObject) override;
+    QString RecentObjectCheck(int ObjectType, const QString &DataBase, const QString &Schema, const QString &ObjectName,
+                              const QString &ParentObject) override;
 
     // The action of actMain named `name`; null when none is.
     QAction *Action(const QString &name) const;

@@ -178,15 +178,13 @@ void TfrmMain::CreateActions()
         QAction *action = m_actMain->Add(QLatin1String(def.name), caption);
         action->setToolTip(tipOf(caption));
         if (*def.shortcut)
-            action->setShortcut(QKeySequence::fromString(QLatin1String(def.shortcut),
-                                                         QKeySequence::PortableText));
+            action->setShortcut(QKeySequence::fromString(QLatin1String(def.shortcut), QKeySequence::PortableText));
         action->setProperty("ImageIndex", def.image);
         action->setIcon(m_imgMain->Icon(def.image));
         action->setIconVisibleInMenu(true);
     }
     Action(QStringLiteral("actEditSelectMode"))->setCheckable(true);
-    Action(QStringLiteral("actToolIndexAdviser"))
-        ->setToolTip(QStringLiteral("インデックスアドバイザ"));
+    Action(QStringLiteral("actToolIndexAdviser"))->setToolTip(QStringLiteral("インデックスアドバイザ"));
 
     // What this window does itself; the other commands come with their windows.
     m_actMain->SetOnExecute(Action(QStringLiteral("actFileExit")), [this] { close(); });
@@ -209,17 +207,14 @@ void TfrmMain::CreateActions()
             w->raise();
         }
     });
-    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileH")),
-                            [this] { TileWindows(Qt::Vertical); });
-    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileV")),
-                            [this] { TileWindows(Qt::Horizontal); });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileH")), [this] { TileWindows(Qt::Vertical); });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowTileV")), [this] { TileWindows(Qt::Horizontal); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowMinimizeAll")), [this] {
         const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList();
         for (qsizetype i = windows.size() - 1; i >= 0; --i)
             windows.at(i)->showMinimized();
     });
-    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowArrange")),
-                            [this] { m_mdiArea->tileSubWindows(); });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actWindowArrange")), [this] { m_mdiArea->tileSubWindows(); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowClose")), [this] {
         if (QMdiSubWindow *w = m_mdiArea->activeSubWindow())
             w->close();
@@ -227,12 +222,9 @@ void TfrmMain::CreateActions()
     m_actMain->SetOnUpdate(Action(QStringLiteral("actWindowClose")), [this] {
         Action(QStringLiteral("actWindowClose"))->setEnabled(m_mdiArea->activeSubWindow());
     });
-    for (const char *name : {"actWindowCascade", "actWindowTileH", "actWindowTileV",
-                             "actWindowMinimizeAll"}) {
+    for (const char *name : {"actWindowCascade", "actWindowTileH", "actWindowTileV", "actWindowMinimizeAll"}) {
         QAction *action = Action(QLatin1String(name));
-        m_actMain->SetOnUpdate(action, [this, action] {
-            action->setEnabled(!m_mdiArea->subWindowList().isEmpty());
-        });
+        m_actMain->SetOnUpdate(action, [this, action] { action->setEnabled(!m_mdiArea->subWindowList().isEmpty()); });
     }
 }
 
@@ -253,8 +245,7 @@ void TfrmMain::TileWindows(Qt::Orientation orientation)
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow *w = windows.at(i);
         w->showNormal();
-        w->setGeometry(sideBySide ? QRect(i * step, 0, step, area.height())
-                                  : QRect(0, i * step, area.width(), step));
+        w->setGeometry(sideBySide ? QRect(i * step, 0, step, area.height()) : QRect(0, i * step, area.width(), step));
     }
 }
 
@@ -315,14 +306,39 @@ void TfrmMain::CreateMenus()
     add(file, "actFileExit");
 
     QMenu *edit = topMenu(QStringLiteral("mnuEdit"), QStringLiteral("編集(&E)"));
-    const char *editItems[] = {
-        "actEditUndo", "actEditRedo", nullptr, "actEditCut", "actEditCopy", "actEditPaste",
-        "actEditDelete", "actEditSelectAll", "actEditSelectMode", nullptr, "actEditFind",
-        "actEditFindNext", "actEditFindPrev", "actEditReplace", "actEditFindClear", "actEditJump",
-        nullptr, "actEditUpperCase", "actEditLowerCase", "actEditHanToZen", "actEditZenToHan",
-        nullptr, "actEditIndentF", "actEditIndentR", "actEditComment", "actEditFormat", nullptr,
-        "actEditMacroRec", "actEditMacroExec", "actEditMacroSave", "actEditMacroLoad", nullptr,
-        "actEditJumpDefine"};
+    const char *editItems[] = {"actEditUndo",
+                               "actEditRedo",
+                               nullptr,
+                               "actEditCut",
+                               "actEditCopy",
+                               "actEditPaste",
+                               "actEditDelete",
+                               "actEditSelectAll",
+                               "actEditSelectMode",
+                               nullptr,
+                               "actEditFind",
+                               "actEditFindNext",
+                               "actEditFindPrev",
+                               "actEditReplace",
+                               "actEditFindClear",
+                               "actEditJump",
+                               nullptr,
+                               "actEditUpperCase",
+                               "actEditLowerCase",
+                               "actEditHanToZen",
+                               "actEditZenToHan",
+                               nullptr,
+                               "actEditIndentF",
+                               "actEditIndentR",
+                               "actEditComment",
+                               "actEditFormat",
+                               nullptr,
+                               "actEditMacroRec",
+                               "actEditMacroExec",
+                               "actEditMacroSave",
+                               "actEditMacroLoad",
+                               nullptr,
+                               "actEditJumpDefine"};
     for (const char *name : editItems) {
         if (!name) {
             edit->addSeparator();
@@ -344,17 +360,16 @@ void TfrmMain::CreateMenus()
     add(view, "actViewTemplate");
     view->addSeparator();
     QMenu *toolbars = submenu(view, QStringLiteral("mnuToolbar"), QStringLiteral("ツールバー"));
-    const std::pair<const char *, const char *> toolbarItems[] = {
-        {"標準", "pnlDB"}, {"編集", "pnlEdit"}, {"表示", "pnlTool"},
-        {"管理", "pnlAdmin"}, {"ツール", "pnlTool2"}, {"新規作成", "pnlNewObj"}};
+    const std::pair<const char *, const char *> toolbarItems[] = {{"標準", "pnlDB"},      {"編集", "pnlEdit"},
+                                                                  {"表示", "pnlTool"},    {"管理", "pnlAdmin"},
+                                                                  {"ツール", "pnlTool2"}, {"新規作成", "pnlNewObj"}};
     for (const auto &[caption, barName] : toolbarItems) {
         QAction *item = toolbars->addAction(QString::fromUtf8(caption));
         item->setObjectName(QStringLiteral("mnuToolbar_") + QLatin1String(barName));
         item->setCheckable(true);
         item->setChecked(true);
         const QString target = QLatin1String(barName);
-        connect(item, &QAction::triggered, this,
-                [this, target](bool on) { ToolBar(target)->setVisible(on); });
+        connect(item, &QAction::triggered, this, [this, target](bool on) { ToolBar(target)->setVisible(on); });
     }
     toolbars->addSeparator();
     QAction *reset = toolbars->addAction(QStringLiteral("位置の初期化"));
@@ -363,8 +378,7 @@ void TfrmMain::CreateMenus()
     connect(toolbars, &QMenu::aboutToShow, this, [this, toolbars] {
         for (QAction *item : toolbars->actions())
             if (item->isCheckable())
-                item->setChecked(
-                    ToolBar(item->objectName().mid(int(qstrlen("mnuToolbar_"))))->isVisible());
+                item->setChecked(ToolBar(item->objectName().mid(int(qstrlen("mnuToolbar_"))))->isVisible());
     });
 
     QAction *workSpace = view->addAction(QStringLiteral("ワークスペース"));
@@ -378,8 +392,7 @@ void TfrmMain::CreateMenus()
     QAction *statusItem = view->addAction(QStringLiteral("ステータスバー"));
     statusItem->setObjectName(QStringLiteral("mnuStsbar"));
     statusItem->setCheckable(true);
-    connect(statusItem, &QAction::triggered, this,
-            [this](bool on) { m_stsMain->setVisible(on); });
+    connect(statusItem, &QAction::triggered, this, [this](bool on) { m_stsMain->setVisible(on); });
     view->addSeparator();
     auto *listStyle = new QActionGroup(this);
     QAction *dispList = view->addAction(QStringLiteral("一覧(&L)"));
@@ -399,25 +412,24 @@ void TfrmMain::CreateMenus()
         if (QMdiSubWindow *w = m_mdiArea->activeSubWindow())
             SendFormMessage(w->widget(), WM_RELOAD);
     });
-    connect(view, &QMenu::aboutToShow, this,
-            [this, workSpace, taskBarItem, statusItem, dispList, dispReport, reload] {
-                const bool connected = m_cmbDBName->count() > 0;
-                for (QAction *item : {dispList, dispReport, reload})
-                    item->setEnabled(connected);
-                workSpace->setChecked(m_lstWorkSpace->isVisible());
-                taskBarItem->setChecked(m_pnlTaskBar->isVisible());
-                statusItem->setChecked(m_stsMain->isVisible());
-            });
+    connect(view, &QMenu::aboutToShow, this, [this, workSpace, taskBarItem, statusItem, dispList, dispReport, reload] {
+        const bool connected = m_cmbDBName->count() > 0;
+        for (QAction *item : {dispList, dispReport, reload})
+            item->setEnabled(connected);
+        workSpace->setChecked(m_lstWorkSpace->isVisible());
+        taskBarItem->setChecked(m_pnlTaskBar->isVisible());
+        statusItem->setChecked(m_stsMain->isVisible());
+    });
     for (QAction *item : {dispList, dispReport, reload})
         item->setEnabled(false);
 
     QMenu *admin = topMenu(QStringLiteral("mnuAdmin"), QStringLiteral("管理(&A)"));
-    for (const char *name : {"actAdminUser", "actAdminSession", "actAdminLock", "actAdminStorage",
-                             "actAdminDatabase", "actAdminJob"})
+    for (const char *name :
+         {"actAdminUser", "actAdminSession", "actAdminLock", "actAdminStorage", "actAdminDatabase", "actAdminJob"})
         add(admin, name);
     admin->addSeparator();
-    for (const char *name : {"actAdminBackup", "actAdminRestore", "actAdminExport",
-                             "actAdminImport", "actAdminLoad", "actAdminAttach"})
+    for (const char *name :
+         {"actAdminBackup", "actAdminRestore", "actAdminExport", "actAdminImport", "actAdminLoad", "actAdminAttach"})
         add(admin, name);
     Action(QStringLiteral("actAdminExport"))->setVisible(false);
     Action(QStringLiteral("actAdminImport"))->setVisible(false);
@@ -429,20 +441,19 @@ void TfrmMain::CreateMenus()
     QMenu *reports = submenu(tool, QStringLiteral("mnuReportMenu"), QStringLiteral("レポート出力"));
     reports->addSeparator()->setObjectName(QStringLiteral("mnuTB2"));
     reports->addAction(CommandItem(QStringLiteral("mnuReportSetup"), QStringLiteral("actToolReportSetup"), false));
-    for (const char *name : {"actViewComp", "actToolIndexAdviser", "actViewSQLCatch",
-                             "actViewSQLCRUD", "actToolDBTest"})
+    for (const char *name :
+         {"actViewComp", "actToolIndexAdviser", "actViewSQLCatch", "actViewSQLCRUD", "actToolDBTest"})
         add(tool, name);
     tool->addSeparator();
     for (const char *name : {"actViewMS", "actViewMSDTS", "actViewMSProfiler"})
         add(tool, name);
     tool->addSeparator();
-    for (const char *name : {"actToolOption", "actToolEditorOption", "actToolScriptOption",
-                             "actToolOptionMigration"})
+    for (const char *name : {"actToolOption", "actToolEditorOption", "actToolScriptOption", "actToolOptionMigration"})
         add(tool, name);
 
     QMenu *window = topMenu(QStringLiteral("mnuWindow"), QStringLiteral("ウィンドウ(&W)"));
-    for (const char *name : {"actWindowCascade", "actWindowTileH", "actWindowTileV",
-                             "actWindowMinimizeAll", "actWindowArrange"})
+    for (const char *name :
+         {"actWindowCascade", "actWindowTileH", "actWindowTileV", "actWindowMinimizeAll", "actWindowArrange"})
         add(window, name);
     Action(QStringLiteral("actWindowArrange"))->setVisible(false);
     window->addSeparator();
@@ -465,8 +476,7 @@ void TfrmMain::CreateMenus()
         for (QMdiSubWindow *w : windows) {
             ++n;
             const QString title = w->windowTitle();
-            QAction *item = window->addAction(
-                n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title) : title);
+            QAction *item = window->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(title) : title);
             item->setCheckable(true);
             item->setChecked(w == m_mdiArea->activeSubWindow());
             connect(item, &QAction::triggered, this, [this, w] {
@@ -492,14 +502,42 @@ void TfrmMain::CreateMenus()
     // The editor pop-up of every SQL editor.
     m_popEditor = new QMenu(this);
     m_popEditor->setObjectName(QStringLiteral("popEditor"));
-    const char *popItems[] = {
-        "actEditUndo", "actEditRedo", nullptr, "actEditCut", "actEditCopy", "actEditPaste",
-        "actEditDelete", "actEditSelectAll", "actEditSelectMode", nullptr, "actEditFind",
-        "actEditFindNext", "actEditFindPrev", "actEditReplace", "actEditFindClear", "actEditJump",
-        nullptr, "actEditUpperCase", "actEditLowerCase", "actEditHanToZen", "actEditZenToHan",
-        nullptr, "actEditIndentF", "actEditIndentR", "actEditComment", "actEditFormat",
-        "actEditGetSQL", nullptr, "actEditMacroRec", "actEditMacroExec", "actEditMacroSave",
-        "actEditMacroLoad", nullptr, "actEditJumpDefine", "actViewField", "actViewTemplate"};
+    const char *popItems[] = {"actEditUndo",
+                              "actEditRedo",
+                              nullptr,
+                              "actEditCut",
+                              "actEditCopy",
+                              "actEditPaste",
+                              "actEditDelete",
+                              "actEditSelectAll",
+                              "actEditSelectMode",
+                              nullptr,
+                              "actEditFind",
+                              "actEditFindNext",
+                              "actEditFindPrev",
+                              "actEditReplace",
+                              "actEditFindClear",
+                              "actEditJump",
+                              nullptr,
+                              "actEditUpperCase",
+                              "actEditLowerCase",
+                              "actEditHanToZen",
+                              "actEditZenToHan",
+                              nullptr,
+                              "actEditIndentF",
+                              "actEditIndentR",
+                              "actEditComment",
+                              "actEditFormat",
+                              "actEditGetSQL",
+                              nullptr,
+                              "actEditMacroRec",
+                              "actEditMacroExec",
+                              "actEditMacroSave",
+                              "actEditMacroLoad",
+                              nullptr,
+                              "actEditJumpDefine",
+                              "actViewField",
+                              "actViewTemplate"};
     for (const char *name : popItems) {
         if (!name) {
             m_popEditor->addSeparator();
@@ -563,13 +601,13 @@ void TfrmMain::CreateToolBars()
     add(tool, "actViewField");
 
     QToolBar *admin = makeBar(QStringLiteral("pnlAdmin"), QStringLiteral("管理"));
-    for (const char *name : {"actAdminUser", "actAdminSession", "actAdminLock", "actAdminStorage",
-                             "actAdminDatabase", "actAdminJob"})
+    for (const char *name :
+         {"actAdminUser", "actAdminSession", "actAdminLock", "actAdminStorage", "actAdminDatabase", "actAdminJob"})
         add(admin, name);
 
     QToolBar *tool2 = makeBar(QStringLiteral("pnlTool2"), QStringLiteral("ツール"));
-    for (const char *name : {"actViewComp", "actToolIndexAdviser", "actViewSQLCatch",
-                             "actViewSQLCRUD", "actViewMS", "actViewMSDTS", "actViewMSProfiler"})
+    for (const char *name : {"actViewComp", "actToolIndexAdviser", "actViewSQLCatch", "actViewSQLCRUD", "actViewMS",
+                             "actViewMSDTS", "actViewMSProfiler"})
         add(tool2, name);
 
     QToolBar *newObj = makeBar(QStringLiteral("pnlNewObj"), QStringLiteral("新規オブジェクト"));
@@ -616,8 +654,7 @@ void TfrmMain::RegisterShortCutSettings()
                 if (!def.setting)
                     continue;
                 QAction *action = Action(QLatin1String(def.name));
-                const QString stored = zkReg->GetString(QLatin1String(def.setting),
-                                                        ShortCutToText(action->shortcut()));
+                const QString stored = zkReg->GetString(QLatin1String(def.setting), ShortCutToText(action->shortcut()));
                 action->setShortcut(TextToShortCut(stored));
             }
             zkReg->CloseKey();

@@ -41,8 +41,7 @@ void TfrmMain::prcCheckZKInfoUpdated()
 }
 
 // Recent objects are not recorded yet.
-QString TfrmMain::RecentObjectCheck(int, const QString &, const QString &, const QString &,
-                                    const QString &)
+QString TfrmMain::RecentObjectCheck(int, const QString &, const QString &, const QString &, const QString &)
 {
     return QString();
 }

@@ -20,8 +20,8 @@
 
 TzkDatabaseCheckDialog::TzkDatabaseCheckDialog(TfrmObject *owner, const QString &caption, const QString &label,
                                                const QString &noneTickedMessage)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint
-                          | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint
+                         | Qt::WindowCloseButtonHint)
     , m_noneTicked(noneTickedMessage)
 {
     setWindowTitle(caption);
@@ -59,7 +59,8 @@ TzkDatabaseCheckDialog::TzkDatabaseCheckDialog(TfrmObject *owner, const QString 
     // the check boxes.
     const QFontMetrics fm(chkUserList->font());
     const int indicator = chkUserList->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, chkUserList);
-    const int rowHeight = std::max({fm.height(), fm.boundingRect(QStringLiteral("日本語データベース")).height(), indicator}) + 6;
+    const int rowHeight =
+        std::max({fm.height(), fm.boundingRect(QStringLiteral("日本語データベース")).height(), indicator}) + 6;
     for (const QString &name : std::as_const(names)) {
         auto *item = new QListWidgetItem(name, chkUserList);
         item->setSizeHint(QSize(fm.boundingRect(name).width() + indicator + 12, rowHeight));
@@ -127,7 +128,8 @@ void TzkDatabaseCheckDialog::btnOKClick()
 bool TfrmProject::ShowWindow(TfrmObject *AOwner, const QString &ProjectName)
 {
     Q_UNUSED(ProjectName)
-    TzkDatabaseCheckDialog dialog(AOwner, QStringLiteral("表示データベース設定"), QStringLiteral("表示するデータベース"),
+    TzkDatabaseCheckDialog dialog(AOwner, QStringLiteral("表示データベース設定"),
+                                  QStringLiteral("表示するデータベース"),
                                   QStringLiteral("表示するデータベースを最低一つは選択して下さい。"));
     dialog.setObjectName(QStringLiteral("frmProject"));
     // The stored names that are still databases of the server; the others

@@ -64,18 +64,15 @@ TSupportSources CurrentSupportSources(TzkConnectionWindow *connection)
 QStringList BuildSupportReport(const TSupportSources &s)
 {
     QStringList lines;
-    lines << QStringLiteral("【Zekalon情報】")
-          << QStringLiteral("  バージョン         : 25 (x64)")
+    lines << QStringLiteral("【Zekalon情報】") << QStringLiteral("  バージョン         : 25 (x64)")
           << QStringLiteral("　ビット数           : ") + s.ExeBitness
           // Linux paths are case-sensitive: the path is shown as it is.
           << QStringLiteral("  プログラムのパス   : ") + s.ProgramPath
           << (s.DriverName ? QStringLiteral("  DriverName         : ") + *s.DriverName
                            : QStringLiteral("  DriverName         : 未接続のため取得できません。"))
           << QStringLiteral("\r\n【Management Studio連携実行ファイルパス】")
-          << QStringLiteral("  Management Studio  : ") + s.MsExe
-          << QStringLiteral("  SSIS(DTS)          : ") + s.DtsExe
-          << QStringLiteral("  SQL Profiler       : ") + s.SpfExe
-          << QStringLiteral("\r\n【OS情報】");
+          << QStringLiteral("  Management Studio  : ") + s.MsExe << QStringLiteral("  SSIS(DTS)          : ") + s.DtsExe
+          << QStringLiteral("  SQL Profiler       : ") + s.SpfExe << QStringLiteral("\r\n【OS情報】");
 
     // A failure here ends the block; the lines added so far stay.
     try {
@@ -103,8 +100,7 @@ QStringList BuildSupportReport(const TSupportSources &s)
     // line.
     const QStringList entries = s.Path ? s.Path->split(QLatin1Char(':')) : QStringList{QString()};
     for (qsizetype i = 0; i < entries.size(); ++i)
-        lines << (i == 0 ? QStringLiteral("  PATH環境変数       : ") : QString(23, QLatin1Char(' ')))
-                     + entries.at(i);
+        lines << (i == 0 ? QStringLiteral("  PATH環境変数       : ") : QString(23, QLatin1Char(' '))) + entries.at(i);
     return lines;
 }
 
@@ -124,8 +120,7 @@ TfrmSupport::TfrmSupport(QObject *AOwner)
 {
     setObjectName(QStringLiteral("frmSupport"));
     setWindowTitle(kTitle);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     CreateControls();
     InitForm();
     resize(708, 442);

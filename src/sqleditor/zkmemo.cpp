@@ -62,7 +62,8 @@ QString mapCase(QString s, bool upper)
 
 // ---- TzkMemo ----
 
-TzkMemo::TzkMemo(QWidget *Parent) : TEditor(Parent)
+TzkMemo::TzkMemo(QWidget *Parent)
+    : TEditor(Parent)
 {
     // The popup's place is taken from the caret: a user scroll moves the
     // text away under it.
@@ -85,12 +86,27 @@ TzkMemo::~TzkMemo()
 bool TzkMemo::IsDelimiter(QChar C)
 {
     switch (C.unicode()) {
-    case u' ': case u'(': case u')': case u'%': case u';': case u'.': case u',': case u'+': case u'-':
-    case u'<': case u'>': case u'{': case u'}': case u'[': case u']': case u'"': case u'\'':
-    case u'\r': case u'\n': case u'\t':
-        return true;
-    default:
-        return false;
+    case u' ':
+    case u'(':
+    case u')':
+    case u'%':
+    case u';':
+    case u'.':
+    case u',':
+    case u'+':
+    case u'-':
+    case u'<':
+    case u'>':
+    case u'{':
+    case u'}':
+    case u'[':
+    case u']':
+    case u'"':
+    case u'\'':
+    case u'\r':
+    case u'\n':
+    case u'\t': return true;
+    default: return false;
     }
 }
 

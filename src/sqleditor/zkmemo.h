@@ -28,7 +28,6 @@ public:
     using TEditorProp::TEditorProp;
 };
 
-
 // Size of the completion popup, kept by its editor between openings.
 struct TzkCodeAssistSize
 {
@@ -66,7 +65,11 @@ extern std::function<bool(TzkMacroList *List)> MacroRecording;
 extern std::function<void(TzkMacroList *List, TzkMemo *Memo)> MacroMemoDestroying;
 
 // The SQL editing control.
-class TzkMemo : public TEditor, public ISqlErrorSelection, public IzkLineSink, public IzkAltKeyEditor
+class TzkMemo
+    : public TEditor
+    , public ISqlErrorSelection
+    , public IzkLineSink
+    , public IzkAltKeyEditor
 {
     Q_OBJECT
 public:

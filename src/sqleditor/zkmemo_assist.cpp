@@ -88,7 +88,8 @@ void TzkMemo::CloseCodeAssist()
 // ---- TzkCodeAssist ----
 
 TzkCodeAssist::TzkCodeAssist(TzkMemo *AEdit, QWidget *AOwner, int X, int Y)
-    : QTreeWidget(AOwner), FOwner(AEdit)
+    : QTreeWidget(AOwner)
+    , FOwner(AEdit)
 {
     setObjectName(QStringLiteral("CodeAssist"));
     hide();
@@ -235,8 +236,7 @@ void TzkCodeAssist::Accept(char16_t Ch)
             memo->EditorKeyChar(8, Qt::NoModifier);
         QString text = item->text(0);
         const QString lead = text.trimmed();
-        if (FUseBQuote && text != QLatin1String("*") && !FRWTable.contains(text)
-            && !lead.startsWith(u'['))
+        if (FUseBQuote && text != QLatin1String("*") && !FRWTable.contains(text) && !lead.startsWith(u'['))
             text = BracketName(text, true);
         memo->PutStringToLine(text);
     }
@@ -250,8 +250,7 @@ bool TzkCodeAssist::WantsShortcut(const QKeyEvent *Event) const
     const Qt::KeyboardModifiers mods = Event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     switch (Event->key()) {
     case Qt::Key_V:
-    case Qt::Key_X:
-        return mods == Qt::ControlModifier;
+    case Qt::Key_X: return mods == Qt::ControlModifier;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Home:
@@ -267,10 +266,8 @@ bool TzkCodeAssist::WantsShortcut(const QKeyEvent *Event) const
     case Qt::Key_Backtab:
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
-    case Qt::Key_Space:
-        return mods == Qt::NoModifier || mods == Qt::ControlModifier;
-    default:
-        return mods == Qt::NoModifier && !Event->text().isEmpty();
+    case Qt::Key_Space: return mods == Qt::NoModifier || mods == Qt::ControlModifier;
+    default: return mods == Qt::NoModifier && !Event->text().isEmpty();
     }
 }
 
@@ -293,9 +290,7 @@ bool TzkCodeAssist::HandleKey(QKeyEvent *Event)
             AddItems();
         moveCurrent(topLevelItemCount());
         return true;
-    case Qt::Key_PageUp:
-        moveCurrent(-page);
-        return true;
+    case Qt::Key_PageUp: moveCurrent(-page); return true;
     case Qt::Key_Home:
         Buf->home(false);
         moveCurrent(-topLevelItemCount());
@@ -304,9 +299,7 @@ bool TzkCodeAssist::HandleKey(QKeyEvent *Event)
         AddItems();
         moveCurrent(1);
         return true;
-    case Qt::Key_Up:
-        moveCurrent(-1);
-        return true;
+    case Qt::Key_Up: moveCurrent(-1); return true;
     case Qt::Key_Left:
         if (Buf->cursorPosition() > 0)
             Buf->cursorBackward(false);
@@ -340,13 +333,9 @@ bool TzkCodeAssist::HandleKey(QKeyEvent *Event)
         }
         break;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        Accept(9);
-        return true;
+    case Qt::Key_Backtab: Accept(9); return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        Accept(13);
-        return true;
+    case Qt::Key_Enter: Accept(13); return true;
     case Qt::Key_Escape:
         if (FOwner)
             FOwner->CloseCodeAssist();
@@ -364,8 +353,7 @@ bool TzkCodeAssist::HandleKey(QKeyEvent *Event)
         if (!ctrl)
             Accept(u' ');
         return true;
-    default:
-        break;
+    default: break;
     }
     const QString text = Event->text();
     if (text.size() != 1 || ctrl || alt || text[0].unicode() < u' ')

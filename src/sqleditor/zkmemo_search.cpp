@@ -51,7 +51,8 @@ void TzkMemo::notFound()
 {
     if (!FbNotFindMsg)
         return;
-    const QString text = QStringLiteral("検索文字列  「") + FSearchValue + QStringLiteral("」\r\nは見つかりませんでした。");
+    const QString text =
+        QStringLiteral("検索文字列  「") + FSearchValue + QStringLiteral("」\r\nは見つかりませんでした。");
     if (IzkSearchDialogs *d = dialogs()) {
         d->ShowNotFound(text);
         return;

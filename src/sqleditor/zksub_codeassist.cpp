@@ -65,10 +65,13 @@ QString usePrefix(const QString &database)
 class TLookup
 {
 public:
-    TLookup(TzkMemo *memo, QWidget *owner, TFDQuery *query, const QString &database, const QString &schema,
-            int dbVer)
-        : m_memo(memo), m_owner(owner), m_query(query), m_database(database), m_schema(schema),
-          m_old(dbVer < 9)
+    TLookup(TzkMemo *memo, QWidget *owner, TFDQuery *query, const QString &database, const QString &schema, int dbVer)
+        : m_memo(memo)
+        , m_owner(owner)
+        , m_query(query)
+        , m_database(database)
+        , m_schema(schema)
+        , m_old(dbVer < 9)
     {
     }
 
@@ -78,7 +81,8 @@ private:
     QString ownerTest(const QString &alias = QString()) const
     {
         const QString uid = alias.isEmpty() ? QStringLiteral("uid") : alias + QStringLiteral(".uid");
-        return m_old ? QStringLiteral("upper(user_name(%1))").arg(uid) : QStringLiteral("upper(schema_name(%1))").arg(uid);
+        return m_old ? QStringLiteral("upper(user_name(%1))").arg(uid)
+                     : QStringLiteral("upper(schema_name(%1))").arg(uid);
     }
     void open(const QString &sql, const QList<QPair<QString, QString>> &params)
     {
@@ -141,7 +145,8 @@ bool TLookup::findDatabase(const QString &name, QString &serverName)
     if (m_azure)
         open(QStringLiteral("select name from sys.sysdatabases where upper(name) = :NAME"), {{"NAME", upper(name)}});
     else
-        open(QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1 and upper(name) = :NAME"),
+        open(QStringLiteral(
+                 "select name from master.dbo.sysdatabases where has_dbaccess(name) = 1 and upper(name) = :NAME"),
              {{"NAME", upper(name)}});
     if (!found())
         return false;
@@ -163,7 +168,8 @@ QString TLookup::findSynonym(const QString &owner, const QString &name)
         open(usePrefix(m_dbForLookup) + QStringLiteral("select a.base_object_name from sys.synonyms as a") + CRLF
                  + QStringLiteral("inner join sys.objects as b on b.object_id = object_id(a.base_object_name)") + CRLF
                  + QStringLiteral("where b.type in (N'U', N'S', N'V') and") + CRLF
-                 + QStringLiteral("upper(schema_name(a.schema_id)) = :OWNER collate database_default and upper(a.name) = :NAME"),
+                 + QStringLiteral(
+                     "upper(schema_name(a.schema_id)) = :OWNER collate database_default and upper(a.name) = :NAME"),
              {{"OWNER", upper(owner)}, {"NAME", upper(name)}});
         return found() ? m_query->Fields(0)->AsString() : QString();
     } catch (...) {
@@ -208,8 +214,8 @@ bool TLookup::findRoutine(const QString &owner, const QString &name)
 {
     // Runs right after the schema query, whose prefix left the session in
     // the database.
-    open(QStringLiteral("select name from sysobjects where xtype in (N'P', N'RF', N'X', N'FN', N'IF', N'TF') and") + CRLF
-             + ownerTest() + QStringLiteral(" = :OWNER collate database_default and upper(name) = :NAME"),
+    open(QStringLiteral("select name from sysobjects where xtype in (N'P', N'RF', N'X', N'FN', N'IF', N'TF') and")
+             + CRLF + ownerTest() + QStringLiteral(" = :OWNER collate database_default and upper(name) = :NAME"),
          {{"OWNER", owner}, {"NAME", upper(name)}});
     return found();
 }
@@ -288,13 +294,16 @@ bool TLookup::listObjects(const QString &database, const QString &owner)
         QStringLiteral("when xtype = N'SN' then 9"),
         QStringLiteral("end as Sort"),
         QStringLiteral("from sysobjects"),
-        QStringLiteral("where xtype in(N'U', N'S', N'V', N'PK', N'F', N'C', N'D', N'UQ', N'P', N'RF', N'X', N'FN', N'IF', N'TF', N'TR', N'SN', N'SO')"),
+        QStringLiteral(
+            "where xtype in(N'U', N'S', N'V', N'PK', N'F', N'C', N'D', N'UQ', N'P', N'RF', N'X', N'FN', N'IF', N'TF', N'TR', N'SN', N'SO')"),
         QStringLiteral("and ") + ownerTest() + QStringLiteral(" = :OWNER collate database_default"),
         QStringLiteral("union"),
         // sys.indexes names no object by itself: object_id(c.name) finds
         // only indexes named like a key constraint.
-        m_azure ? QStringLiteral("select c.name, N'IX' as xtype, 3 as Sort from sys.indexes c inner join sys.sysobjects d on c.object_id = d.id")
-                : QStringLiteral("select c.name, N'IX' as xtype, 3 as Sort from sysindexes c inner join sysobjects d on d.id = c.id"),
+        m_azure ? QStringLiteral(
+            "select c.name, N'IX' as xtype, 3 as Sort from sys.indexes c inner join sys.sysobjects d on c.object_id = d.id")
+                : QStringLiteral(
+                    "select c.name, N'IX' as xtype, 3 as Sort from sysindexes c inner join sysobjects d on d.id = c.id"),
         QStringLiteral("where c.name not like N'_WA_Sys%' and"),
         ownerTest(QStringLiteral("d")) + QStringLiteral(" = :OWNER collate database_default"),
         QStringLiteral("order by Sort, name"),
@@ -317,23 +326,26 @@ void TLookup::listReservedWords()
 
 bool TLookup::listColumns(const QString &database, const QString &owner, const QString &table)
 {
-    open(usePrefix(database)
-             + QStringLiteral("select COLUMN_NAME, DATA_TYPE, CHARACTER_OCTET_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE,")
-             + CRLF + QStringLiteral("CHARACTER_MAXIMUM_LENGTH from INFORMATION_SCHEMA.COLUMNS") + CRLF
-             + QStringLiteral("where upper(TABLE_SCHEMA) = :OWNER and upper(TABLE_NAME) = :TABLENAME order by ORDINAL_POSITION"),
-         {{"OWNER", upper(owner)}, {"TABLENAME", upper(table)}});
+    open(
+        usePrefix(database)
+            + QStringLiteral("select COLUMN_NAME, DATA_TYPE, CHARACTER_OCTET_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE,")
+            + CRLF + QStringLiteral("CHARACTER_MAXIMUM_LENGTH from INFORMATION_SCHEMA.COLUMNS") + CRLF
+            + QStringLiteral(
+                "where upper(TABLE_SCHEMA) = :OWNER and upper(TABLE_NAME) = :TABLENAME order by ORDINAL_POSITION"),
+        {{"OWNER", upper(owner)}, {"TABLENAME", upper(table)}});
     if (!found())
         return false;
     // The key columns are read while the column result stays open.
     TFDQuery keys;
     keys.SetConnection(m_query->Connection());
     keys.SetParamCreate(true);
-    keys.SetSQL(usePrefix(database) + QStringLiteral("select b.COLUMN_NAME  from sysobjects a") + CRLF
-                + QStringLiteral("inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b on a.name = b.CONSTRAINT_NAME") + CRLF
-                + (m_azure ? QStringLiteral("inner join sys.indexes c on b.CONSTRAINT_NAME  = c.name")
-                           : QStringLiteral("inner join sysindexes c on b.CONSTRAINT_NAME  = c.name"))
-                + CRLF
-                + QStringLiteral("where a.xtype = N'PK' and upper(TABLE_SCHEMA) = :OWNER and upper(TABLE_NAME) = :TableNae"));
+    keys.SetSQL(
+        usePrefix(database) + QStringLiteral("select b.COLUMN_NAME  from sysobjects a") + CRLF
+        + QStringLiteral("inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b on a.name = b.CONSTRAINT_NAME") + CRLF
+        + (m_azure ? QStringLiteral("inner join sys.indexes c on b.CONSTRAINT_NAME  = c.name")
+                   : QStringLiteral("inner join sysindexes c on b.CONSTRAINT_NAME  = c.name"))
+        + CRLF
+        + QStringLiteral("where a.xtype = N'PK' and upper(TABLE_SCHEMA) = :OWNER and upper(TABLE_NAME) = :TableNae"));
     keys.ParamByName(QStringLiteral("OWNER")).SetAsWideString(upper(owner));
     keys.ParamByName(QStringLiteral("TableNae")).SetAsWideString(upper(table));
     keys.Open();
@@ -523,8 +535,7 @@ void TLookup::Run(int x, int y)
 
     bool any = false;
     switch (list) {
-    case None:
-        return;
+    case None: return;
     case Objects:
         if (listDb)
             any = listDatabases() || any;

@@ -25,27 +25,44 @@ struct EditorValue
     std::function<void(TEditorProp &, int)> set;
 };
 
-template <class Sub, class T>
-EditorValue value(const char *name, T def, Sub *(*sub)(const TEditorProp &), T (Sub::*get)() const,
-                  void (Sub::*set)(T))
+template<class Sub, class T>
+EditorValue value(const char *name, T def, Sub *(*sub)(const TEditorProp &), T (Sub::*get)() const, void (Sub::*set)(T))
 {
     return {QLatin1String(name), std::is_same_v<T, bool>, int(def),
             [sub, get](const TEditorProp &p) { return int((sub(p)->*get)()); },
             [sub, set](TEditorProp &p, int v) { (sub(p)->*set)(T(v)); }};
 }
 
-TEditorProp *holder(const TEditorProp &p) { return const_cast<TEditorProp *>(&p); }
-TEditorMargin *margin(const TEditorProp &p) { return p.Margin(); }
-TEditorLeftbar *leftbar(const TEditorProp &p) { return p.Leftbar(); }
-TEditorRuler *ruler(const TEditorProp &p) { return p.Ruler(); }
-TEditorCaret *caret(const TEditorProp &p) { return p.Caret(); }
-TEditorWrapOption *wrap(const TEditorProp &p) { return p.WrapOption(); }
+TEditorProp *holder(const TEditorProp &p)
+{
+    return const_cast<TEditorProp *>(&p);
+}
+TEditorMargin *margin(const TEditorProp &p)
+{
+    return p.Margin();
+}
+TEditorLeftbar *leftbar(const TEditorProp &p)
+{
+    return p.Leftbar();
+}
+TEditorRuler *ruler(const TEditorProp &p)
+{
+    return p.Ruler();
+}
+TEditorCaret *caret(const TEditorProp &p)
+{
+    return p.Caret();
+}
+TEditorWrapOption *wrap(const TEditorProp &p)
+{
+    return p.WrapOption();
+}
 
 using MarkOf = TEditorMark *(*)(const TEditorProp &);
 using ColorOf = TFountainColor *(*)(const TEditorProp &);
 
-void addMark(std::vector<EditorValue> &v, const char *colorName, const char *visibleName, MarkOf mark,
-             TColor color, bool visible)
+void addMark(std::vector<EditorValue> &v, const char *colorName, const char *visibleName, MarkOf mark, TColor color,
+             bool visible)
 {
     v.push_back(value(colorName, color, mark, &TEditorMark::Color, &TEditorMark::SetColor));
     v.push_back(value(visibleName, visible, mark, &TEditorMark::Visible, &TEditorMark::SetVisible));
@@ -53,21 +70,19 @@ void addMark(std::vector<EditorValue> &v, const char *colorName, const char *vis
 
 EditorValue styleBit(const QString &name, bool def, ColorOf item, TFontStyles bit)
 {
-    return {name, true, int(def),
-            [item, bit](const TEditorProp &p) { return int((item(p)->Style() & bit) != 0); },
+    return {name, true, int(def), [item, bit](const TEditorProp &p) { return int((item(p)->Style() & bit) != 0); },
             [item, bit](TEditorProp &p, int on) {
                 TFountainColor *c = item(p);
                 c->SetStyle(on ? TFontStyles(c->Style() | bit) : TFontStyles(c->Style() & ~bit));
             }};
 }
 
-void addColorItem(std::vector<EditorValue> &v, const char *prefix, ColorOf item, TColor color,
-                  TColor bkColor, bool bold)
+void addColorItem(std::vector<EditorValue> &v, const char *prefix, ColorOf item, TColor color, TColor bkColor,
+                  bool bold)
 {
     const QString p = QLatin1String(prefix);
     auto named = [&p](const char *suffix) { return (p + QLatin1String(suffix)).toLatin1(); };
-    v.push_back(value(named("Visible").constData(), true, item, &TFountainColor::Visible,
-                      &TFountainColor::SetVisible));
+    v.push_back(value(named("Visible").constData(), true, item, &TFountainColor::Visible, &TFountainColor::SetVisible));
     v.push_back(value(named("Color").constData(), color, item, &TFountainColor::Color, &TFountainColor::SetColor));
     v.push_back(
         value(named("BkColor").constData(), bkColor, item, &TFountainColor::BkColor, &TFountainColor::SetBkColor));
@@ -105,11 +120,13 @@ const std::vector<EditorValue> &editorValues()
         v.push_back(value("LBarZeroBase", false, leftbar, &TEditorLeftbar::ZeroBase, &TEditorLeftbar::SetZeroBase));
         v.push_back(value("LBarZeroLead", false, leftbar, &TEditorLeftbar::ZeroLead, &TEditorLeftbar::SetZeroLead));
         v.push_back(value("LBarColor", TColor(0), leftbar, &TEditorLeftbar::Color, &TEditorLeftbar::SetColor));
-        v.push_back(value("LBarBkColor", TColor(0xE6E6E6), leftbar, &TEditorLeftbar::BkColor, &TEditorLeftbar::SetBkColor));
+        v.push_back(
+            value("LBarBkColor", TColor(0xE6E6E6), leftbar, &TEditorLeftbar::BkColor, &TEditorLeftbar::SetBkColor));
         v.push_back(value("RulerVisible", true, ruler, &TEditorRuler::Visible, &TEditorRuler::SetVisible));
         v.push_back(value("RulerColor", TColor(0), ruler, &TEditorRuler::Color, &TEditorRuler::SetColor));
         v.push_back(value("RulerBkColor", TColor(0xE6E6E6), ruler, &TEditorRuler::BkColor, &TEditorRuler::SetBkColor));
-        v.push_back(value("RulerMarkColor", TColor(0x800080), ruler, &TEditorRuler::MarkColor, &TEditorRuler::SetMarkColor));
+        v.push_back(
+            value("RulerMarkColor", TColor(0x800080), ruler, &TEditorRuler::MarkColor, &TEditorRuler::SetMarkColor));
         v.push_back(value("RulerSize", 10, ruler, &TEditorRuler::GaugeRange, &TEditorRuler::SetGaugeRange));
         v.push_back(value("AutoIndent", true, caret, &TEditorCaret::AutoIndent, &TEditorCaret::SetAutoIndent));
         v.push_back(value("BackSpaceUnIndent", true, caret, &TEditorCaret::BackSpaceUnIndent,
@@ -121,31 +138,40 @@ const std::vector<EditorValue> &editorValues()
         v.push_back(value("SoftTab", true, caret, &TEditorCaret::SoftTab, &TEditorCaret::SetSoftTab));
         v.push_back(value("TabSize", 4, caret, &TEditorCaret::TabSpaceCount, &TEditorCaret::SetTabSpaceCount));
         v.push_back(value("SelMove", true, caret, &TEditorCaret::SelMove, &TEditorCaret::SetSelMove));
-        addMark(v, "EOFColor", "EOFVisible", [](const TEditorProp &p) { return p.Marks()->EofMark(); }, 0x808000, true);
-        addMark(v, "CRColor", "CRVisible", [](const TEditorProp &p) { return p.Marks()->RetMark(); }, 0x808000, true);
-        addMark(v, "ULColor", "ULVisible", [](const TEditorProp &p) { return p.Marks()->Underline(); }, 0x800080, true);
-        addMark(v, "TABColor", "TABVisible", [](const TEditorProp &p) { return p.Marks()->TabMark(); }, 0xC0C0C0, true);
-        addMark(v, "SemiSpaceColor", "SemiSpaceVisible",
-                [](const TEditorProp &p) { return p.Marks()->SemiSpaceMark(); }, clNone, false);
-        addMark(v, "SpaceColor", "SpaceVisible", [](const TEditorProp &p) { return p.Marks()->SpaceMark(); },
-                0xC0C0C0, true);
-        addColorItem(v, "Comment",
-                     [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Comment(); },
-                     0x008000, clNone, false);
-        addColorItem(v, "Str", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Str(); },
-                     0x0000FF, clNone, false);
-        addColorItem(v, "Symbol",
-                     [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Symbol(); },
-                     0x0063C6, clNone, false);
-        addColorItem(v, "Int", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Int(); },
-                     0xFF0000, clNone, false);
-        addColorItem(v, "Reserve", [](const TEditorProp &p) { return p.View()->Colors()->Reserve(); }, 0x800000,
-                     clNone, true);
-        addColorItem(v, "Hit", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Hit(); },
-                     0x000000, 0x00FFFF, false);
-        addColorItem(v, "Select",
-                     [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Select(); },
-                     0xFFFFFF, 0x800000, false);
+        addMark(
+            v, "EOFColor", "EOFVisible", [](const TEditorProp &p) { return p.Marks()->EofMark(); }, 0x808000, true);
+        addMark(
+            v, "CRColor", "CRVisible", [](const TEditorProp &p) { return p.Marks()->RetMark(); }, 0x808000, true);
+        addMark(
+            v, "ULColor", "ULVisible", [](const TEditorProp &p) { return p.Marks()->Underline(); }, 0x800080, true);
+        addMark(
+            v, "TABColor", "TABVisible", [](const TEditorProp &p) { return p.Marks()->TabMark(); }, 0xC0C0C0, true);
+        addMark(
+            v, "SemiSpaceColor", "SemiSpaceVisible", [](const TEditorProp &p) { return p.Marks()->SemiSpaceMark(); },
+            clNone, false);
+        addMark(
+            v, "SpaceColor", "SpaceVisible", [](const TEditorProp &p) { return p.Marks()->SpaceMark(); }, 0xC0C0C0,
+            true);
+        addColorItem(
+            v, "Comment", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Comment(); },
+            0x008000, clNone, false);
+        addColorItem(
+            v, "Str", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Str(); }, 0x0000FF,
+            clNone, false);
+        addColorItem(
+            v, "Symbol", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Symbol(); },
+            0x0063C6, clNone, false);
+        addColorItem(
+            v, "Int", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Int(); }, 0xFF0000,
+            clNone, false);
+        addColorItem(
+            v, "Reserve", [](const TEditorProp &p) { return p.View()->Colors()->Reserve(); }, 0x800000, clNone, true);
+        addColorItem(
+            v, "Hit", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Hit(); }, 0x000000,
+            0x00FFFF, false);
+        addColorItem(
+            v, "Select", [](const TEditorProp &p) -> TFountainColor * { return p.View()->Colors()->Select(); },
+            0xFFFFFF, 0x800000, false);
         v.push_back(value("WordWrap", false, holder, &TEditorProp::WordWrap, &TEditorProp::SetWordWrap));
         v.push_back(value("WrapByte", 200, wrap, &TEditorWrapOption::WrapByte, &TEditorWrapOption::SetWrapByte));
         return v;

@@ -25,11 +25,23 @@ enum : int { skNone = 0, skSelect = 1, skInsert = 2, skUpdate = 3, skDelete = 4 
 bool isDelimiter(QChar c)
 {
     switch (c.unicode()) {
-    case '\t': case '\n': case '\r': case ' ': case '"': case '\'': case '(': case ')':
-    case '*': case ',': case '-': case '/': case ';': case '<': case '=': case '>':
-        return true;
-    default:
-        return false;
+    case '\t':
+    case '\n':
+    case '\r':
+    case ' ':
+    case '"':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case ',':
+    case '-':
+    case '/':
+    case ';':
+    case '<':
+    case '=':
+    case '>': return true;
+    default: return false;
     }
 }
 
@@ -100,8 +112,12 @@ class SqlFormatter
 {
 public:
     SqlFormatter(const QString &text, const TFormatOption &option)
-        : m_src(text), m_n(int(text.size())), m_realEnd(int(text.size())), m_opt(option),
-          m_commaAtEnd(option.CommaPos == 1), m_oneLine(option.ItemReturn == 1)
+        : m_src(text)
+        , m_n(int(text.size()))
+        , m_realEnd(int(text.size()))
+        , m_opt(option)
+        , m_commaAtEnd(option.CommaPos == 1)
+        , m_oneLine(option.ItemReturn == 1)
     {
         m_out.reserve(text.size() + text.size() / 2);
     }
@@ -202,7 +218,7 @@ private:
 
     QString m_src;
     int m_n;
-    int m_realEnd;       // length of the input; a position past it is the synthetic end
+    int m_realEnd; // length of the input; a position past it is the synthetic end
     const TFormatOption m_opt;
     const bool m_commaAtEnd;
     const bool m_oneLine;
@@ -225,7 +241,7 @@ private:
     bool m_lineComment = false;
     bool m_quote = false;
     bool m_doubleQuote = false;
-    int m_pairEnd = -2;     // second character of the last comment mark, so it starts no other
+    int m_pairEnd = -2; // second character of the last comment mark, so it starts no other
     bool m_inParens = false;
     bool m_listParenSeen = false;
     bool m_afterBetween = false;
@@ -260,7 +276,8 @@ bool SqlFormatter::completesComment(int i) const
 {
     const QChar c = at(i);
     const QChar before = at(i - 1);
-    return (c == QLatin1Char('*') && before == QLatin1Char('/')) || (c == QLatin1Char('-') && before == QLatin1Char('-'));
+    return (c == QLatin1Char('*') && before == QLatin1Char('/'))
+           || (c == QLatin1Char('-') && before == QLatin1Char('-'));
 }
 
 // The e or E at i ends a number such as 1.5e (an exponent follows).
@@ -464,12 +481,9 @@ void SqlFormatter::trimOutputEnd()
 QString caseBy(int trans, QStringView w)
 {
     switch (trans) {
-    case 0:
-        return upperUnits(w);
-    case 1:
-        return lowerUnits(w);
-    default:
-        return w.toString();
+    case 0: return upperUnits(w);
+    case 1: return lowerUnits(w);
+    default: return w.toString();
     }
 }
 
@@ -508,17 +522,16 @@ QString SqlFormatter::continuationPad() const
 {
     int n = 0;
     switch (m_clause) {
-    case csSelect: case csSet: case csTables: case csCondition: case csHaving:
-        n = 6;
-        break;
-    case csInsertColumns: case csValues:
-        n = 7;
-        break;
-    case csGroupBy: case csOrderBy:
-        n = 8;
-        break;
-    default:
-        return QString();
+    case csSelect:
+    case csSet:
+    case csTables:
+    case csCondition:
+    case csHaving: n = 6; break;
+    case csInsertColumns:
+    case csValues: n = 7; break;
+    case csGroupBy:
+    case csOrderBy: n = 8; break;
+    default: return QString();
     }
     if (m_commaAtEnd || ((m_clause == csCondition || m_clause == csHaving) && m_opt.AndPos == 1))
         ++n;
@@ -831,8 +844,7 @@ void SqlFormatter::clauseKeywordRule()
         m_clause = csCondition;
     } else if (is("OR") && (st == skSelect || st == skUpdate || st == skDelete)) {
         m_clause = csCondition;
-    } else if ((is("GROUP") || is("ORDER")) && st == skSelect
-               && nextWordIs(m_p, QLatin1StringView("BY"), false)) {
+    } else if ((is("GROUP") || is("ORDER")) && st == skSelect && nextWordIs(m_p, QLatin1StringView("BY"), false)) {
         // Only GROUP BY and ORDER BY start these clauses; WITHIN GROUP (...)
         // and the like stay items.
         const bool group = is("GROUP");
@@ -927,16 +939,10 @@ void SqlFormatter::clauseKeywordRule()
 void SqlFormatter::itemRule(QChar c)
 {
     switch (m_clause) {
-    case csSet:
-        setItemRule(c);
-        break;
+    case csSet: setItemRule(c); break;
     case csCondition:
-    case csHaving:
-        conditionItemRule(c);
-        break;
-    default:
-        listItemRule(c);
-        break;
+    case csHaving: conditionItemRule(c); break;
+    default: listItemRule(c); break;
     }
 }
 
@@ -1009,11 +1015,8 @@ void SqlFormatter::listItemRule(QChar c)
         }
         break;
     case '\r':
-    case ';':
-        break;
-    case '*':
-        putSourceChar(c, false);
-        break;
+    case ';': break;
+    case '*': putSourceChar(c, false); break;
     default: {
         const int before = m_p;
         if (!copyListComment(m_p) && m_p == before && !slashAlone(m_p))
@@ -1247,8 +1250,7 @@ bool SqlFormatter::copyListComment(int i)
             const int lf = (m_src[e] == QLatin1Char('\r') && at(e + 1) == QLatin1Char('\n')) ? e + 1 : e;
             m_lineComment = false;
             m_p = lf;
-            if (nextIsClauseKeyword(lf + 1)
-                || (nextIsComma(lf + 1) && !m_commaAtEnd && m_opt.ItemReturn == 0)) {
+            if (nextIsClauseKeyword(lf + 1) || (nextIsComma(lf + 1) && !m_commaAtEnd && m_opt.ItemReturn == 0)) {
                 m_mustBreak = true;
             } else {
                 lineBreak();
@@ -1291,8 +1293,7 @@ bool SqlFormatter::copyListComment(int i)
             ++k;
         if (k < m_realEnd && isLineBreak(m_src[k])) {
             const int lf = (m_src[k] == QLatin1Char('\r') && at(k + 1) == QLatin1Char('\n')) ? k + 1 : k;
-            if (!nextIsClauseKeyword(lf + 1) && !nextStartsComment(lf + 1)
-                && !(nextIsComma(lf + 1) && !m_commaAtEnd)) {
+            if (!nextIsClauseKeyword(lf + 1) && !nextStartsComment(lf + 1) && !(nextIsComma(lf + 1) && !m_commaAtEnd)) {
                 continueOnNextLine();
                 m_p = lf;
             }

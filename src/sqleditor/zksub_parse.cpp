@@ -244,9 +244,17 @@ public:
     SqlTableScanner(const QString &text, TzkParseList &columns, TzkParseList &tables, TzkParseList &orderItems,
                     QStringList &whereTokens, QStringList &groupItems, QStringList &havingTokens,
                     const QString &errorMessage, QString &viewName)
-        : m_text(text), m_len(int(text.size())), m_columns(columns), m_tables(tables), m_orderItems(orderItems),
-          m_whereTokens(whereTokens), m_groupItems(groupItems), m_havingTokens(havingTokens),
-          m_errorMessage(errorMessage), m_viewName(viewName), m_lenient(errorMessage.isEmpty())
+        : m_text(text)
+        , m_len(int(text.size()))
+        , m_columns(columns)
+        , m_tables(tables)
+        , m_orderItems(orderItems)
+        , m_whereTokens(whereTokens)
+        , m_groupItems(groupItems)
+        , m_havingTokens(havingTokens)
+        , m_errorMessage(errorMessage)
+        , m_viewName(viewName)
+        , m_lenient(errorMessage.isEmpty())
     {
     }
 
@@ -358,30 +366,21 @@ void SqlTableScanner::addParseItem(TzkParseList &list, QString name, QString ali
 void SqlTableScanner::closeClause()
 {
     switch (m_clause) {
-    case Clause::SelectList:
-        pairInto(m_columns);
-        break;
+    case Clause::SelectList: pairInto(m_columns); break;
     case Clause::SetList:
         addParseItem(m_columns, text(m_itemStart, m_equalsMark - 1), text(m_equalsMark + 1, m_p - 1), false);
         break;
-    case Clause::Tables:
-        pairInto(m_tables);
-        break;
+    case Clause::Tables: pairInto(m_tables); break;
     case Clause::Condition:
-    case Clause::Having:
-        addToken(text(m_wordMark, m_p - 1));
-        break;
+    case Clause::Having: addToken(text(m_wordMark, m_p - 1)); break;
     case Clause::GroupList: {
         const QString g = text(m_itemStart, m_p - 1);
         if (!g.isEmpty())
             m_groupItems.append(g);
         break;
     }
-    case Clause::OrderList:
-        pairInto(m_orderItems);
-        break;
-    default:
-        break;
+    case Clause::OrderList: pairInto(m_orderItems); break;
+    default: break;
     }
 }
 
@@ -501,10 +500,8 @@ TzkSQLType SqlTableScanner::parse(int start, int &restartAt)
         int skip; // CREATE VIEW is passed with the character after it
     };
     static const Opening openings[] = {
-        {"SELECT", sqltSelect, Clause::SelectList, 6},
-        {"INSERT", sqltInsert, Clause::Tables, 6},
-        {"UPDATE", sqltUpdate, Clause::Tables, 6},
-        {"DELETE", sqltDelete, Clause::Tables, 6},
+        {"SELECT", sqltSelect, Clause::SelectList, 6},       {"INSERT", sqltInsert, Clause::Tables, 6},
+        {"UPDATE", sqltUpdate, Clause::Tables, 6},           {"DELETE", sqltDelete, Clause::Tables, 6},
         {"CREATE VIEW", sqltCreateView, Clause::Tables, 12},
     };
     while (m_p <= m_len && m_kind == sqltNone) {
@@ -595,8 +592,7 @@ TzkSQLType SqlTableScanner::parse(int start, int &restartAt)
                     m_equalsMark = m_p;
             }
         } else if (u == ',') {
-            const bool listParen = m_depth == 1
-                                   && (m_clause == Clause::InsertColumns || m_clause == Clause::Values);
+            const bool listParen = m_depth == 1 && (m_clause == Clause::InsertColumns || m_clause == Clause::Values);
             if (m_literal == Literal::Outside && (m_depth == 0 || listParen || m_lenient)) {
                 adjust();
                 switch (m_clause) {
@@ -604,20 +600,12 @@ TzkSQLType SqlTableScanner::parse(int start, int &restartAt)
                 case Clause::SetList:
                 case Clause::Tables:
                 case Clause::GroupList:
-                case Clause::OrderList:
-                    closeClause();
-                    break;
-                case Clause::InsertColumns:
-                    closeInsertColumn();
-                    break;
-                case Clause::Values:
-                    closeValue();
-                    break;
+                case Clause::OrderList: closeClause(); break;
+                case Clause::InsertColumns: closeInsertColumn(); break;
+                case Clause::Values: closeValue(); break;
                 case Clause::Condition:
-                case Clause::Having:
-                    fail();
-                default:
-                    break;
+                case Clause::Having: fail();
+                default: break;
                 }
                 m_itemStart = m_equalsMark = m_wordMark = m_p + 1;
             }
@@ -640,11 +628,8 @@ TzkSQLType SqlTableScanner::parse(int start, int &restartAt)
         case Clause::GroupList:
         case Clause::OrderList:
         case Clause::Condition:
-        case Clause::Having:
-            closeClause();
-            break;
-        default:
-            break;
+        case Clause::Having: closeClause(); break;
+        default: break;
         }
     }
     if (m_literal != Literal::Outside)
@@ -669,9 +654,9 @@ TzkSQLType SqlTableScanner::parse(int start, int &restartAt)
 
 } // namespace
 
-TzkSQLType ParseSqlTables(const QString &SQLText, TzkParseList &Columns, TzkParseList &Tables,
-                          TzkParseList &OrderItems, QStringList &WhereTokens, QStringList &GroupItems,
-                          QStringList &HavingTokens, const QString &ErrorMessage, QString &ViewName)
+TzkSQLType ParseSqlTables(const QString &SQLText, TzkParseList &Columns, TzkParseList &Tables, TzkParseList &OrderItems,
+                          QStringList &WhereTokens, QStringList &GroupItems, QStringList &HavingTokens,
+                          const QString &ErrorMessage, QString &ViewName)
 {
     ViewName.clear();
     TzkSQLType result = sqltNone;
@@ -695,8 +680,8 @@ TzkSQLType ParseSqlTables(const QString &SQLText, TzkParseList &Columns, TzkPars
     return result;
 }
 
-void SelectSqlErrorPosition(ISqlErrorSelection *Memo, TFDQuery *Query, const QString &Schema, int FirstRow,
-                            int LastRow, const QString &ErrorMessage)
+void SelectSqlErrorPosition(ISqlErrorSelection *Memo, TFDQuery *Query, const QString &Schema, int FirstRow, int LastRow,
+                            const QString &ErrorMessage)
 {
     Q_UNUSED(Query);
     Q_UNUSED(Schema);

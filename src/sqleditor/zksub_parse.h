@@ -12,7 +12,10 @@
 class ESQLParseError : public Exception
 {
 public:
-    explicit ESQLParseError(const QString &Message) : Exception(Message) {}
+    explicit ESQLParseError(const QString &Message)
+        : Exception(Message)
+    {
+    }
 };
 
 struct TzkParseItem
@@ -68,9 +71,9 @@ void StripSqlComments(QStringList &Lines, bool CutAtSemicolon);
 // Returns the kind of the first statement. Raises ESQLParseError with
 // ErrorMessage where it cannot follow the text; the lists keep what was
 // added before.
-TzkSQLType ParseSqlTables(const QString &SQLText, TzkParseList &Columns, TzkParseList &Tables,
-                          TzkParseList &OrderItems, QStringList &WhereTokens, QStringList &GroupItems,
-                          QStringList &HavingTokens, const QString &ErrorMessage, QString &ViewName);
+TzkSQLType ParseSqlTables(const QString &SQLText, TzkParseList &Columns, TzkParseList &Tables, TzkParseList &OrderItems,
+                          QStringList &WhereTokens, QStringList &GroupItems, QStringList &HavingTokens,
+                          const QString &ErrorMessage, QString &ViewName);
 
 // What SelectSqlErrorPosition needs of an SQL editor.
 class ISqlErrorSelection
@@ -86,5 +89,5 @@ class TFDQuery;
 // After a statement failed: selects its rows FirstRow..LastRow (0-based) in
 // the editor unless the user had selected something. Query, Schema and
 // ErrorMessage do not change what is selected.
-void SelectSqlErrorPosition(ISqlErrorSelection *Memo, TFDQuery *Query, const QString &Schema,
-                            int FirstRow, int LastRow, const QString &ErrorMessage);
+void SelectSqlErrorPosition(ISqlErrorSelection *Memo, TFDQuery *Query, const QString &Schema, int FirstRow, int LastRow,
+                            const QString &ErrorMessage);

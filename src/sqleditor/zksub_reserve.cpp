@@ -33,9 +33,7 @@ const std::vector<QString> &sortedWords()
         v.reserve(DefaultReserveWordCount);
         for (const char *w : DefaultReserveWords)
             v.push_back(QString::fromLatin1(w));
-        std::sort(v.begin(), v.end(), [](const QString &a, const QString &b) {
-            return compareFolded(a, b) < 0;
-        });
+        std::sort(v.begin(), v.end(), [](const QString &a, const QString &b) { return compareFolded(a, b) < 0; });
         v.erase(std::unique(v.begin(), v.end(),
                             [](const QString &a, const QString &b) { return compareFolded(a, b) == 0; }),
                 v.end());

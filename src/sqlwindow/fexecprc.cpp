@@ -102,16 +102,20 @@ bool IsNumberText(const QString &v)
 
 QString ExecProcTypeSQL(bool version9)
 {
-    return version9
-        ? QStringLiteral("select type from sys.objects where object_id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME))")
-        : QStringLiteral("select xtype from sysobjects where id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME))");
+    return version9 ? QStringLiteral(
+               "select type from sys.objects where object_id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME))")
+                    : QStringLiteral(
+                        "select xtype from sysobjects where id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME))");
 }
 
 QString ExecProcParamSQL(bool version9, bool isProcedure, bool tableFunction)
 {
-    QString sql = version9
-        ? QStringLiteral("select param.parameter_id as [parameter_id], param.name as [name], case param.is_cursor_ref   when 0 then isnull(baset.name, '')   when 1 then 'cursor' end as [type], cast(CASE when baset.name in ('nchar', 'nvarchar') and param.max_length <> -1 then param.max_length/2 ELSE param.max_length end as int) as [length], cast(param.precision as int) as [precision], cast(param.scale as int) as [scale], case   when (usrt.system_type_id <> usrt.user_type_id) and        (usrt.name <> 'sysname')   then schema_name(usrt.schema_id) + '.' + usrt.name   else '' end as [usertype], param.default_value as [default_value], param.is_output as [is_output]from sys.all_parameters as param left outer join sys.types as usrt on usrt.user_type_id = param.user_type_id left outer join sys.types as baset on (baset.user_type_id = param.system_type_id) and (baset.user_type_id = baset.system_type_id) where param.object_id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME)) ")
-        : QStringLiteral("select col.colorder as [colorder], col.name as [name], case when (cast(columnproperty(col.id, col.name, N'iscursortype') as bit) = 1) then N'cursor' else usrt.name end as [type], cast(case when baset.name in (N'char', N'varchar', N'binary', N'varbinary', N'nchar', N'nvarchar') then col.prec else col.length end as int) as [length], cast(col.prec as int) as [precision], cast(col.scale as int) as [scale], isnull(usrt.name, N'') as [usertype], ' ' as [default_value], col.isoutparam [is_output] from syscolumns as col inner join dbo.sysobjects as sp on col.id = sp.id inner join dbo.sysusers as susp on susp.uid = sp.uid inner join dbo.systypes as baset on baset.xusertype = col.xtype and baset.xusertype = baset.xtype inner join dbo.systypes as usrt on usrt.xusertype = col.xusertype inner join dbo.sysusers as sret_param on sret_param.uid = usrt.uid where (sp.xtype = N'P' or sp.xtype = N'RF' or sp.xtype = N'X' or sp.xtype = N'FN' or sp.xtype = N'IF' or sp.xtype = N'TF') and sp.id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME)) ");
+    QString sql =
+        version9
+            ? QStringLiteral(
+                "select param.parameter_id as [parameter_id], param.name as [name], case param.is_cursor_ref   when 0 then isnull(baset.name, '')   when 1 then 'cursor' end as [type], cast(CASE when baset.name in ('nchar', 'nvarchar') and param.max_length <> -1 then param.max_length/2 ELSE param.max_length end as int) as [length], cast(param.precision as int) as [precision], cast(param.scale as int) as [scale], case   when (usrt.system_type_id <> usrt.user_type_id) and        (usrt.name <> 'sysname')   then schema_name(usrt.schema_id) + '.' + usrt.name   else '' end as [usertype], param.default_value as [default_value], param.is_output as [is_output]from sys.all_parameters as param left outer join sys.types as usrt on usrt.user_type_id = param.user_type_id left outer join sys.types as baset on (baset.user_type_id = param.system_type_id) and (baset.user_type_id = baset.system_type_id) where param.object_id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME)) ")
+            : QStringLiteral(
+                "select col.colorder as [colorder], col.name as [name], case when (cast(columnproperty(col.id, col.name, N'iscursortype') as bit) = 1) then N'cursor' else usrt.name end as [type], cast(case when baset.name in (N'char', N'varchar', N'binary', N'varbinary', N'nchar', N'nvarchar') then col.prec else col.length end as int) as [length], cast(col.prec as int) as [precision], cast(col.scale as int) as [scale], isnull(usrt.name, N'') as [usertype], ' ' as [default_value], col.isoutparam [is_output] from syscolumns as col inner join dbo.sysobjects as sp on col.id = sp.id inner join dbo.sysusers as susp on susp.uid = sp.uid inner join dbo.systypes as baset on baset.xusertype = col.xtype and baset.xusertype = baset.xtype inner join dbo.systypes as usrt on usrt.xusertype = col.xusertype inner join dbo.sysusers as sret_param on sret_param.uid = usrt.uid where (sp.xtype = N'P' or sp.xtype = N'RF' or sp.xtype = N'X' or sp.xtype = N'FN' or sp.xtype = N'IF' or sp.xtype = N'TF') and sp.id = object_id(quotename(:OWNER) + N'.' + quotename(:NAME)) ");
     if (isProcedure)
         sql += QStringLiteral(" union select '','','int','','','','',' ',''");
     if (tableFunction)
@@ -131,11 +135,10 @@ QString ExecProcTypeText(const QString &type, const QString &length)
     return type + QLatin1Char('(') + length.trimmed() + QLatin1Char(')');
 }
 
-QString ExecProcCallSQL(const QString &schema, const QString &name, const QStringList &names,
-                        const QList<int> &images)
+QString ExecProcCallSQL(const QString &schema, const QString &name, const QStringList &names, const QList<int> &images)
 {
     QString sql = QStringLiteral("execute :zk_ret = ") + BracketName(schema, true) + QLatin1Char('.')
-        + BracketName(name, true) + QStringLiteral("\r\n");
+                  + BracketName(name, true) + QStringLiteral("\r\n");
     QStringList markers;
     for (int i = 0; i < names.size(); ++i) {
         // Only the leading "@" becomes the marker: one inside a name ("@a@b")
@@ -154,8 +157,8 @@ QString ExecProcCallSQL(const QString &schema, const QString &name, const QStrin
     return sql + markers.join(QLatin1Char(','));
 }
 
-void ExecProcBindParam(TFDParam &param, const QString &paramName, const QString &typeText,
-                       const QString &value, int image)
+void ExecProcBindParam(TFDParam &param, const QString &paramName, const QString &typeText, const QString &value,
+                       int image)
 {
     switch (image) {
     case kParamImageResult: param.SetParamType(ptResult); break;
@@ -328,8 +331,8 @@ TfrmExecProc::TfrmExecProc(TfrmObject *AOwner, const QString &DataBase, const QS
     lstParam->setFrameShape(QFrame::NoFrame);
     lstParam->setRootIsDecorated(false);
     lstParam->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstParam->SetHeaderSections({{QStringLiteral("名前"), 200}, {QStringLiteral("タイプ"), 110},
-                                 {QStringLiteral("値"), 300}});
+    lstParam->SetHeaderSections(
+        {{QStringLiteral("名前"), 200}, {QStringLiteral("タイプ"), 110}, {QStringLiteral("値"), 300}});
     lstParam->header()->setStretchLastSection(true);
     if (zkMainForm)
         lstParam->SetImages(zkMainForm->imgMain());
@@ -389,13 +392,13 @@ TfrmExecProc::TfrmExecProc(TfrmObject *AOwner, const QString &DataBase, const QS
 }
 
 TfrmExecProc *TfrmExecProc::Open(TfrmObject *AOwner, const QString &DataBase, const QString &Schema,
-                                  const QString &ObjectName, int ObjectType)
+                                 const QString &ObjectName, int ObjectType)
 {
     // One window per object: the caption tells them apart, and a second
     // open must leave nothing behind, so it is checked first.
     const QString server = AOwner ? AOwner->g_Server : QString();
     const QString caption = QStringLiteral("ストアドプログラム実行 - ") + Schema + QLatin1Char('.') + ObjectName
-        + QStringLiteral(" @ ") + server + QLatin1Char('.') + DataBase;
+                            + QStringLiteral(" @ ") + server + QLatin1Char('.') + DataBase;
     if (zkMainForm && zkMainForm->FindWindow(staticMetaObject, caption, true))
         Abort();
     auto *w = new TfrmExecProc(AOwner, DataBase, Schema, ObjectName, ObjectType);
@@ -428,8 +431,7 @@ void TfrmExecProc::Init()
 {
     flg_TblFnc = false;
     if (m_owner) {
-        const QString sql = m_owner->Use(cmbDataBase->currentText())
-            + ExecProcTypeSQL(m_owner->DBVer >= 9);
+        const QString sql = m_owner->Use(cmbDataBase->currentText()) + ExecProcTypeSQL(m_owner->DBVer >= 9);
         TFDQuery *q = m_owner->OpenSQL(sql, {cmbSchema->currentText(), txtName->text()});
         if (q && !q->Eof() && q->FieldCount() > 0) {
             const QString letters = q->Fields(0)->AsString().trimmed().toUpper();
@@ -457,21 +459,21 @@ void TfrmExecProc::LoadParams()
     if (!m_owner)
         return;
     const bool v9 = m_owner->DBVer >= 9;
-    const QString sql = m_owner->Use(cmbDataBase->currentText())
-        + ExecProcParamSQL(v9, FObjType == 51, flg_TblFnc);
+    const QString sql = m_owner->Use(cmbDataBase->currentText()) + ExecProcParamSQL(v9, FObjType == 51, flg_TblFnc);
     TFDQuery *q = m_owner->OpenSQL(sql, {cmbSchema->currentText(), txtName->text()});
     lstParam->BeginUpdate();
     for (; q && !q->Eof(); q->Next()) {
         const QString name = q->Fields(1)->AsString();
         auto *node = lstParam->AddChild(nullptr, name.isEmpty() ? QStringLiteral("RESULT") : name);
         const QString outFlag = q->Fields(8)->AsString().trimmed();
-        const bool isOutput = v9 ? (outFlag == QLatin1String("1") || outFlag.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-                                 : outFlag == QLatin1String("1");
+        const bool isOutput =
+            v9 ? (outFlag == QLatin1String("1") || outFlag.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+               : outFlag == QLatin1String("1");
         const int image = name.isEmpty() ? kParamImageResult : (isOutput ? kParamImageOutput : kParamImageInput);
         node->SetImageIndex(image);
         node->SetSelectedIndex(image);
-        node->SetSubItems({ExecProcTypeText(q->Fields(2)->AsString(), q->Fields(3)->AsString()),
-                           q->Fields(7)->AsString().trimmed()});
+        node->SetSubItems(
+            {ExecProcTypeText(q->Fields(2)->AsString(), q->Fields(3)->AsString()), q->Fields(7)->AsString().trimmed()});
     }
     lstParam->EndUpdate();
     if (q)

@@ -38,13 +38,12 @@ QString ExecProcTypeText(const QString &type, const QString &length);
 // The call: "execute :zk_ret = [schema].[name]" and a line with the
 // parameters' markers, " output" after each output one. `names` and
 // `images` are the list's rows without the return value.
-QString ExecProcCallSQL(const QString &schema, const QString &name, const QStringList &names,
-                        const QList<int> &images);
+QString ExecProcCallSQL(const QString &schema, const QString &name, const QStringList &names, const QList<int> &images);
 // Binds one row to its parameter: direction from the image, type and value
 // from the type text and the value text. Raises EConvertError naming the
 // parameter when the value is no number.
-void ExecProcBindParam(TFDParam &param, const QString &paramName, const QString &typeText,
-                       const QString &value, int image);
+void ExecProcBindParam(TFDParam &param, const QString &paramName, const QString &typeText, const QString &value,
+                       int image);
 // A table function's argument for one row: "null", a checked number, an
 // N'...' literal, or empty for the returned table itself.
 QString ExecProcFunctionArg(const QString &typeText, const TFDParam &param);
@@ -64,8 +63,8 @@ public:
     // raises, leaving no window behind.
     static TfrmExecProc *Open(TfrmObject *AOwner, const QString &DataBase, const QString &Schema,
                               const QString &ObjectName, int ObjectType);
-    TfrmExecProc(TfrmObject *AOwner, const QString &DataBase, const QString &Schema,
-                 const QString &ObjectName, int ObjectType);
+    TfrmExecProc(TfrmObject *AOwner, const QString &DataBase, const QString &Schema, const QString &ObjectName,
+                 int ObjectType);
 
     void btnExecClick();
     void btnExitClick() { Close(); }

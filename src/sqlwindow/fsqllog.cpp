@@ -70,12 +70,13 @@ int readInteger(const QString &key, const QString &name, int def)
 
 } // namespace
 
-TfrmSQLLog::TfrmSQLLog(QWidget *AOwner) : QDialog(AOwner)
+TfrmSQLLog::TfrmSQLLog(QWidget *AOwner)
+    : QDialog(AOwner)
 {
     setObjectName(QStringLiteral("frmSQLLog"));
     setWindowTitle(QStringLiteral("SQL 一覧"));
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
     if (AOwner)
         setWindowIcon(AOwner->window()->windowIcon());
     QFont f = font();
@@ -188,17 +189,10 @@ TfrmSQLLog::TfrmSQLLog(QWidget *AOwner) : QDialog(AOwner)
             return false;
         switch (event->key()) {
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            btnSelectClick();
-            return true;
-        case Qt::Key_Delete:
-            btnDelClick();
-            return true;
-        case Qt::Key_F2:
-            mnuRenameClick();
-            return true;
-        default:
-            return false;
+        case Qt::Key_Enter: btnSelectClick(); return true;
+        case Qt::Key_Delete: btnDelClick(); return true;
+        case Qt::Key_F2: mnuRenameClick(); return true;
+        default: return false;
         }
     };
     lstSQL->OnEditing = [this](int) { return !IsHistoryTab(); };
@@ -299,8 +293,9 @@ void TfrmSQLLog::RebuildList()
         if (history) {
             const QFileInfo info(zkOption.TempDir + entry);
             const QDateTime written = info.exists() ? info.lastModified() : QDateTime();
-            const QString caption =
-                written.isValid() ? DateToStr(written.date()) + QLatin1Char(' ') + TimeToStr(written.time()) : QString();
+            const QString caption = written.isValid()
+                                        ? DateToStr(written.date()) + QLatin1Char(' ') + TimeToStr(written.time())
+                                        : QString();
             lstSQL->AddItem(caption, -1, {SQLLogOneLine(ReadSQLLogFile(entry))});
         } else {
             lstSQL->AddItem(SQLLogFName(entry), -1, {SQLLogOneLine(ReadSQLLogFile(SQLLogFFileName(entry)))});

@@ -81,12 +81,9 @@ QString fieldText(const TField *field)
     if (field->IsNull())
         return QString();
     switch (field->DataType()) {
-    case ftSingle:
-        return FloatToStr(field->AsFloat(), 7);
-    case ftFloat:
-        return FloatToStr(field->AsFloat());
-    default:
-        return field->AsString();
+    case ftSingle: return FloatToStr(field->AsFloat(), 7);
+    case ftFloat: return FloatToStr(field->AsFloat());
+    default: return field->AsString();
     }
 }
 
@@ -213,9 +210,9 @@ TfraExplan::~TfraExplan() = default;
 
 const QStringList &TfraExplan::PlanCaptions()
 {
-    static const QStringList captions{QStringLiteral("操作"),   QStringLiteral("オブジェクト"),
+    static const QStringList captions{QStringLiteral("操作"),     QStringLiteral("オブジェクト"),
                                       QStringLiteral("予測行数"), QStringLiteral("行平均サイズ"),
-                                      QStringLiteral("COST"),   QStringLiteral("COST(%)")};
+                                      QStringLiteral("COST"),     QStringLiteral("COST(%)")};
     return captions;
 }
 
@@ -321,8 +318,8 @@ void TfraExplan::addPlanRow(double &baseCost)
     // normally the first statement's whole cost.
     if (baseCost == 0)
         baseCost = cost;
-    const QString percent = baseCost != 0 ? FloatToStr(roundTo(cost / baseCost * 100, 10)) + QLatin1Char('%')
-                                          : QStringLiteral("0%");
+    const QString percent =
+        baseCost != 0 ? FloatToStr(roundTo(cost / baseCost * 100, 10)) + QLatin1Char('%') : QStringLiteral("0%");
     const QString type = text(colType);
 
     TzkTreeNode *parentNode = nullptr;
@@ -344,8 +341,8 @@ void TfraExplan::addPlanRow(double &baseCost)
     else
         node = lstPlan->AddChild(parentNode, physicalOp.isEmpty() ? text(colStmtText) : physicalOp);
     const bool onObject = physicalOp.contains(QLatin1String("Scan")) || physicalOp.contains(QLatin1String("Seek"));
-    node->SetSubItems({onObject ? planObject(argument) : QString(), estimateRows, avgRowSize, costText, percent,
-                       nodeId});
+    node->SetSubItems(
+        {onObject ? planObject(argument) : QString(), estimateRows, avgRowSize, costText, percent, nodeId});
     m_added.push_back(node);
 }
 
@@ -367,7 +364,8 @@ void TfraExplan::btnCopyClick()
     bool comma = zkOption.PasteColumn == 1;
     if (zkOption.PasteDialog) {
         const TzkCheckList checks{{QStringLiteral("カンマ区切りにする(非チェック時はタブ区切り)"), &comma}};
-        if (ShowCheckMessage(QStringLiteral("結果をクリップボードにコピーしますか？"), MB_YESNO | MB_ICONQUESTION, checks)
+        if (ShowCheckMessage(QStringLiteral("結果をクリップボードにコピーしますか？"), MB_YESNO | MB_ICONQUESTION,
+                             checks)
             != IDYES)
             return;
     }

@@ -10,7 +10,7 @@
 namespace {
 std::unique_ptr<QTemporaryDir> g_root;
 int g_registryGeneration = 0;
-}
+} // namespace
 
 namespace TestEnv {
 

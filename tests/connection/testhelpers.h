@@ -133,7 +133,6 @@ protected:
     TzkOption saved;
 };
 
-
 // The files below a folder, relative to it, sorted.
 inline QStringList FilesBelow(const QString &folder)
 {

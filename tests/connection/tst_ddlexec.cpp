@@ -45,17 +45,23 @@ TEST(DDLBatches, SplitRulesBesideTheSQLWindows)
         int sqlWindowBatches; // what the connection window's script runner makes of it
     };
     const QList<Case> cases = {
-        {"Go and GO end batches", {"create table t1 (a int)", "Go", "select 1", "GO", "select 2"},
-         {{"create table t1 (a int)"}, {"select 1"}, {"select 2"}}, 3},
-        {"blanks around go keep it in its batch", {"select 1", " go", "select 2", "go "},
-         {{"select 1", " go", "select 2", "go "}}, 2},
+        {"Go and GO end batches",
+         {"create table t1 (a int)", "Go", "select 1", "GO", "select 2"},
+         {{"create table t1 (a int)"}, {"select 1"}, {"select 2"}},
+         3},
+        {"blanks around go keep it in its batch",
+         {"select 1", " go", "select 2", "go "},
+         {{"select 1", " go", "select 2", "go "}},
+         2},
         {"entries with CR LF are lines", {"use [db]\r\ngo\r\nselect ':x'", "go"}, {{"use [db]"}, {"select ':x'"}}, 2},
         {"a trailing go and an empty line send the empty batch", {"select 1", "go", ""}, {{"select 1"}, {""}}, 1},
         {"an entry ending with CR LF adds an empty line", {"select 1\r\n"}, {{"select 1", ""}}, 1},
         {"empty batches are skipped", {"go", "GO", "select 1", "go", "go"}, {{"select 1"}}, 1},
         {"blank batches are sent", {"select 1", "go", "  ", "", "go"}, {{"select 1"}, {"  ", ""}}, 1},
-        {"non-ASCII lower case is no go", {QStringLiteral("select 1"), QStringLiteral("GＯ")},
-         {{QStringLiteral("select 1"), QStringLiteral("GＯ")}}, 1},
+        {"non-ASCII lower case is no go",
+         {QStringLiteral("select 1"), QStringLiteral("GＯ")},
+         {{QStringLiteral("select 1"), QStringLiteral("GＯ")}},
+         1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +107,8 @@ TEST_F(DDLPreviewTest, DatabaseSwitchInFront)
         QStringList shown;
     };
     const QList<Case> cases = {
-        {"sales-db", {"use [sales-db]", "go", "", "create table t1 (a int)"},
+        {"sales-db",
+         {"use [sales-db]", "go", "", "create table t1 (a int)"},
          {"use [sales-db]", "go", "create table t1 (a int)"}},
         {"sales", {"create table t1 (a int)"}, {"use sales", "go", "create table t1 (a int)"}},
         {"a]b", {"drop table t1"}, {"use [a]]b]", "go", "drop table t1"}},
@@ -242,8 +249,8 @@ TEST_F(DDLExecTest, CleanRunLogsEveryBatchAndSendsItAsWritten)
     EXPECT_EQ(logOf(), (QStringList{"use [SalesDB]", "《正常終了》", "", "create table t1 (a int)", "《正常終了》", "",
                                     "create view v1 as select ':x' x", "《正常終了》", "",
                                     "スクリプト実行が完了しました。", "エラー: 0 件"}));
-    EXPECT_EQ(sentByTheWindow(), (QStringList{"use [SalesDB]\r\n", "create table t1 (a int)\r\n",
-                                             "create view v1 as select ':x' x\r\n"}));
+    EXPECT_EQ(sentByTheWindow(),
+              (QStringList{"use [SalesDB]\r\n", "create table t1 (a int)\r\n", "create view v1 as select ':x' x\r\n"}));
     EXPECT_EQ(TfrmDDLExec::Current()->btnCancel->text(), "終了(&X)");
     EXPECT_FALSE(main->isEnabled());
     TfrmDDLExec::Current()->btnCancel->click();
@@ -259,8 +266,7 @@ TEST_F(DDLExecTest, ErrorStopThenContinue)
     TfrmDDLExec *form = TfrmDDLExec::Current();
     ASSERT_TRUE(form);
     EXPECT_EQ(logOf(), (QStringList{"create table t1 (a int)", "《正常終了》", "", "bad batch", "《エラー》",
-                                    "Incorrect syntax near 'bad'.", "The previous statement must be terminated.",
-                                    ""}));
+                                    "Incorrect syntax near 'bad'.", "The previous statement must be terminated.", ""}));
     EXPECT_TRUE(form->btnOK->isEnabled());
     EXPECT_FALSE(form->EndProc());
     // A log, not a script: no bracket pairs to highlight.
@@ -379,12 +385,14 @@ protected:
         zkOption.ShowDDL = true;
         QString error;
         ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
-        ASSERT_TRUE(server.loadRulesText(QStringLiteral(
-            "rule contains: create table t1\n  rowcount: 0\n"
-            "rule contains: create view v1\n  rowcount: 0\n"
-            "rule contains: bad batch\n"
-            "  error: 102, 1, 15, 1, Incorrect syntax near 'bad'.\n"
-            "  error: 319, 1, 16, 1, The previous statement must be terminated.\n"), QStringLiteral("inline"), &error)) << error.toStdString();
+        ASSERT_TRUE(
+            server.loadRulesText(QStringLiteral("rule contains: create table t1\n  rowcount: 0\n"
+                                                "rule contains: create view v1\n  rowcount: 0\n"
+                                                "rule contains: bad batch\n"
+                                                "  error: 102, 1, 15, 1, Incorrect syntax near 'bad'.\n"
+                                                "  error: 319, 1, 16, 1, The previous statement must be terminated.\n"),
+                                 QStringLiteral("inline"), &error))
+            << error.toStdString();
         ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
         window = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("demo"),
                                 QStringLiteral("127.0.0.1,%1").arg(server.port()), 0xFFFFE0, false);

@@ -105,7 +105,8 @@ TEST_F(DemoCatalogue, AnswersTheObjectListOfEachDatabase)
     QStringList temporal;
     for (query->First(); !query->Eof(); query->Next())
         temporal << query->Fields(1)->AsString() + QLatin1Char('=') + query->Fields(8)->AsString();
-    EXPECT_EQ(temporal, (QStringList{"Warehouses=", "Stock=システムバージョン管理(StockHistory)", "StockHistory=履歴(Stock)"}));
+    EXPECT_EQ(temporal,
+              (QStringList{"Warehouses=", "Stock=システムバージョン管理(StockHistory)", "StockHistory=履歴(Stock)"}));
     query->Close();
     query->SetSQL(ObjectListSQL(listStatements(QStringLiteral("SalesDB")).at(4).query));
     query->Open();

@@ -104,11 +104,9 @@ TEST_F(NameTableTest, StoredLineChoosesDatabaseSchemaAndTable)
     {
         const char *line, *database, *schema, *table;
     } cases[] = {
-        {"t", "SalesDB", "dbo", "t"},
-        {"sales.t", "SalesDB", "sales", "t"},
-        {"master.dbo.t", "master", "dbo", "t"},
-        {"a.b.c.d", "SalesDB", "", "d"},     // the schema combo stays as it was
-        {"nodb.noschema.t", "", "", "t"},    // names missing from the lists
+        {"t", "SalesDB", "dbo", "t"},           {"sales.t", "SalesDB", "sales", "t"},
+        {"master.dbo.t", "master", "dbo", "t"}, {"a.b.c.d", "SalesDB", "", "d"}, // the schema combo stays as it was
+        {"nodb.noschema.t", "", "", "t"},                                        // names missing from the lists
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line);
@@ -165,7 +163,8 @@ TEST_F(NameTableTest, DISABLED_Registration)
     script->ClearLog();
     answers({u("Yes"), u("No")}, texts);
     window->btnCommitClick();
-    EXPECT_EQ(*texts, (QStringList{u("テーブルが見つかりません。新規作成しますか？"), u("初期データを登録しますか？")}));
+    EXPECT_EQ(*texts,
+              (QStringList{u("テーブルが見つかりません。新規作成しますか？"), u("初期データを登録しますか？")}));
     const QStringList sent = sentByTheWindow().filter(u("create "));
     EXPECT_EQ(sent, NameTableCreateSQL(form->Use(u("SalesDB")), u("dbo"), u("newnames"), true));
     EXPECT_EQ(NameTableLine(u("srv1")), u("SalesDB.dbo.newnames"));
@@ -192,9 +191,10 @@ TEST(NameTableSQL, CreateStatements)
 {
     const QString use = u("use [SalesDB]\r\n");
     EXPECT_EQ(NameTableCreateSQL(use, u("s]x"), u("a.b"), false),
-              QStringList{use + u("create table [s]]x].[a.b](  DATABASE_NAME    nvarchar(128),  OWNER            "
-                                  "nvarchar(128),  OBJECT_NAME      nvarchar(128),  OBJECT_TYPE      nvarchar(30),  "
-                                  "SCRIPT_NAME      nvarchar(128))")});
+              QStringList{use
+                          + u("create table [s]]x].[a.b](  DATABASE_NAME    nvarchar(128),  OWNER            "
+                              "nvarchar(128),  OBJECT_NAME      nvarchar(128),  OBJECT_TYPE      nvarchar(30),  "
+                              "SCRIPT_NAME      nvarchar(128))")});
     EXPECT_EQ(NameTableCreateSQL(use, u("dbo"), u("a b"), true).value(1),
               use + u("create clustered index [IX_a b] on [dbo].[a b] ([DATABASE_NAME])"));
 }
@@ -206,23 +206,23 @@ TEST(NameTableSQL, InitialDataBatch)
     const QString own = NameTableInitialDataSQL(use, u("販売"), u("営業"), u("names"), false, false).join(u("\n"));
     const QString head = u("use [販売]\ndeclare @OWNER nvarchar(128)\ndeclare @OBJECT_NAME nvarchar(128)\n"
                            "declare @OBJECT_TYPE nvarchar(30)\ndeclare CDATA cursor\nfor\n");
-    const QString query =
-        u("        case\n"
-          "            when a.xtype in ('U', 'S') then 'TABLE'\n"
-          "            when a.xtype = 'V' then 'VIEW'\n"
-          "            when a.xtype in ('P', 'RF', 'X') then 'PROCEDURE'\n"
-          "            when a.xtype in ('FN', 'IF', 'TF') then 'FUNCTION'\n"
-          "            when a.xtype = 'TR' then 'TRIGGER'\n"
-          "            when a.xtype = 'SN' then 'SYNONYM'\n"
-          "            else 'Unknown'\n"
-          "        end as OBJECT_TYPE\n"
-          "    from dbo.sysobjects a\n");
-    const QString tail = u("open CDATA\nfetch next from CDATA\ninto @OWNER, @OBJECT_NAME, @OBJECT_TYPE\n"
-                           "while @@FETCH_STATUS = 0\n    begin\n        if not(@OBJECT_TYPE = N'Unknown')\n"
-                           "            begin\n                insert into [営業].[names]\n"
-                           "                values (N'販売', @OWNER, @OBJECT_NAME, @OBJECT_TYPE, @OBJECT_NAME + '.sql')\n"
-                           "            end\n        fetch next from CDATA\n        into @OWNER, @OBJECT_NAME, @OBJECT_TYPE\n"
-                           "    end\nclose CDATA\ndeallocate CDATA");
+    const QString query = u("        case\n"
+                            "            when a.xtype in ('U', 'S') then 'TABLE'\n"
+                            "            when a.xtype = 'V' then 'VIEW'\n"
+                            "            when a.xtype in ('P', 'RF', 'X') then 'PROCEDURE'\n"
+                            "            when a.xtype in ('FN', 'IF', 'TF') then 'FUNCTION'\n"
+                            "            when a.xtype = 'TR' then 'TRIGGER'\n"
+                            "            when a.xtype = 'SN' then 'SYNONYM'\n"
+                            "            else 'Unknown'\n"
+                            "        end as OBJECT_TYPE\n"
+                            "    from dbo.sysobjects a\n");
+    const QString tail =
+        u("open CDATA\nfetch next from CDATA\ninto @OWNER, @OBJECT_NAME, @OBJECT_TYPE\n"
+          "while @@FETCH_STATUS = 0\n    begin\n        if not(@OBJECT_TYPE = N'Unknown')\n"
+          "            begin\n                insert into [営業].[names]\n"
+          "                values (N'販売', @OWNER, @OBJECT_NAME, @OBJECT_TYPE, @OBJECT_NAME + '.sql')\n"
+          "            end\n        fetch next from CDATA\n        into @OWNER, @OBJECT_NAME, @OBJECT_TYPE\n"
+          "    end\nclose CDATA\ndeallocate CDATA");
     EXPECT_EQ(all, head + u("    select schema_name(a.uid) as OWNER, a.name as OBJECT_NAME,\n") + query + tail);
     EXPECT_EQ(own, head + u("    select user_name(a.uid) as OWNER, a.name as OBJECT_NAME,\n") + query
                        + u("    where user_name(a.uid) = N'営業' collate database_default\n") + tail);

@@ -19,7 +19,6 @@
 
 namespace {
 
-
 struct FollowUpCase
 {
     const char *name;
@@ -28,8 +27,8 @@ struct FollowUpCase
     int versionOverride = 0;
     const char *rules = "";
     QStringList statements;
-    QString item;         // the connection combo's item, and the caption after its prefix
-    QString login;        // the connection's "User_Name" afterwards
+    QString item;  // the connection combo's item, and the caption after its prefix
+    QString login; // the connection's "User_Name" afterwards
     int version;
     bool azure = false;
     QString schema = QStringLiteral("dbo");
@@ -39,7 +38,8 @@ const QString kVersion = QStringLiteral("select SERVERPROPERTY('productversion')
 const QString kEdition = QStringLiteral("select serverproperty('Edition')");
 const QString kLogin = QStringLiteral("select suser_sname()");
 const QString kUser = QStringLiteral("select user_name()");
-const QString kSchema = QStringLiteral("select default_schema_name from sys.database_principals where name = user_name()");
+const QString kSchema =
+    QStringLiteral("select default_schema_name from sys.database_principals where name = user_name()");
 const QString kSpid = QStringLiteral("select @@SPID");
 
 } // namespace
@@ -47,31 +47,89 @@ const QString kSpid = QStringLiteral("select @@SPID");
 TEST_F(ConnectionWindowTest, CreationAsksTheServerWhatItsConditionsNeed)
 {
     const FollowUpCase cases[] = {
-        {"SQL Server login, version 15", "SalesDB", "zkdemo", "srv1", false, 0, "",
+        {"SQL Server login, version 15",
+         "SalesDB",
+         "zkdemo",
+         "srv1",
+         false,
+         0,
+         "",
          {kVersion, kEdition, "select db_name()", kLogin, kUser, kSchema, kSpid},
-         "zkdemo @ srv1.SalesDB", "zkdemo", 15},
-        {"no database: the login's default one", "", "zkdemo", "srv1", false, 0, "",
-         {kVersion, kEdition, "select dbname from master.dbo.syslogins where name = N'zkdemo'", kLogin, kUser,
-          kSchema, kSpid},
-         "zkdemo @ srv1.SalesDB", "zkdemo", 15},
-        {"no database and no default one: master", " ", "o'neil", "srv1", false, 0,
+         "zkdemo @ srv1.SalesDB",
+         "zkdemo",
+         15},
+        {"no database: the login's default one",
+         "",
+         "zkdemo",
+         "srv1",
+         false,
+         0,
+         "",
+         {kVersion, kEdition, "select dbname from master.dbo.syslogins where name = N'zkdemo'", kLogin, kUser, kSchema,
+          kSpid},
+         "zkdemo @ srv1.SalesDB",
+         "zkdemo",
+         15},
+        {"no database and no default one: master",
+         " ",
+         "o'neil",
+         "srv1",
+         false,
+         0,
          "rule regex: syslogins\n  result: dbname nvarchar(128)\n",
-         {kVersion, kEdition, "select dbname from master.dbo.syslogins where name = N'o''neil'", kLogin, kUser,
-          kSchema, kSpid},
-         "o'neil @ srv1.master", "o'neil", 15},
-        {"version from the command line", "SalesDB", "zkdemo", "srv1", false, 9, "",
-         {"select db_name()", kLogin, kUser, kSchema, kSpid}, "zkdemo @ srv1.SalesDB", "zkdemo", 9},
-        {"version 8: no edition, the user is the schema", "SalesDB", "zkdemo", "srv1", false, 0,
+         {kVersion, kEdition, "select dbname from master.dbo.syslogins where name = N'o''neil'", kLogin, kUser, kSchema,
+          kSpid},
+         "o'neil @ srv1.master",
+         "o'neil",
+         15},
+        {"version from the command line",
+         "SalesDB",
+         "zkdemo",
+         "srv1",
+         false,
+         9,
+         "",
+         {"select db_name()", kLogin, kUser, kSchema, kSpid},
+         "zkdemo @ srv1.SalesDB",
+         "zkdemo",
+         9},
+        {"version 8: no edition, the user is the schema",
+         "SalesDB",
+         "zkdemo",
+         "srv1",
+         false,
+         0,
          "rule exact: select SERVERPROPERTY('productversion')\n  result: v sql_variant\n  row: '8.00.2039'\n",
-         {kVersion, "select db_name()", kLogin, kUser, kSpid}, "zkdemo @ srv1.SalesDB", "zkdemo", 8, false, "dbo"},
-        {"Azure: the server in the login, master without asking", "", "zkdemo", "zk.database.windows.net", false, 0,
+         {kVersion, "select db_name()", kLogin, kUser, kSpid},
+         "zkdemo @ srv1.SalesDB",
+         "zkdemo",
+         8,
+         false,
+         "dbo"},
+        {"Azure: the server in the login, master without asking",
+         "",
+         "zkdemo",
+         "zk.database.windows.net",
+         false,
+         0,
          "rule exact: select serverproperty('Edition')\n  result: e sql_variant\n  row: 'SQL Azure'\n"
          "rule exact: select suser_sname()\n  result: n nvarchar(128)\n  row: N'zkdemo'\n",
-         {kVersion, kEdition, kLogin, kUser, kSchema, kSpid}, "zkdemo @ zk.database.windows.net.master",
-         "zkdemo@zk.database.windows.net", 15, true},
-        {"Windows authentication: the login comes from the server", "SalesDB", "", "srv1", true, 0, "",
+         {kVersion, kEdition, kLogin, kUser, kSchema, kSpid},
+         "zkdemo @ zk.database.windows.net.master",
+         "zkdemo@zk.database.windows.net",
+         15,
+         true},
+        {"Windows authentication: the login comes from the server",
+         "SalesDB",
+         "",
+         "srv1",
+         true,
+         0,
+         "",
          {kLogin, kVersion, kEdition, "select db_name()", kLogin, kUser, kSchema, kSpid},
-         "CORP\\tanaka @ srv1.SalesDB", "CORP\\tanaka", 15},
+         "CORP\\tanaka @ srv1.SalesDB",
+         "CORP\\tanaka",
+         15},
     };
     for (const FollowUpCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,9 +140,10 @@ TEST_F(ConnectionWindowTest, CreationAsksTheServerWhatItsConditionsNeed)
         ServerVersionOverride = c.versionOverride;
         TfrmObject *form = logon(c.sid, c.user, c.server);
         // Then the tree: its databases and the server's version.
-        const QStringList tree{c.azure ? QStringLiteral("select name from sys.databases")
-                                       : QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1"),
-                               QStringLiteral("SELECT SERVERPROPERTY(N'productversion')")};
+        const QStringList tree{
+            c.azure ? QStringLiteral("select name from sys.databases")
+                    : QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1"),
+            QStringLiteral("SELECT SERVERPROPERTY(N'productversion')")};
         EXPECT_EQ(sentByTheWindow(), c.statements + tree);
         EXPECT_EQ(form->windowTitle(), QStringLiteral("オブジェクトリスト - ") + c.item);
         EXPECT_EQ(combo()->currentText(), c.item);
@@ -153,7 +212,8 @@ TEST_F(ConnectionWindowTest, TaskCaptionIsCutAfterSixteenCharacters)
 {
     EXPECT_EQ(TfrmObject::TaskCaption(QStringLiteral("abcdefghijklmn@D")), "abcdefghijklmn@D");
     EXPECT_EQ(TfrmObject::TaskCaption(QStringLiteral("abcdefghijklmno@D")), QStringLiteral("abcdefghijklmn…"));
-    EXPECT_EQ(TfrmObject::TaskCaption(QStringLiteral("社員データベースの管理者@人事DB")), QStringLiteral("社員データベースの管理者@人…"));
+    EXPECT_EQ(TfrmObject::TaskCaption(QStringLiteral("社員データベースの管理者@人事DB")),
+              QStringLiteral("社員データベースの管理者@人…"));
 }
 
 TEST_F(ConnectionWindowTest, ARefusedLogonLeavesNothingBehind)

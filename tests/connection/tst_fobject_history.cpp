@@ -31,8 +31,10 @@ protected:
         savedNames = NameTableList;
         NameTableList.clear();
         form = logon();
-        RegisterScriptGenerator(u("TfrmTable"), [](TfrmObject *, const TScriptRequest &r, const TScriptOption &,
-                                                   TScriptSink &s) { s.Write(u("create table ") + r.ObjectName + u("\r\n")); });
+        RegisterScriptGenerator(u("TfrmTable"),
+                                [](TfrmObject *, const TScriptRequest &r, const TScriptOption &, TScriptSink &s) {
+                                    s.Write(u("create table ") + r.ObjectName + u("\r\n"));
+                                });
         ASSERT_TRUE(dir.isValid());
         P = dir.path() + QLatin1Char('/');
         zkOption.UseLowerName = false;
@@ -124,8 +126,8 @@ TEST_F(SourceHistoryTest, NameTablePrefersTheObjectsDatabase)
     form->SaveBeforeSource(u("InventoryDB"), u("dbo"), u("Orders"), 45);
     form->SaveBeforeSource(u("人事DB"), u("dbo"), u("Orders"), 45);
     form->SaveBeforeSource(u("SalesDB"), u("dbo"), u("Other"), 45);
-    EXPECT_EQ(FilesBelow(dir.path()), (QStringList{u("dbo/TABLE/Other.sql"), u("dbo/TABLE/inv_orders.sql"),
-                                                   u("dbo/TABLE/sales_orders.sql")}));
+    EXPECT_EQ(FilesBelow(dir.path()),
+              (QStringList{u("dbo/TABLE/Other.sql"), u("dbo/TABLE/inv_orders.sql"), u("dbo/TABLE/sales_orders.sql")}));
     // A failing query stops the history (and the editor's compile).
     NameTableList = {u("srv1=brokennames")};
     EXPECT_THROW(form->SaveBeforeSource(u("SalesDB"), u("dbo"), u("Orders2"), 45), Exception);

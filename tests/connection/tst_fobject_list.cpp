@@ -139,7 +139,8 @@ TEST_F(ObjectListTest, EachViewHasItsColumnsAndSubItems)
 
     // Every kind of a database: an index keeps its table after the visible columns.
     show(form, database(form, "SalesDB"));
-    EXPECT_EQ(columnCaptions(list), (QStringList{"オブジェクト名", "データベース名", "所有者", "タイプ", "作成日時", "コメント"}));
+    EXPECT_EQ(columnCaptions(list),
+              (QStringList{"オブジェクト名", "データベース名", "所有者", "タイプ", "作成日時", "コメント"}));
     EXPECT_EQ(list->ItemCount(), 33);
     int index = -1;
     for (int i = 0; i < list->ItemCount(); ++i)
@@ -230,7 +231,8 @@ TEST_F(ObjectListTest, TheNameSearchFiltersAndRemembersTheText)
         form->cmbFind->setCurrentText(QString::fromUtf8(c.typed));
         show(form, tables);
         const QString sent = sentByTheWindow().filter(QStringLiteral("use [SalesDB]")).value(0);
-        EXPECT_TRUE(sent.contains(QStringLiteral("like N") + QString::fromUtf8(c.pattern).mid(1))) << sent.toStdString();
+        EXPECT_TRUE(sent.contains(QStringLiteral("like N") + QString::fromUtf8(c.pattern).mid(1)))
+            << sent.toStdString();
         EXPECT_EQ(captions(form->lstObject), c.listed);
         EXPECT_EQ(form->cmbFind->itemText(0), QString::fromUtf8(c.typed)) << "first in the history";
     }
@@ -346,8 +348,11 @@ TEST_F(ObjectListTest, RenameInPlaceRunsInTheObjectsDatabase)
     // An index: the probe, then sp_rename with the table from the index list.
     show(form, kind(form, "SalesDB", "INDEX"));
     std::tie(done, sent) = rename(QStringLiteral("IX_Orders_OrderDate"), QStringLiteral("IX_Orders_Date"));
-    EXPECT_EQ(sent, (QStringList{"use [SalesDB]\r\nselect Count(*) cnt from sysobjects where name = N'IX_Orders_OrderDate'",
-                                 "use [SalesDB]\r\nexec sp_rename N'[dbo].[Orders].[IX_Orders_OrderDate]',N'IX_Orders_Date',N'INDEX'"}));
+    EXPECT_EQ(
+        sent,
+        (QStringList{
+            "use [SalesDB]\r\nselect Count(*) cnt from sysobjects where name = N'IX_Orders_OrderDate'",
+            "use [SalesDB]\r\nexec sp_rename N'[dbo].[Orders].[IX_Orders_OrderDate]',N'IX_Orders_Date',N'INDEX'"}));
     // An index of a constraint is an object.
     std::tie(done, sent) = rename(QStringLiteral("PK_Orders"), QStringLiteral("PK_Order"));
     EXPECT_EQ(sent.last(), "use [SalesDB]\r\nexec sp_rename N'[dbo].[PK_Orders]',N'PK_Order',N'OBJECT'");
@@ -355,7 +360,8 @@ TEST_F(ObjectListTest, RenameInPlaceRunsInTheObjectsDatabase)
     // In the list of every kind the table is the index's hidden parent.
     show(form, database(form, "人事DB"));
     std::tie(done, sent) = rename(QStringLiteral("IX_社員_部署コード"), QStringLiteral("IX_社員_部署"));
-    EXPECT_EQ(sent.last(), "use [人事DB]\r\nexec sp_rename N'[dbo].[社員].[IX_社員_部署コード]',N'IX_社員_部署',N'INDEX'");
+    EXPECT_EQ(sent.last(),
+              "use [人事DB]\r\nexec sp_rename N'[dbo].[社員].[IX_社員_部署コード]',N'IX_社員_部署',N'INDEX'");
 
     // Views, procedures and the like keep their names.
     EXPECT_FALSE(list->OnEditing(indexOf(list, QStringLiteral("v_社員一覧"))));
@@ -371,7 +377,8 @@ TEST_F(ObjectListTest, TheEditedCaptionFollowsTheServer)
     show(form, kind(form, "SalesDB", "TABLE"));
     TzkListView *list = form->lstObject;
     QTreeView *view = list->ReportView();
-    for (const auto &[from, to, kept] : {std::tuple{"Orders", "OrderHeaders", false}, std::tuple{"Products", "Staff", true}}) {
+    for (const auto &[from, to, kept] :
+         {std::tuple{"Orders", "OrderHeaders", false}, std::tuple{"Products", "Staff", true}}) {
         SCOPED_TRACE(from);
         const int item = indexOf(list, QLatin1String(from));
         list->EditCaption(item);
@@ -445,15 +452,16 @@ TEST_F(ObjectListTest, VersionEightReadsFragmentationThroughATemporaryTable)
     ServerVersionOverride = 8;
     TfrmObject *form = logon();
     ASSERT_EQ(form->DBVer, 8);
-    rules("rule regex: ^\\s*select is_srvrolemember\\('sysadmin'\\), is_member\\('db_owner'\\), is_member\\('db_ddladmin'\\)\n"
-          "  result: a int, b int, c int\n  row: 0, 1, 0\n"
-          "rule exact: use[tempdb] select name from sysobjects where id = object_id('#temp_idx')\n"
-          "  result: name nvarchar(128)\n"
-          "rule regex: ^\\s*(use\\[tempdb\\] )?(create table #temp_idx|insert into #temp_idx|truncate table #temp_idx)\n"
-          "  rowcount: 0\n"
-          "rule regex: ^\\s*select N'IX', a\\.name, N'SalesDB', user_name\n"
-          "  result: t nvarchar(2), name nvarchar(128), db nvarchar(128), owner nvarchar(128), x nvarchar(2), tab nvarchar(128), frg float, pages float, fg nvarchar(128)\n"
-          "  row: N'IX', N'PK_Orders', N'SalesDB', N'dbo', N'IX', N'Orders', 0.5, 1.0, N'PRIMARY'\n");
+    rules(
+        "rule regex: ^\\s*select is_srvrolemember\\('sysadmin'\\), is_member\\('db_owner'\\), is_member\\('db_ddladmin'\\)\n"
+        "  result: a int, b int, c int\n  row: 0, 1, 0\n"
+        "rule exact: use[tempdb] select name from sysobjects where id = object_id('#temp_idx')\n"
+        "  result: name nvarchar(128)\n"
+        "rule regex: ^\\s*(use\\[tempdb\\] )?(create table #temp_idx|insert into #temp_idx|truncate table #temp_idx)\n"
+        "  rowcount: 0\n"
+        "rule regex: ^\\s*select N'IX', a\\.name, N'SalesDB', user_name\n"
+        "  result: t nvarchar(2), name nvarchar(128), db nvarchar(128), owner nvarchar(128), x nvarchar(2), tab nvarchar(128), frg float, pages float, fg nvarchar(128)\n"
+        "  row: N'IX', N'PK_Orders', N'SalesDB', N'dbo', N'IX', N'Orders', 0.5, 1.0, N'PRIMARY'\n");
     setFragmentButton(form, true);
     form->Disp = 1;
     show(form, kind(form, "SalesDB", "INDEX"));
@@ -462,10 +470,12 @@ TEST_F(ObjectListTest, VersionEightReadsFragmentationThroughATemporaryTable)
         return s.startsWith(QLatin1String("set showplan")) || s.contains(QLatin1String("sysdatabases"));
     });
     ASSERT_EQ(sent.size(), 5);
-    EXPECT_TRUE(sent.at(0).endsWith("select is_srvrolemember('sysadmin'), is_member('db_owner'), is_member('db_ddladmin')"));
+    EXPECT_TRUE(
+        sent.at(0).endsWith("select is_srvrolemember('sysadmin'), is_member('db_owner'), is_member('db_ddladmin')"));
     EXPECT_EQ(sent.at(1), "use[tempdb] select name from sysobjects where id = object_id('#temp_idx')");
     EXPECT_TRUE(sent.at(2).startsWith("use [SalesDB]\r\ncreate table #temp_idx("));
-    EXPECT_EQ(sent.at(3), "use [SalesDB]\r\ninsert into #temp_idx exec('dbcc showcontig with tableresults, all_indexes')");
+    EXPECT_EQ(sent.at(3),
+              "use [SalesDB]\r\ninsert into #temp_idx exec('dbcc showcontig with tableresults, all_indexes')");
     EXPECT_TRUE(sent.at(4).contains("left outer join #temp_idx as c on a.id = c.objectid"));
     EXPECT_TRUE(form->Fragment_Gflg) << "db_owner may read them";
     EXPECT_EQ(form->lstObject->Item(0).SubItems.mid(4, 2), (QStringList{"0.5", "1"}));
@@ -530,7 +540,8 @@ TEST_F(ObjectListTest, ClosingTheWindowFreesTheList)
         "crdate datetime, filegroup nvarchar(128), comment nvarchar(4000), temporal nvarchar(300)\n");
     for (int i = 0; i < Tables; ++i)
         text += QStringLiteral("  row: 'U ', N'Table_%1', N'SalesDB', N'dbo', 'U ', '2023-04-03 10:12:31.000', "
-                               "N'PRIMARY', N'受注明細 %1', N''\n").arg(i);
+                               "N'PRIMARY', N'受注明細 %1', N''\n")
+                    .arg(i);
     rules(text.toUtf8().constData());
     text.clear();
     // A first window warms the caches that stay for the process's life.

@@ -160,11 +160,16 @@ TEST(ObjectListStatementParts, TypeFiltersViewsAndQuoting)
         bool sysObj;
         const char *filter;
     } filters[] = {
-        {"TABLE", true, "N'S',N'U'"},    {"TABLE", false, "N'U'"},     {"INDEX", false, "N'IX'"},
-        {"VIEW", false, "N'V'"},         {"CONSTRAINT", false, "N'PK',N'F',N'C',N'D', N'UQ'"},
+        {"TABLE", true, "N'S',N'U'"},
+        {"TABLE", false, "N'U'"},
+        {"INDEX", false, "N'IX'"},
+        {"VIEW", false, "N'V'"},
+        {"CONSTRAINT", false, "N'PK',N'F',N'C',N'D', N'UQ'"},
         {"PROCEDURE", false, "N'P',N'RF',N'X'"},
         {"FUNCTION", false, "N'FN',N'IF',N'TF'"},
-        {"TRIGGER", false, "N'TR'"},     {"SEQUENCE", false, "N'SO'"}, {"SYNONYM", false, "N'SN'"},
+        {"TRIGGER", false, "N'TR'"},
+        {"SEQUENCE", false, "N'SO'"},
+        {"SYNONYM", false, "N'SN'"},
         {"%", false, ""},
     };
     for (const auto &f : filters) {

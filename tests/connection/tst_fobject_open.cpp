@@ -42,7 +42,10 @@ inline void PrintTo(const TOpenArgs &a, std::ostream *os)
 class RecordingMainForm : public IzkMainForm
 {
 public:
-    explicit RecordingMainForm(IzkMainForm *real) : m_real(real) {}
+    explicit RecordingMainForm(IzkMainForm *real)
+        : m_real(real)
+    {
+    }
 
     QMainWindow *Window() override { return m_real->Window(); }
     QMdiArea *MDIClient() const override { return m_real->MDIClient(); }
@@ -162,8 +165,8 @@ protected:
     QList<TOpenArgs> args;
 };
 
-TOpenArgs argsOf(int type, const QString &db, const QString &schema, const QString &name, TOpenMode mode,
-                 int top = 0, const QString &table = {})
+TOpenArgs argsOf(int type, const QString &db, const QString &schema, const QString &name, TOpenMode mode, int top = 0,
+                 const QString &table = {})
 {
     TOpenArgs a;
     a.ObjectType = type;
@@ -213,8 +216,8 @@ TEST(ObjectWindowCall, EachKindHasItsWindowAndArguments)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
-        const TObjectWindowCall call = ObjectWindowCall(c.code, db, dbo, QString::fromUtf8(c.name), omGrant, 50,
-                                                        QStringLiteral("Orders"));
+        const TObjectWindowCall call =
+            ObjectWindowCall(c.code, db, dbo, QString::fromUtf8(c.name), omGrant, 50, QStringLiteral("Orders"));
         EXPECT_EQ(call.WindowClass, QString::fromLatin1(c.windowClass));
         if (!call.WindowClass.isEmpty()) {
             EXPECT_EQ(call.Args, c.args);
@@ -424,8 +427,9 @@ TEST_F(OpenObjectTest, RunOpensARunnerForEachProcedureAndFunction)
     ASSERT_EQ(runners.size(), 2);
     QStringList names;
     for (TfrmWindowStub *r : runners)
-        names << QStringLiteral("%1 %2.%3.%4").arg(r->Args().ObjectType).arg(r->Args().DataBase, r->Args().Schema,
-                                                                           r->Args().ObjectName);
+        names << QStringLiteral("%1 %2.%3.%4")
+                     .arg(r->Args().ObjectType)
+                     .arg(r->Args().DataBase, r->Args().Schema, r->Args().ObjectName);
     names.sort();
     EXPECT_EQ(names, (QStringList{"51 SalesDB.dbo.usp_集計", "52 SalesDB.sales.fn_税込"}));
     EXPECT_EQ(selection(), (QList<bool>{false, false, false}));
@@ -453,9 +457,9 @@ TEST_F(OpenObjectTest, NewObjectsOpenEmptyInTheCurrentDatabaseAndSchema)
     {
         const char *action;
         int kind;
-    } kinds[] = {{"actNewTable", 45}, {"actNewIndex", 46}, {"actNewView", 47}, {"actNewProc", 51},
-                 {"actNewFunc", 52},  {"actNewTrigger", 57}, {"actNewSequence", 58}, {"actNewSynonym", 60},
-                 {"actNewConst", 66}};
+    } kinds[] = {{"actNewTable", 45},    {"actNewIndex", 46},   {"actNewView", 47},
+                 {"actNewProc", 51},     {"actNewFunc", 52},    {"actNewTrigger", 57},
+                 {"actNewSequence", 58}, {"actNewSynonym", 60}, {"actNewConst", 66}};
     for (const auto &k : kinds)
         EXPECT_EQ(form->actObject->Find(k.action)->property("ImageIndex").toInt(), k.kind) << k.action;
 
@@ -531,7 +535,10 @@ TEST_F(OpenObjectTest, TheTickWaitsUnseenAndLeavesTheUsersKeysAlone)
     struct KeyCounter : QObject
     {
         int *count;
-        explicit KeyCounter(int *c) : count(c) {}
+        explicit KeyCounter(int *c)
+            : count(c)
+        {
+        }
         bool eventFilter(QObject *, QEvent *e) override
         {
             if (e->type() == QEvent::KeyPress)

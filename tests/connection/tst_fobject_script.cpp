@@ -156,10 +156,8 @@ protected:
 TEST(ScriptCall, EachKindHasItsGeneratorAndArguments)
 {
     const QString db = u("SalesDB"), dbo = u("dbo"), n = u("x"), ns = u("s2"), nn = u("x2"), t = u("Orders");
-    auto req = [](int type, QString d, QString s, QString name, QString ns2 = {}, QString nn2 = {},
-                  QString table = {}, bool index = false) {
-        return TScriptRequest{type, d, s, name, ns2, nn2, table, index};
-    };
+    auto req = [](int type, QString d, QString s, QString name, QString ns2 = {}, QString nn2 = {}, QString table = {},
+                  bool index = false) { return TScriptRequest{type, d, s, name, ns2, nn2, table, index}; };
     const struct
     {
         int code;
@@ -207,11 +205,11 @@ TEST_F(ScriptOutputTest, DropThenCreateAndTheOptionsStayAsTheyWere)
     EXPECT_TRUE(ScriptOption.Drop);
 
     // A throwing generator is a failure with its text, and changes nothing.
-    RegisterScriptGenerator(u("TfrmTable"), [](TfrmObject *, const TScriptRequest &, const TScriptOption &o,
-                                               TScriptSink &) {
-        ScriptOption.Index = !o.Drop; // would show if the record were the global one
-        throw Exception(u("オブジェクトがありません。"));
-    });
+    RegisterScriptGenerator(u("TfrmTable"),
+                            [](TfrmObject *, const TScriptRequest &, const TScriptOption &o, TScriptSink &) {
+                                ScriptOption.Index = !o.Drop; // would show if the record were the global one
+                                throw Exception(u("オブジェクトがありません。"));
+                            });
     const bool index = ScriptOption.Index;
     TMemoryScriptSink failed;
     QString error;
@@ -239,8 +237,12 @@ TEST(FileScriptSink, AppendsInTheChosenEncodingWithoutMark)
     for (const TEncoding *e : {TEncoding::GetANSI(), TEncoding::GetUTF7(), TEncoding::GetUTF8(),
                                TEncoding::GetUnicode(), TEncoding::GetBigEndianUnicode()}) {
         SCOPED_TRACE(e->Name().toStdString());
-        { TFileScriptSink(path, false, e).Write(first); }
-        { TFileScriptSink(path, true, e).Write(second); }
+        {
+            TFileScriptSink(path, false, e).Write(first);
+        }
+        {
+            TFileScriptSink(path, true, e).Write(second);
+        }
         const QByteArray bytes = readAll(path);
         EXPECT_EQ(TEncoding::FromPreamble(bytes), nullptr);
         EXPECT_EQ(e->GetString(bytes), first + second);
@@ -273,14 +275,22 @@ TEST(GrantScript, StatementsAndUseLines)
         QList<TGrantRow> rows;
         QStringList want;
     } cases[] = {
-        {"owner 0 qualifies", ctx(3, 0, "dbo", "SalesDB"), {select},
+        {"owner 0 qualifies",
+         ctx(3, 0, "dbo", "SalesDB"),
+         {select},
          {u("GRANT SELECT ON [dbo].[t] TO [u] WITH GRANT OPTION"), u("go")}},
-        {"owner 1 default schema", ctx(3, 1, "dbo", "SalesDB"), {select},
+        {"owner 1 default schema",
+         ctx(3, 1, "dbo", "SalesDB"),
+         {select},
          {u("GRANT SELECT ON [t] TO [u] WITH GRANT OPTION"), u("go")}},
-        {"owner 1 other schema", ctx(3, 1, "sales", "SalesDB"), {deny},
+        {"owner 1 other schema",
+         ctx(3, 1, "sales", "SalesDB"),
+         {deny},
          {u("DENY INSERT ON [sales].[t] TO [u]]x]"), u("go")}},
         {"unknown code", ctx(3, 2, "dbo", "SalesDB"), {unknown}, {u("-- type XY")}},
-        {"database 0 with rows", ctx(0, 2, "dbo", "SalesDB"), {select},
+        {"database 0 with rows",
+         ctx(0, 2, "dbo", "SalesDB"),
+         {select},
          {u("use SalesDB"), u("go"), u("GRANT SELECT ON [t] TO [u] WITH GRANT OPTION"), u("go")}},
         {"database 0 without rows", ctx(0, 2, "dbo", "master"), {}, {}},
         {"database 1 other database, no rows", ctx(1, 2, "dbo", "master"), {}, {u("use SalesDB"), u("go")}},
@@ -339,8 +349,7 @@ TEST_F(ScriptOutputTest, OutputGrantQueriesTheObjectAndWritesItsStatements)
     const TScriptEntry last = script->Log().last();
     // The "use" line goes ahead of the parameterised query.
     EXPECT_TRUE(last.text.trimmed().startsWith(u("select d.name as GRANTEE"))) << last.text.toStdString();
-    EXPECT_TRUE(script->Statements().contains(u("use SalesDB")))
-        << script->LogLines().join(u("\n")).toStdString();
+    EXPECT_TRUE(script->Statements().contains(u("use SalesDB"))) << script->LogLines().join(u("\n")).toStdString();
     EXPECT_TRUE(last.params.contains(u("N'dbo'")) && last.params.contains(u("N'Orders'")));
 }
 
@@ -388,21 +397,51 @@ TEST_F(ScriptOutputTest, FileLayout)
     } cases[] = {
         {"flat", false, false, 0, false, 0, {"Orders.IX_Date.SQL", "Orders.SQL", "Staff.SQL"}},
         {"flat, privileges inside", false, false, 0, true, 0, {"Orders.IX_Date.SQL", "Orders.SQL", "Staff.SQL"}},
-        {"databases first", false, true, 0, false, 0,
+        {"databases first",
+         false,
+         true,
+         0,
+         false,
+         0,
          {"SalesDB/dbo/INDEX/Orders.IX_Date.SQL", "SalesDB/dbo/TABLE/Orders.SQL", "SalesDB/sales/TABLE/Staff.SQL"}},
-        {"kinds first", false, true, 1, false, 0,
+        {"kinds first",
+         false,
+         true,
+         1,
+         false,
+         0,
          {"INDEX/SalesDB/dbo/Orders.IX_Date.SQL", "TABLE/SalesDB/dbo/Orders.SQL", "TABLE/SalesDB/sales/Staff.SQL"}},
-        {"privilege folder, databases first", false, false, 0, true, 1,
+        {"privilege folder, databases first",
+         false,
+         false,
+         0,
+         true,
+         1,
          {"Orders.IX_Date.SQL", "Orders.SQL", "SalesDB/dbo/GRANT/Orders.IX_Date.SQL", "SalesDB/dbo/GRANT/Orders.SQL",
           "SalesDB/sales/GRANT/Staff.SQL", "Staff.SQL"}},
-        {"privilege folder, kinds first", false, false, 1, true, 1,
+        {"privilege folder, kinds first",
+         false,
+         false,
+         1,
+         true,
+         1,
          {"GRANT/SalesDB/dbo/Orders.IX_Date.SQL", "GRANT/SalesDB/dbo/Orders.SQL", "GRANT/SalesDB/sales/Staff.SQL",
           "Orders.IX_Date.SQL", "Orders.SQL", "Staff.SQL"}},
         {"privilege file", false, false, 0, true, 2, {"Orders.IX_Date.SQL", "Orders.SQL", "Staff.SQL", "_GRANT.SQL"}},
-        {"privilege file per schema", false, true, 0, true, 2,
+        {"privilege file per schema",
+         false,
+         true,
+         0,
+         true,
+         2,
          {"SalesDB/dbo/INDEX/Orders.IX_Date.SQL", "SalesDB/dbo/TABLE/Orders.SQL", "SalesDB/dbo/_GRANT.SQL",
           "SalesDB/sales/TABLE/Staff.SQL", "SalesDB/sales/_GRANT.SQL"}},
-        {"privilege file per kind", false, true, 1, true, 2,
+        {"privilege file per kind",
+         false,
+         true,
+         1,
+         true,
+         2,
          {"INDEX/SalesDB/dbo/Orders.IX_Date.SQL", "INDEX/_GRANT.SQL", "TABLE/SalesDB/dbo/Orders.SQL",
           "TABLE/SalesDB/sales/Staff.SQL", "TABLE/_GRANT.SQL"}},
         {"one file", true, false, 0, true, 2, {"all.sql"}},
@@ -473,8 +512,7 @@ TEST_F(ScriptOutputTest, HostileNamesNameTableAndFailures)
           {"v", 47, "SalesDB", "..", "VIEW"}});
     ScriptOption.Dir = true;
     TScriptRunResult result = form->RunScriptOutput(P, u("SalesDB.dbo.scriptnames"));
-    EXPECT_EQ(FilesBelow(dir.path()),
-              (QStringList{u("SalesDB/dbo/TABLE/ab.SQL"), u("SalesDB/dbo/TABLE/sub/t.sql")}));
+    EXPECT_EQ(FilesBelow(dir.path()), (QStringList{u("SalesDB/dbo/TABLE/ab.SQL"), u("SalesDB/dbo/TABLE/sub/t.sql")}));
     ASSERT_EQ(result.Failed.size(), 3) << result.Failed.join(u("; ")).toStdString();
     EXPECT_TRUE(result.Failed.at(0).startsWith(u("SalesDB.dbo...: ")));
     EXPECT_TRUE(result.Failed.at(1).startsWith(u("SalesDB.sales.Staff: ")));
@@ -499,9 +537,7 @@ TEST_F(ScriptOutputTest, CommandReportsFailedObjects)
     QString shown;
     WhenModal([&shown](QWidget *w) {
         // The completion message comes once the dialog is gone.
-        WhenModal(
-            readMessage(shown),
-            w);
+        WhenModal(readMessage(shown), w);
         w->findChild<QPushButton *>(u("btnOk"))->click();
     });
     form->actScriptExecute();
@@ -566,9 +602,7 @@ TEST_F(ScriptOutputTest, BadNameTableKeepsTheDialogOpen)
     QString shown;
     bool stillOpen = false;
     WhenModal([&](QWidget *w) {
-        WhenModal(
-            readMessage(shown),
-            w);
+        WhenModal(readMessage(shown), w);
         w->findChild<QPushButton *>(u("btnOk"))->click();
         stillOpen = w->isVisible();
         w->findChild<QPushButton *>(u("btnCancel"))->click();

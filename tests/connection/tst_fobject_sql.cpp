@@ -60,7 +60,8 @@ protected:
 
 TEST_F(CatalogueStatements, ObjectNamesPerKindAndDialect)
 {
-    const QMap<QString, QString> golden = loadGolden(QStringLiteral(ZK_SOURCE_DIR "/tests/connection/data/getobject.txt"));
+    const QMap<QString, QString> golden =
+        loadGolden(QStringLiteral(ZK_SOURCE_DIR "/tests/connection/data/getobject.txt"));
     ASSERT_EQ(golden.size(), 20);
     const DialectCase dialects[] = {{"v8", 8, false}, {"v9", 9, false}, {"v16", 16, false}, {"azure", 12, true}};
     for (const char *kind : {"TABLE", "VIEW", "PROCEDURE", "FUNCTION"}) {
@@ -79,7 +80,8 @@ TEST_F(CatalogueStatements, ObjectNamesPerKindAndDialect)
         }
     }
     // Kind words in any case; other kinds have no statement.
-    EXPECT_EQ(GetObjectSQL({16, false, false}, "SalesDB", "table"), GetObjectSQL({16, false, false}, "SalesDB", "TABLE"));
+    EXPECT_EQ(GetObjectSQL({16, false, false}, "SalesDB", "table"),
+              GetObjectSQL({16, false, false}, "SalesDB", "TABLE"));
     EXPECT_TRUE(GetObjectSQL({16, false, false}, "SalesDB", "TRIGGER").isEmpty());
 }
 
@@ -101,7 +103,8 @@ TEST_F(CatalogueStatements, NamesAreBracketedWithTheirClosingBracketDoubled)
 TEST_F(CatalogueStatements, UsersAndSchemasDatabasesAndTypes)
 {
     const QString schemas9 = GetUserSQL({9, false, false}, QStringLiteral("SalesDB"), false);
-    EXPECT_EQ(schemas9, QStringLiteral("use [SalesDB] SELECT sc.name from sys.schemas sc") + QString(41, QLatin1Char(' '))
+    EXPECT_EQ(schemas9, QStringLiteral("use [SalesDB] SELECT sc.name from sys.schemas sc")
+                            + QString(41, QLatin1Char(' '))
                             + QStringLiteral("inner join sys.database_principals ow on sc.principal_id = "
                                              "ow.principal_id order by sc.name")
                             + QString(59, QLatin1Char(' ')));
@@ -112,7 +115,8 @@ TEST_F(CatalogueStatements, UsersAndSchemasDatabasesAndTypes)
     EXPECT_TRUE(GetUserSQL({8, false, false}, QStringLiteral("SalesDB"), true)
                     .startsWith(QStringLiteral("use [SalesDB]\r\nselect name from sysusers where ")));
     EXPECT_EQ(GetDatabaseSQL(true), QStringLiteral("select name from sys.databases"));
-    EXPECT_EQ(GetDatabaseSQL(false), QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1"));
+    EXPECT_EQ(GetDatabaseSQL(false),
+              QStringLiteral("select name from master.dbo.sysdatabases where has_dbaccess(name) = 1"));
     EXPECT_EQ(GetDataTypeSQL(58),
               QStringLiteral("select name from systypes where xtype in (48, 52, 56, 106, 108, 127) order by name"));
     EXPECT_EQ(GetDataTypeSQL(45), QStringLiteral("select name from systypes order by name"));

@@ -91,7 +91,8 @@ TEST_F(ObjectListServerTest, TheTreeAndTheListOfEveryDatabase)
 
     // The server: every database, one statement each, in server order.
     select(root);
-    EXPECT_EQ(asked(), (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]", "[SalesDB]", "[tempdb]", "[人事DB]"}));
+    EXPECT_EQ(asked(),
+              (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]", "[SalesDB]", "[tempdb]", "[人事DB]"}));
     TzkListView *list = form->lstObject;
     EXPECT_EQ(list->ColumnCount(), 6);
     EXPECT_EQ(list->ItemCount(), 55);
@@ -120,7 +121,8 @@ TEST_F(ObjectListServerTest, TheTreeAndTheListOfEveryDatabase)
     QStringList shown;
     for (int i = 0; i < list->ItemCount(); ++i)
         shown << list->Item(i).Caption;
-    EXPECT_EQ(shown, (QStringList{"FK_社員_部署", "IX_社員_部署コード", "PK_社員", "PK_社員", "usp_社員異動", "v_社員一覧", "社員"}));
+    EXPECT_EQ(shown, (QStringList{"FK_社員_部署", "IX_社員_部署コード", "PK_社員", "PK_社員", "usp_社員異動",
+                                  "v_社員一覧", "社員"}));
     EXPECT_TRUE(server.statements().filter(QStringLiteral("like N'%社員%'")).size() >= 7);
 
     // One kind of one database: its own view and columns.
@@ -146,7 +148,8 @@ TEST_F(ObjectListServerTest, EscapeStopsTheFillAndKeepsWhatWasListed)
     EXPECT_EQ(asked(), (QStringList{"[InventoryDB]", "[master]", "[model]", "[msdb]", "[SalesDB]"}));
     EXPECT_EQ(form->lstObject->ItemCount(), 12) << "InventoryDB's objects stay";
     EXPECT_TRUE(server.waitForLog([](const QList<TdsLogEntry> &log) {
-        return std::any_of(log.begin(), log.end(), [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
+        return std::any_of(log.begin(), log.end(),
+                           [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
     }));
 
     // The next fill runs in full again.
@@ -169,8 +172,9 @@ TEST_F(ObjectListServerTest, ARenameSendsQuotedArgumentsInTheObjectsDatabase)
     ASSERT_TRUE(list->OnEdited(indexOf(QStringLiteral("社員")), name));
     QString index = QStringLiteral("IX_社員_部署");
     ASSERT_TRUE(list->OnEdited(indexOf(QStringLiteral("IX_社員_部署コード")), index));
-    EXPECT_EQ(server.statements(),
-              (QStringList{"use [人事DB]\r\nexec sp_rename N'[dbo].[社員]',N'従業員''s',N'OBJECT'",
-                           "use [人事DB]\r\nselect Count(*) cnt from sysobjects where name = N'IX_社員_部署コード'",
-                           "use [人事DB]\r\nexec sp_rename N'[dbo].[社員].[IX_社員_部署コード]',N'IX_社員_部署',N'INDEX'"}));
+    EXPECT_EQ(
+        server.statements(),
+        (QStringList{"use [人事DB]\r\nexec sp_rename N'[dbo].[社員]',N'従業員''s',N'OBJECT'",
+                     "use [人事DB]\r\nselect Count(*) cnt from sysobjects where name = N'IX_社員_部署コード'",
+                     "use [人事DB]\r\nexec sp_rename N'[dbo].[社員].[IX_社員_部署コード]',N'IX_社員_部署',N'INDEX'"}));
 }

@@ -15,8 +15,8 @@
 
 namespace {
 
-const QStringList kAllKinds{"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "SEQUENCE", "SYNONYM",
-                            "CONSTRAINT"};
+const QStringList kAllKinds{"TABLE",   "INDEX",    "VIEW",    "PROCEDURE", "FUNCTION",
+                            "TRIGGER", "SEQUENCE", "SYNONYM", "CONSTRAINT"};
 const QStringList kDatabases{"InventoryDB", "master", "model", "msdb", "SalesDB", "tempdb", "人事DB"};
 
 QStringList childTexts(const TzkTreeNode *node)
@@ -91,14 +91,30 @@ TEST_F(ObjectTreeTest, KindsFollowTheOptionsAndTheServer)
     } cases[] = {
         {"version 15", 15, false, true, kAllKinds, kDatabases},
         {"version 11 has sequences", 11, false, true, kAllKinds, kDatabases},
-        {"version 10: no sequences", 10, false, true,
-         {"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "SYNONYM", "CONSTRAINT"}, kDatabases},
-        {"version 8: no synonyms either", 8, false, true,
-         {"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "CONSTRAINT"}, kDatabases},
-        {"Azure: no sequences, the login database only", 12, true, true,
-         {"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "SYNONYM", "CONSTRAINT"}, {"SalesDB"}},
-        {"views switched off", 15, false, false,
-         {"TABLE", "INDEX", "PROCEDURE", "FUNCTION", "TRIGGER", "SEQUENCE", "SYNONYM", "CONSTRAINT"}, kDatabases},
+        {"version 10: no sequences",
+         10,
+         false,
+         true,
+         {"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "SYNONYM", "CONSTRAINT"},
+         kDatabases},
+        {"version 8: no synonyms either",
+         8,
+         false,
+         true,
+         {"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "CONSTRAINT"},
+         kDatabases},
+        {"Azure: no sequences, the login database only",
+         12,
+         true,
+         true,
+         {"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "SYNONYM", "CONSTRAINT"},
+         {"SalesDB"}},
+        {"views switched off",
+         15,
+         false,
+         false,
+         {"TABLE", "INDEX", "PROCEDURE", "FUNCTION", "TRIGGER", "SEQUENCE", "SYNONYM", "CONSTRAINT"},
+         kDatabases},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,7 +146,10 @@ TEST_F(ObjectTreeTest, TheDatabaseFilterAndTheLoginDatabaseFirst)
         {"all", 0, false, kDatabases},
         {"the login database", 1, false, {"SalesDB"}},
         {"the list of this server, in server order", 2, false, {"InventoryDB", "人事DB"}},
-        {"the login database first", 0, true, {"SalesDB", "InventoryDB", "master", "model", "msdb", "tempdb", "人事DB"}},
+        {"the login database first",
+         0,
+         true,
+         {"SalesDB", "InventoryDB", "master", "model", "msdb", "tempdb", "人事DB"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -267,7 +286,8 @@ TEST_F(ObjectTreeTest, TheLevelButtonsSetTheOptions)
 TEST_F(ObjectTreeTest, OnAzureTheFilterHoldsTheLoginDatabaseOnly)
 {
     rules("rule exact: select serverproperty('Edition')\n  result: e sql_variant\n  row: 'SQL Azure'\n");
-    TfrmObject *form = logon(QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("zk.database.windows.net"));
+    TfrmObject *form =
+        logon(QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("zk.database.windows.net"));
     ASSERT_TRUE(form->IsAzure);
     EXPECT_EQ(form->cmbTree->count(), 1);
     EXPECT_EQ(form->cmbTree->itemText(0), "ログインDB");

@@ -61,7 +61,8 @@ public:
     {
         QList<QVariantList> rows;
         for (int i = 1; i <= n; ++i)
-            rows << QVariantList{i, QStringLiteral("名前%1").arg(i), QStringLiteral("n%1").arg(i), QString::number(i) + ".50"};
+            rows << QVariantList{i, QStringLiteral("名前%1").arg(i), QStringLiteral("n%1").arg(i),
+                                 QString::number(i) + ".50"};
         Open({DescribeColumn("id", "int"), DescribeColumn("name", "nvarchar", 20),
               DescribeColumn("note", "nvarchar", 20), DescribeColumn("amount", "decimal", 0, 10, 2)},
              rows, bind);

@@ -112,9 +112,9 @@ QList<int> printedOrder(const QString &file, int perPage)
 // The leftmost dark column of page 1 of the PDF, rendered at 150 dpi.
 int leftInk(const QString &file, const QString &prefix)
 {
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("150"),
-                                     QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                     QStringLiteral("1"), file, prefix});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("150"), QStringLiteral("-f"),
+         QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), file, prefix});
     QImage image(prefix + QStringLiteral("-1.pgm"));
     int left = -1;
     for (int x = 0; x < image.width() && left < 0; ++x)
@@ -132,7 +132,8 @@ using SourceLayout = PrintTest;
 
 TEST_F(SourceLayout, ShortTextIsOnePageWithTitleAndNumber)
 {
-    record({{{QStringLiteral("CREATE TABLE dbo.T ("), QStringLiteral("  ID int NOT NULL"), QStringLiteral(")")}, true}});
+    record(
+        {{{QStringLiteral("CREATE TABLE dbo.T ("), QStringLiteral("  ID int NOT NULL"), QStringLiteral(")")}, true}});
     ASSERT_EQ(PrintData().PageCount(), 1);
     const PageTexts t = textsOf(0);
     EXPECT_EQ(t.above, QStringList{QStringLiteral("db.dbo.T")});
@@ -330,8 +331,9 @@ TEST_F(SourceLayout, MarginsBelowTheUnprintableOnesPrintAtTheEdge)
     for (int margin : {0, 20}) {
         SCOPED_TRACE(margin);
         zkPrintOption.MMLeftMargin = margin;
-        record({{{QStringLiteral("HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH")}, true}},
-               QStringLiteral("t"));
+        record(
+            {{{QStringLiteral("HHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHHH")}, true}},
+            QStringLiteral("t"));
         SendPagesToPrinter(TzkPrintJob{QStringLiteral("t")});
         const double dotsPerMM = 150 / 25.4;
         const int left = leftInk(fake->file, dir.filePath(QStringLiteral("m%1").arg(margin)));

@@ -64,11 +64,9 @@ TEST(TzkListView, ColumnClicksSortAsTheHeaderSays)
     list.OnColumnClick = [&](int column) { clicked << captions(list).join(QString()) + QString::number(column); };
     EXPECT_EQ(list.SortID(), 1);
     const SortStep steps[] = {
-        {0, -1, "edcba"},
-        {0, 1, "abcde"},
-        {2, 3, "cdeab"}, // c (none: 0), d = e (1.001 ~ 1.004, kept in order), a 950, b 1,200
-        {2, -3, "badec"},
-        {1, 2, "cbdea"}, // PROCEDURE, TABLE x3 (kept in order), VIEW
+        {0, -1, "edcba"}, {0, 1, "abcde"},
+        {2, 3, "cdeab"},                   // c (none: 0), d = e (1.001 ~ 1.004, kept in order), a 950, b 1,200
+        {2, -3, "badec"}, {1, 2, "cbdea"}, // PROCEDURE, TABLE x3 (kept in order), VIEW
     };
     for (const SortStep &s : steps) {
         SCOPED_TRACE(s.order);
@@ -209,8 +207,8 @@ TEST(TzkListView, TakesTheMainWindowsCopyAndSelectAll)
 {
     TzkListView list;
     fill(list);
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(list.ReportView()),
-                                    static_cast<QAbstractItemView *>(list.IconView())}) {
+    for (QAbstractItemView *view :
+         {static_cast<QAbstractItemView *>(list.ReportView()), static_cast<QAbstractItemView *>(list.IconView())}) {
         IzkEditCommands *commands = EditCommandsOf(view);
         ASSERT_NE(commands, nullptr);
         list.ClearSelection();
@@ -442,7 +440,8 @@ TEST(TzkTreeView, SubItemsShowUnderTheHeaderSections)
     five->SetSubItems({"1", "2", "3", "4", "5"});
     TzkTreeNode *one = tree.AddChild(nullptr, QStringLiteral("one"));
     one->SetSubItems({"x"});
-    tree.SetHeaderSections({{QStringLiteral("名前"), 120}, {QStringLiteral("A"), 60}, {QStringLiteral("B"), 60, Qt::AlignRight}});
+    tree.SetHeaderSections(
+        {{QStringLiteral("名前"), 120}, {QStringLiteral("A"), 60}, {QStringLiteral("B"), 60, Qt::AlignRight}});
     EXPECT_FALSE(tree.isHeaderHidden());
     QAbstractItemModel *model = tree.model();
     EXPECT_EQ(model->columnCount(), 3) << "two sub-items of five are drawn";

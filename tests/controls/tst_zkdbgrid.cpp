@@ -29,7 +29,12 @@ TEST_F(Grid, ClosedAbsentAndEmptyResultsShowATitleRowOneEmptyRowAndOneColumn)
     const Case cases[] = {
         {"no data source", [](Grid *) {}, 1},
         {"closed query", [](Grid *t) { t->grid->SetDataSource(&t->source); }, 1},
-        {"opened then closed", [](Grid *t) { t->OpenNumbered(3); t->query.Close(); }, 1},
+        {"opened then closed",
+         [](Grid *t) {
+             t->OpenNumbered(3);
+             t->query.Close();
+         },
+         1},
         {"empty result", [](Grid *t) { t->OpenNumbered(0); }, 4},
     };
     for (const Case &c : cases) {
@@ -126,9 +131,9 @@ TEST_F(Grid, OptionsAreNormalised)
     grid->SetOptions(start + dgMultiSelect);
     query.SetRecNo(2);
     grid->SelectedRows()->SetCurrentRowSelected(true);
-    grid->SetOptions(grid->Options() + dgAlwaysShowSelection);  // adding keeps them
+    grid->SetOptions(grid->Options() + dgAlwaysShowSelection); // adding keeps them
     EXPECT_EQ(grid->SelectedRows()->Count(), 1);
-    grid->SetOptions(grid->Options() - dgMultiSelect);  // removing clears them
+    grid->SetOptions(grid->Options() - dgMultiSelect); // removing clears them
     EXPECT_EQ(grid->SelectedRows()->Count(), 0);
 
     grid->SetOptions(grid->Options() - dgIndicator - dgTitles);
@@ -153,7 +158,7 @@ TEST_F(Grid, TheWindowOfRecordsHoldsTheCurrentRecordAndFillsTheScreen)
     EXPECT_EQ(link->FirstPosition(), 100 - visible);
     EXPECT_EQ(link->ActiveRecord(), visible - 1);
     EXPECT_EQ(grid->model()->data(grid->model()->index(visible - 1, 0)).toString(), "100");
-    query.MoveBy(-visible);  // one above the window: it becomes the top row
+    query.MoveBy(-visible); // one above the window: it becomes the top row
     EXPECT_EQ(link->ActiveRecord(), 0);
     EXPECT_EQ(link->FirstPosition(), 99 - visible);
     query.First();
@@ -181,7 +186,7 @@ TEST_F(Grid, DateTimeFieldsLeftAtWidth18TakeTheFormatsLength)
     EXPECT_EQ(query.Fields(0)->DisplayWidth(), 15);
     EXPECT_EQ(query.Fields(1)->DisplayWidth(), DefaultDisplayWidth(query.Fields(1)->Def()));
     query.Fields(2)->SetDisplayWidth(18);
-    EXPECT_EQ(query.Fields(2)->DisplayWidth(), 18);  // not a date
+    EXPECT_EQ(query.Fields(2)->DisplayWidth(), 18); // not a date
     FormatSettings = saved;
 }
 
@@ -255,8 +260,8 @@ TEST_F(GridCopy, ValuesWithTabsLineBreaksAndQuotesAreQuoted)
 TEST_F(GridCopy, WithoutSelectedRecordsTheCurrentCellIsCopiedAsItIs)
 {
     OpenValues({{"a1", "two\tparts\r\nand lines", "c1"}});
-    grid->SetSelectedIndex(1);  // a column move selects the record ...
-    grid->SelectedRows()->Clear();  // ... as a plain click would not
+    grid->SetSelectedIndex(1);     // a column move selects the record ...
+    grid->SelectedRows()->Clear(); // ... as a plain click would not
     EXPECT_EQ(Text(), "two\tparts\r\nand lines");
     grid->CopySelection();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "two\tparts\r\nand lines");
@@ -319,9 +324,9 @@ TEST_F(GridPaint, SelectedRecordsAreHighlightedAcrossTheFieldRangeOrWhole)
     query.SetRecNo(1);
     grid->SetColStart(1);
     grid->SetColEnd(2);
-    EXPECT_EQ(CellColour(2, 3), highlight);   // record 3, data column 1
-    EXPECT_NE(CellColour(1, 3), highlight);   // data column 0: outside the range
-    EXPECT_NE(CellColour(2, 2), highlight);   // record 2 is not selected
+    EXPECT_EQ(CellColour(2, 3), highlight); // record 3, data column 1
+    EXPECT_NE(CellColour(1, 3), highlight); // data column 0: outside the range
+    EXPECT_NE(CellColour(2, 2), highlight); // record 2 is not selected
     TzkDBGridV::SetWholeRecordSelectedV(true);
     EXPECT_EQ(CellColour(1, 3), highlight);
     EXPECT_EQ(CellColour(3, 3), highlight);
@@ -344,7 +349,7 @@ TEST_F(GridPaint, DrawingHandlersPaintWithTheCanvasAndReadTheRecordBeingPainted)
     const QImage image = grid->grab().toImage();
     EXPECT_EQ(recNos, (QList<int>{1, 2, 3}));
     EXPECT_EQ(nulls, (QList<bool>{false, true, false}));
-    EXPECT_EQ(query.RecNo(), 1);  // nothing moved
+    EXPECT_EQ(query.RecNo(), 1); // nothing moved
     const QRect r = grid->CellRect(1, 2);
     EXPECT_EQ(image.pixelColor(r.center()), QColor(Qt::yellow));
 }
@@ -388,8 +393,8 @@ TEST_F(GridPaint, TheIndicatorShowsTheCurrentAndTheSelectedRecords)
         return dark;
     };
     EXPECT_EQ(inked(1), 0);
-    EXPECT_GT(inked(2), 4);  // arrow
-    EXPECT_GT(inked(3), 4);  // dot
+    EXPECT_GT(inked(2), 4); // arrow
+    EXPECT_GT(inked(3), 4); // dot
     EXPECT_EQ(inked(4), 0);
 }
 
@@ -401,18 +406,18 @@ TEST_F(GridPaint, AResultWithJapaneseTextNullsDatesAndNumbers)
     grid->SetOptions(grid->Options() + dgMultiSelect);
     QFont font(QStringLiteral("Noto Sans Mono CJK JP"), 10);
     grid->setFont(font);
-    Open({DescribeColumn("社員番号", "int"), DescribeColumn("氏名", "nvarchar", 12),
-          DescribeColumn("入社日", "date"), DescribeColumn("更新日時", "datetime2", 0, 0, 3),
-          DescribeColumn("給与", "decimal", 0, 12, 2), DescribeColumn("備考", "nvarchar", 20)},
+    Open({DescribeColumn("社員番号", "int"), DescribeColumn("氏名", "nvarchar", 12), DescribeColumn("入社日", "date"),
+          DescribeColumn("更新日時", "datetime2", 0, 0, 3), DescribeColumn("給与", "decimal", 0, 12, 2),
+          DescribeColumn("備考", "nvarchar", 20)},
          {{1001, "山田 太郎", QDate(2015, 4, 1), QDateTime(QDate(2024, 3, 15), QTime(9, 30, 15, 250), Qt::UTC),
            "350000.00", "東京本社"},
           {1002, "佐藤 花子", QDate(2018, 10, 1), QVariant(), "412500.50", QVariant()},
-          {1003, "John Smith", QVariant(), QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59), Qt::UTC),
-           "-1200.75", "タブ\t改行\nを含む"},
+          {1003, "John Smith", QVariant(), QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59), Qt::UTC), "-1200.75",
+           "タブ\t改行\nを含む"},
           {1004, "鈴木 一郎", QDate(2020, 1, 6), QDateTime(QDate(2024, 1, 6), QTime(8, 0), Qt::UTC), QVariant(),
            "ｶﾀｶﾅ・ひらがな・漢字"},
-          {1005, "高橋 美咲", QDate(2021, 7, 15), QDateTime(QDate(2024, 2, 29), QTime(12, 0), Qt::UTC),
-           "298000.00", ""}});
+          {1005, "高橋 美咲", QDate(2021, 7, 15), QDateTime(QDate(2024, 2, 29), QTime(12, 0), Qt::UTC), "298000.00",
+           ""}});
     grid->OnDrawColumnCell = [&](const QRect &rect, int, TColumn *column, TGridDrawState state) {
         if (column->Field()->IsNull() && !(state & gdSelected)) {
             TzkGridCanvas *canvas = grid->Canvas();

@@ -77,13 +77,13 @@ TEST_F(Columns, DefaultColumnsWriteThroughToTheirFields)
 TEST_F(Columns, WritesWithoutAnActiveLink)
 {
     TColumn *column = grid->Columns()->Items(0);
-    column->SetReadOnly(true);  // stored as assigned
+    column->SetReadOnly(true); // stored as assigned
     EXPECT_TRUE(column->AssignedValues().Has(cvReadOnly));
     EXPECT_TRUE(column->ReadOnly());
-    column->SetAlignment(taRightJustify);  // nothing
+    column->SetAlignment(taRightJustify); // nothing
     EXPECT_FALSE(column->AssignedValues().Has(cvAlignment));
     EXPECT_EQ(column->Alignment(), taLeftJustify);
-    column->Title()->SetCaption("x");  // nothing
+    column->Title()->SetCaption("x"); // nothing
     EXPECT_FALSE(column->AssignedValues().Has(cvTitleCaption));
     // Width: the default stores nothing, -1 never stores.
     column->SetWidth(column->DefaultWidth());
@@ -115,7 +115,7 @@ TEST_F(Columns, HiddenColumnsHaveNoWidth)
     column->SetVisible(false);
     EXPECT_EQ(column->Width(), -1);
     EXPECT_EQ(grid->ColWidths(2), 0);
-    column->SetExpanded(false);  // no child fields: the flag is only kept
+    column->SetExpanded(false); // no child fields: the flag is only kept
     EXPECT_FALSE(column->Expanded());
     EXPECT_EQ(column->Width(), -1);
 }

@@ -120,26 +120,27 @@ QString paramsText(const QList<TDBParamValue> &params)
 {
     QStringList list;
     for (const TDBParamValue &p : params)
-        list << (p.value.isNull() ? QStringLiteral("NULL")
-                                  : p.value.typeId() == QMetaType::QByteArray ? QString::fromLatin1("0x" + p.value.toByteArray().toHex())
-                                                                               : p.value.toString());
+        list << (p.value.isNull()                            ? QStringLiteral("NULL")
+                 : p.value.typeId() == QMetaType::QByteArray ? QString::fromLatin1("0x" + p.value.toByteArray().toHex())
+                                                             : p.value.toString());
     return list.join(QLatin1String(" | "));
 }
 
-const char *const Wrapper = "DECLARE @zk_rows int = 0, @zk_tran int = @@TRANCOUNT;\n"
-                            "%1"
-                            "IF @zk_tran = 0 BEGIN TRANSACTION ELSE SAVE TRANSACTION zk_row;\n"
-                            "BEGIN TRY\n"
-                            "%2;\n"
-                            "SET @zk_rows = @@ROWCOUNT;\n"
-                            "END TRY\n"
-                            "BEGIN CATCH\n"
-                            "IF @zk_tran = 0 AND @@TRANCOUNT > 0 ROLLBACK TRANSACTION ELSE IF XACT_STATE() = 1 ROLLBACK TRANSACTION zk_row;\n"
-                            "THROW;\n"
-                            "END CATCH;\n"
-                            "IF @zk_rows > 1 BEGIN IF @zk_tran = 0 ROLLBACK TRANSACTION ELSE ROLLBACK TRANSACTION zk_row END\n"
-                            "ELSE IF @zk_tran = 0 COMMIT TRANSACTION;\n"
-                            "SELECT @zk_rows AS zk_rows;%3";
+const char *const Wrapper =
+    "DECLARE @zk_rows int = 0, @zk_tran int = @@TRANCOUNT;\n"
+    "%1"
+    "IF @zk_tran = 0 BEGIN TRANSACTION ELSE SAVE TRANSACTION zk_row;\n"
+    "BEGIN TRY\n"
+    "%2;\n"
+    "SET @zk_rows = @@ROWCOUNT;\n"
+    "END TRY\n"
+    "BEGIN CATCH\n"
+    "IF @zk_tran = 0 AND @@TRANCOUNT > 0 ROLLBACK TRANSACTION ELSE IF XACT_STATE() = 1 ROLLBACK TRANSACTION zk_row;\n"
+    "THROW;\n"
+    "END CATCH;\n"
+    "IF @zk_rows > 1 BEGIN IF @zk_tran = 0 ROLLBACK TRANSACTION ELSE ROLLBACK TRANSACTION zk_row END\n"
+    "ELSE IF @zk_tran = 0 COMMIT TRANSACTION;\n"
+    "SELECT @zk_rows AS zk_rows;%3";
 
 QString wrapped(const QString &declare, const QString &statement, const QString &select)
 {
@@ -148,8 +149,10 @@ QString wrapped(const QString &declare, const QString &statement, const QString 
 
 const QString PeopleOut = QStringLiteral(
     "DECLARE @zk_out TABLE ([id] int NULL, [name] nvarchar(20) NULL, [amount] decimal(10,2) NULL, [born] datetime2(7) NULL, [ver] binary(8) NULL);\n");
-const QString PeopleSelect = QStringLiteral("\nSELECT [id], [name], [amount], [born], [ver] FROM @zk_out WHERE @zk_rows = 1;");
-const QString PeopleOutput = QStringLiteral(" OUTPUT inserted.[id], inserted.[name], inserted.[amount], inserted.[born], inserted.[ver] INTO @zk_out");
+const QString PeopleSelect =
+    QStringLiteral("\nSELECT [id], [name], [amount], [born], [ver] FROM @zk_out WHERE @zk_rows = 1;");
+const QString PeopleOutput = QStringLiteral(
+    " OUTPUT inserted.[id], inserted.[name], inserted.[amount], inserted.[born], inserted.[ver] INTO @zk_out");
 
 TEST(EditStatements, UpdateByKeySetsOnlyChangedColumns)
 {
@@ -162,7 +165,8 @@ TEST(EditStatements, UpdateByKeySetsOnlyChangedColumns)
     before.EndRow();
     t.store->SetValue(1, 0, QStringLiteral("二郎"));
     const TDBEditStatement s = BuildUpdateStatement(t.table, *t.store, 0, {1}, &before);
-    EXPECT_EQ(s.sql, wrapped(PeopleOut, "UPDATE [dbo].[people] SET [name] = ?" + PeopleOutput + " WHERE [id] = ?", PeopleSelect));
+    EXPECT_EQ(s.sql, wrapped(PeopleOut, "UPDATE [dbo].[people] SET [name] = ?" + PeopleOutput + " WHERE [id] = ?",
+                             PeopleSelect));
     EXPECT_EQ(paramsText(s.params), QStringLiteral("二郎 | 7"));
     EXPECT_EQ(s.params.at(1).dataType, ftLargeint);
 }
@@ -171,13 +175,15 @@ TEST(EditStatements, WithoutKeyEveryComparableColumnFindsTheRowAndNullIsIsNull)
 {
     Table t = peopleTable(QStringLiteral("[dbo].[my ]]t able]"));
     t.table.columns.append(TDBEditColumn{QStringLiteral("f"), DescribeColumn("f", "float"), false, false, false, -1});
-    t.store->SetValue(1, 0, QVariant());  // the old name is NULL
-    t.table.where = {0, 1, 2, 3, 4};      // what LoadEditTable picks: float and unmapped ones left out
+    t.store->SetValue(1, 0, QVariant()); // the old name is NULL
+    t.table.where = {0, 1, 2, 3, 4};     // what LoadEditTable picks: float and unmapped ones left out
     const TDBEditStatement s = BuildDeleteStatement(t.table, *t.store, 0);
-    EXPECT_EQ(s.sql, wrapped(QString(),
-                             QStringLiteral("DELETE FROM [dbo].[my ]]t able] WHERE [id] = ? AND [name] IS NULL AND "
-                                            "[amount] = CAST(? AS decimal(10,2)) AND [born] = CAST(? AS datetime2(7)) AND [ver] = ?"),
-                             QString()));
+    EXPECT_EQ(s.sql,
+              wrapped(QString(),
+                      QStringLiteral(
+                          "DELETE FROM [dbo].[my ]]t able] WHERE [id] = ? AND [name] IS NULL AND "
+                          "[amount] = CAST(? AS decimal(10,2)) AND [born] = CAST(? AS datetime2(7)) AND [ver] = ?"),
+                      QString()));
     // Exact numerics and times as text with every digit; rowversion as bytes.
     EXPECT_EQ(paramsText(s.params), QStringLiteral("7 | 12.50 | 2024-01-31T00:00:00.1234567 | 0x00000000000007d1"));
 }
@@ -220,7 +226,9 @@ TEST(EditStatements, FieldTextConversionNamesTheTypeRules)
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.type) + " " + c.text);
         QVariant v;
-        EXPECT_EQ(TextToFieldValue(DescribeColumn("c", c.type, c.size, c.precision, c.scale), QString::fromUtf8(c.text), &v), c.ok);
+        EXPECT_EQ(
+            TextToFieldValue(DescribeColumn("c", c.type, c.size, c.precision, c.scale), QString::fromUtf8(c.text), &v),
+            c.ok);
         if (c.ok) {
             EXPECT_EQ(v.isNull(), c.value.isNull());
             EXPECT_EQ(v.toString(), c.value.toString());
@@ -278,7 +286,7 @@ TEST_F(GridEdit, LeftOverTheWholeTextMovesTheCellOverPartOfItTheCaret)
 {
     OpenEditable(2);
     grid->SetSelectedIndex(1);
-    Editor()->setSelection(0, 2);  // part of "名前1"
+    Editor()->setSelection(0, 2); // part of "名前1"
     QTest::keyClick(Editor(), Qt::Key_Left);
     EXPECT_EQ(grid->SelectedIndex(), 1);
     EXPECT_FALSE(Editor()->hasSelectedText());
@@ -291,14 +299,14 @@ TEST_F(GridEdit, CopyTakesTheEditorTextOrTheSelectedRecords)
 {
     OpenEditable(3);
     grid->SetSelectedIndex(1);
-    grid->SelectedRows()->Clear();  // the column move marked the current record
+    grid->SelectedRows()->Clear(); // the column move marked the current record
     Editor()->setSelection(0, 2);
     Editor()->EditCopy();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("名前"));
     grid->SelectedRows()->SetCurrentRowSelected(true);
     query.Next();
     Editor()->selectAll();
-    Editor()->EditCopy();  // record 1, not the editor's text of record 2
+    Editor()->EditCopy(); // record 1, not the editor's text of record 2
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("名前1"));
 }
 
@@ -308,7 +316,7 @@ TEST_F(GridEdit, DeleteRemovesTheSelectedRecordsWithoutAQuestion)
     grid->SelectedRows()->SetCurrentRowSelected(true);
     query.MoveBy(2);
     grid->SelectedRows()->SetCurrentRowSelected(true);
-    Editor()->EditDelete();  // a question would block here
+    Editor()->EditDelete(); // a question would block here
     EXPECT_EQ(Ids(), (QList<int>{2, 4, 5}));
     EXPECT_EQ(deleted.size(), 2);
     EXPECT_TRUE(grid->SelectedRows()->IsEmpty());
@@ -317,7 +325,7 @@ TEST_F(GridEdit, DeleteRemovesTheSelectedRecordsWithoutAQuestion)
 TEST_F(GridEdit, PasteInsertsOneRecordPerLineBeforeTheCurrentOne)
 {
     OpenEditable(3);
-    query.Next();  // record 2
+    query.Next(); // record 2
     QGuiApplication::clipboard()->setText(QStringLiteral("11\tabc\r\n12\tdef"));
     grid->EditPaste();
     EXPECT_EQ(posted, (QStringList{"insert 11,abc,,", "insert 12,def,,"}));
@@ -353,12 +361,12 @@ TEST_F(GridEdit, InsertKeyEscapeAndDownAppend)
     EXPECT_EQ(query.State(), dsBrowse);
     EXPECT_EQ(query.RecordCount(), 2);
     query.Last();
-    QTest::keyClick(Editor(), Qt::Key_Down);  // appends at the end
+    QTest::keyClick(Editor(), Qt::Key_Down); // appends at the end
     EXPECT_EQ(query.State(), dsInsert);
     EXPECT_EQ(query.RecordCount(), 3);
-    QTest::keyClick(Editor(), Qt::Key_Down);  // untouched at the end: nothing more
+    QTest::keyClick(Editor(), Qt::Key_Down); // untouched at the end: nothing more
     EXPECT_EQ(query.RecordCount(), 3);
-    QTest::keyClick(Editor(), Qt::Key_Up);    // and Up drops it
+    QTest::keyClick(Editor(), Qt::Key_Up); // and Up drops it
     EXPECT_EQ(query.State(), dsBrowse);
     EXPECT_EQ(query.RecordCount(), 2);
     EXPECT_TRUE(posted.isEmpty());

@@ -54,8 +54,8 @@ protected:
 TEST_F(EditTds, APostedEditSendsTheUpdateAndTakesTheServersValues)
 {
     ASSERT_TRUE(OpenEditable("select * from dbo.people"));
-    EXPECT_TRUE(query.FieldByName("id")->ReadOnly());   // identity
-    EXPECT_TRUE(query.FieldByName("ver")->ReadOnly());  // rowversion
+    EXPECT_TRUE(query.FieldByName("id")->ReadOnly());  // identity
+    EXPECT_TRUE(query.FieldByName("ver")->ReadOnly()); // rowversion
     EXPECT_FALSE(query.FieldByName("name")->ReadOnly());
     query.Edit();
     query.FieldByName("name")->SetText(QStringLiteral("三郎"));
@@ -85,7 +85,7 @@ TEST_F(EditTds, AnInsertTakesItsIdentityAndCanBeEditedAtOnce)
 
 TEST_F(EditTds, ARowversionRowIsFoundAgainAfterItsFirstEdit)
 {
-    ASSERT_TRUE(OpenEditable("select * from dbo.docs"));  // no key: every comparable column
+    ASSERT_TRUE(OpenEditable("select * from dbo.docs")); // no key: every comparable column
     query.Edit();
     query.FieldByName("title")->SetText(QStringLiteral("第1版"));
     ASSERT_NO_THROW(query.Post());
@@ -130,7 +130,7 @@ TEST_F(EditTds, APasteLeavesItsWorkInATransactionThatCommitEnds)
     source.SetDataSet(&query);
     TzkDBGridV grid;
     grid.SetDataSource(&source);
-    grid.SetSelectedIndex(1);  // name: the identity column takes nothing
+    grid.SetSelectedIndex(1); // name: the identity column takes nothing
     QApplication::clipboard()->setText(QStringLiteral("0\t貼付\r\n"));
     grid.EditPaste();
     EXPECT_FALSE(con.AutoCommit());

@@ -26,8 +26,7 @@ public:
         return r.center();
     }
     // A click on a data cell or (col 0) on the indicator.
-    void Click(int col, int row, Qt::KeyboardModifiers shift = Qt::NoModifier,
-               Qt::MouseButton button = Qt::LeftButton)
+    void Click(int col, int row, Qt::KeyboardModifiers shift = Qt::NoModifier, Qt::MouseButton button = Qt::LeftButton)
     {
         QWidget *target = col == 0 ? grid->verticalHeader()->viewport() : grid->viewport();
         const QPoint p = target->mapFrom(grid, CellCentre(col, row));
@@ -51,7 +50,7 @@ TEST_F(GridInput, UpAndDownMoveRecordsAndStopAtTheEnds)
     Key(Qt::Key_Up);
     EXPECT_EQ(CurrentId(), 2);
     query.Last();
-    Key(Qt::Key_Down);  // the last record: no editing, nothing appended
+    Key(Qt::Key_Down); // the last record: no editing, nothing appended
     EXPECT_EQ(CurrentId(), 5);
     EXPECT_EQ(query.RecordCount(), 5);
     Key(Qt::Key_Home, Qt::ControlModifier);
@@ -70,12 +69,12 @@ TEST_F(GridInput, PagesAndTheVisibleEnds)
     ASSERT_GT(page, 3);
     Key(Qt::Key_PageDown);
     EXPECT_EQ(CurrentId(), 1 + page);
-    EXPECT_EQ(grid->DataLink()->ActiveRecord(), page - 1);  // at the bottom of the window
+    EXPECT_EQ(grid->DataLink()->ActiveRecord(), page - 1); // at the bottom of the window
     Key(Qt::Key_PageDown);
     EXPECT_EQ(CurrentId(), 1 + 2 * page);
-    Key(Qt::Key_Up, Qt::ControlModifier);  // first record on screen
+    Key(Qt::Key_Up, Qt::ControlModifier); // first record on screen
     EXPECT_EQ(CurrentId(), 2 + page);
-    Key(Qt::Key_Down, Qt::ControlModifier);  // last record on screen
+    Key(Qt::Key_Down, Qt::ControlModifier); // last record on screen
     EXPECT_EQ(CurrentId(), 1 + 2 * page);
     Key(Qt::Key_PageUp);
     EXPECT_EQ(CurrentId(), 1 + page);
@@ -88,7 +87,7 @@ TEST_F(GridInput, TabWrapsAcrossRecordsOverColumnsWithTabStops)
 {
     OpenNumbered(3);
     Show();
-    Key(Qt::Key_End);  // last column
+    Key(Qt::Key_End); // last column
     EXPECT_EQ(grid->SelectedIndex(), 3);
     Key(Qt::Key_Tab);
     EXPECT_EQ(CurrentId(), 2);
@@ -156,7 +155,7 @@ TEST_F(GridInput, ShiftUpAndDownExtendAndShrinkTheRecordRange)
     Key(Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(SelectedIds(), (QList<int>{3, 4}));
     EXPECT_EQ(CurrentId(), 4);
-    Key(Qt::Key_Down);  // without Shift: the selection goes
+    Key(Qt::Key_Down); // without Shift: the selection goes
     EXPECT_TRUE(grid->SelectedRows()->IsEmpty());
     EXPECT_EQ(CurrentId(), 5);
 }
@@ -216,7 +215,7 @@ TEST_F(GridInput, ClicksRaiseCellAndTitleEvents)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(grid->viewport()->mapFrom(grid, CellCentre(2, 3)).x(), grid->viewport()->height() - 2));
     EXPECT_EQ(events, (QStringList{"cell name", "title note"}));
-    EXPECT_EQ(CurrentId(), 3);  // the title press moved nothing
+    EXPECT_EQ(CurrentId(), 3); // the title press moved nothing
     EXPECT_EQ(grid->SelectedIndex(), 1);
     // Without column resizing a title press moves to its column.
     grid->SetOptions(grid->Options() - dgColumnResize);
@@ -250,10 +249,10 @@ TEST_F(GridInput, TheScrollBarMovesTheCurrentRecord)
     QScrollBar *bar = grid->verticalScrollBar();
     const int page = grid->VisibleRowCount();
     ASSERT_TRUE(bar->isVisible());
-    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // the record after the last on screen
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); // the record after the last on screen
     EXPECT_EQ(CurrentId(), page + 1);
     EXPECT_EQ(grid->DataLink()->FirstPosition(), 1);
-    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);  // the record before the first
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub); // the record before the first
     EXPECT_EQ(CurrentId(), 1);
     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(CurrentId(), 1 + page);
@@ -262,7 +261,7 @@ TEST_F(GridInput, TheScrollBarMovesTheCurrentRecord)
     EXPECT_EQ(bar->value(), 100);
     bar->setSliderDown(true);
     bar->setSliderPosition(40);
-    bar->setSliderDown(false);  // released
+    bar->setSliderDown(false); // released
     EXPECT_EQ(CurrentId(), 40);
     EXPECT_EQ(bar->value(), 40);
 }

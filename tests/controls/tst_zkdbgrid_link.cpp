@@ -108,7 +108,7 @@ TEST_F(Link, TheWindowHoldsTheCurrentRecordAndStaysFull)
         EXPECT_EQ(link->RecordCount(), 3);
     }
     query.Last();
-    link->SetBufferCount(20);  // more rows than records
+    link->SetBufferCount(20); // more rows than records
     EXPECT_EQ(link->FirstPosition(), 0);
     EXPECT_EQ(link->RecordCount(), 10);
     EXPECT_EQ(link->ActiveRecord(), 9);
@@ -144,12 +144,12 @@ TEST_F(Link, SelectingIsIdempotentAndRepaintsOnlyChanges)
     Select({3, 3});
     EXPECT_EQ(list->Count(), 1);
     EXPECT_EQ(recorder.calls, (QStringList{"paint record"}));
-    Select({2}, false);  // not selected: nothing
+    Select({2}, false); // not selected: nothing
     EXPECT_EQ(recorder.calls.size(), 1);
     query.SetRecNo(3);
     EXPECT_TRUE(list->CurrentRowSelected());
     list->Clear();
-    list->Clear();  // already empty: no repaint
+    list->Clear(); // already empty: no repaint
     EXPECT_EQ(recorder.calls, (QStringList{"paint record", "paint all"}));
 }
 
@@ -165,7 +165,7 @@ TEST_F(Link, TheSelectionIsWalkedInRecordOrderAndByIndex)
     qint64 index = -1;
     query.SetRecNo(4);
     EXPECT_FALSE(list->Find(query.Bookmark(), index));
-    EXPECT_EQ(index, 2);  // where it would stand
+    EXPECT_EQ(index, 2); // where it would stand
     EXPECT_THROW(list->Items(3), EListError);
 }
 
@@ -182,7 +182,7 @@ TEST_F(Link, TheCurrentRecordCannotBeTestedWhileTheLinkIsInactive)
         EXPECT_EQ(e.message(), "データセットは閉じているため, この操作は実行できません");
     }
     EXPECT_THROW(list->CurrentRowSelected(), EInvalidGridOperation);
-    list->Clear();  // counting and clearing still work
+    list->Clear(); // counting and clearing still work
 }
 
 TEST_F(Link, DeleteGoesFromTheLastAndStopsAtTheFirstRefusal)
@@ -204,10 +204,10 @@ TEST_F(Link, DeleteGoesFromTheLastAndStopsAtTheFirstRefusal)
 
     written.clear();
     refuse = 3;
-    Select({1, 2, 3});  // records 1, 3 and 6
+    Select({1, 2, 3}); // records 1, 3 and 6
     EXPECT_THROW(list->Delete(), EDBError);
     EXPECT_EQ(written, (QList<int>{6}));
-    EXPECT_EQ(Ids(), (QList<int>{1, 3}));  // not reached, or refused
+    EXPECT_EQ(Ids(), (QList<int>{1, 3})); // not reached, or refused
     EXPECT_EQ(Remaining(), (QList<int>{1, 3}));
 }
 
@@ -221,7 +221,7 @@ TEST_F(Link, RefreshDropsRecordsDeletedByOtherMeans)
     EXPECT_TRUE(recorder.calls.isEmpty());
     query.SetRecNo(2);
     query.Delete();
-    EXPECT_EQ(list->Count(), 2);  // stale until refreshed
+    EXPECT_EQ(list->Count(), 2); // stale until refreshed
     EXPECT_EQ(Ids(), (QList<int>{3}));
     EXPECT_TRUE(list->Refresh());
     EXPECT_EQ(list->Count(), 1);
@@ -239,7 +239,7 @@ TEST_F(Link, SelectingAllIsOneStepThatLaterChangesRefine)
     Select({2});
     EXPECT_EQ(Ids(), (QList<int>{1, 2, 3, 5}));
     EXPECT_EQ(list->IndexOf((query.SetRecNo(5), query.Bookmark())), 3);
-    Select({1, 2, 3, 5}, false);  // nothing left
+    Select({1, 2, 3, 5}, false); // nothing left
     EXPECT_TRUE(list->IsEmpty());
     list->SelectAll();
     list->Clear();
@@ -268,8 +268,8 @@ TEST(GridHelpers, UnicodeBytesToHex)
         QString hex;
     };
     const Case cases[] = {
-        {"A", -1, "4100"},   {"A", 1, "41"},         {"A", 3, "410000"}, {"AB", -1, "41004200"},
-        {"AB", 0, ""},       {"", 2, "0000"},        {"あ", -1, "4230"},  {"é", -1, "E900"},
+        {"A", -1, "4100"}, {"A", 1, "41"},  {"A", 3, "410000"}, {"AB", -1, "41004200"},
+        {"AB", 0, ""},     {"", 2, "0000"}, {"あ", -1, "4230"}, {"é", -1, "E900"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text.toStdString() + " " + std::to_string(c.maxBytes));

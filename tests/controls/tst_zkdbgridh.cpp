@@ -106,7 +106,7 @@ TEST_F(GridH, RecordColumnsAreTheLinksWindowOfWhatFits)
     EXPECT_EQ(grid->VisibleColCount(), 4);
     EXPECT_EQ(grid->DataLink()->BufferCount(), 4);
     EXPECT_EQ(grid->ColCount(), 5);
-    EXPECT_EQ(grid->RowCount(), 5);  // indicator row and four field rows
+    EXPECT_EQ(grid->RowCount(), 5); // indicator row and four field rows
     EXPECT_GE(grid->GetColWidth(0), 64);
     EXPECT_EQ(grid->GetColWidth(1), 64);
     SetRecordAreaWidth(7 * 64 + 5);
@@ -141,7 +141,7 @@ TEST_F(GridH, EmptyAndClosedResultsShowOneEmptyRecordColumn)
     EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
     query.Close();
     EXPECT_EQ(grid->ColCount(), 2);
-    Key(Qt::Key_Right);  // nothing to move, nothing raised
+    Key(Qt::Key_Right); // nothing to move, nothing raised
 }
 
 TEST_F(GridH, KeysMoveFieldRowsDownAndRecordsAcross)
@@ -161,7 +161,7 @@ TEST_F(GridH, KeysMoveFieldRowsDownAndRecordsAcross)
     EXPECT_EQ(CurrentField(), "name");
     Key(Qt::Key_Left);
     EXPECT_EQ(CurrentId(), 1);
-    Key(Qt::Key_Left);  // the first record stays
+    Key(Qt::Key_Left); // the first record stays
     EXPECT_EQ(CurrentId(), 1);
 
     // Tab wraps to the next record's first field, Shift+Tab back.
@@ -185,7 +185,7 @@ TEST_F(GridH, KeysMoveFieldRowsDownAndRecordsAcross)
     EXPECT_TRUE(SelectedIds().isEmpty());
     Key(Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(CurrentId(), 30);
-    Key(Qt::Key_Right);  // the last record: no editing, nothing appended
+    Key(Qt::Key_Right); // the last record: no editing, nothing appended
     EXPECT_EQ(CurrentId(), 30);
     EXPECT_EQ(query.RecordCount(), 30);
     Key(Qt::Key_Home, Qt::ControlModifier);
@@ -200,7 +200,7 @@ TEST_F(GridH, CtrlAcrossKeepsTheSelectionCtrlDownClearsIt)
     Key(Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(SelectedIds(), (QList<int>{1, 2}));
     Key(Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(CurrentId(), 4);  // the last record on screen
+    EXPECT_EQ(CurrentId(), 4); // the last record on screen
     EXPECT_EQ(SelectedIds(), (QList<int>{1, 2}));
     Key(Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(CurrentId(), 1);
@@ -266,8 +266,7 @@ TEST_F(GridH, PressOnACellMovesToItsRecordAndField)
     Open(5);
     Show();
     const QRect r = grid->GetCellRect(3, 2);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      grid->viewport()->mapFrom(grid, r.center()));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, grid->viewport()->mapFrom(grid, r.center()));
     EXPECT_EQ(CurrentId(), 3);
     EXPECT_EQ(CurrentField(), "name");
     // A press in the indicator row selects the whole record.
@@ -333,12 +332,12 @@ TEST_F(GridH, WheelMovesTheFieldRowWithoutRowEvents)
     EXPECT_EQ(grid->RowEnd(), 0);
     for (int i = 0; i < 6; ++i)
         Wheel(-120);
-    EXPECT_EQ(CurrentField(), "amount");  // stays in the field rows
+    EXPECT_EQ(CurrentField(), "amount"); // stays in the field rows
     // Over the scroll bar too: the bar stands for the records and stays.
     QScrollBar *bar = grid->horizontalScrollBar();
     const int value = bar->value();
-    QWheelEvent e(QPointF(5, 5), bar->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(QPointF(5, 5), bar->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
     QApplication::sendEvent(bar, &e);
     EXPECT_EQ(CurrentField(), "note");
     EXPECT_EQ(bar->value(), value);
@@ -349,8 +348,8 @@ TEST_F(GridH, CopyOfSelectedRecordsGivesALineEach)
 {
     Open(5);
     Show();
-    Key(Qt::Key_Down);  // name
-    Key(Qt::Key_Down, Qt::ShiftModifier);  // name..note
+    Key(Qt::Key_Down);                    // name
+    Key(Qt::Key_Down, Qt::ShiftModifier); // name..note
     Key(Qt::Key_Right, Qt::ShiftModifier);
     Key(Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(SelectedIds(), (QList<int>{1, 2, 3}));
@@ -428,11 +427,11 @@ TEST_F(GridHEdit, TypingEditsEnterGoesDownRightPostsTheRecord)
     grid->SetSelectedIndex(1);
     QTest::keyClicks(Editor(), "x");
     EXPECT_EQ(query.State(), dsEdit);
-    EditorKey(Qt::Key_Return);  // the next field of the same record
+    EditorKey(Qt::Key_Return); // the next field of the same record
     EXPECT_EQ(CurrentField(), "note");
     EXPECT_EQ(CurrentId(), 1);
     EXPECT_TRUE(posted.isEmpty());
-    EditorKey(Qt::Key_Right);  // the same field of the next record: posted
+    EditorKey(Qt::Key_Right); // the same field of the next record: posted
     EXPECT_EQ(posted, QStringList{"update 1,x,n1,1.50"});
     EXPECT_EQ(CurrentId(), 2);
     EXPECT_EQ(CurrentField(), "note");
@@ -464,7 +463,7 @@ TEST_F(GridHEdit, RightAppendsAtTheEndInsertAndEscape)
         EXPECT_EQ(query.RecordCount(), step.records);
     }
     EXPECT_TRUE(posted.isEmpty());
-    EXPECT_FALSE(Editor()->isHidden());  // dgAlwaysShowEditor: Escape keeps it
+    EXPECT_FALSE(Editor()->isHidden()); // dgAlwaysShowEditor: Escape keeps it
 }
 
 TEST_F(GridHEdit, F2ShowsTheEditorEscapeHidesIt)
@@ -521,7 +520,7 @@ TEST_F(GridHEdit, WideningTheRecordColumnsWidensTheEditor)
     grid->horizontalHeader()->resizeSection(0, 120);
     EXPECT_EQ(grid->DefaultColWidth(), 120);
     EXPECT_FALSE(Editor()->isHidden());
-    EXPECT_EQ(Editor()->width(), 119);  // inside the grid line
+    EXPECT_EQ(Editor()->width(), 119); // inside the grid line
 }
 
 // --- Rows: looks of their own, moves --------------------------------------------------
@@ -544,7 +543,7 @@ TEST_F(GridH, RowLooksAreAssignedOrTheGridsAndPainted)
     EXPECT_FALSE(grid->Rows()->Items(0)->Font().bold());
     QApplication::processEvents();
     const QImage image = grid->grab().toImage();
-    const QRect cell = grid->GetCellRect(2, 2);  // record 2, field name: not current
+    const QRect cell = grid->GetCellRect(2, 2); // record 2, field name: not current
     EXPECT_EQ(image.pixelColor(cell.right() - 3, cell.bottom() - 2), ColorToQColor(clYellow));
     const QRect title = grid->GetCellRect(0, 2);
     EXPECT_EQ(image.pixelColor(title.right() - 3, title.bottom() - 2), ColorToQColor(clLime));

@@ -60,10 +60,7 @@ public:
         ASSERT_TRUE(target);
         QTest::keyClick(target, Qt::Key(key), shift);
     }
-    void Type(const QString &text)
-    {
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
+    void Type(const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); }
     QPoint Centre(int col, int row) { return grid->CellRect(col, row).center(); }
     void Press(int col, int row, Qt::MouseButton button = Qt::LeftButton)
     {
@@ -105,7 +102,7 @@ TEST_F(StringGridTest, AccessEnterWalksRightAndStopsInTheLastColumn)
     Key(Qt::Key_Return);
     Key(Qt::Key_Return);
     EXPECT_EQ(At(), std::make_pair(3, 1));
-    Key(Qt::Key_Return);  // the last column: no move, never down
+    Key(Qt::Key_Return); // the last column: no move, never down
     EXPECT_EQ(At(), std::make_pair(3, 1));
     EXPECT_TRUE(grid->EditorMode());
 }
@@ -120,7 +117,7 @@ TEST_F(StringGridTest, AccessLeftRightLeaveTheCellOnlyWhenItsTextIsWhollySelecte
     TzkInplaceEditor *ed = grid->InplaceEditor();
     ASSERT_TRUE(ed->hasFocus());
     EXPECT_EQ(ed->selectedText(), "b1");
-    Key(Qt::Key_Right);  // whole text selected: next cell
+    Key(Qt::Key_Right); // whole text selected: next cell
     EXPECT_EQ(At(), std::make_pair(2, 1));
     Key(Qt::Key_Left);
     EXPECT_EQ(At(), std::make_pair(1, 1));
@@ -144,7 +141,8 @@ TEST_F(StringGridTest, ExcelEnterWalksDownOnPlainColumnsOnly)
     grid->SetOptions(grid->Options() | goEditing);
     grid->SetEditStyles(2, gePickList);
     Show();
-    struct Case {
+    struct Case
+    {
         const char *name;
         int col, row;
         Qt::KeyboardModifiers shift;
@@ -183,7 +181,10 @@ TEST_F(StringGridTest, ExcelEnterWalksDownOnPlainColumnsOnly)
 TEST_F(StringGridTest, DownOnAPickListCellOpensTheListOnlyWithAltInAccessMode)
 {
     grid->SetEditStyles(1, gePickList);
-    grid->OnGetPickListitems = [](int, int, QStringList &items) { items << "one" << "two"; };
+    grid->OnGetPickListitems = [](int, int, QStringList &items) {
+        items << "one"
+              << "two";
+    };
     grid->SetOptions(grid->Options() | goEditing);
     for (TzkGridEditorMode mode : {geAccess, geExcel}) {
         SCOPED_TRACE(mode == geAccess ? "access" : "excel");
@@ -216,7 +217,7 @@ TEST_F(StringGridTest, FocusEntryCallsSelectCellThenShowEditor)
     QStringList calls;
     grid->OnSelectCell = [&](TzkStringGrid *, int c, int r, bool &can) {
         calls << QString("select %1,%2").arg(c).arg(r);
-        can = false;  // ignored on entry
+        can = false; // ignored on entry
     };
     grid->OnShowEditor = [&](TzkStringGrid *, int c, int r, TzkInplaceEditor *) {
         calls << QString("show %1,%2").arg(c).arg(r);
@@ -304,7 +305,8 @@ TEST_F(StringGridTest, CheckedNeedsExactlyOneInACheckBoxColumn)
 {
     grid->SetEditStyles(1, geCheckBox);
     grid->SetEditStyles(2, geViewCheckBox);
-    struct Case {
+    struct Case
+    {
         int col;
         const char *text;
         bool checked;
@@ -325,7 +327,7 @@ TEST_F(StringGridTest, PressesToggleTheCurrentCheckBoxCell)
     grid->OnSetEditText = [&](TzkStringGrid *, int, int, const QString &) { ++sets; };
     Show();
     grid->SetCells(1, 1, "2");
-    Press(1, 1);  // a grayed cell becomes checked
+    Press(1, 1); // a grayed cell becomes checked
     EXPECT_EQ(At(), std::make_pair(1, 1));
     EXPECT_EQ(grid->Cells(1, 1), "1");
     // A right press elsewhere does not move, but toggles the current cell.
@@ -368,7 +370,7 @@ TEST_F(StringGridTest, SetCheckedGoesThroughTheSetEditTextStepWithTheNewText)
         calls << "set " + v + " cell " + g->Cells(c, r);
     };
     grid->SetChecked(1, 1, true);
-    grid->SetChecked(0, 1, true);  // not a check-box column: nothing
+    grid->SetChecked(0, 1, true); // not a check-box column: nothing
     EXPECT_EQ(calls, (QStringList{"before 1 cell 1", "set 1 cell 1"}));
     EXPECT_EQ(grid->Cells(0, 1), "");
 }
@@ -388,7 +390,7 @@ TEST_F(StringGridTest, CheckBoxStatesLookDifferent)
         return image.copy(r);
     };
     EXPECT_NE(cell(1), cell(2));
-    EXPECT_NE(cell(2), cell(3));  // grayed is not checked
+    EXPECT_NE(cell(2), cell(3)); // grayed is not checked
     EXPECT_NE(cell(1), cell(3));
 }
 
@@ -402,7 +404,7 @@ TEST_F(StringGridTest, DrawCellHandlersPaintOnTheCanvasAfterTheGrid)
         if (state & gdFixed)
             seen << QString("fixed %1,%2").arg(c).arg(r);
         else if (c == 1 && r == 1)
-            g->DrawCheck(c, r, rect, false);  // as the query designer draws its boxes
+            g->DrawCheck(c, r, rect, false); // as the query designer draws its boxes
     };
     window->show();
     const QImage enabled = grid->grab().toImage();
@@ -410,7 +412,7 @@ TEST_F(StringGridTest, DrawCellHandlersPaintOnTheCanvasAfterTheGrid)
     grid->OnDrawCell = nullptr;
     const QImage plain = grid->grab().toImage();
     const QRect r = grid->CellRect(1, 1).translated(grid->viewport()->pos());
-    EXPECT_NE(enabled.copy(r), plain.copy(r));  // the disabled box drawn over the grid's
+    EXPECT_NE(enabled.copy(r), plain.copy(r)); // the disabled box drawn over the grid's
 }
 
 // --- Structure and snapshot -----------------------------------------------------------
@@ -439,7 +441,7 @@ TEST_F(StringGridTest, RowAndColumnOperations)
     EXPECT_EQ(grid->RowCount(), 5);
     EXPECT_EQ(grid->Rows(1), (QStringList{"", "", "", ""}));
     EXPECT_EQ(grid->Cells(0, 2), "a1");
-    EXPECT_EQ(grid->Row(), 3);  // the current row moved with its texts
+    EXPECT_EQ(grid->Row(), 3); // the current row moved with its texts
     grid->MoveRow(4, 1);
     EXPECT_EQ(grid->Cols(0), (QStringList{"a", "a3", "", "a1", "a2"}));
     grid->DeleteRow(1);
@@ -468,7 +470,8 @@ TEST_F(StringGridTest, RemoveColumnOfTheOnlyColumnEmptiesIt)
 
 TEST_F(StringGridTest, SnapshotQuestions)
 {
-    struct Case {
+    struct Case
+    {
         const char *name;
         std::function<void(TzkStringGrid *)> change;
         bool changed;
@@ -478,7 +481,12 @@ TEST_F(StringGridTest, SnapshotQuestions)
         {"a cell", [](TzkStringGrid *g) { g->SetCells(1, 2, "x"); }, true},
         {"a row more", [](TzkStringGrid *g) { g->SetRowCount(5); }, true},
         {"a column more", [](TzkStringGrid *g) { g->InsertCol(3); }, true},
-        {"set back", [](TzkStringGrid *g) { g->SetCells(1, 2, "x"); g->SetCells(1, 2, "b2"); }, false},
+        {"set back",
+         [](TzkStringGrid *g) {
+             g->SetCells(1, 2, "x");
+             g->SetCells(1, 2, "b2");
+         },
+         false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -526,14 +534,15 @@ TEST_F(StringGridTest, AMovedLineBreakIsAChange)
     EXPECT_TRUE(grid->IsChangedCell(1, 1));
     EXPECT_TRUE(grid->IsChangedCol(0));
     EXPECT_FALSE(grid->IsChangedCol(2));
-    EXPECT_FALSE(grid->IsChangedRow(9));  // beyond both: two empty rows
+    EXPECT_FALSE(grid->IsChangedRow(9)); // beyond both: two empty rows
     grid->SetRowCount(5);
-    EXPECT_TRUE(grid->IsChangedRow(4));  // beyond the snapshot
+    EXPECT_TRUE(grid->IsChangedRow(4)); // beyond the snapshot
 }
 
 TEST_F(StringGridTest, IsNullStripsControlCodesOnly)
 {
-    struct Case {
+    struct Case
+    {
         QString text;
         bool null;
     } cases[] = {{"", true}, {" \t\r\n", true}, {QString(QChar(0x3000)), false}, {" x ", false}};
@@ -549,7 +558,10 @@ TEST_F(StringGridTest, TypingCompletesFromThePickListInListOrder)
 {
     grid->SetEditStyles(1, gePickList);
     grid->SetOptions(grid->Options() | goEditing);
-    grid->OnGetPickListitems = [](int, int, QStringList &items) { items << "ABC" << "abd"; };
+    grid->OnGetPickListitems = [](int, int, QStringList &items) {
+        items << "ABC"
+              << "abd";
+    };
     Show();
     grid->FocusCell(1, 1);
     Type("a");
@@ -560,7 +572,7 @@ TEST_F(StringGridTest, TypingCompletesFromThePickListInListOrder)
     Type("b");
     EXPECT_EQ(ed->text(), "ABC");
     EXPECT_EQ(ed->selectedText(), "C");
-    Type("x");  // no item: the character is typed
+    Type("x"); // no item: the character is typed
     EXPECT_EQ(ed->text(), "ABx");
     // An input-method commit completes as its characters would.
     ed->clear();
@@ -584,7 +596,7 @@ TEST_F(StringGridTest, DoubleClickStepsThroughListsOfTwoOrMore)
     QTest::mouseDClick(ed, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
     EXPECT_EQ(ed->text(), "");
     items = {"one", "two"};
-    grid->FocusCell(1, 2);  // the editor closes on a move and opens anew
+    grid->FocusCell(1, 2); // the editor closes on a move and opens anew
     grid->SetEditorMode(true);
     QTest::mouseDClick(ed, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
     EXPECT_EQ(ed->text(), "one");

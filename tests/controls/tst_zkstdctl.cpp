@@ -21,10 +21,9 @@ struct FilterCase
 TEST(TzkNumEdit, FiltersEveryTextToANumber)
 {
     const FilterCase cases[] = {
-        {"1,234.5", false, "1234.5"}, {"1.2.3", false, "12.3"},  {"1e5", false, "15"},
-        {"５", false, ""},            {"7５", false, "7"},       {"5-", true, "-5"},
-        {"--5", true, "-5"},          {"-5", false, "5"},        {" 12 ", false, "12"},
-        {".", false, "."},            {"-", true, "-"},          {"1-2", true, "-12"},
+        {"1,234.5", false, "1234.5"}, {"1.2.3", false, "12.3"}, {"1e5", false, "15"}, {"５", false, ""},
+        {"7５", false, "7"},          {"5-", true, "-5"},       {"--5", true, "-5"},  {"-5", false, "5"},
+        {" 12 ", false, "12"},        {".", false, "."},        {"-", true, "-"},     {"1-2", true, "-12"},
     };
     for (const FilterCase &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -87,9 +86,14 @@ TEST(TzkNumEdit, WritesValuesLeavingAnEmptyFieldEmptyForZero)
         const char *after;
     };
     const Case cases[] = {
-        {"", 0, true, false, ""},      {"", 0, false, false, ""},   {"", 7, true, false, "7"},
-        {"7", 0, true, false, "0"},    {"7", 0, false, false, "0"}, {"", -3, true, false, "3"},
-        {"", -3, true, true, "-3"},    {"", 2.5, false, false, "2.5"},
+        {"", 0, true, false, ""},
+        {"", 0, false, false, ""},
+        {"", 7, true, false, "7"},
+        {"7", 0, true, false, "0"},
+        {"7", 0, false, false, "0"},
+        {"", -3, true, false, "3"},
+        {"", -3, true, true, "-3"},
+        {"", 2.5, false, false, "2.5"},
         // No exponent notation: the filter would turn 1E20 into 120.
         {"", 1e20, false, false, "100000000000000000000"},
         {"", 0.00001, false, false, "0.00001"},

@@ -37,7 +37,7 @@ protected:
 
 TEST_F(SessionModule, VersionIsTheNumberBeforeTheFirstDot)
 {
-    EXPECT_EQ(dm.GetDBVersion(0), 15);  // the server's own answer, 15.0.2000.5
+    EXPECT_EQ(dm.GetDBVersion(0), 15); // the server's own answer, 15.0.2000.5
     const struct
     {
         const char *row;
@@ -58,8 +58,9 @@ TEST_F(SessionModule, VersionIsTheNumberBeforeTheFirstDot)
 
 TEST_F(SessionModule, DefaultSchemaOfTheLoginUserQuotedInTheStatement)
 {
-    ASSERT_TRUE(server.loadRulesText("rule exact: select User_Name()\n  result: u nvarchar(128)\n  row: N'o''brien'\n"
-                                     "rule contains: FROM sys.database_principals\n  result: s nvarchar(128)\n  row: N'sales'\n"));
+    ASSERT_TRUE(server.loadRulesText(
+        "rule exact: select User_Name()\n  result: u nvarchar(128)\n  row: N'o''brien'\n"
+        "rule contains: FROM sys.database_principals\n  result: s nvarchar(128)\n  row: N'sales'\n"));
     EXPECT_EQ(dm.GetLoginUser(), "o'brien");
     EXPECT_EQ(dm.GetDefSchema(), "sales");
     EXPECT_EQ(server.statements().last(),
@@ -102,7 +103,7 @@ TEST_F(SessionModule, ExecSQLSendsTheTrimmedTextAndRaises)
 TEST_F(SessionModule, ParametersAndDriverName)
 {
     EXPECT_EQ(dm.Login(), "sa");
-    EXPECT_EQ(dm.DataBase(), "master");  // stored as "Database"
+    EXPECT_EQ(dm.DataBase(), "master"); // stored as "Database"
     EXPECT_EQ(dm.Server(), QStringLiteral("127.0.0.1,%1").arg(server.port()));
     EXPECT_EQ(dm.Password(), "x");
     EXPECT_EQ(dm.Connection->Params().Value("DriverID"), "MSSQL");

@@ -37,7 +37,7 @@ TEST(ConnectionManager, FirstRegistrationOfASessionKeepsItsColours)
     EXPECT_EQ(m.GetBackgroundColor(7), RGBColor(255, 0, 0));
     EXPECT_EQ(m.GetForegroundColor(7), RGBColor(159, 160, 160));
     EXPECT_EQ(m.GetSessionID(10), 7);
-    EXPECT_EQ(m.GetSessionID(11), 7);  // the second window is registered all the same
+    EXPECT_EQ(m.GetSessionID(11), 7); // the second window is registered all the same
 }
 
 TEST(ConnectionManager, EmptyNamesAreRefusedInOrderAndRegisterNothing)
@@ -75,7 +75,7 @@ TEST(ConnectionManager, WindowsMoveOnlyThroughChangeSessionID)
     EXPECT_EQ(m.GetSessionID(5), 100);
     m.ChangeSessionID(5, 200);
     EXPECT_EQ(m.GetSessionID(5), 200);
-    m.ChangeSessionID(6, 100);  // unknown: registered
+    m.ChangeSessionID(6, 100); // unknown: registered
     EXPECT_EQ(m.GetSessionID(6), 100);
     m.RemoveHandle(6);
     m.RemoveHandle(99);

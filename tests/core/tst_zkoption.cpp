@@ -278,17 +278,12 @@ QString trace(const Row &r)
 QVariant changedValue(const Row &r, int index, int pass)
 {
     switch (r.kind) {
-    case B:
-        return (index % 2 == pass) ? !r.def.toBool() : r.def.toBool();
-    case I:
-        return r.def.toInt() + 1 + index;
+    case B: return (index % 2 == pass) ? !r.def.toBool() : r.def.toBool();
+    case I: return r.def.toInt() + 1 + index;
     case S:
-    case P:
-        return QStringLiteral("値%1-%2").arg(index).arg(pass);
-    case L:
-        return QStringLiteral("a%1\r\nb%2\r\n").arg(index).arg(pass);
-    case D:
-        return 45000.25 + index;
+    case P: return QStringLiteral("値%1-%2").arg(index).arg(pass);
+    case L: return QStringLiteral("a%1\r\nb%2\r\n").arg(index).arg(pass);
+    case D: return 45000.25 + index;
     }
     return {};
 }
@@ -303,8 +298,7 @@ protected:
     }
     void TearDown() override
     {
-        for (TSettingsSection s :
-             {TSettingsSection::ShortCut, TSettingsSection::Reserve, TSettingsSection::Editor})
+        for (TSettingsSection s : {TSettingsSection::ShortCut, TSettingsSection::Reserve, TSettingsSection::Editor})
             RegisterSettingsSection(s, {}, {});
         FinalizeCore();
     }
@@ -347,22 +341,12 @@ protected:
         TzkRegistry reg;
         ASSERT_TRUE(reg.OpenKey(keyOf(r), true));
         switch (r.kind) {
-        case B:
-            reg.WriteBool(r.name, v.toBool());
-            break;
-        case I:
-            reg.WriteInteger(r.name, v.toInt());
-            break;
+        case B: reg.WriteBool(r.name, v.toBool()); break;
+        case I: reg.WriteInteger(r.name, v.toInt()); break;
         case S:
-        case L:
-            reg.WriteString(r.name, v.toString());
-            break;
-        case P:
-            reg.WriteString(r.name, ScrambleText(v.toString()));
-            break;
-        case D:
-            reg.WriteDateTime(r.name, v.toDouble());
-            break;
+        case L: reg.WriteString(r.name, v.toString()); break;
+        case P: reg.WriteString(r.name, ScrambleText(v.toString())); break;
+        case D: reg.WriteDateTime(r.name, v.toDouble()); break;
         }
         reg.CloseKey();
     }
@@ -621,12 +605,9 @@ TEST_F(SettingsTest, SectionsOfHigherUnitsRunInTheirPlace)
             log << QStringLiteral("%1 textout=%2 dbtest=%3").arg(what).arg(textOut).arg(dbTest);
         };
     };
-    RegisterSettingsSection(TSettingsSection::ShortCut, handler("load SHORTCUT"),
-                            handler("save SHORTCUT"));
-    RegisterSettingsSection(TSettingsSection::Reserve, handler("load RESERVE"),
-                            handler("save RESERVE"));
-    RegisterSettingsSection(TSettingsSection::Editor, handler("load EDITOR"),
-                            handler("save EDITOR"));
+    RegisterSettingsSection(TSettingsSection::ShortCut, handler("load SHORTCUT"), handler("save SHORTCUT"));
+    RegisterSettingsSection(TSettingsSection::Reserve, handler("load RESERVE"), handler("save RESERVE"));
+    RegisterSettingsSection(TSettingsSection::Editor, handler("load EDITOR"), handler("save EDITOR"));
 
     LoadSettings();
     SaveSettings();
@@ -643,8 +624,7 @@ TEST_F(SettingsTest, SectionsOfHigherUnitsRunInTheirPlace)
 TEST_F(SettingsTest, SaveStopsAtTheFirstFailureAndPassesItOn)
 {
     LoadSettings();
-    RegisterSettingsSection(TSettingsSection::ShortCut, {},
-                            [] { throw std::runtime_error("shortcut failed"); });
+    RegisterSettingsSection(TSettingsSection::ShortCut, {}, [] { throw std::runtime_error("shortcut failed"); });
     zkPrintOption.FontSize = 12;
     ScriptOption.Path = "/scripts/";
     EXPECT_THROW(SaveSettings(), std::runtime_error);
@@ -672,11 +652,8 @@ TEST_F(SettingsTest, EncryptOptionOfTheLastLogon)
         const char *want;
     };
     const Case cases[] = {
-        {"no key", false, -1, "No"},
-        {"no value", true, -1, "No"},
-        {"off", true, 0, "No"},
-        {"on", true, 1, "Yes"},
-        {"any non-zero", true, 2, "Yes"},
+        {"no key", false, -1, "No"}, {"no value", true, -1, "No"},     {"off", true, 0, "No"},
+        {"on", true, 1, "Yes"},      {"any non-zero", true, 2, "Yes"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

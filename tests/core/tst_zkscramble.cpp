@@ -23,12 +23,14 @@ TEST(Scrambler, RoundTripsAndKeepsTheLayout)
         {"blanks at both ends", "  pass word  ", 132},
         {"kanji and kana", QStringLiteral("パス漢字"), 132},
         {"outside the BMP", QStringLiteral("a\U0001F511b"), 132},
-        {"all byte values of ASCII", [] {
+        {"all byte values of ASCII",
+         [] {
              QString s;
              for (int c = 1; c < 128; ++c)
                  s += QChar(c);
              return s;
-         }(), 2 * 127 + 4},
+         }(),
+         2 * 127 + 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -10,10 +10,10 @@ namespace {
 
 struct ConverterCase
 {
-    const char *text;  // as stored or typed
-    TShortCut word;    // 0: no key
+    const char *text; // as stored or typed
+    TShortCut word;   // 0: no key
     QKeyCombination key;
-    const char *back;  // the text written for the word
+    const char *back; // the text written for the word
 };
 
 TEST(ShortCutConverter, WordTextAndKeySequenceAgree)
@@ -53,8 +53,9 @@ TEST(ShortCutConverter, WordTextAndKeySequenceAgree)
 
 TEST(ShortCutConverter, EveryKeyNameReadsBackAsItself)
 {
-    QStringList names{"BkSp", "Tab", "Enter", "Esc", "Space", "PgUp", "PgDn", "End", "Home", "Left", "Up",
-                      "Right", "Down", "Ins", "Del", ":", ";", ",", "-", ".", "/", "@", "[", "\\", "]", "^"};
+    QStringList names{"BkSp", "Tab", "Enter", "Esc",  "Space", "PgUp", "PgDn", "End", "Home",
+                      "Left", "Up",  "Right", "Down", "Ins",   "Del",  ":",    ";",   ",",
+                      "-",    ".",   "/",     "@",    "[",     "\\",   "]",    "^"};
     for (int i = 1; i <= 24; ++i)
         names << QStringLiteral("F%1").arg(i);
     for (char c = '0'; c <= '9'; ++c)

@@ -59,7 +59,10 @@ TEST_F(SQLLog, RecordingTakesTheLowestFreeNumberAndTrimsTheIndex)
     };
     const Case cases[] = {
         // the oldest goes and its number is reused
-        {3, {"SQLLOG2.SQL", "SQLLOG1.SQL", "SQLLOG3.SQL"}, {"SQLLOG3.SQL", "SQLLOG2.SQL", "SQLLOG1.SQL"}, "SQLLOG3.SQL"},
+        {3,
+         {"SQLLOG2.SQL", "SQLLOG1.SQL", "SQLLOG3.SQL"},
+         {"SQLLOG3.SQL", "SQLLOG2.SQL", "SQLLOG1.SQL"},
+         "SQLLOG3.SQL"},
         // a lowered SQLBuf drops every surplus entry, so the run is still kept
         {2,
          {"SQLLOG1.SQL", "SQLLOG2.SQL", "SQLLOG5.SQL", "SQLLOG4.SQL", "SQLLOG3.SQL"},
@@ -83,7 +86,8 @@ TEST_F(SQLLog, RecordingTakesTheLowestFreeNumberAndTrimsTheIndex)
             continue;
         }
         EXPECT_EQ(raw(c.file), QByteArray("\xEF\xBB\xBFSELECT 1\r\nFROM T\r\n"));
-        EXPECT_EQ(raw(QStringLiteral("SQLLOG.IDX")), "\xEF\xBB\xBF" + c.after.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+        EXPECT_EQ(raw(QStringLiteral("SQLLOG.IDX")),
+                  "\xEF\xBB\xBF" + c.after.join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
     }
 }
 
@@ -105,9 +109,14 @@ TEST_F(SQLLog, FilesCarryTheEncodingsMarkAndEndEveryLineWithCrLf)
         QByteArray bytes;
     };
     const Case cases[] = {
-        {2, QByteArray("\xEF\xBB\xBF" "a\r\nb\r\n")},
-        {3, QByteArray("\xFF\xFE" "a\0\r\0\n\0b\0\r\0\n\0", 14)},
-        {4, QByteArray("\xFE\xFF" "\0a\0\r\0\n\0b\0\r\0\n", 14)},
+        {2, QByteArray("\xEF\xBB\xBF"
+                       "a\r\nb\r\n")},
+        {3, QByteArray("\xFF\xFE"
+                       "a\0\r\0\n\0b\0\r\0\n\0",
+                       14)},
+        {4, QByteArray("\xFE\xFF"
+                       "\0a\0\r\0\n\0b\0\r\0\n",
+                       14)},
         {0, QByteArray("a\r\nb\r\n")},
         {1, QByteArray("a\r\nb\r\n")},
     };
@@ -175,7 +184,8 @@ TEST_F(SQLLog, LoadingReadsEachIndexOnItsOwnAndFollowsTheMark)
 {
     // UTF-8 with its mark still reads after the option moved to SHIFT-JIS
     writeRaw(QStringLiteral("SQLLOGF.IDX"), "\xEF\xBB\xBFSQLLOGF1.SQL 日本語\r\n");
-    writeRaw(QStringLiteral("SQLLOGF1.SQL"), "\xEF\xBB\xBF" "SELECT '表'\r\n");
+    writeRaw(QStringLiteral("SQLLOGF1.SQL"), "\xEF\xBB\xBF"
+                                             "SELECT '表'\r\n");
     zkOption.Encoding = 0;
     SQLLogList = {QStringLiteral("stale")};
     LoadSQLLogLists();

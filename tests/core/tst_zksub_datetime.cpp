@@ -28,7 +28,7 @@ TEST(DateTimeFormats, PatternsAsTheOptionsWriteThem)
         {"yyyy/MM/dd", "2024/03/09"},
         {"yy/mm/dd", "24/03/09"},
         {"dd/MM/yyyy", "09/03/2024"},
-        {"hh:mm:ss", "07:05:04"},       // m after an hour: minutes
+        {"hh:mm:ss", "07:05:04"}, // m after an hour: minutes
         {"hh:nn", "07:05"},
         {"h:m", "7:5"},
         {"yyyy-mm-dd hh:nn", "2024-03-09 07:05"},
@@ -53,8 +53,7 @@ TEST(DateTimeFormats, ShortFormsAndReadingBack)
     FormatGuard guard;
     SetDateTimeFormats(QStringLiteral("dd/MM/yyyy"), QStringLiteral("HH:mm:ss"));
     EXPECT_EQ(DateTimeToStr(QDateTime(QDate(2024, 3, 9), QTime(0, 0))), QStringLiteral("09/03/2024"));
-    EXPECT_EQ(DateTimeToStr(QDateTime(QDate(2024, 3, 9), QTime(13, 1, 2))),
-              QStringLiteral("09/03/2024 13:01:02"));
+    EXPECT_EQ(DateTimeToStr(QDateTime(QDate(2024, 3, 9), QTime(13, 1, 2))), QStringLiteral("09/03/2024 13:01:02"));
     QDateTime v;
     ASSERT_TRUE(TryStrToDateTime(QStringLiteral("09/03/2024 13:01:02"), v));
     EXPECT_EQ(v, QDateTime(QDate(2024, 3, 9), QTime(13, 1, 2)));

@@ -51,7 +51,7 @@ struct ButtonCase
 {
     Box box;
     int flags;
-    QStringList order;    // buttons as made and shown
+    QStringList order; // buttons as made and shown
     const char *byDefault;
 };
 
@@ -284,8 +284,7 @@ TEST(InputQueryDialog, PresetsTheOwnerAndWritesBackOnOkOnly)
             click(w, ok ? QStringLiteral("btnOK") : QStringLiteral("btnCancel"));
         });
         const bool result = InputQueryDialog(QStringLiteral("Zekalon"), QStringLiteral("新規オブジェクト名"), value,
-                                             checks, {QStringLiteral("dbo"), QStringLiteral("sales")}, owner,
-                                             false);
+                                             checks, {QStringLiteral("dbo"), QStringLiteral("sales")}, owner, false);
         EXPECT_EQ(result, ok);
         EXPECT_EQ(preset, QStringLiteral("sales"));
         EXPECT_EQ(value, ok ? QStringLiteral("T2") : QStringLiteral("T1"));
@@ -381,10 +380,12 @@ TEST(ShowExcelSaveDialog, AppendsTheExtensionUnlessKnownAndRefusesABlankName)
             // armed when one is due: a watcher left waiting would outlive
             // this case and act on a later test's window.
             if (!c.result) {
-                WhenModal([&](QWidget *box) {
-                    warning = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
-                    box->close();
-                }, dialog);
+                WhenModal(
+                    [&](QWidget *box) {
+                        warning = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
+                        box->close();
+                    },
+                    dialog);
             }
             QMetaObject::invokeMethod(dialog, "accept");
         });
@@ -464,8 +465,10 @@ TEST(EventBoundary, ShowsErrorsInTheProgramsMessageBox)
         const int extent = w->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, w);
         errorIcon = image
                     && image->pixmap().toImage()
-                           == w->style()->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, w)
-                                  .pixmap(extent, extent).toImage();
+                           == w->style()
+                                  ->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, w)
+                                  .pixmap(extent, extent)
+                                  .toImage();
         click(w, QStringLiteral("OK"));
         QTimer::singleShot(0, [] { QCoreApplication::quit(); });
     });
@@ -480,7 +483,8 @@ TEST(GetAverageCharWidth, MeasuresTheLetters)
     QFont font;
     const QPoint units = GetAverageCharWidth(font);
     const QFontMetrics fm(font);
-    EXPECT_EQ(units.x(), fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52);
+    EXPECT_EQ(units.x(),
+              fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52);
     EXPECT_EQ(units.y(), fm.height());
 }
 

@@ -67,9 +67,8 @@ TEST(MakeUniqueFileName, CountsToTheFirstFreeName)
 TEST(HasKnownFileExt, ComparesTheLastExtensionInLowerCase)
 {
     const std::pair<const char *, bool> cases[] = {
-        {"Data.XLSX", true}, {"a.sql.tmp", false}, {"report.csv", true},   {"macro.zkmcr", true},
-        {"x.Bak", true},     {"report", false},    {"dir.sql/report", false}, {".sql", true},
-        {"a.xlsb", false},   {"a.", false},
+        {"Data.XLSX", true}, {"a.sql.tmp", false},      {"report.csv", true}, {"macro.zkmcr", true}, {"x.Bak", true},
+        {"report", false},   {"dir.sql/report", false}, {".sql", true},       {"a.xlsb", false},     {"a.", false},
     };
     for (const auto &[name, known] : cases) {
         SCOPED_TRACE(name);
@@ -80,10 +79,14 @@ TEST(HasKnownFileExt, ComparesTheLastExtensionInLowerCase)
 TEST(GetFileEncoding, FollowsTheOptionsLowByte)
 {
     const std::pair<int, const TEncoding *> cases[] = {
-        {0, TEncoding::GetANSI()},       {1, TEncoding::GetUTF7()},
-        {2, TEncoding::GetUTF8()},       {3, TEncoding::GetUnicode()},
-        {4, TEncoding::GetBigEndianUnicode()}, {5, TEncoding::GetANSI()},
-        {0x102, TEncoding::GetUTF8()},   {-1, TEncoding::GetANSI()},
+        {0, TEncoding::GetANSI()},
+        {1, TEncoding::GetUTF7()},
+        {2, TEncoding::GetUTF8()},
+        {3, TEncoding::GetUnicode()},
+        {4, TEncoding::GetBigEndianUnicode()},
+        {5, TEncoding::GetANSI()},
+        {0x102, TEncoding::GetUTF8()},
+        {-1, TEncoding::GetANSI()},
     };
     const int saved = zkOption.Encoding;
     for (const auto &[value, encoding] : cases) {
@@ -180,7 +183,9 @@ TEST(FindInListView, TellsTheUserWhenNothingMatches)
     EXPECT_EQ(list.shown, -1);
 }
 
-class PendingEdit : public QLineEdit, public IzkEditCommit
+class PendingEdit
+    : public QLineEdit
+    , public IzkEditCommit
 {
 public:
     QString committed;

@@ -100,7 +100,8 @@ TEST_F(WhereHistory, FilesAreInTheChosenEncoding)
 {
     const std::tuple<int, QByteArray> cases[] = {
         {0, QByteArray("[WHERE]\r\n00=\x96\xBC\x91\x4F = N'\x83\x65\x83\x58\x83\x67'\r\n")},
-        {2, QByteArray("\xEF\xBB\xBF[WHERE]\r\n00=\xE5\x90\x8D\xE5\x89\x8D = N'\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88'\r\n")},
+        {2, QByteArray(
+                "\xEF\xBB\xBF[WHERE]\r\n00=\xE5\x90\x8D\xE5\x89\x8D = N'\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88'\r\n")},
         {3, TEncoding::GetUnicode()->GetPreamble()
                 + TEncoding::GetUnicode()->GetBytes(QStringLiteral("[WHERE]\r\n00=名前 = N'テスト'\r\n"))},
     };
@@ -130,8 +131,8 @@ TEST_F(WhereHistory, WriteErrorsReachTheCaller)
 {
     QDir().mkpath(zkOption.TempDir);
     QDir().mkpath(file(QStringLiteral("s.d.o.T.ini"))); // a folder where the file should be
-    EXPECT_THROW(SaveWhereHistory(QStringLiteral("s"), QStringLiteral("d"), QStringLiteral("o"),
-                                  QStringLiteral("T"), {QStringLiteral("x")}),
+    EXPECT_THROW(SaveWhereHistory(QStringLiteral("s"), QStringLiteral("d"), QStringLiteral("o"), QStringLiteral("T"),
+                                  {QStringLiteral("x")}),
                  Exception);
 }
 
@@ -147,7 +148,8 @@ TEST(TzkIniFile, KeepsOtherSectionsAndComparesNamesWithoutCase)
     TzkIniFile ini(path, TEncoding::GetUTF8());
     EXPECT_EQ(ini.ReadString(QStringLiteral("colwidth_v"), QStringLiteral("name"), QString()), QStringLiteral("120"));
     EXPECT_EQ(ini.ReadString(QStringLiteral("OTHER"), QStringLiteral("key"), QString()), QStringLiteral("v=w"));
-    EXPECT_EQ(ini.ReadString(QStringLiteral("none"), QStringLiteral("key"), QStringLiteral("def")), QStringLiteral("def"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("none"), QStringLiteral("key"), QStringLiteral("def")),
+              QStringLiteral("def"));
     ini.WriteString(QStringLiteral("COLWIDTH_V"), QStringLiteral("id"), QStringLiteral("55"));
     ini.WriteString(QStringLiteral("COLWIDTH_H"), QStringLiteral("ID"), QStringLiteral("10"));
     ini.UpdateFile();

@@ -117,8 +117,8 @@ TEST_F(TextHelpers, BracketCatalogName)
 {
     zkOption.UseLowerName = false;
     const std::pair<QString, QString> cases[] = {
-        {"Sales", "Sales"},     {"[Sales]", "[[Sales]]]"}, {" [a] ", "[ [a]] ]"},
-        {"order", "[order]"},   {"", ""},                  {"a b", "[a b]"},
+        {"Sales", "Sales"}, {"[Sales]", "[[Sales]]]"}, {" [a] ", "[ [a]] ]"}, {"order", "[order]"},
+        {"", ""},           {"a b", "[a b]"},
     };
     for (const auto &[in, want] : cases)
         EXPECT_EQ(u8(BracketCatalogName(in)), u8(want)) << u8(in);
@@ -132,9 +132,17 @@ TEST_F(TextHelpers, BracketCatalogName)
 TEST_F(TextHelpers, UnbracketName)
 {
     const std::pair<QString, QString> cases[] = {
-        {"[abc]", "abc"}, {"[a]]b]", "a]b"}, {"[]", "[]"},     {"", ""},
-        {"[", "["},       {"]", "]"},        {"abc", "abc"},   {"[abc", "[abc"},
-        {"[a]b]", "[a]b]"}, {"[x]]", "[x]]"}, {"[x]; drop table t;--]", "[x]; drop table t;--]"},
+        {"[abc]", "abc"},
+        {"[a]]b]", "a]b"},
+        {"[]", "[]"},
+        {"", ""},
+        {"[", "["},
+        {"]", "]"},
+        {"abc", "abc"},
+        {"[abc", "[abc"},
+        {"[a]b]", "[a]b]"},
+        {"[x]]", "[x]]"},
+        {"[x]; drop table t;--]", "[x]; drop table t;--]"},
     };
     for (const auto &[in, want] : cases)
         EXPECT_EQ(u8(UnbracketName(in)), u8(want)) << u8(in);
@@ -152,9 +160,8 @@ TEST_F(TextHelpers, LiteralsAndNationalPrefix)
         EXPECT_EQ(u8(AddNationalPrefix(in)), u8(want)) << u8(in);
 
     const std::pair<QString, bool> national[] = {
-        {"N'abc'", true},      {"N''", true},           {"N'日本語'", true},
-        {"n'abc'", false},     {"'abc'", false},        {"N'abc", false},
-        {"N'a\r\nb'", false},  {"xN'abc'", false},      {"N'", false},
+        {"N'abc'", true}, {"N''", true},        {"N'日本語'", true}, {"n'abc'", false}, {"'abc'", false},
+        {"N'abc", false}, {"N'a\r\nb'", false}, {"xN'abc'", false},  {"N'", false},
     };
     for (const auto &[in, want] : national)
         EXPECT_EQ(IsNationalLiteral(in), want) << u8(in);
@@ -193,9 +200,8 @@ TEST_F(TextHelpers, DoubleQuotedNames)
     }
 
     const std::pair<QString, QString> unquote[] = {
-        {"\"abc\"", "abc"},     {"\"a\"\"b\"", "a\"b"}, {"\"abc\".x", "\"abc\".x"},
-        {"abc", "abc"},         {"\"abc", "\"abc"},     {"", ""},
-        {"\"a\"b\"", "\"a\"b\""},
+        {"\"abc\"", "abc"}, {"\"a\"\"b\"", "a\"b"},   {"\"abc\".x", "\"abc\".x"}, {"abc", "abc"}, {"\"abc", "\"abc"},
+        {"", ""},           {"\"a\"b\"", "\"a\"b\""},
     };
     for (const auto &[in, want] : unquote)
         EXPECT_EQ(u8(UnquoteDouble(in)), u8(want)) << u8(in);
@@ -205,7 +211,10 @@ TEST_F(TextHelpers, TrimPositionsAndMatching)
 {
     EXPECT_EQ(u8(TrimBlanks(" \t\r\nabc \r\n\t")), "abc");
     EXPECT_EQ(u8(TrimBlanks(QStringLiteral("\u3000abc\u3000"))), u8(QStringLiteral("\u3000abc\u3000")));
-    EXPECT_EQ(u8(TrimBlanks(QStringLiteral("\x01" "abc"))), "\x01" "abc");
+    EXPECT_EQ(u8(TrimBlanks(QStringLiteral("\x01"
+                                           "abc"))),
+              "\x01"
+              "abc");
     EXPECT_EQ(u8(RemoveCR("a\r\nb\r")), "a\nb");
     EXPECT_EQ(u8(CopyByPos("abcdef", 2, 4)), "bcd");
     EXPECT_EQ(u8(CopyByPos("abcdef", 4, 3)), "");
@@ -216,9 +225,8 @@ TEST_F(TextHelpers, TrimPositionsAndMatching)
         int offset, want;
     };
     const Pos pos[] = {
-        {"b", "abcabc", 1, 2}, {"b", "abcabc", 3, 5}, {"b", "abcabc", 6, 0},
-        {"b", "abcabc", 7, 0}, {"b", "abcabc", 0, 0}, {"x", "abc", 1, 0},
-        {"", "abc", 1, 0},
+        {"b", "abcabc", 1, 2}, {"b", "abcabc", 3, 5}, {"b", "abcabc", 6, 0}, {"b", "abcabc", 7, 0},
+        {"b", "abcabc", 0, 0}, {"x", "abc", 1, 0},    {"", "abc", 1, 0},
     };
     for (const Pos &p : pos)
         EXPECT_EQ(AnsiPosFrom(p.pattern, p.s, p.offset), p.want) << u8(p.s) << " " << p.offset;
@@ -249,8 +257,7 @@ TEST_F(TextHelpers, ListText)
 TEST_F(TextHelpers, DisplayWidth)
 {
     const std::pair<QString, int> cases[] = {
-        {"ｱｲｳ", 3}, {"あいう", 6}, {"A\tB", 4}, {"", 0}, {"漢a", 3}, {"\U0001F600", 2},
-        {"ＡＢ", 4}, {"~ ", 2},
+        {"ｱｲｳ", 3}, {"あいう", 6}, {"A\tB", 4}, {"", 0}, {"漢a", 3}, {"\U0001F600", 2}, {"ＡＢ", 4}, {"~ ", 2},
     };
     for (const auto &[s, want] : cases)
         EXPECT_EQ(GetDisplayWidth(s), want) << u8(s);
@@ -266,8 +273,7 @@ TEST_F(TextHelpers, ExtractExecuteSqlText)
     };
     const QString notCall = "SELECT 'x' FROM t";
     const Case cases[] = {
-        {"exec sp_executesql N'SELECT * FROM t WHERE a = @p', N'@p int', @p = 1", true,
-         "SELECT * FROM t WHERE a = @p"},
+        {"exec sp_executesql N'SELECT * FROM t WHERE a = @p', N'@p int', @p = 1", true, "SELECT * FROM t WHERE a = @p"},
         {QStringLiteral("EXEC\u3000sp_executesql\r\n N'SELECT ''a'''"), true, "SELECT 'a'"},
         {notCall, true, notCall},
         {notCall, false, "x"},
@@ -288,21 +294,14 @@ TEST_F(TextHelpers, RemoveRepeatedUse)
     };
     const Case cases[] = {
         {"two identical blocks",
-         {"USE [db]", "GO", "", "CREATE TABLE a (x int)", "USE [db]", "GO", "",
-          "CREATE TABLE b (x int)"},
+         {"USE [db]", "GO", "", "CREATE TABLE a (x int)", "USE [db]", "GO", "", "CREATE TABLE b (x int)"},
          {"USE [db]", "GO", "", "CREATE TABLE a (x int)", "CREATE TABLE b (x int)"}},
         {"another database stops the removal",
          {"USE [db]", "GO", "X", "USE [other]", "GO", "Y", "USE [db]", "GO", "Z"},
          {"USE [db]", "GO", "X", "USE [other]", "GO", "Y", "USE [db]", "GO", "Z"}},
-        {"the repetition ends with an empty line",
-         {"use db", "A", "use db", "", "B"},
-         {"use db", "A", "B"}},
-        {"GO with a blank is no GO line",
-         {"USE db", "A", "USE db", "GO ", "B"},
-         {"USE db", "A", "GO ", "B"}},
-        {"three in a row",
-         {"USE db", "A", "USE db", "GO", "B", "USE db", "go", "", "C"},
-         {"USE db", "A", "B", "C"}},
+        {"the repetition ends with an empty line", {"use db", "A", "use db", "", "B"}, {"use db", "A", "B"}},
+        {"GO with a blank is no GO line", {"USE db", "A", "USE db", "GO ", "B"}, {"USE db", "A", "GO ", "B"}},
+        {"three in a row", {"USE db", "A", "USE db", "GO", "B", "USE db", "go", "", "C"}, {"USE db", "A", "B", "C"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -337,8 +336,7 @@ TEST_F(TextHelpers, IsDefinitionKeywordAt)
         {"AS in a block comment", "CREATE VIEW v /* AS */\r\nAS SELECT 1", "AS", false},
         {"AS behind a line comment", "CREATE VIEW v -- x AS\r\nAS SELECT 1", "AS", false},
         {"AS after a default of minus one", "CREATE PROCEDURE p @a int = -1\r\nAS", "AS", true},
-        {"CREATE after an unclosed block comment", "/* old\r\nCREATE VIEW v AS SELECT 1", "CREATE",
-         false},
+        {"CREATE after an unclosed block comment", "/* old\r\nCREATE VIEW v AS SELECT 1", "CREATE", false},
         {"nested block comments", "/* a /* b */ CREATE */ CREATE VIEW", "CREATE", false},
         {"after nested block comments", "/* a /* b */ c */ CREATE VIEW", "CREATE", true},
         {"in a literal", "SELECT 'CREATE' CREATE", "CREATE", false},

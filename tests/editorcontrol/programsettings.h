@@ -45,9 +45,9 @@ inline void ProgramEditorSettings(TEditorProp &prop)
     marks->SpaceMark()->SetColor(0xC0C0C0);
     marks->SpaceMark()->SetVisible(true);
     TEditorFountain *f = prop.View()->EditorFountain();
-    configureForSql(*f, {QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("WHERE"), QStringLiteral("AND"),
-                         QStringLiteral("ORDER"), QStringLiteral("BY"), QStringLiteral("INSERT"), QStringLiteral("INTO"),
-                         QStringLiteral("VALUES"), QStringLiteral("AS"), QStringLiteral("N")});
+    configureForSql(*f, {QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("WHERE"),
+                         QStringLiteral("AND"), QStringLiteral("ORDER"), QStringLiteral("BY"), QStringLiteral("INSERT"),
+                         QStringLiteral("INTO"), QStringLiteral("VALUES"), QStringLiteral("AS"), QStringLiteral("N")});
     TEditorColors *colors = f->Colors();
     colors->Comment()->SetColor(0x008000);
     colors->Str()->SetColor(0x0000FF);

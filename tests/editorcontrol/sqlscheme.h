@@ -4,8 +4,9 @@
 
 // The scheme the program's editors colour SQL with: "--" comments, strings in
 // single quotes, "/*" .. "*/" as the one bracket pair, and a word list.
-inline void configureForSql(TEditorFountain &f, const QStringList &words = {QStringLiteral("SELECT"), QStringLiteral("FROM"),
-                                                                            QStringLiteral("100")})
+inline void configureForSql(TEditorFountain &f,
+                            const QStringList &words = {QStringLiteral("SELECT"), QStringLiteral("FROM"),
+                                                        QStringLiteral("100")})
 {
     f.SetCommenter(QStringLiteral("--"));
     f.SetQuotation(QStringLiteral("'"));

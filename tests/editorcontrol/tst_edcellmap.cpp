@@ -47,7 +47,10 @@ TEST(EdCellMap, MapsOfTypicalTexts)
         {"delimiter", QStringLiteral("a.b"), options(), QStringLiteral("121")},
         {"wide outside the BMP", QString::fromUtf16(u"\xD842\xDFB7"), options(), QStringLiteral("4545")},
         {"narrow outside the BMP", QString::fromUtf16(u"\xD83D\xDE00"), options(), QStringLiteral("12")},
-        {"lone surrogates keep a cell each", QString::fromUtf16(u"\xDC00" u"a\xD800"), options(), QStringLiteral("111")},
+        {"lone surrogates keep a cell each",
+         QString::fromUtf16(u"\xDC00"
+                            u"a\xD800"),
+         options(), QStringLiteral("111")},
         {"ambiguous narrow", QStringLiteral("±é"), options(), QStringLiteral("11")},
         {"ambiguous wide", QStringLiteral("±é"), ambWide, QStringLiteral("4545")},
         {"ideographic space", QStringLiteral("\u3000"), options(), QStringLiteral("45")},
@@ -155,9 +158,9 @@ TEST(EdCellMap, RowConversions)
     fill(rows, {QStringLiteral("ab|c"), QStringLiteral("cd|w"), QStringLiteral("e\u3042f|c"), QStringLiteral("g|e")});
     const TCellMapOptions o = options(4, true, 80);
     EXPECT_EQ(ColToChar(rows, o, 1, 1), 1);
-    EXPECT_EQ(ColToChar(rows, o, 2, 2), 3);  // second half of the wide character, plus "cd"
-    EXPECT_EQ(ColToChar(rows, o, 2, 9), 5);  // past the row's end: its length
-    EXPECT_EQ(ColToChar(rows, o, 4, 3), 0);  // the end-of-text row
+    EXPECT_EQ(ColToChar(rows, o, 2, 2), 3); // second half of the wide character, plus "cd"
+    EXPECT_EQ(ColToChar(rows, o, 2, 9), 5); // past the row's end: its length
+    EXPECT_EQ(ColToChar(rows, o, 4, 3), 0); // the end-of-text row
     EXPECT_EQ(ColToChar(rows, o, 5, 0), -1);
     EXPECT_EQ(ColToChar(rows, o, 0, -1), -1);
     EXPECT_EQ(RowToLines(rows, true, 3), 2);
@@ -170,8 +173,8 @@ TEST(EdCellMap, RowConversions)
         int index;
         TRowCol rc;
     } walks[] = {
-        {0, {0, 0}}, {2, {0, 2}}, {3, {0, 2}}, {4, {1, 0}}, {5, {1, 1}}, {6, {2, 0}},
-        {8, {2, 3}}, {9, {2, 4}}, {10, {2, 4}}, {11, {3, 0}}, {12, {3, 1}}, {13, {3, 1}}, {99, {3, 1}},
+        {0, {0, 0}}, {2, {0, 2}},  {3, {0, 2}},  {4, {1, 0}},  {5, {1, 1}},  {6, {2, 0}},  {8, {2, 3}},
+        {9, {2, 4}}, {10, {2, 4}}, {11, {3, 0}}, {12, {3, 1}}, {13, {3, 1}}, {99, {3, 1}},
     };
     for (const auto &w : walks) {
         SCOPED_TRACE(w.index);
@@ -205,7 +208,7 @@ TEST(EdCellMap, PointConversions)
     EXPECT_FALSE(PosToStrInfo(rows, o, g, 30 + 8 * 5, 10 + 2, info)); // right of the text
     EXPECT_EQ(info.Line, 0);
     EXPECT_EQ(CharFromPos(rows, o, g, 30 + 8 * 5, 12), -1);
-    EXPECT_FALSE(PosToStrInfo(rows, o, g, 29, 12, info)); // in the margin
+    EXPECT_FALSE(PosToStrInfo(rows, o, g, 29, 12, info));                                   // in the margin
     EXPECT_EQ(StrInfoFromPos(rows, o, g, 30 + 8 + 5, 10 + 16 + 2), (TEditorStrInfo{1, 2})); // right half rounds up
     EXPECT_EQ(StrInfoFromPos(rows, o, g, 40, 10 + 16 * 9), TEditorStrInfo{});
 

@@ -34,26 +34,26 @@ TEST(EditorCommands, IndentTable)
     const auto tabIndent = [](TEditor &e) { e.SelTabIndent(); };
     const auto tabUnIndent = [](TEditor &e) { e.SelTabUnIndent(); };
     const Case cases[] = {
-        {"tab indent leaves the row where the selection ends at column 0",
-         TextOfLines({"abcdef", "gh", "ij", "kl"}),
+        {"tab indent leaves the row where the selection ends at column 0", TextOfLines({"abcdef", "gh", "ij", "kl"}),
          [](TEditor &e) {
              tabs(e, 4, false);
              SelectCells(e, 0, 2, 3, 0);
          },
          tabIndent, TextOfLines({"\tabcdef", "\tgh", "\tij", "kl"}), QStringLiteral("cdef\r\n\tgh\r\n\tij\r\n")},
-        {"tab indent without a selection indents the caret row",
-         TextOfLines({"abc", "def"}), [](TEditor &e) { tabs(e, 4, true); e.SetRowCol(1, 1); }, tabIndent,
-         TextOfLines({"abc", "    def"}), QString()},
-        {"tab indent in box mode puts the step at the caret's column",
-         TextOfLines({"abc", "def"}),
+        {"tab indent without a selection indents the caret row", TextOfLines({"abc", "def"}),
+         [](TEditor &e) {
+             tabs(e, 4, true);
+             e.SetRowCol(1, 1);
+         },
+         tabIndent, TextOfLines({"abc", "    def"}), QString()},
+        {"tab indent in box mode puts the step at the caret's column", TextOfLines({"abc", "def"}),
          [](TEditor &e) {
              tabs(e, 4, true);
              e.SetDefaultSelectMode(smBox);
              e.SetRowCol(1, 1);
          },
          tabIndent, TextOfLines({"abc", "d    ef"}), QString()},
-        {"soft unindent only from rows with a whole step",
-         TextOfLines({"      a", "  b", "    c"}),
+        {"soft unindent only from rows with a whole step", TextOfLines({"      a", "  b", "    c"}),
          [](TEditor &e) {
              tabs(e, 4, true);
              SelectCells(e, 0, 0, 2, 5);
@@ -71,9 +71,8 @@ TEST(EditorCommands, IndentTable)
              SelectCells(e, 0, 5, 1, 1);
          },
          [](TEditor &e) { e.SelIndent(); }, TextOfLines({"     x", " y"}), QStringLiteral("\r\n y")},
-        {"blank unindent", TextOfLines({"  x", "y", " z"}),
-         [](TEditor &e) { SelectCells(e, 0, 0, 2, 2); }, [](TEditor &e) { e.SelUnIndent(); }, TextOfLines({" x", "y", "z"}),
-         QStringLiteral("x\r\ny\r\nz")},
+        {"blank unindent", TextOfLines({"  x", "y", " z"}), [](TEditor &e) { SelectCells(e, 0, 0, 2, 2); },
+         [](TEditor &e) { e.SelUnIndent(); }, TextOfLines({" x", "y", "z"}), QStringLiteral("x\r\ny\r\nz")},
         {"blank indent needs a selection", TextOfLines({"x"}), [](TEditor &e) { e.SetRowCol(0, 0); },
          [](TEditor &e) { e.SelIndent(); }, TextOfLines({"x"}), QString()},
         {"box indent at the box's column, short rows untouched", TextOfLines({"abcd", "a", "abcd"}),
@@ -134,13 +133,15 @@ TEST(EditorCommands, CommentToggle)
         QString expected;
     };
     const Case cases[] = {
-        {"all commented: the marks go, the indentation stays", TextOfLines({"--a", "  -- b", "\t--c"}), 0, 0, 3, 0, false,
-         TextOfLines({"a", "   b", "\tc"})},
-        {"one row without: every row gets one", TextOfLines({"--a", "b"}), 0, 0, 2, 0, false, TextOfLines({"----a", "--b"})},
+        {"all commented: the marks go, the indentation stays", TextOfLines({"--a", "  -- b", "\t--c"}), 0, 0, 3, 0,
+         false, TextOfLines({"a", "   b", "\tc"})},
+        {"one row without: every row gets one", TextOfLines({"--a", "b"}), 0, 0, 2, 0, false,
+         TextOfLines({"----a", "--b"})},
         {"the caret row alone", TextOfLines({"a", "b"}), -1, 0, 1, 0, false, TextOfLines({"a", "--b"})},
         {"a box: at its left column of the rows that reach it", TextOfLines({"ab cd", "x", "ef gh"}), 0, 3, 2, 4, true,
          TextOfLines({"ab --cd", "x", "ef --gh"})},
-        {"a box: taken out again", TextOfLines({"ab --cd", "x", "ef --gh"}), 0, 3, 2, 4, true, TextOfLines({"ab cd", "x", "ef gh"})},
+        {"a box: taken out again", TextOfLines({"ab --cd", "x", "ef --gh"}), 0, 3, 2, 4, true,
+         TextOfLines({"ab cd", "x", "ef gh"})},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

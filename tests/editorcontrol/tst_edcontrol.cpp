@@ -265,8 +265,8 @@ TEST(EditorControl, HolderAssignsSettingsAndWrapsOnce)
     EXPECT_EQ(editor.Margin()->Underline(), 1) << "the underline takes a pixel of every row";
     // Each settings object tells the editor once; the view twice, for the
     // word list and for its own values.
-    for (const char *name : {"TEditorCaret", "TEditorImagebar", "TEditorLeftbar", "TEditorMargin", "TEditorMarks",
-                             "TEditorRuler"}) {
+    for (const char *name :
+         {"TEditorCaret", "TEditorImagebar", "TEditorLeftbar", "TEditorMargin", "TEditorMarks", "TEditorRuler"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(editor.changes.value(QLatin1String(name)), 1);
     }

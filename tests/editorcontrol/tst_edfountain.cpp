@@ -13,30 +13,17 @@ enum Config { Plain, Sql, Hex, Control, TwoQuotes, OneQuote, Mail, Url, SlashFir
 void configure(TEditorFountain &f, Config c)
 {
     switch (c) {
-    case Plain:
-        break;
-    case Sql:
-        configureForSql(f);
-        break;
-    case Hex:
-        f.SetHexPrefix(QStringLiteral("0x"));
-        break;
-    case Control:
-        f.SetControlCode(true);
-        break;
+    case Plain: break;
+    case Sql: configureForSql(f); break;
+    case Hex: f.SetHexPrefix(QStringLiteral("0x")); break;
+    case Control: f.SetControlCode(true); break;
     case TwoQuotes:
         f.SetQuotation(QStringLiteral("'"));
         f.SetDoubleQuotation(QStringLiteral("\""));
         break;
-    case OneQuote:
-        f.SetQuotation(QStringLiteral("'"));
-        break;
-    case Mail:
-        f.SetMail(true);
-        break;
-    case Url:
-        f.SetUrl(true);
-        break;
+    case OneQuote: f.SetQuotation(QStringLiteral("'")); break;
+    case Mail: f.SetMail(true); break;
+    case Url: f.SetUrl(true); break;
     case SlashFirst:
         for (const char *left : {"/", "/*"}) {
             TFountainBracketItem *pair = f.Brackets()->Add();
@@ -131,10 +118,14 @@ TEST(Scanner, ColoursOfTheProgramScheme)
         QString token;
         const TFountainColor *color;
     } expected[] = {
-        {QStringLiteral("select"), fountain.Reserve()}, {QStringLiteral("'it''s'"), colors->Str()},
-        {QStringLiteral("100"), fountain.Reserve()},    {QStringLiteral("12.5"), colors->Int()},
-        {QStringLiteral("+"), colors->Symbol()},        {QStringLiteral("abc"), colors->Ank()},
-        {QStringLiteral("\t"), nullptr},                {QStringLiteral("表"), colors->DBCS()},
+        {QStringLiteral("select"), fountain.Reserve()},
+        {QStringLiteral("'it''s'"), colors->Str()},
+        {QStringLiteral("100"), fountain.Reserve()},
+        {QStringLiteral("12.5"), colors->Int()},
+        {QStringLiteral("+"), colors->Symbol()},
+        {QStringLiteral("abc"), colors->Ank()},
+        {QStringLiteral("\t"), nullptr},
+        {QStringLiteral("表"), colors->DBCS()},
         {QStringLiteral("/* c */"), fountain.Brackets()->GetBracketItem(0)->ItemColor()},
         {QStringLiteral("-- note"), colors->Comment()},
     };
@@ -243,7 +234,8 @@ void fill(TEditorStringList &list, const std::vector<Row> &rows)
 
 // The tokens of row Index as the painter sees them: a wrapped row's text
 // with the next row's after it, cut at the row's end.
-QString rowTokens(TFountainParser &parser, const TRowAttributeStringList &rows, int Index, const TRowAttributeData &state)
+QString rowTokens(TFountainParser &parser, const TRowAttributeStringList &rows, int Index,
+                  const TRowAttributeData &state)
 {
     const QString &row = rows.RowText(Index);
     QString text = row;
@@ -252,7 +244,8 @@ QString rowTokens(TFountainParser &parser, const TRowAttributeStringList &rows, 
     parser.NewData(text, state);
     QStringList tokens;
     while (parser.NextToken() != ftkEnd && parser.SourcePos() < row.size())
-        tokens << QStringLiteral("%1:%2").arg(int(parser.Token())).arg(row.mid(parser.SourcePos(), parser.TokenLength()));
+        tokens
+            << QStringLiteral("%1:%2").arg(int(parser.Token())).arg(row.mid(parser.SourcePos(), parser.TokenLength()));
     return tokens.join(QLatin1Char('|'));
 }
 
@@ -411,9 +404,10 @@ TEST_F(Colouring, ComputedStateStaysRightThroughEdits)
     client.displayHeight = 60;
     list().SetWordWrap(true);
     list().WrapOption()->SetWrapByte(20);
-    const QStringList pieces = {QStringLiteral("/*"), QStringLiteral("*/"), QStringLiteral("'"), QStringLiteral("--"),
-                                QStringLiteral("select "), QStringLiteral("abcdefghij"), QStringLiteral("漢字"),
-                                QStringLiteral(" "), QStringLiteral("x"), QStringLiteral("\r\n")};
+    const QStringList pieces = {QStringLiteral("/*"),   QStringLiteral("*/"),      QStringLiteral("'"),
+                                QStringLiteral("--"),   QStringLiteral("select "), QStringLiteral("abcdefghij"),
+                                QStringLiteral("漢字"), QStringLiteral(" "),       QStringLiteral("x"),
+                                QStringLiteral("\r\n")};
     std::mt19937 random(7);
     auto below = [&random](int n) { return n <= 0 ? 0 : int(random() % unsigned(n)); };
     auto piecesText = [&](int n) {

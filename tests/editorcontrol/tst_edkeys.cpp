@@ -201,8 +201,8 @@ TEST(EditorKeys, NavigationTable)
         int expectedCol;
     };
     const NavCase cases[] = {
-        {"Right at a row's end stays without NextLine", QStringLiteral("ab") + crlf + QStringLiteral("cd"), 0, 2, nullptr,
-         Qt::Key_Right, Qt::NoModifier, 0, 2},
+        {"Right at a row's end stays without NextLine", QStringLiteral("ab") + crlf + QStringLiteral("cd"), 0, 2,
+         nullptr, Qt::Key_Right, Qt::NoModifier, 0, 2},
         {"Right at a row's end goes on with NextLine", QStringLiteral("ab") + crlf + QStringLiteral("cd"), 0, 2,
          [](TEditor &e) { e.Caret()->SetNextLine(true); }, Qt::Key_Right, Qt::NoModifier, 1, 0},
         {"Right at the end of a wrapped row goes on", QString(25, QLatin1Char('x')), 0, 19,
@@ -219,11 +219,12 @@ TEST(EditorKeys, NavigationTable)
         {"End goes to the row's width", QStringLiteral("aあ\tb"), 0, 0, nullptr, Qt::Key_End, Qt::NoModifier, 0, 9},
         {"Ctrl+End goes to the end of the text", QStringLiteral("ab") + crlf + QStringLiteral("cde"), 0, 1, nullptr,
          Qt::Key_End, Qt::ControlModifier, 1, 3},
-        {"Ctrl+Home goes to the start", QStringLiteral("ab") + crlf + QStringLiteral("cde"), 1, 2, nullptr, Qt::Key_Home,
-         Qt::ControlModifier, 0, 0},
+        {"Ctrl+Home goes to the start", QStringLiteral("ab") + crlf + QStringLiteral("cde"), 1, 2, nullptr,
+         Qt::Key_Home, Qt::ControlModifier, 0, 0},
         {"Down stops at the last row without break", QStringLiteral("ab") + crlf + QStringLiteral("cd"), 1, 1, nullptr,
          Qt::Key_Down, Qt::NoModifier, 1, 1},
-        {"Down reaches the end-of-text row", QStringLiteral("ab") + crlf, 0, 1, nullptr, Qt::Key_Down, Qt::NoModifier, 1, 0},
+        {"Down reaches the end-of-text row", QStringLiteral("ab") + crlf, 0, 1, nullptr, Qt::Key_Down, Qt::NoModifier,
+         1, 0},
         {"Word jump right lands on the cell after a wide word", QStringLiteral("あいう abc def"), 0, 0, nullptr,
          Qt::Key_Right, Qt::ControlModifier, 0, 7},
         {"Word jump left lands on the word's cell", QStringLiteral("あいう abc def"), 0, 11, nullptr, Qt::Key_Left,
@@ -236,8 +237,8 @@ TEST(EditorKeys, NavigationTable)
          Qt::ControlModifier, 0, 5},
         {"Word jump right from a row's end to the next row", QStringLiteral("ab") + crlf + QStringLiteral("  cd"), 0, 2,
          nullptr, Qt::Key_Right, Qt::ControlModifier, 1, 2},
-        {"Word jump left from a row start stops at the end above", QStringLiteral("ab") + crlf + QStringLiteral("cd"), 1,
-         0, nullptr, Qt::Key_Left, Qt::ControlModifier, 0, 2},
+        {"Word jump left from a row start stops at the end above", QStringLiteral("ab") + crlf + QStringLiteral("cd"),
+         1, 0, nullptr, Qt::Key_Left, Qt::ControlModifier, 0, 2},
     };
     for (const NavCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -343,8 +344,7 @@ TEST(EditorKeys, InputMethodCommitIsInsertedOnce)
     // character outside the basic plane (two wide cells per unit).
     QInputMethodEvent composing(QStringLiteral("𠮷あ"), {{QInputMethodEvent::Cursor, 2, 1, QVariant()}});
     QApplication::sendEvent(w.editor.get(), &composing);
-    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
-              cursor.left() + 4 * w->ColWidth());
+    EXPECT_EQ(w->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), cursor.left() + 4 * w->ColWidth());
     // A composition left unfinished when the focus goes does not keep the
     // caret hidden when it comes back.
     QFocusEvent out(QEvent::FocusOut);

@@ -34,7 +34,10 @@ struct Painted : EditorWindow
     }
     QRect cells(int Row, int Col1, int Col2) const { return cell(Row, Col1).united(cell(Row, Col2)); }
     // The background of a cell: its top-left pixel, where no glyph reaches.
-    QColor background(const QImage &Image, int Row, int Col) const { return Image.pixelColor(cell(Row, Col).topLeft()); }
+    QColor background(const QImage &Image, int Row, int Col) const
+    {
+        return Image.pixelColor(cell(Row, Col).topLeft());
+    }
 };
 
 int countPixels(const QImage &Image, const QRect &Rect, const std::function<bool(const QColor &)> &Match)
@@ -112,7 +115,8 @@ TEST(EditorPaint, ComposedTextPushesTheRestOfTheRowAside)
     const QImage image = w.grab();
     EXPECT_EQ(image.copy(w.cells(0, 0, 1)), plain.copy(w.cells(0, 0, 1))) << "the text before the caret stays";
     // (The composition's own cursor stands on the first cell after it.)
-    EXPECT_EQ(image.copy(w.cells(0, 7, 11)), plain.copy(w.cells(0, 3, 7))) << "the rest moves by the two wide characters";
+    EXPECT_EQ(image.copy(w.cells(0, 7, 11)), plain.copy(w.cells(0, 3, 7)))
+        << "the rest moves by the two wide characters";
     EXPECT_GT(countPixels(image, w.cells(0, 2, 5), dark()), 0) << "the composed text fills the gap";
     EXPECT_EQ(image.copy(w.cells(1, 0, 11)), plain.copy(w.cells(1, 0, 11))) << "other rows stay";
     QInputMethodEvent ended;
@@ -227,8 +231,8 @@ TEST(EditorPaint, LineSelectionCoversMiddleRowsToTheEdge)
     ASSERT_TRUE(w->Selected());
     const QImage image = w.grab();
     // Default selection colours: the text's inverse.
-    const QColor select = bgr(w->View()->Colors()->Select()->BkColor() == clNone ? clBlack
-                                                                                 : w->View()->Colors()->Select()->BkColor());
+    const QColor select =
+        bgr(w->View()->Colors()->Select()->BkColor() == clNone ? clBlack : w->View()->Colors()->Select()->BkColor());
     EXPECT_EQ(w.background(image, 0, 2), bgr(clWhite));
     EXPECT_EQ(w.background(image, 0, 3), select);
     EXPECT_EQ(w.background(image, 1, 0), select);

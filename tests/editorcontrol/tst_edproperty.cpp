@@ -9,10 +9,21 @@ namespace {
 // Pieces of text: letters, blanks, tabs, wide and ambiguous characters,
 // punctuation of the line-breaking rules, pairs outside the BMP.
 const QStringList pieces = {
-    QStringLiteral("a"),  QStringLiteral("word"), QStringLiteral(" "),  QStringLiteral("\t"),
-    QStringLiteral("あ"), QStringLiteral("漢字"), QStringLiteral("。"), QStringLiteral("、"),
-    QStringLiteral("("),  QStringLiteral(")"),    QStringLiteral(","),  QStringLiteral("「"),
-    QStringLiteral("é"),  QStringLiteral("\u3000"), QString::fromUtf16(u"\xD842\xDFB7"),
+    QStringLiteral("a"),
+    QStringLiteral("word"),
+    QStringLiteral(" "),
+    QStringLiteral("\t"),
+    QStringLiteral("あ"),
+    QStringLiteral("漢字"),
+    QStringLiteral("。"),
+    QStringLiteral("、"),
+    QStringLiteral("("),
+    QStringLiteral(")"),
+    QStringLiteral(","),
+    QStringLiteral("「"),
+    QStringLiteral("é"),
+    QStringLiteral("\u3000"),
+    QString::fromUtf16(u"\xD842\xDFB7"),
     QString::fromUtf16(u"\xD83D\xDE00"),
 };
 

@@ -34,7 +34,7 @@ struct ClampCase
     int expected;
 };
 
-template <class T>
+template<class T>
 std::function<int(int)> clampOf(void (T::*Set)(int), int (T::*Get)() const)
 {
     return [Set, Get](int v) {
@@ -54,13 +54,13 @@ TEST(EditorSettings, SettersClamp)
     const auto barMargin = clampOf(&TEditorLeftbar::SetRightMargin, &TEditorLeftbar::RightMargin);
     const auto speed = clampOf(&TEditorSpeed::SetPageVerticalRange, &TEditorSpeed::PageVerticalRange);
     const ClampCase cases[] = {
-        {"tab 3", tab, 3, 2},          {"tab 7", tab, 7, 6},         {"tab 0", tab, 0, 2},
-        {"tab 1", tab, 1, 2},          {"tab 9", tab, 9, 8},         {"tab 100", tab, 100, 8},
-        {"tab 4", tab, 4, 4},          {"tab -3", tab, -3, 2},       {"gauge 9", gauge, 9, 8},
-        {"gauge 20", gauge, 20, 10},   {"gauge 3", gauge, 3, 8},     {"column 0", column, 0, 1},
-        {"column 12", column, 12, 8},  {"column 5", column, 5, 5},   {"margin -5", left, -5, 0},
+        {"tab 3", tab, 3, 2},           {"tab 7", tab, 7, 6},           {"tab 0", tab, 0, 2},
+        {"tab 1", tab, 1, 2},           {"tab 9", tab, 9, 8},           {"tab 100", tab, 100, 8},
+        {"tab 4", tab, 4, 4},           {"tab -3", tab, -3, 2},         {"gauge 9", gauge, 9, 8},
+        {"gauge 20", gauge, 20, 10},    {"gauge 3", gauge, 3, 8},       {"column 0", column, 0, 1},
+        {"column 12", column, 12, 8},   {"column 5", column, 5, 5},     {"margin -5", left, -5, 0},
         {"margin 500", left, 500, 100}, {"digit 101", digit, 101, 100}, {"bar margin -1", barMargin, -1, 0},
-        {"speed 9", speed, 9, 4},      {"speed 0", speed, 0, 1},
+        {"speed 9", speed, 9, 4},       {"speed 0", speed, 0, 1},
     };
     for (const ClampCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,11 +95,11 @@ struct NotifyCase
     int notifications;
 };
 
-template <class T>
+template<class T>
 NotifyCase notifyCase(const char *name, std::function<void(T &)> change, int notifications)
 {
-    return {name, [] { return std::make_unique<T>(); },
-            [change](TNotifyPersistent &o) { change(static_cast<T &>(o)); }, notifications};
+    return {name, [] { return std::make_unique<T>(); }, [change](TNotifyPersistent &o) { change(static_cast<T &>(o)); },
+            notifications};
 }
 
 TEST(EditorSettings, OnlyNotifyingPropertiesNotify)
@@ -109,32 +109,80 @@ TEST(EditorSettings, OnlyNotifyingPropertiesNotify)
     const NotifyCase cases[] = {
         // Caret flags and pointer shapes are direct: a caret change empties
         // the editor's undo history.
-        notifyCase<Caret>("AutoIndent", [](Caret &c) { c.SetAutoIndent(false); }, 0),
-        notifyCase<Caret>("FreeCaret", [](Caret &c) { c.SetFreeCaret(false); }, 0),
-        notifyCase<Caret>("SoftTab", [](Caret &c) { c.SetSoftTab(true); }, 0),
-        notifyCase<Caret>("SelDragMode", [](Caret &c) { c.SetSelDragMode(dmManual); }, 0),
-        notifyCase<Caret>("Cursors", [](Caret &c) { c.Cursors()->SetDefaultCursor(crArrow); }, 0),
-        notifyCase<Caret>("Style", [](Caret &c) { c.SetStyle(TEditorCaretStyle::csBrief); }, 1),
-        notifyCase<Caret>("TabSpaceCount", [](Caret &c) { c.SetTabSpaceCount(4); }, 1),
-        notifyCase<Caret>("TabSpaceCount unchanged", [](Caret &c) { c.SetTabSpaceCount(9); }, 0),
-        notifyCase<Caret>("Assign", [](Caret &c) { Caret other; other.SetSoftTab(true); c.Assign(&other); }, 1),
-        notifyCase<TEditorMargin>("Margin Left", [](TEditorMargin &m) { m.SetLeft(3); }, 1),
-        notifyCase<TEditorMargin>("Margin Underline", [](TEditorMargin &m) { m.SetUnderline(1); }, 0),
-        notifyCase<TEditorMarks>("a mark", [](TEditorMarks &m) { m.TabMark()->SetVisible(true); }, 1),
-        notifyCase<TEditorMarks>("Assign marks", [](TEditorMarks &m) { TEditorMarks o; o.EofMark()->SetColor(clRed);
-                                                                        o.RetMark()->SetVisible(true); m.Assign(&o); }, 1),
-        notifyCase<TEditorRuler>("Ruler Visible", [](TEditorRuler &r) { r.SetVisible(true); }, 1),
-        notifyCase<TEditorLeftbar>("Leftbar ZeroLead", [](TEditorLeftbar &l) { l.SetZeroLead(true); }, 1),
-        notifyCase<TEditorImagebar>("Imagebar unchanged", [](TEditorImagebar &i) { i.SetVisible(true); }, 0),
-        notifyCase<TEditorImagebar>("empty update", [](TEditorImagebar &i) { i.BeginUpdate(); i.EndUpdate(); }, 1),
-        notifyCase<View>("Commenter", [](View &v) { v.SetCommenter(QStringLiteral("--")); }, 1),
-        notifyCase<View>("Quotation unchanged", [](View &v) { v.SetQuotation(QString()); }, 0),
-        notifyCase<View>("a colour of the scheme", [](View &v) { v.Colors()->Comment()->SetColor(clGreen); }, 1),
-        notifyCase<View>("a bracket pair", [](View &v) { v.Brackets()->Add(); }, 1),
-        notifyCase<View>("the word list", [](View &v) { v.EditorFountain()->SetReserveWordList({"SELECT"}); }, 1),
-        notifyCase<View>("Assign", [](View &v) { View o; o.SetUrl(true); o.Brackets()->Add();
-                                                 o.Colors()->Str()->SetColor(clRed); v.Assign(&o); }, 1),
-        notifyCase<View>("SameColor", [](View &v) { v.EditorFountain()->SameColor(clRed); }, 1),
+        notifyCase<Caret>(
+            "AutoIndent", [](Caret &c) { c.SetAutoIndent(false); }, 0),
+        notifyCase<Caret>(
+            "FreeCaret", [](Caret &c) { c.SetFreeCaret(false); }, 0),
+        notifyCase<Caret>(
+            "SoftTab", [](Caret &c) { c.SetSoftTab(true); }, 0),
+        notifyCase<Caret>(
+            "SelDragMode", [](Caret &c) { c.SetSelDragMode(dmManual); }, 0),
+        notifyCase<Caret>(
+            "Cursors", [](Caret &c) { c.Cursors()->SetDefaultCursor(crArrow); }, 0),
+        notifyCase<Caret>(
+            "Style", [](Caret &c) { c.SetStyle(TEditorCaretStyle::csBrief); }, 1),
+        notifyCase<Caret>(
+            "TabSpaceCount", [](Caret &c) { c.SetTabSpaceCount(4); }, 1),
+        notifyCase<Caret>(
+            "TabSpaceCount unchanged", [](Caret &c) { c.SetTabSpaceCount(9); }, 0),
+        notifyCase<Caret>(
+            "Assign",
+            [](Caret &c) {
+                Caret other;
+                other.SetSoftTab(true);
+                c.Assign(&other);
+            },
+            1),
+        notifyCase<TEditorMargin>(
+            "Margin Left", [](TEditorMargin &m) { m.SetLeft(3); }, 1),
+        notifyCase<TEditorMargin>(
+            "Margin Underline", [](TEditorMargin &m) { m.SetUnderline(1); }, 0),
+        notifyCase<TEditorMarks>(
+            "a mark", [](TEditorMarks &m) { m.TabMark()->SetVisible(true); }, 1),
+        notifyCase<TEditorMarks>(
+            "Assign marks",
+            [](TEditorMarks &m) {
+                TEditorMarks o;
+                o.EofMark()->SetColor(clRed);
+                o.RetMark()->SetVisible(true);
+                m.Assign(&o);
+            },
+            1),
+        notifyCase<TEditorRuler>(
+            "Ruler Visible", [](TEditorRuler &r) { r.SetVisible(true); }, 1),
+        notifyCase<TEditorLeftbar>(
+            "Leftbar ZeroLead", [](TEditorLeftbar &l) { l.SetZeroLead(true); }, 1),
+        notifyCase<TEditorImagebar>(
+            "Imagebar unchanged", [](TEditorImagebar &i) { i.SetVisible(true); }, 0),
+        notifyCase<TEditorImagebar>(
+            "empty update",
+            [](TEditorImagebar &i) {
+                i.BeginUpdate();
+                i.EndUpdate();
+            },
+            1),
+        notifyCase<View>(
+            "Commenter", [](View &v) { v.SetCommenter(QStringLiteral("--")); }, 1),
+        notifyCase<View>(
+            "Quotation unchanged", [](View &v) { v.SetQuotation(QString()); }, 0),
+        notifyCase<View>(
+            "a colour of the scheme", [](View &v) { v.Colors()->Comment()->SetColor(clGreen); }, 1),
+        notifyCase<View>(
+            "a bracket pair", [](View &v) { v.Brackets()->Add(); }, 1),
+        notifyCase<View>(
+            "the word list", [](View &v) { v.EditorFountain()->SetReserveWordList({"SELECT"}); }, 1),
+        notifyCase<View>(
+            "Assign",
+            [](View &v) {
+                View o;
+                o.SetUrl(true);
+                o.Brackets()->Add();
+                o.Colors()->Str()->SetColor(clRed);
+                v.Assign(&o);
+            },
+            1),
+        notifyCase<View>(
+            "SameColor", [](View &v) { v.EditorFountain()->SameColor(clRed); }, 1),
     };
     for (const NotifyCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,8 +219,9 @@ TEST(EditorSettings, SchemeColourOperations)
     EXPECT_EQ(first.count, 1);
     EXPECT_EQ(second.count, 1);
     EXPECT_EQ(first.senders.front(), &fountain);
-    for (const TFountainColor *c : {static_cast<TFountainColor *>(colors->Ank()), static_cast<TFountainColor *>(colors->Comment()),
-                                    static_cast<TFountainColor *>(colors->Url()), colors->Reserve()})
+    for (const TFountainColor *c :
+         {static_cast<TFountainColor *>(colors->Ank()), static_cast<TFountainColor *>(colors->Comment()),
+          static_cast<TFountainColor *>(colors->Url()), colors->Reserve()})
         EXPECT_EQ(c->Color(), clRed);
     EXPECT_EQ(colors->Select()->Color(), select);
     EXPECT_EQ(colors->Hit()->Color(), clNone);
@@ -197,13 +246,15 @@ TEST(EditorSettings, SchemeColourOperations)
 // An editor's settings without a window: its own settings objects, word
 // wrap and wrap settings of a real row list, and a count of notifications
 // per object.
-class FakeEditor : public QObject, public TEditorSettingsHost
+class FakeEditor
+    : public QObject
+    , public TEditorSettingsHost
 {
 public:
     FakeEditor()
     {
-        for (TNotifyPersistent *o : std::initializer_list<TNotifyPersistent *>{
-                 &m_caret, &m_imagebar, &m_leftbar, &m_margin, &m_marks, &m_ruler, &m_view})
+        for (TNotifyPersistent *o : std::initializer_list<TNotifyPersistent *>{&m_caret, &m_imagebar, &m_leftbar,
+                                                                               &m_margin, &m_marks, &m_ruler, &m_view})
             o->OnChange = counter.event();
         lines.SetTextStr(QString(100, QLatin1Char('x')));
         client.refreshes = 0;

@@ -270,8 +270,8 @@ TEST_F(RowList, RecomputedStateNamesThePreviousRow)
     list().WrapOption()->SetWrapByte(20);
     client.initBracketsFull = true;
     setText(QString(30, QLatin1Char('x')) + crlf + QStringLiteral("y") + crlf + QStringLiteral("z"));
-    ASSERT_EQ(RowsOf(list()), (QStringList{QString(20, QLatin1Char('x')) + "|w", QString(10, QLatin1Char('x')) + "|c",
-                                           "y|c", "z|e"}));
+    ASSERT_EQ(RowsOf(list()),
+              (QStringList{QString(20, QLatin1Char('x')) + "|w", QString(10, QLatin1Char('x')) + "|c", "y|c", "z|e"}));
     for (int r = 1; r < list().Count(); ++r)
         EXPECT_EQ(list().GetPrevRows(r), list().GetRows(r - 1)) << r;
     list().ResetRowData(2);
@@ -284,7 +284,8 @@ TEST_F(RowList, RecomputedStateNamesThePreviousRow)
 
 TEST_F(RowList, SwitchingWordWrap)
 {
-    const QString text = QString(50, QLatin1Char('a')) + crlf + QStringLiteral("b") + crlf + QString(25, QLatin1Char('c'));
+    const QString text =
+        QString(50, QLatin1Char('a')) + crlf + QStringLiteral("b") + crlf + QString(25, QLatin1Char('c'));
     setText(text);
     list().ReplaceRows(1, 1, QStringLiteral("b") + crlf);
     ASSERT_TRUE(list().UndoObj()->CanUndo());

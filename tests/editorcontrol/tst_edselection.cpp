@@ -77,8 +77,8 @@ TEST(EditorSelection, BoxCopyAndPasteBack)
     const QString before = w.text();
     const int steps = undoSteps(*w);
     w->PasteFromClipboard();
-    EXPECT_EQ(w.text(), TextOfLines({"abcdef", "ghijkl", "mnopqr", "", "", "0123456789bcxyz", "short     hi",
-                               "          no"}));
+    EXPECT_EQ(w.text(),
+              TextOfLines({"abcdef", "ghijkl", "mnopqr", "", "", "0123456789bcxyz", "short     hi", "          no"}));
     EXPECT_EQ(w->Row(), 7);
     EXPECT_EQ(w->Col(), 12);
     EXPECT_EQ(undoSteps(*w), steps + 1);
@@ -103,12 +103,12 @@ TEST(EditorSelection, PastingStreamsAndBoxesOverSelections)
     {
         const char *name;
         QString text;
-        bool box;               // the selection's shape
-        int r0, c0, r1, c1;     // the selection
+        bool box;           // the selection's shape
+        int r0, c0, r1, c1; // the selection
         QString clip;
         bool clipIsBox;
         QString expected;
-        int row, col;           // the caret afterwards
+        int row, col; // the caret afterwards
     };
     const Case cases[] = {
         {"a line copy goes in as a stream where the box began", TextOfLines({"abcdef", "ghijkl"}), true, 0, 1, 1, 3,
@@ -118,12 +118,12 @@ TEST(EditorSelection, PastingStreamsAndBoxesOverSelections)
         {"a box over a multi-row line selection: the following lines go after its last row",
          TextOfLines({"abcdef", "ghijkl", "mnop", "qrst"}), false, 0, 2, 1, 3, QStringLiteral("1\r\n2\r\n3\r\n"), true,
          TextOfLines({"ab1jkl", "mn2op", "qr3st"}), 2, 3},
-        {"a box over a box", TextOfLines({"abcdef", "gh", "mnopqr"}), true, 0, 3, 2, 5, QStringLiteral("1\r\n2\r\n3\r\n"),
-         true, TextOfLines({"abc1f", "gh 2", "mno3r"}), 2, 4},
+        {"a box over a box", TextOfLines({"abcdef", "gh", "mnopqr"}), true, 0, 3, 2, 5,
+         QStringLiteral("1\r\n2\r\n3\r\n"), true, TextOfLines({"abc1f", "gh 2", "mno3r"}), 2, 4},
         {"a box past the end of the text adds rows", TextOfLines({"ab"}), false, 0, 1, 0, 2,
          QStringLiteral("1\r\n2\r\n"), true, TextOfLines({"a1", " 2"}), 1, 2},
-        {"a stream cut at a NUL", TextOfLines({"abc"}), false, 0, 0, 0, 1, QStringLiteral("X") + QChar(0) + QStringLiteral("Y"),
-         false, TextOfLines({"Xbc"}), 0, 1},
+        {"a stream cut at a NUL", TextOfLines({"abc"}), false, 0, 0, 0, 1,
+         QStringLiteral("X") + QChar(0) + QStringLiteral("Y"), false, TextOfLines({"Xbc"}), 0, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,15 +228,15 @@ TEST(EditorSelection, MoveAndCopyOfALineSelection)
     const QString text = TextOfLines({"abcdef", "ghijkl", "mnopqr", "stuvwx"});
     const Case cases[] = {
         {"to a row above", 2, 1, 2, 3, 0, 2, false, TextOfLines({"abnocdef", "ghijkl", "mpqr", "stuvwx"}), 0, 4},
-        {"to its own row, before it", 1, 3, 2, 1, 1, 1, false, TextOfLines({"gjkl", "mhinopqr", "stuvwx"}).prepend(
-                                                                          QStringLiteral("abcdef\r\n")),
-         2, 1},
+        {"to its own row, before it", 1, 3, 2, 1, 1, 1, false,
+         TextOfLines({"gjkl", "mhinopqr", "stuvwx"}).prepend(QStringLiteral("abcdef\r\n")), 2, 1},
         {"to a row below", 0, 1, 1, 2, 3, 2, false, TextOfLines({"aijkl", "mnopqr", "stbcdef", "ghuvwx"}), 3, 2},
-        {"to its own row, after it", 0, 1, 0, 3, 0, 5, false, TextOfLines({"adebcf", "ghijkl", "mnopqr", "stuvwx"}), 0, 5},
+        {"to its own row, after it", 0, 1, 0, 3, 0, 5, false, TextOfLines({"adebcf", "ghijkl", "mnopqr", "stuvwx"}), 0,
+         5},
         {"past the end of a row below pads it", 0, 0, 0, 2, 1, 9, false,
          TextOfLines({"cdef", "ghijkl   ab", "mnopqr", "stuvwx"}), 1, 11},
-        {"a copy leaves the selection's text", 0, 1, 0, 3, 3, 0, true, TextOfLines({"abcdef", "ghijkl", "mnopqr", "bcstuvwx"}),
-         3, 2},
+        {"a copy leaves the selection's text", 0, 1, 0, 3, 3, 0, true,
+         TextOfLines({"abcdef", "ghijkl", "mnopqr", "bcstuvwx"}), 3, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

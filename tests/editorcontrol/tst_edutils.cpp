@@ -49,7 +49,7 @@ TEST(EdUtils, LeadingBlanks)
         {QStringLiteral("   "), 3, QString()},
         {QStringLiteral("\t  x"), 0, QStringLiteral("x")},
         {QStringLiteral("  x y"), 2, QStringLiteral("x y")},
-        {QStringLiteral("\u3000 x"), 3, QStringLiteral("x")},    // the ideographic space: two columns
+        {QStringLiteral("\u3000 x"), 3, QStringLiteral("x")},        // the ideographic space: two columns
         {QStringLiteral("\u30FB@x"), 0, QStringLiteral("\u30FB@x")}, // no blank at all
     };
     for (const auto &c : cases) {

@@ -74,7 +74,8 @@ TEST_F(Wrap, LeadingRules)
     EXPECT_EQ(wrap(rep("a", 78) + "「" + rep("b", 10)), (QStringList{rep("a", 78) + "|w", "「" + rep("b", 10) + "|c"}));
     // ... and the next one never starts with a closing mark
     EXPECT_EQ(wrap(rep("a", 80) + ")" + rep("b", 10)), (QStringList{rep("a", 79) + "|w", "a)" + rep("b", 10) + "|c"}));
-    EXPECT_EQ(wrap(rep("a", 78) + "。。" + rep("b", 10)), (QStringList{rep("a", 77) + "|w", "a。。" + rep("b", 10) + "|c"}));
+    EXPECT_EQ(wrap(rep("a", 78) + "。。" + rep("b", 10)),
+              (QStringList{rep("a", 77) + "|w", "a。。" + rep("b", 10) + "|c"}));
     // unless that would move the cut before cell 64
     EXPECT_EQ(wrap(rep("a", 60) + rep(")", 30)), (QStringList{rep("a", 60) + rep(")", 4) + "|w", rep(")", 26) + "|c"}));
 }

@@ -18,7 +18,9 @@
 #include <memory>
 
 // A connection window as the windows see it, without a server.
-class FakeConnection : public QWidget, public TzkConnectionWindow
+class FakeConnection
+    : public QWidget
+    , public TzkConnectionWindow
 {
 public:
     explicit FakeConnection(const QString &text = QStringLiteral("sa @ srv.master"))

@@ -78,7 +78,6 @@ QStringList listedKeys(const TfrmLogon &dialog)
     return keys;
 }
 
-
 class LogonTest : public ShownMainWindowTest
 {
 protected:
@@ -101,9 +100,14 @@ TEST_F(LogonTest, SavedConnectionsLoadInTheirOrderEachOnce)
         const char *sort; // nullptr: no "Sort"
         QStringList listed;
     } cases[] = {
-        {"in the stored order", {"DB000", "DB001", "DB002"}, "DB002\r\nDB000\r\nDB001\r\n", {"DB002", "DB000", "DB001"}},
+        {"in the stored order",
+         {"DB000", "DB001", "DB002"},
+         "DB002\r\nDB000\r\nDB001\r\n",
+         {"DB002", "DB000", "DB001"}},
         {"a deleted key is dropped, a key named twice keeps its later place, a new key comes last",
-         {"DB000", "DB001", "DB002"}, "DB001\r\nDB009\r\nDB000\r\ndb001\r\n", {"DB000", "db001", "DB002"}},
+         {"DB000", "DB001", "DB002"},
+         "DB001\r\nDB009\r\nDB000\r\ndb001\r\n",
+         {"DB000", "db001", "DB002"}},
         {"no order: as the store lists them", {"DB001", "DB000"}, nullptr, {"DB000", "DB001"}},
     };
     for (const auto &c : cases) {
@@ -135,9 +139,9 @@ TEST_F(LogonTest, SavedConnectionsLoadInTheirOrderEachOnce)
     EXPECT_EQ(shown->index(0, 0).data().toString(), "sa");
     EXPECT_EQ(shown->index(0, 1).data().toString(), "db1.SalesDB");
     EXPECT_EQ(shown->index(0, 2).data().toString(), "本番");
-    EXPECT_EQ(dialog.SubItems(0),
-              (QStringList{"db1.SalesDB", "本番", " secret ", "db1", "SalesDB", "-1", "DB000",
-                           QString::number(TzkConnectionManager::GetInvertColor(0xE6D8AD)), QString::number(0xE6D8AD)}));
+    EXPECT_EQ(dialog.SubItems(0), (QStringList{"db1.SalesDB", "本番", " secret ", "db1", "SalesDB", "-1", "DB000",
+                                               QString::number(TzkConnectionManager::GetInvertColor(0xE6D8AD)),
+                                               QString::number(0xE6D8AD)}));
     EXPECT_EQ(dialog.SubItems(1),
               (QStringList{"db2", "", "pw", "db2", "", "0", "DB001", "0", QString::number(clBtnFace)}));
     EXPECT_FALSE(shown->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull()) << "a colour mark";
@@ -198,9 +202,9 @@ TEST_F(LogonTest, CentredOnTheMainWindowWithoutMinMaxAndMaskedWithStars)
         runLogon([&](TfrmLogon *d) {
             EXPECT_LE((d->geometry().center() - centre).manhattanLength(), 2);
             EXPECT_FALSE(d->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-            EXPECT_EQ(d->txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
-                                                          d->txtPassword),
-                      int('*'));
+            EXPECT_EQ(
+                d->txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, d->txtPassword),
+                int('*'));
             d->btnCancel->click();
         });
     }
@@ -212,10 +216,12 @@ TEST_F(LogonTest, OKRefusesAMissingLoginOrServer)
     runLogon([&message](TfrmLogon *d) {
         d->txtUserID->setText("   ");
         d->txtServer->setText(" srv ");
-        WhenModal([&message](QWidget *box) {
-            message = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
-            box->close();
-        }, d);
+        WhenModal(
+            [&message](QWidget *box) {
+                message = box->findChild<QLabel *>(QStringLiteral("Message"))->text();
+                box->close();
+            },
+            d);
         d->btnOk->click();
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(d->txtServer->text(), "srv");
@@ -412,7 +418,8 @@ TEST_F(LogonServerTest, ARefusedLogonReopensWithEverythingTyped)
     EXPECT_TRUE(created);
     EXPECT_EQ(rounds, 3);
     ASSERT_EQ(ShownExceptions().size(), 2);
-    EXPECT_TRUE(ShownExceptions().at(0).contains("Login failed for user 'refused_user'.")) << ShownExceptions().at(0).toStdString();
+    EXPECT_TRUE(ShownExceptions().at(0).contains("Login failed for user 'refused_user'."))
+        << ShownExceptions().at(0).toStdString();
     EXPECT_EQ(main->MDIClient()->subWindowList().size(), 1);
     const QList<TdsLoginRecord> logins = server.logins();
     ASSERT_FALSE(logins.isEmpty());

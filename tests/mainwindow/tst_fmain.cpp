@@ -73,12 +73,18 @@ TEST(CommandLine, ArgumentsAsTheStartReadsThem)
 TEST(ShortCutText, StoredFormsRoundTrip)
 {
     const std::pair<const char *, const char *> cases[] = {
-        {"Ctrl+S", "Ctrl+S"},         {"Shift+Ctrl+I", "Shift+Ctrl+I"},
-        {"Ctrl+Shift+I", "Shift+Ctrl+I"}, {"Del", "Del"},
-        {"F3", "F3"},                 {"Shift+F3", "Shift+F3"},
-        {"Ctrl+-", "Ctrl+-"},         {"Ctrl+PgDn", "Ctrl+PgDn"},
-        {"BkSp", "BkSp"},             {"", ""},
-        {"no such key", ""},          {"Ctrl+", ""},
+        {"Ctrl+S", "Ctrl+S"},
+        {"Shift+Ctrl+I", "Shift+Ctrl+I"},
+        {"Ctrl+Shift+I", "Shift+Ctrl+I"},
+        {"Del", "Del"},
+        {"F3", "F3"},
+        {"Shift+F3", "Shift+F3"},
+        {"Ctrl+-", "Ctrl+-"},
+        {"Ctrl+PgDn", "Ctrl+PgDn"},
+        {"BkSp", "BkSp"},
+        {"", ""},
+        {"no such key", ""},
+        {"Ctrl+", ""},
     };
     for (const auto &[stored, back] : cases) {
         SCOPED_TRACE(stored);
@@ -96,8 +102,8 @@ TEST_F(MainWindowTest, StartsWithItsTitleMenusToolBarsAndImages)
     QStringList tops;
     for (QAction *a : w->menuBar()->actions())
         tops << a->text();
-    EXPECT_EQ(tops, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "管理(&A)", "ツール(&T)",
-                                 "ウィンドウ(&W)", "ヘルプ(&H)", "新機能(&N)", "活用のヒント(&I)"}));
+    EXPECT_EQ(tops, (QStringList{"ファイル(&F)", "編集(&E)", "表示(&V)", "管理(&A)", "ツール(&T)", "ウィンドウ(&W)",
+                                 "ヘルプ(&H)", "新機能(&N)", "活用のヒント(&I)"}));
     QStringList bars;
     for (QToolBar *bar : w->ToolBars())
         bars << bar->objectName();
@@ -105,7 +111,7 @@ TEST_F(MainWindowTest, StartsWithItsTitleMenusToolBarsAndImages)
 
     // Actions and new-object buttons carry their images; kinds are indexes.
     const std::pair<const char *, int> images[] = {
-        {"actDBCommit", 15}, {"actDBLogon", 13}, {"actViewSQL", 10}, {"actAdminSession", 124},
+        {"actDBCommit", 15},  {"actDBLogon", 13},       {"actViewSQL", 10},       {"actAdminSession", 124},
         {"actEditRedo", 143}, {"actViewTemplate", 163}, {"actEditMacroLoad", 165}};
     for (const auto &[name, image] : images) {
         SCOPED_TRACE(name);
@@ -120,8 +126,8 @@ TEST_F(MainWindowTest, StartsWithItsTitleMenusToolBarsAndImages)
         EXPECT_EQ(b->property("ImageIndex").toInt(), kind);
         EXPECT_FALSE(b->isEnabled()) << "no connection";
     }
-    for (int kind : {1, 2, 3, 4, 45, 46, 47, 51, 52, 57, 58, 60, 66, 68, 69, 71, 97, 116, 117, 118,
-                     119, 120, 125, 126, 137})
+    for (int kind :
+         {1, 2, 3, 4, 45, 46, 47, 51, 52, 57, 58, 60, 66, 68, 69, 71, 97, 116, 117, 118, 119, 120, 125, 126, 137})
         EXPECT_TRUE(w->imgMain()->HasImage(kind)) << kind;
 
     EXPECT_EQ(w->stsMain()->PanelCount(), 3);
@@ -355,9 +361,27 @@ TEST_F(MainWindowTest, WorkSpaceListsTheEntriesOfOpenConnections)
     auto *b = new FakeConnection(QStringLiteral("sa @ s2.db"));
     w->MDIClient()->addSubWindow(a);
     w->MDIClient()->addSubWindow(b);
-    WorkSpaceList = {{45, QStringLiteral("t2"), QStringLiteral("dbo"), QStringLiteral("T2"), {}, QStringLiteral("db"), QStringLiteral("sa @ s2.db")},
-                     {47, QStringLiteral("v1"), QStringLiteral("dbo"), QStringLiteral("V1"), {}, QStringLiteral("db"), QStringLiteral("sa @ s1.db")},
-                     {51, QStringLiteral("p9"), QStringLiteral("dbo"), QStringLiteral("P9"), {}, QStringLiteral("db"), QStringLiteral("sa @ s9.db")}};
+    WorkSpaceList = {{45,
+                      QStringLiteral("t2"),
+                      QStringLiteral("dbo"),
+                      QStringLiteral("T2"),
+                      {},
+                      QStringLiteral("db"),
+                      QStringLiteral("sa @ s2.db")},
+                     {47,
+                      QStringLiteral("v1"),
+                      QStringLiteral("dbo"),
+                      QStringLiteral("V1"),
+                      {},
+                      QStringLiteral("db"),
+                      QStringLiteral("sa @ s1.db")},
+                     {51,
+                      QStringLiteral("p9"),
+                      QStringLiteral("dbo"),
+                      QStringLiteral("P9"),
+                      {},
+                      QStringLiteral("db"),
+                      QStringLiteral("sa @ s9.db")}};
     auto *list = w->findChild<QTreeWidget *>(QStringLiteral("lstWorkSpace"));
     ASSERT_TRUE(list);
     auto captions = [list] {

@@ -91,7 +91,12 @@ TEST(SupportReport, VariantsChangeOnlyTheirLines)
     const Case cases[] = {
         {"no connection", [](TSupportSources &s) { s.DriverName.reset(); },
          with({{4, QStringLiteral("  DriverName         : 未接続のため取得できません。")}})},
-        {"no tools", [](TSupportSources &s) { s.MsExe.clear(); s.DtsExe.clear(); s.SpfExe.clear(); },
+        {"no tools",
+         [](TSupportSources &s) {
+             s.MsExe.clear();
+             s.DtsExe.clear();
+             s.SpfExe.clear();
+         },
          with({{6, QStringLiteral("  Management Studio  : ")},
                {7, QStringLiteral("  SSIS(DTS)          : ")},
                {8, QStringLiteral("  SQL Profiler       : ")}})},
@@ -99,11 +104,11 @@ TEST(SupportReport, VariantsChangeOnlyTheirLines)
          with({{16, QStringLiteral("  メモリ             : Unknown")}})},
         {"no PATH", [](TSupportSources &s) { s.Path.reset(); },
          with({{19, QStringLiteral("  PATH環境変数       : ")}})},
-        {"PATH with a trailing separator", [](TSupportSources &s) { s.Path = QStringLiteral("/usr/bin:/bin:"); },
-         path},
+        {"PATH with a trailing separator", [](TSupportSources &s) { s.Path = QStringLiteral("/usr/bin:/bin:"); }, path},
         {"Japanese PATH entry", [](TSupportSources &s) { s.Path = QStringLiteral("/home/山田/bin:/opt/ツール"); },
-         sampleReport.mid(0, 19) + QStringList{QStringLiteral("  PATH環境変数       : /home/山田/bin"),
-                                               kIndent + QStringLiteral("/opt/ツール")}},
+         sampleReport.mid(0, 19)
+             + QStringList{QStringLiteral("  PATH環境変数       : /home/山田/bin"),
+                           kIndent + QStringLiteral("/opt/ツール")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,11 +174,13 @@ protected:
             if (offeredDir)
                 *offeredDir = dialog->directory().absolutePath();
             dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(typed);
-            WhenModal([&](QWidget *box) {
-                if (auto *label = box->findChild<QLabel *>(QStringLiteral("Message")))
-                    message = label->text();
-                box->close();
-            }, dialog);
+            WhenModal(
+                [&](QWidget *box) {
+                    if (auto *label = box->findChild<QLabel *>(QStringLiteral("Message")))
+                        message = label->text();
+                    box->close();
+                },
+                dialog);
             QMetaObject::invokeMethod(dialog, "accept");
         });
         form.findChild<QAction *>(QStringLiteral("actSaveFile"))->trigger();
@@ -240,13 +247,12 @@ TEST_F(SupportDialog, SaveText)
 {
     QTemporaryDir dir;
     // A character CP932 lacks becomes "?", the rest is written whole.
-    const QString written = SaveSupportText(dir.filePath(QStringLiteral("x")),
-                                            QStringLiteral("a\n  パス : /home/é/bin"));
+    const QString written =
+        SaveSupportText(dir.filePath(QStringLiteral("x")), QStringLiteral("a\n  パス : /home/é/bin"));
     EXPECT_EQ(written, dir.filePath(QStringLiteral("x.txt")));
     EXPECT_EQ(readAll(written), QByteArray("a\r\n  \x83p\x83X : /home/?/bin\r\n"));
     // A missing folder raises; nothing is written.
-    EXPECT_THROW(SaveSupportText(dir.filePath(QStringLiteral("none/x.txt")), QStringLiteral("a")),
-                 Exception);
+    EXPECT_THROW(SaveSupportText(dir.filePath(QStringLiteral("none/x.txt")), QStringLiteral("a")), Exception);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("none/x.txt"))));
 }
 

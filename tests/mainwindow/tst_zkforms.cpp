@@ -53,12 +53,9 @@ public:
 
     QLineEdit *edit = nullptr;
     QTabWidget *tabs = nullptr;
-    int changedIsNew = 0, compiled = 0, reloaded = 0, dbChanged = 0, layoutLoaded = 0,
-        layoutSaved = 0;
+    int changedIsNew = 0, compiled = 0, reloaded = 0, dbChanged = 0, layoutLoaded = 0, layoutSaved = 0;
     bool compileClears = true;
 };
-
-
 
 } // namespace
 
@@ -391,10 +388,10 @@ TEST_F(FormTest, ConnectionRegistryAndComboFollowTheForm)
     FakeConnection one, two;
     one.MYSID = 11;
     two.MYSID = 22;
-    ConnectionManager->AddConnection(one.FormID(), 11, QStringLiteral("sa"), QStringLiteral("db"),
-                                     QStringLiteral("s1"), RGBColor(255, 0, 0));
-    ConnectionManager->AddConnection(two.FormID(), 22, QStringLiteral("sa"), QStringLiteral("db"),
-                                     QStringLiteral("s2"), RGBColor(0, 0, 255));
+    ConnectionManager->AddConnection(one.FormID(), 11, QStringLiteral("sa"), QStringLiteral("db"), QStringLiteral("s1"),
+                                     RGBColor(255, 0, 0));
+    ConnectionManager->AddConnection(two.FormID(), 22, QStringLiteral("sa"), QStringLiteral("db"), QStringLiteral("s2"),
+                                     RGBColor(0, 0, 255));
     AddComboConnection(w->cmbDBName(), QStringLiteral("sa @ s1.db"), &one);
     AddComboConnection(w->cmbDBName(), QStringLiteral("sa @ s2.db"), &two);
     EXPECT_EQ(TzkForm::GetItemIndexHasSessionID(w->cmbDBName(), 22), 1);

@@ -50,26 +50,45 @@ TEST(CodeAssistPopup, KeysAndCharacters)
         const char *name;
         QString typed;
         QList<Key> keys;
-        QString text;      // the editor's text after the keys
-        bool open;         // the popup still open
-        QStringList rows;  // its rows, when open
+        QString text;     // the editor's text after the keys
+        bool open;        // the popup still open
+        QStringList rows; // its rows, when open
     } cases[] = {
         {"Enter accepts without a character", "Or", {{Qt::Key_Return, {}}}, "select [Orders]", false, {}},
         {"comma accepts and follows", "Or", {{Qt::Key_Comma, {}}}, "select [Orders],", false, {}},
         {"blank accepts and follows", "Or", {{Qt::Key_Space, {}}}, "select [Orders] ", false, {}},
-        {"Ctrl+blank does nothing", "Or", {{Qt::Key_Space, Qt::ControlModifier}}, "select Or", true,
+        {"Ctrl+blank does nothing",
+         "Or",
+         {{Qt::Key_Space, Qt::ControlModifier}},
+         "select Or",
+         true,
          {"Orders", "OrderLines"}},
         {"Esc keeps the typed text", "Or", {{Qt::Key_Escape, {}}}, "select Or", false, {}},
-        {"a letter goes to filter and editor", "Or", {{Qt::Key_E, {}}, {Qt::Key_R, {}}, {Qt::Key_L, {}}},
-         "select Orerl", true, {}},
-        {"letters narrow the list", "Or", {{Qt::Key_D, {}}, {Qt::Key_E, {}}, {Qt::Key_R, {}},
-                                           {Qt::Key_L, {}}},
-         "select Orderl", true, {"OrderLines"}},
-        {"Backspace widens the list", "Ord", {{Qt::Key_Backspace, {}}, {Qt::Key_Backspace, {}}},
-         "select O", true, {"Orders", "OrderLines"}},
+        {"a letter goes to filter and editor",
+         "Or",
+         {{Qt::Key_E, {}}, {Qt::Key_R, {}}, {Qt::Key_L, {}}},
+         "select Orerl",
+         true,
+         {}},
+        {"letters narrow the list",
+         "Or",
+         {{Qt::Key_D, {}}, {Qt::Key_E, {}}, {Qt::Key_R, {}}, {Qt::Key_L, {}}},
+         "select Orderl",
+         true,
+         {"OrderLines"}},
+        {"Backspace widens the list",
+         "Ord",
+         {{Qt::Key_Backspace, {}}, {Qt::Key_Backspace, {}}},
+         "select O",
+         true,
+         {"Orders", "OrderLines"}},
         {"Backspace with an empty filter closes and deletes", "", {{Qt::Key_Backspace, {}}}, "select", false, {}},
-        {"Down then Enter takes the second row", "Or", {{Qt::Key_Down, {}}, {Qt::Key_Return, {}}},
-         "select [OrderLines]", false, {}},
+        {"Down then Enter takes the second row",
+         "Or",
+         {{Qt::Key_Down, {}}, {Qt::Key_Return, {}}},
+         "select [OrderLines]",
+         false,
+         {}},
         {"a reserved word stays bare", "SEL", {{Qt::Key_Tab, {}}}, "select SELECT\t", false, {}},
         {"a bracketed name is not bracketed again", "[", {{Qt::Key_Return, {}}}, "select [x]", false, {}},
         {"] is doubled", "a", {{Qt::Key_Return, {}}}, "select [a]]b]", false, {}},

@@ -155,16 +155,16 @@ TEST(ZkMemo, CaseConversionIsOneUndoStepAlsoWithWrap)
             host->WrapOption()->SetWrapByte(20);
             host->SetWordWrap(true);
         }
-        const QString text = QStringLiteral("select straße, ") + QString(30, QLatin1Char('a')) + crlf
-                             + QStringLiteral("from tbl");
+        const QString text =
+            QStringLiteral("select straße, ") + QString(30, QLatin1Char('a')) + crlf + QStringLiteral("from tbl");
         host.setText(text);
         host->SetModified(false);
         QSignalSpy changed(host.memo, &TEditor::OnChange);
         host->EMSetSel(7, int(text.size()) - 4);
         const QString selected = host->SelText();
         host->SelUpperCase();
-        EXPECT_EQ(host.text(), QStringLiteral("select STRAßE, ") + QString(30, QLatin1Char('A')) + crlf
-                                   + QStringLiteral("FROM tbl"))
+        EXPECT_EQ(host.text(),
+                  QStringLiteral("select STRAßE, ") + QString(30, QLatin1Char('A')) + crlf + QStringLiteral("FROM tbl"))
             << "ß keeps its length";
         EXPECT_TRUE(host->Modified());
         EXPECT_GE(changed.count(), 1);

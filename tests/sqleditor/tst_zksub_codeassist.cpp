@@ -38,8 +38,8 @@ struct Completion
         con.Open();
         query.SetConnection(&con);
         dbVer = server == V8 ? 8 : 15;
-        host.memo->SetReserveWordList(QStringList{QStringLiteral("SELECT"), QStringLiteral("FROM"),
-                                                  QStringLiteral("WHERE")});
+        host.memo->SetReserveWordList(
+            QStringList{QStringLiteral("SELECT"), QStringLiteral("FROM"), QStringLiteral("WHERE")});
         // The host's handler of the editor's request.
         QObject::connect(host.memo, &TEditor::CodeAssist, host.memo, [this](const QPoint &p) {
             CodeAssistCandidates(host.memo, host.form.get(), &query, QStringLiteral("Sales"), QStringLiteral("dbo"),
@@ -119,9 +119,12 @@ TEST(CodeAssist, StatementsSentPerServer)
     const bool update = qEnvironmentVariableIsSet("ZK_UPDATE_GOLDEN");
     for (Server server : {V8, V9, Azure}) {
         for (const Case &c : cases) {
-            const QString file = dataDir + QStringLiteral("%1_%2.txt")
-                                               .arg(QLatin1String(c.name))
-                                               .arg(server == V8 ? "v8" : server == V9 ? "v9" : "azure");
+            const QString file = dataDir
+                                 + QStringLiteral("%1_%2.txt")
+                                       .arg(QLatin1String(c.name))
+                                       .arg(server == V8   ? "v8"
+                                            : server == V9 ? "v9"
+                                                           : "azure");
             SCOPED_TRACE(file.toStdString());
             Completion t(server);
             t.request(QString::fromUtf8(c.text));
@@ -143,9 +146,9 @@ TEST(CodeAssist, CtrlSpaceAfterABlankListsDatabasesSchemasObjectsAndWords)
     QTest::keyClick(t.host.memo, Qt::Key_Space, Qt::ControlModifier);
     ASSERT_NE(t.popup(), nullptr);
     EXPECT_TRUE(t.popup()->isVisible());
-    EXPECT_EQ(t.rows(), (QStringList{"master", "Sales", "dbo", "sales", "Customers", "Orders", "vOrders",
-                                     "IX_Orders_Date", "PK_Orders", "usp_orders", "fn_total", "SynOrd", "FROM",
-                                     "SELECT", "WHERE"}));
+    EXPECT_EQ(t.rows(),
+              (QStringList{"master", "Sales", "dbo", "sales", "Customers", "Orders", "vOrders", "IX_Orders_Date",
+                           "PK_Orders", "usp_orders", "fn_total", "SynOrd", "FROM", "SELECT", "WHERE"}));
     EXPECT_EQ(t.rows(1).mid(0, 5), (QStringList{"DATABASE", "DATABASE", "SCHEMA", "SCHEMA", "TABLE"}));
     EXPECT_EQ(t.popup()->ImageList[1], 116) << "the current database";
     EXPECT_EQ(t.popup()->ImageList[2], 3) << "the current schema";
@@ -172,8 +175,8 @@ TEST(CodeAssist, SchemaListsItsObjectsWithTypeWords)
     ASSERT_NE(t.popup(), nullptr);
     EXPECT_EQ(t.rows(), (QStringList{"Customers", "Orders", "vOrders", "IX_Orders_Date", "PK_Orders", "usp_orders",
                                      "fn_total", "SynOrd"}));
-    EXPECT_EQ(t.rows(1), (QStringList{"TABLE", "TABLE", "VIEW", "INDEX", "CONSTRAINT", "PROCEDURE", "FUNCTION",
-                                      "SYNONYM"}));
+    EXPECT_EQ(t.rows(1),
+              (QStringList{"TABLE", "TABLE", "VIEW", "INDEX", "CONSTRAINT", "PROCEDURE", "FUNCTION", "SYNONYM"}));
     EXPECT_EQ(t.popup()->headerItem()->text(0), QStringLiteral("オブジェクト名"));
 }
 
@@ -187,8 +190,8 @@ TEST(CodeAssist, ColumnsOfTablesAliasesAndSynonyms)
         t.request(QString::fromUtf8(text));
         ASSERT_NE(t.popup(), nullptr);
         EXPECT_EQ(t.rows(), columns);
-        EXPECT_EQ(t.rows(1), (QStringList{"", "int", "nvarchar(50)", "varchar(max)", "decimal(10,2)", "char(3)",
-                                          "float(53)"}));
+        EXPECT_EQ(t.rows(1),
+                  (QStringList{"", "int", "nvarchar(50)", "varchar(max)", "decimal(10,2)", "char(3)", "float(53)"}));
         EXPECT_EQ(t.popup()->ImageList, (std::vector<int>{-1, 46, -1, -1, -1, -1, -1}));
         EXPECT_EQ(t.popup()->headerItem()->text(0), QStringLiteral("列名"));
     }
@@ -226,8 +229,8 @@ TEST(CodeAssist, PartialWithoutMatchShowsAnEmptyPopup)
 
 TEST(CodeAssist, NamesThatListNothing)
 {
-    for (const char *text : {"select * from a.b.c.d.e.|", "exec usp_orders.|", "select * from Sales.Or|",
-                             "select * from nowhere.|"}) {
+    for (const char *text :
+         {"select * from a.b.c.d.e.|", "exec usp_orders.|", "select * from Sales.Or|", "select * from nowhere.|"}) {
         SCOPED_TRACE(text);
         Completion t;
         t.request(QString::fromUtf8(text));

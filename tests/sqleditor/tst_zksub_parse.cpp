@@ -49,7 +49,10 @@ ParseResult parse(const QString &sql, bool lenient)
 struct ParseCase
 {
     ParseCase(const char *name, const char *sql, bool lenient = false, bool fails = false)
-        : name(name), sql(sql), lenient(lenient), fails(fails)
+        : name(name)
+        , sql(sql)
+        , lenient(lenient)
+        , fails(fails)
     {
     }
     const char *name;

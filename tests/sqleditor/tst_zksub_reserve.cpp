@@ -118,4 +118,3 @@ TEST_F(ReserveWordSettings, StoredWordsReplaceTheListAndAreWrittenBack)
 }
 
 } // namespace
-

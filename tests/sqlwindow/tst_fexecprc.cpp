@@ -192,7 +192,8 @@ TEST_F(ExecProcWindowTest, ProcedureListsParametersAndRuns)
     w->btnExecClick();
     EXPECT_EQ(w->ExecStatus, esEndComplite);
     const QString sent = script->LogLines().join('\n');
-    EXPECT_TRUE(sent.contains(QStringLiteral("rpc: exec [dbo].[usp_RegisterOrder] | @P1 bigint = 7, "))) << sent.toStdString();
+    EXPECT_TRUE(sent.contains(QStringLiteral("rpc: exec [dbo].[usp_RegisterOrder] | @P1 bigint = 7, ")))
+        << sent.toStdString();
     EXPECT_TRUE(sent.contains(QStringLiteral("@P5 bigint = NULL output"))) << sent.toStdString();
     const QStringList out = output(w);
     EXPECT_EQ(out.value(0), QStringLiteral("【 実行後パラメータ値 】"));
@@ -247,17 +248,20 @@ protected:
         ShownMainWindowTest::SetUp();
         QString error;
         ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
-        ASSERT_TRUE(server.loadRulesText(QStringLiteral(
-            "rule contains: from sys.all_parameters as param\n"
-            "  params: N'usp_名前登録'\n"
-            "  result: parameter_id int, name nvarchar(128), type nvarchar(128), length int, precision int, scale int, usertype nvarchar(256), default_value nvarchar(4000), is_output bit\n"
-            "  row: 0, '', 'int', 0, 0, 0, '', ' ', 0\n"
-            "  row: 1, N'@名前', N'nvarchar', 20, 0, 0, N'', NULL, 0\n"
-            "  row: 2, N'@件数', N'int', 4, 10, 0, N'', NULL, 1\n"
-            "rule contains: exec [dbo].[usp_名前登録]\n"
-            "  rowcount: 1\n"
-            "  output: @P2 = 12\n"
-            "  return: 3\n"), QStringLiteral("inline"), &error)) << error.toStdString();
+        ASSERT_TRUE(server.loadRulesText(
+            QStringLiteral(
+                "rule contains: from sys.all_parameters as param\n"
+                "  params: N'usp_名前登録'\n"
+                "  result: parameter_id int, name nvarchar(128), type nvarchar(128), length int, precision int, scale int, usertype nvarchar(256), default_value nvarchar(4000), is_output bit\n"
+                "  row: 0, '', 'int', 0, 0, 0, '', ' ', 0\n"
+                "  row: 1, N'@名前', N'nvarchar', 20, 0, 0, N'', NULL, 0\n"
+                "  row: 2, N'@件数', N'int', 4, 10, 0, N'', NULL, 1\n"
+                "rule contains: exec [dbo].[usp_名前登録]\n"
+                "  rowcount: 1\n"
+                "  output: @P2 = 12\n"
+                "  return: 3\n"),
+            QStringLiteral("inline"), &error))
+            << error.toStdString();
         ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
         owner = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("demo"),
                                QStringLiteral("127.0.0.1,%1").arg(server.port()), 0xFFFFE0, false);

@@ -193,4 +193,3 @@ TEST_F(SQLLogDialog, FavouritesRegisterRenameAndShowMissingFilesEmpty)
 }
 
 } // namespace
-

@@ -88,7 +88,8 @@ TEST_F(ExplanPlanTest, PlanRowsBecomeATreeWithCostsAndShares)
         "    Clustered Index Scan|([Sales].[dbo].[t2].[PK_t2])|3|19|0.007812|1.6%|2",
     };
     const Case cases[] = {
-        {"one statement: skip rule, objects, small costs, a lost parent", QString::fromUtf8(JoinText),
+        {"one statement: skip rule, objects, small costs, a lost parent",
+         QString::fromUtf8(JoinText),
          {
              "SELECT STATEMENT||1000000||0.123457|100%|1",
              "  Nested Loops||1000000|40|0.1|81%|2",
@@ -98,7 +99,8 @@ TEST_F(ExplanPlanTest, PlanRowsBecomeATreeWithCostsAndShares)
          }},
         {"two statements in one result", "select * from t1 select * from t2", twoStatements},
         {"two statements, a result each", "select * from t1; select * from t2", twoStatements},
-        {"a costed use row first sets the base", "use Sales; select * from t3",
+        {"a costed use row first sets the base",
+         "use Sales; select * from t3",
          {
              "SELECT STATEMENT||5||1|50%|1",
              "  Table Scan|([Sales].[dbo].[t3])|5|30|1|50%|2",
@@ -214,10 +216,11 @@ TEST_F(ExplanOutputTest, CopyWritesTheHeaderAndIndentedNodesWithoutTheNodeId)
 {
     const QString header = QStringLiteral("操作\tオブジェクト\t予測行数\t行平均サイズ\tCOST\tCOST(%)\t\r\n");
     EXPECT_EQ(copy(), header
-                          + QStringLiteral("SELECT STATEMENT\t\t10\t\t0.5\t100%\r\n"
-                                           "  ┗Table Scan\t([Sales].[dbo].[t1])\t10\t15\t0.5\t100%\r\n"
-                                           "  ┗select * from t2\t\t3\t\t0.25\t50%\r\n"
-                                           "    ┗Clustered Index Scan\t([Sales].[dbo].[t2].[PK_t2])\t3\t19\t0.007812\t1.6%\r\n"));
+                          + QStringLiteral(
+                              "SELECT STATEMENT\t\t10\t\t0.5\t100%\r\n"
+                              "  ┗Table Scan\t([Sales].[dbo].[t1])\t10\t15\t0.5\t100%\r\n"
+                              "  ┗select * from t2\t\t3\t\t0.25\t50%\r\n"
+                              "    ┗Clustered Index Scan\t([Sales].[dbo].[t2].[PK_t2])\t3\t19\t0.007812\t1.6%\r\n"));
     EXPECT_EQ(mainForm.loops, (QStringList{"1/4", "2/4", "3/4", "4/4"}));
     EXPECT_GE(mainForm.defMessages, 1);
 
@@ -233,7 +236,7 @@ TEST_F(ExplanOutputTest, CopyWritesTheHeaderAndIndentedNodesWithoutTheNodeId)
         EXPECT_EQ(checks.first()->text(), QStringLiteral("カンマ区切りにする(非チェック時はタブ区切り)"));
         EXPECT_FALSE(checks.first()->isChecked());
         checks.first()->click();
-        CaptureMessage(&done);  // the completion message follows
+        CaptureMessage(&done); // the completion message follows
         box->findChild<QPushButton *>(QStringLiteral("Yes"))->click();
     });
     frame->btnCopyClick();
@@ -256,7 +259,7 @@ TEST_F(ExplanOutputTest, AnEmptyTreeCopiesTheHeaderAndEscapeKeepsTheLinesSoFar)
     showActive();
     mainForm.escapeAt = 2;
     const QStringList lines = copy().split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines.size(), 4) << lines.join('|').toStdString();  // header, two nodes, the end
+    EXPECT_EQ(lines.size(), 4) << lines.join('|').toStdString(); // header, two nodes, the end
     EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("  ┗Table Scan\t")));
 
     mainForm.escapeAt = -1;
@@ -283,10 +286,12 @@ TEST_F(ExplanOutputTest, TheWorkbookHoldsCaptionsIndentedNodesAndWidths)
             if (!typed.isNull())
                 edit->setText(typed);
             if (replaces) {
-                WhenModal([&](QWidget *box) {
-                    CaptureMessage(&done);
-                    qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
-                }, dialog);
+                WhenModal(
+                    [&](QWidget *box) {
+                        CaptureMessage(&done);
+                        qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
+                    },
+                    dialog);
             } else {
                 CaptureMessage(&done);
             }

@@ -58,8 +58,7 @@ TEST_F(ExplanServerTest, TheSwitchesAndTheTextGoAsPlainBatches)
     const QStringList tree = TreeLines(frame->lstPlan);
     ASSERT_EQ(tree.size(), 5);
     EXPECT_EQ(tree.first(), QStringLiteral("SELECT STATEMENT||1000000||0.123457|100%|1"));
-    EXPECT_EQ(tree.at(3),
-              QStringLiteral("    Table Scan|([Sales].[dbo].[customers] AS [c])|1000|21|0|0%|4"));
+    EXPECT_EQ(tree.at(3), QStringLiteral("    Table Scan|([Sales].[dbo].[customers] AS [c])|1000|21|0|0%|4"));
 }
 
 TEST_F(ExplanServerTest, FailuresStillSwitchTheModeOff)
@@ -68,12 +67,12 @@ TEST_F(ExplanServerTest, FailuresStillSwitchTheModeOff)
     server.clearLog();
     EXPECT_THROW(plan(QStringLiteral("selec * from t1")), EDBError);
     EXPECT_EQ(frame->lstPlan->NodeCount(), 0);
-    EXPECT_EQ(requests(), (QStringList{"batch: set showplan_all on", "batch: selec * from t1\r\n",
-                                       "batch: set showplan_all off"}));
+    EXPECT_EQ(requests(),
+              (QStringList{"batch: set showplan_all on", "batch: selec * from t1\r\n", "batch: set showplan_all off"}));
 
-    ASSERT_TRUE(server.loadRulesText(QStringLiteral(
-        "rule exact: set showplan_all on\n"
-        "  error: 262, 1, 14, 1, SHOWPLAN permission denied in database 'Sales'.\n")));
+    ASSERT_TRUE(server.loadRulesText(
+        QStringLiteral("rule exact: set showplan_all on\n"
+                       "  error: 262, 1, 14, 1, SHOWPLAN permission denied in database 'Sales'.\n")));
     server.clearLog();
     QString warning;
     CaptureMessage(&warning);

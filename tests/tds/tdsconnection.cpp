@@ -26,7 +26,11 @@ const QString ServerName = QStringLiteral("ZKTDS");
 class Reader
 {
 public:
-    explicit Reader(const QByteArray &data, qsizetype pos = 0) : m_data(data), m_pos(pos) {}
+    explicit Reader(const QByteArray &data, qsizetype pos = 0)
+        : m_data(data)
+        , m_pos(pos)
+    {
+    }
 
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_pos >= m_data.size(); }
@@ -153,23 +157,45 @@ bool readTypedValue(Reader &r, Param *p)
     QByteArray v;
     bool isNull = false;
     switch (t) {
-    case 0x1F: p->typeName = QStringLiteral("int"); p->value = QVariant(); return r.ok();
+    case 0x1F:
+        p->typeName = QStringLiteral("int");
+        p->value = QVariant();
+        return r.ok();
     case 0x30: p->value = qint64(quint8(fixed("tinyint", 1)[0])); return r.ok();
     case 0x32: p->value = fixed("bit", 1)[0] != 0; return r.ok();
     case 0x34: p->value = readIntLe(fixed("smallint", 2)); return r.ok();
     case 0x38: p->value = readIntLe(fixed("int", 4)); return r.ok();
     case 0x7F: p->value = readIntLe(fixed("bigint", 8)); return r.ok();
-    case 0x3B: { const QByteArray b = fixed("real", 4); float f; std::memcpy(&f, b.constData(), 4); p->value = double(f); return r.ok(); }
-    case 0x3E: { const QByteArray b = fixed("float", 8); double d; std::memcpy(&d, b.constData(), 8); p->value = d; return r.ok(); }
-    case 0x26: case 0x68: case 0x6D: case 0x6E: case 0x6F: case 0x24: {
+    case 0x3B: {
+        const QByteArray b = fixed("real", 4);
+        float f;
+        std::memcpy(&f, b.constData(), 4);
+        p->value = double(f);
+        return r.ok();
+    }
+    case 0x3E: {
+        const QByteArray b = fixed("float", 8);
+        double d;
+        std::memcpy(&d, b.constData(), 8);
+        p->value = d;
+        return r.ok();
+    }
+    case 0x26:
+    case 0x68:
+    case 0x6D:
+    case 0x6E:
+    case 0x6F:
+    case 0x24: {
         const int maxLen = r.u8();
         const int len = r.u8();
         v = r.bytes(len);
         if (!r.ok())
             return false;
         if (t == 0x26)
-            p->typeName = maxLen == 1 ? QStringLiteral("tinyint") : maxLen == 2 ? QStringLiteral("smallint")
-                        : maxLen == 4 ? QStringLiteral("int") : QStringLiteral("bigint");
+            p->typeName = maxLen == 1   ? QStringLiteral("tinyint")
+                          : maxLen == 2 ? QStringLiteral("smallint")
+                          : maxLen == 4 ? QStringLiteral("int")
+                                        : QStringLiteral("bigint");
         else if (t == 0x68)
             p->typeName = QStringLiteral("bit");
         else if (t == 0x6D)
@@ -215,7 +241,8 @@ bool readTypedValue(Reader &r, Param *p)
             const uchar *b = reinterpret_cast<const uchar *>(v.constData());
             if (len == 4) {
                 const int days = b[0] | (b[1] << 8), minutes = b[2] | (b[3] << 8);
-                p->value = dateTimeValue(Type::SmallDateTime, Days1900 + days, qint64(minutes) * 60 * TicksPerSecond, 0);
+                p->value =
+                    dateTimeValue(Type::SmallDateTime, Days1900 + days, qint64(minutes) * 60 * TicksPerSecond, 0);
             } else {
                 qint32 days;
                 quint32 t300;
@@ -238,7 +265,8 @@ bool readTypedValue(Reader &r, Param *p)
         }
         return true;
     }
-    case 0x6A: case 0x6C: {
+    case 0x6A:
+    case 0x6C: {
         r.u8();
         const int precision = r.u8(), scale = r.u8();
         const int len = r.u8();
@@ -260,22 +288,34 @@ bool readTypedValue(Reader &r, Param *p)
         p->value = formatScaled(s, scale);
         return true;
     }
-    case 0x28: case 0x29: case 0x2A: case 0x2B: {
+    case 0x28:
+    case 0x29:
+    case 0x2A:
+    case 0x2B: {
         const int scale = t == 0x28 ? 0 : r.u8();
         const int len = r.u8();
         v = r.bytes(len);
-        const Type type = t == 0x28 ? Type::Date : t == 0x29 ? Type::Time : t == 0x2A ? Type::DateTime2 : Type::DateTimeOffset;
+        const Type type = t == 0x28   ? Type::Date
+                          : t == 0x29 ? Type::Time
+                          : t == 0x2A ? Type::DateTime2
+                                      : Type::DateTimeOffset;
         p->typeName = t == 0x28 ? QStringLiteral("date")
-                    : QStringLiteral("%1(%2)").arg(t == 0x29 ? QLatin1String("time")
-                                                  : t == 0x2A ? QLatin1String("datetime2")
-                                                              : QLatin1String("datetimeoffset"))
-                          .arg(scale);
+                                : QStringLiteral("%1(%2)")
+                                      .arg(t == 0x29   ? QLatin1String("time")
+                                           : t == 0x2A ? QLatin1String("datetime2")
+                                                       : QLatin1String("datetimeoffset"))
+                                      .arg(scale);
         if (!r.ok())
             return false;
         p->value = len == 0 ? QVariant() : timeValue(type, v, scale);
         return true;
     }
-    case 0xA5: case 0xA7: case 0xAD: case 0xAF: case 0xE7: case 0xEF: {
+    case 0xA5:
+    case 0xA7:
+    case 0xAD:
+    case 0xAF:
+    case 0xE7:
+    case 0xEF: {
         const int maxLen = r.u16();
         const bool text = t == 0xA7 || t == 0xAF || t == 0xE7 || t == 0xEF;
         const bool wide = t == 0xE7 || t == 0xEF;
@@ -285,8 +325,12 @@ bool readTypedValue(Reader &r, Param *p)
             if (collation.size() == 5)
                 codePage = codePageOfCollation(reinterpret_cast<const uchar *>(collation.constData()));
         }
-        const char *name = t == 0xA5 ? "varbinary" : t == 0xA7 ? "varchar" : t == 0xAD ? "binary"
-                         : t == 0xAF ? "char" : t == 0xE7 ? "nvarchar" : "nchar";
+        const char *name = t == 0xA5   ? "varbinary"
+                           : t == 0xA7 ? "varchar"
+                           : t == 0xAD ? "binary"
+                           : t == 0xAF ? "char"
+                           : t == 0xE7 ? "nvarchar"
+                                       : "nchar";
         p->typeName = typeWithLength(name, maxLen, wide);
         if (maxLen == 0xFFFF) {
             v = r.plp(&isNull);
@@ -308,7 +352,9 @@ bool readTypedValue(Reader &r, Param *p)
             p->value = v;
         return true;
     }
-    case 0x22: case 0x23: case 0x63: {
+    case 0x22:
+    case 0x23:
+    case 0x63: {
         r.u32();
         int codePage = 1252;
         if (t != 0x22) {
@@ -320,7 +366,9 @@ bool readTypedValue(Reader &r, Param *p)
         isNull = len == 0xFFFFFFFF;
         if (!isNull)
             v = r.bytes(qsizetype(len));
-        p->typeName = t == 0x22 ? QStringLiteral("image") : t == 0x23 ? QStringLiteral("text") : QStringLiteral("ntext");
+        p->typeName = t == 0x22   ? QStringLiteral("image")
+                      : t == 0x23 ? QStringLiteral("text")
+                                  : QStringLiteral("ntext");
         if (!r.ok())
             return false;
         if (isNull)
@@ -343,7 +391,8 @@ bool readTypedValue(Reader &r, Param *p)
         p->typeName = QStringLiteral("xml");
         if (!r.ok())
             return false;
-        p->value = isNull ? QVariant() : QVariant(QString(reinterpret_cast<const QChar *>(v.constData()), v.size() / 2));
+        p->value =
+            isNull ? QVariant() : QVariant(QString(reinterpret_cast<const QChar *>(v.constData()), v.size() / 2));
         return true;
     }
     case 0x62: {
@@ -371,8 +420,7 @@ bool readTypedValue(Reader &r, Param *p)
             p->value = data;
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -404,7 +452,10 @@ class Connection
 {
 public:
     Connection(TdsServer::Private *server, TdsServer::Private::Connection *conn)
-        : m_server(server), m_conn(conn), m_fd(conn->fd), m_out(conn->fd)
+        : m_server(server)
+        , m_conn(conn)
+        , m_fd(conn->fd)
+        , m_out(conn->fd)
     {
         m_session.spid = 50 + conn->id;
         m_out.setSpid(quint16(m_session.spid));
@@ -445,13 +496,13 @@ private:
     bool m_loggedIn = false;
     bool m_cancelled = false;
     bool m_closed = false;
-    bool m_dropped = false;   // by a rule
+    bool m_dropped = false; // by a rule
     quint64 m_transaction = 0;
     int m_nextHandle = 0;
     struct Prepared
     {
         QString statement;
-        QString declaration;   // "@P1 int,@P2 nvarchar(10)"
+        QString declaration; // "@P1 int,@P2 nvarchar(10)"
     };
     QHash<int, Prepared> m_prepared;
 };
@@ -562,7 +613,7 @@ void Connection::done(quint8 token, quint16 status, quint64 count)
         status |= DoneInXact;
     m_tok.u8(token);
     m_tok.u16(status);
-    m_tok.u16(0xC1);   // the current command: a SELECT, for clients that look
+    m_tok.u16(0xC1); // the current command: a SELECT, for clients that look
     m_tok.u64(count);
 }
 
@@ -642,11 +693,11 @@ void Connection::handlePreLogin(const QByteArray &payload)
         QByteArray data;
     };
     const Option options[] = {
-        {0, QByteArray("\x0F\x00\x07\xD0\x00\x00", 6)},   // version 15.0.2000
-        {1, QByteArray(1, '\x02')},                        // encryption not supported
-        {2, QByteArray(1, '\x00')},                        // instance: none
-        {3, QByteArray()},                                 // thread id
-        {4, QByteArray(1, '\x00')},                        // no MARS
+        {0, QByteArray("\x0F\x00\x07\xD0\x00\x00", 6)}, // version 15.0.2000
+        {1, QByteArray(1, '\x02')},                     // encryption not supported
+        {2, QByteArray(1, '\x00')},                     // instance: none
+        {3, QByteArray()},                              // thread id
+        {4, QByteArray(1, '\x00')},                     // no MARS
     };
     Buffer b;
     quint16 offset = quint16(std::size(options) * 5 + 1);
@@ -715,15 +766,16 @@ bool Connection::handleLogin(const QByteArray &payload)
                                QStringLiteral("Login failed. The login is from an untrusted domain and cannot be "
                                               "used with Integrated authentication."));
     } else if (rec.tdsVersion < Tds72) {
-        answers << errorAnswer(18456, 1, 14, 1, QStringLiteral("Login failed: this server speaks TDS 7.2 and later only."));
+        answers << errorAnswer(18456, 1, 14, 1,
+                               QStringLiteral("Login failed: this server speaks TDS 7.2 and later only."));
     } else {
         answers = m_server->loginAnswers(rec.user);
     }
     rec.refused = RuleSet::refusesLogin(answers);
     m_server->addLogin(rec);
-    log(TdsLogEntry::Login, QStringLiteral("%1 database=%2 app=%3%4")
-                                .arg(rec.user, m_session.database, rec.appName,
-                                     rec.refused ? QStringLiteral(" (refused)") : QString()));
+    log(TdsLogEntry::Login,
+        QStringLiteral("%1 database=%2 app=%3%4")
+            .arg(rec.user, m_session.database, rec.appName, rec.refused ? QStringLiteral(" (refused)") : QString()));
 
     m_out.begin();
     for (const Answer &a : std::as_const(answers)) {
@@ -758,7 +810,7 @@ bool Connection::handleLogin(const QByteArray &payload)
         const size_t start = m_tok.size();
         m_tok.u8(LoginAckToken);
         m_tok.u16(0);
-        m_tok.u8(1);   // T-SQL
+        m_tok.u8(1); // T-SQL
         const quint32 version = qMin(rec.tdsVersion, Tds74);
         m_tok.u32(qToBigEndian(version));
         m_tok.bVarchar(u"Microsoft SQL Server");
@@ -812,12 +864,8 @@ Outcome Connection::emitAnswers(const QList<Answer> &answers, const QString &sta
             statementDone(DoneCount, quint64(a.rowCount >= 0 ? a.rowCount : rows), i);
             break;
         }
-        case Answer::RowCount:
-            statementDone(DoneCount, quint64(a.rowCount), i);
-            break;
-        case Answer::Message:
-            info(InfoToken, a.number, a.state, a.severity, a.text, a.line);
-            break;
+        case Answer::RowCount: statementDone(DoneCount, quint64(a.rowCount), i); break;
+        case Answer::Message: info(InfoToken, a.number, a.state, a.severity, a.text, a.line); break;
         case Answer::Error:
             info(ErrorToken, a.number, a.state, a.severity, a.text, a.line);
             error = true;
@@ -849,8 +897,7 @@ Outcome Connection::emitAnswers(const QList<Answer> &answers, const QString &sta
             m_dropped = true;
             return Outcome::Dropped;
         case Answer::Output:
-        case Answer::Return:
-            break;   // they shape the call's tail
+        case Answer::Return: break; // they shape the call's tail
         }
         if (m_tok.size() >= 64 * 1024) {
             m_out.write(m_tok);
@@ -918,11 +965,11 @@ void Connection::handleRpc(const QByteArray &payload)
             req.procId = r.u16();
         else
             req.name = r.utf16(nameLen);
-        r.u16();   // option flags
+        r.u16(); // option flags
         while (!r.atEnd()) {
             const quint8 next = r.peek();
             if (next == 0x80 || next == 0xFF || next == 0xFE) {
-                r.u8();   // the next request of the batch follows
+                r.u8(); // the next request of the batch follows
                 break;
             }
             RpcParam p;
@@ -951,11 +998,22 @@ void Connection::handleRpc(const QByteArray &payload)
     }
     for (qsizetype i = 0; i < requests.size(); ++i) {
         const RpcRequest &req = requests[i];
-        static const char *const names[] = {nullptr, "sp_cursor", "sp_cursoropen", "sp_cursorprepare",
-                                            "sp_cursorexecute", "sp_cursorprepexec", "sp_cursorunprepare",
-                                            "sp_cursorfetch", "sp_cursoroption", "sp_cursorclose",
-                                            "sp_executesql", "sp_prepare", "sp_execute", "sp_prepexec",
-                                            "sp_prepexecrpc", "sp_unprepare"};
+        static const char *const names[] = {nullptr,
+                                            "sp_cursor",
+                                            "sp_cursoropen",
+                                            "sp_cursorprepare",
+                                            "sp_cursorexecute",
+                                            "sp_cursorprepexec",
+                                            "sp_cursorunprepare",
+                                            "sp_cursorfetch",
+                                            "sp_cursoroption",
+                                            "sp_cursorclose",
+                                            "sp_executesql",
+                                            "sp_prepare",
+                                            "sp_execute",
+                                            "sp_prepexec",
+                                            "sp_prepexecrpc",
+                                            "sp_unprepare"};
         QString proc = req.name;
         if (req.procId > 0 && req.procId < int(std::size(names)))
             proc = QLatin1String(names[req.procId]);
@@ -1013,8 +1071,8 @@ void Connection::handleRpc(const QByteArray &payload)
             || lower == QLatin1String("sp_execute")) {
             const QRegularExpression declared(QStringLiteral("(?:^|,)\\s*(@[\\w@#$]+)"));
             const int handle = int(req.params.value(0).param.value.toLongLong());
-            const QString decl = lower == QLatin1String("sp_execute") ? m_prepared.value(handle).declaration
-                                                                      : paramText(1);
+            const QString decl =
+                lower == QLatin1String("sp_execute") ? m_prepared.value(handle).declaration : paramText(1);
             qsizetype k = 0;
             for (auto m = declared.globalMatch(decl); m.hasNext() && k < values.size(); ++k) {
                 if (values[k].param.name.isEmpty())
@@ -1077,7 +1135,7 @@ void Connection::handleTransactionManager(const QByteArray &payload)
             envTransaction(8, true);
     };
     switch (request) {
-    case 5:   // begin
+    case 5: // begin
         log(TdsLogEntry::Transaction, QStringLiteral("begin"));
         begin();
         break;
@@ -1098,7 +1156,7 @@ void Connection::handleTransactionManager(const QByteArray &payload)
             begin();
         break;
     }
-    case 0:   // DTC address: none
+    case 0: // DTC address: none
         log(TdsLogEntry::Transaction, QStringLiteral("dtc"));
         break;
     default:
@@ -1116,9 +1174,7 @@ QString Connection::run()
     QByteArray payload;
     while (!m_closed && readMessage(&type, &payload)) {
         switch (type) {
-        case PreLoginPacket:
-            handlePreLogin(payload);
-            break;
+        case PreLoginPacket: handlePreLogin(payload); break;
         case Login7Packet:
             if (!handleLogin(payload))
                 m_closed = true;
@@ -1132,7 +1188,8 @@ QString Connection::run()
             m_out.end();
             break;
         case SspiPacket:
-            refuse(18452, 14, QStringLiteral("Login failed. Windows authentication is not supported by the test server."));
+            refuse(18452, 14,
+                   QStringLiteral("Login failed. Windows authentication is not supported by the test server."));
             m_closed = true;
             break;
         default:

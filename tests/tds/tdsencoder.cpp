@@ -61,7 +61,7 @@ qint64 timeUnit(int scale)
 bool isPlp(const Column &c)
 {
     return c.type == Type::Xml
-        || (c.length < 0 && (c.type == Type::VarChar || c.type == Type::NVarChar || c.type == Type::VarBinary));
+           || (c.length < 0 && (c.type == Type::VarChar || c.type == Type::NVarChar || c.type == Type::VarBinary));
 }
 
 void writeDecimal(Buffer &b, Int128 v, int precision)
@@ -145,8 +145,7 @@ void writeDateTimeParts(Buffer &b, const Column &c, qint64 days, qint64 ticks, i
         b.u16(quint16(qint16(offsetMinutes)));
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -155,9 +154,14 @@ void writeGuid(Buffer &b, const QByteArray &rfc)
     // The first three groups go little-endian.
     const char *s = rfc.constData();
     char *p = b.grow(16);
-    p[0] = s[3]; p[1] = s[2]; p[2] = s[1]; p[3] = s[0];
-    p[4] = s[5]; p[5] = s[4];
-    p[6] = s[7]; p[7] = s[6];
+    p[0] = s[3];
+    p[1] = s[2];
+    p[2] = s[1];
+    p[3] = s[0];
+    p[4] = s[5];
+    p[5] = s[4];
+    p[6] = s[7];
+    p[7] = s[6];
     std::memcpy(p + 8, s + 8, 8);
 }
 
@@ -174,8 +178,8 @@ void writePlp(Buffer &b, const char *data, size_t n)
 void writeTextPointer(Buffer &b, size_t n)
 {
     b.u8(16);
-    std::memset(b.grow(16), 0xAB, 16);   // any text pointer; clients only check its presence
-    std::memset(b.grow(8), 0, 8);        // timestamp
+    std::memset(b.grow(16), 0xAB, 16); // any text pointer; clients only check its presence
+    std::memset(b.grow(8), 0, 8);      // timestamp
     b.u32(quint32(n));
 }
 
@@ -218,9 +222,9 @@ struct GeneratedColumn
 {
     enum Op { IntN, BitN, Dec, Flt8, Flt4, Money8, Money4, Text16, Text8, DateTimeParts, Constant, Null, Fallback };
     Op op = Fallback;
-    int bytes = 0;           // IntN width; char padding
+    int bytes = 0; // IntN width; char padding
     int precision = 0;
-    bool rowNumber = false;  // text: digits of n rather than of the sequence value
+    bool rowNumber = false; // text: digits of n rather than of the sequence value
     QByteArray prefix, suffix, constant;
 };
 
@@ -250,7 +254,7 @@ GeneratedColumn prepare(const Column &c, const Generator &g)
             const QString before = g.text.left(at);
             const QString after = g.text.mid(at + 3);
             if (after.contains(QLatin1String("{n}")))
-                return GeneratedColumn();   // several {n}: the general path
+                return GeneratedColumn(); // several {n}: the general path
             if (text8) {
                 p.prefix = encodeText(before, c.codePage);
                 p.suffix = encodeText(after, c.codePage);
@@ -264,13 +268,28 @@ GeneratedColumn prepare(const Column &c, const Generator &g)
     if (g.kind != Generator::Sequence)
         return p;
     switch (c.type) {
-    case Type::Int: p.op = GeneratedColumn::IntN; p.bytes = 4; break;
-    case Type::BigInt: p.op = GeneratedColumn::IntN; p.bytes = 8; break;
-    case Type::SmallInt: p.op = GeneratedColumn::IntN; p.bytes = 2; break;
-    case Type::TinyInt: p.op = GeneratedColumn::IntN; p.bytes = 1; break;
+    case Type::Int:
+        p.op = GeneratedColumn::IntN;
+        p.bytes = 4;
+        break;
+    case Type::BigInt:
+        p.op = GeneratedColumn::IntN;
+        p.bytes = 8;
+        break;
+    case Type::SmallInt:
+        p.op = GeneratedColumn::IntN;
+        p.bytes = 2;
+        break;
+    case Type::TinyInt:
+        p.op = GeneratedColumn::IntN;
+        p.bytes = 1;
+        break;
     case Type::Bit: p.op = GeneratedColumn::BitN; break;
     case Type::Decimal:
-    case Type::Numeric: p.op = GeneratedColumn::Dec; p.precision = c.precision; break;
+    case Type::Numeric:
+        p.op = GeneratedColumn::Dec;
+        p.precision = c.precision;
+        break;
     case Type::Float: p.op = GeneratedColumn::Flt8; break;
     case Type::Real: p.op = GeneratedColumn::Flt4; break;
     case Type::Money: p.op = GeneratedColumn::Money8; break;
@@ -317,7 +336,7 @@ void writeCollation(Buffer &b, int codePage)
     // LCID in the low 20 bits, then the flags: ignore case, kana type and width.
     const quint32 lcid = codePage == 932 ? 0x0411 : 0x0409;
     b.u32(lcid | 0x00D00000);
-    b.u8(codePage == 932 ? 0 : 52);   // sort id 52: SQL_Latin1_General_CP1_CI_AS
+    b.u8(codePage == 932 ? 0 : 52); // sort id 52: SQL_Latin1_General_CP1_CI_AS
 }
 
 int codePageOfCollation(const uchar *c)
@@ -331,11 +350,26 @@ int codePageOfCollation(const uchar *c)
 void writeTypeInfo(Buffer &b, const Column &c)
 {
     switch (c.type) {
-    case Type::Int: b.u8(IntNType); b.u8(4); break;
-    case Type::BigInt: b.u8(IntNType); b.u8(8); break;
-    case Type::SmallInt: b.u8(IntNType); b.u8(2); break;
-    case Type::TinyInt: b.u8(IntNType); b.u8(1); break;
-    case Type::Bit: b.u8(BitNType); b.u8(1); break;
+    case Type::Int:
+        b.u8(IntNType);
+        b.u8(4);
+        break;
+    case Type::BigInt:
+        b.u8(IntNType);
+        b.u8(8);
+        break;
+    case Type::SmallInt:
+        b.u8(IntNType);
+        b.u8(2);
+        break;
+    case Type::TinyInt:
+        b.u8(IntNType);
+        b.u8(1);
+        break;
+    case Type::Bit:
+        b.u8(BitNType);
+        b.u8(1);
+        break;
     case Type::Decimal:
     case Type::Numeric:
         b.u8(c.type == Type::Decimal ? DecimalNType : NumericNType);
@@ -343,17 +377,47 @@ void writeTypeInfo(Buffer &b, const Column &c)
         b.u8(quint8(c.precision));
         b.u8(quint8(c.scale));
         break;
-    case Type::Float: b.u8(FloatNType); b.u8(8); break;
-    case Type::Real: b.u8(FloatNType); b.u8(4); break;
-    case Type::Money: b.u8(MoneyNType); b.u8(8); break;
-    case Type::SmallMoney: b.u8(MoneyNType); b.u8(4); break;
-    case Type::DateTime: b.u8(DateTimeNType); b.u8(8); break;
-    case Type::SmallDateTime: b.u8(DateTimeNType); b.u8(4); break;
-    case Type::DateTime2: b.u8(DateTime2NType); b.u8(quint8(c.scale)); break;
+    case Type::Float:
+        b.u8(FloatNType);
+        b.u8(8);
+        break;
+    case Type::Real:
+        b.u8(FloatNType);
+        b.u8(4);
+        break;
+    case Type::Money:
+        b.u8(MoneyNType);
+        b.u8(8);
+        break;
+    case Type::SmallMoney:
+        b.u8(MoneyNType);
+        b.u8(4);
+        break;
+    case Type::DateTime:
+        b.u8(DateTimeNType);
+        b.u8(8);
+        break;
+    case Type::SmallDateTime:
+        b.u8(DateTimeNType);
+        b.u8(4);
+        break;
+    case Type::DateTime2:
+        b.u8(DateTime2NType);
+        b.u8(quint8(c.scale));
+        break;
     case Type::Date: b.u8(DateNType); break;
-    case Type::Time: b.u8(TimeNType); b.u8(quint8(c.scale)); break;
-    case Type::DateTimeOffset: b.u8(DateTimeOffsetNType); b.u8(quint8(c.scale)); break;
-    case Type::UniqueIdentifier: b.u8(GuidType); b.u8(16); break;
+    case Type::Time:
+        b.u8(TimeNType);
+        b.u8(quint8(c.scale));
+        break;
+    case Type::DateTimeOffset:
+        b.u8(DateTimeOffsetNType);
+        b.u8(quint8(c.scale));
+        break;
+    case Type::UniqueIdentifier:
+        b.u8(GuidType);
+        b.u8(16);
+        break;
     case Type::Char:
     case Type::VarChar:
         b.u8(c.type == Type::Char ? BigCharType : BigVarCharType);
@@ -391,7 +455,7 @@ void writeTypeInfo(Buffer &b, const Column &c)
         break;
     case Type::Xml:
         b.u8(XmlType);
-        b.u8(0);   // no schema
+        b.u8(0); // no schema
         break;
     case Type::SqlVariant:
         b.u8(SqlVariantType);
@@ -406,10 +470,10 @@ void writeColMetadata(Buffer &b, const QList<Column> &columns)
     b.u16(quint16(columns.size()));
     for (const Column &c : columns) {
         b.u32(c.type == Type::Timestamp ? TimestampUserType : 0);
-        b.u16(c.type == Type::Timestamp ? 0x0000 : 0x0001 | 0x0008);   // nullable, updateable if unknown
+        b.u16(c.type == Type::Timestamp ? 0x0000 : 0x0001 | 0x0008); // nullable, updateable if unknown
         writeTypeInfo(b, c);
         if (c.type == Type::Text || c.type == Type::NText || c.type == Type::Image) {
-            b.u8(1);   // table name in one part
+            b.u8(1); // table name in one part
             b.usVarchar(u"T");
         }
         b.bVarchar(c.name);
@@ -429,14 +493,10 @@ void writeNull(Buffer &b, const Column &c)
     case Type::NVarChar:
     case Type::Binary:
     case Type::VarBinary:
-    case Type::Timestamp:
-        b.u16(0xFFFF);
-        break;
-    case Type::SqlVariant:
-        b.u32(0);
-        break;
+    case Type::Timestamp: b.u16(0xFFFF); break;
+    case Type::SqlVariant: b.u32(0); break;
     default:
-        b.u8(0);   // a zero length; for text, ntext and image no text pointer
+        b.u8(0); // a zero length; for text, ntext and image no text pointer
         break;
     }
 }
@@ -444,11 +504,26 @@ void writeNull(Buffer &b, const Column &c)
 void writeValue(Buffer &b, const Column &c, const QVariant &v, int extraTicks)
 {
     switch (c.type) {
-    case Type::Int: b.u8(4); b.u32(quint32(qint32(v.toLongLong()))); return;
-    case Type::BigInt: b.u8(8); b.u64(quint64(v.toLongLong())); return;
-    case Type::SmallInt: b.u8(2); b.u16(quint16(qint16(v.toLongLong()))); return;
-    case Type::TinyInt: b.u8(1); b.u8(quint8(v.toLongLong())); return;
-    case Type::Bit: b.u8(1); b.u8(v.toBool() ? 1 : 0); return;
+    case Type::Int:
+        b.u8(4);
+        b.u32(quint32(qint32(v.toLongLong())));
+        return;
+    case Type::BigInt:
+        b.u8(8);
+        b.u64(quint64(v.toLongLong()));
+        return;
+    case Type::SmallInt:
+        b.u8(2);
+        b.u16(quint16(qint16(v.toLongLong())));
+        return;
+    case Type::TinyInt:
+        b.u8(1);
+        b.u8(quint8(v.toLongLong()));
+        return;
+    case Type::Bit:
+        b.u8(1);
+        b.u8(v.toBool() ? 1 : 0);
+        return;
     case Type::Decimal:
     case Type::Numeric: {
         Int128 x = 0;
@@ -606,9 +681,7 @@ qint64 writeResultRows(const ResultSet &rs, Buffer &tokens, PacketStream &out, c
                 tokens.u8(1);
                 tokens.u8(quint8(g.integerAt(n) & 1));
                 break;
-            case GeneratedColumn::Dec:
-                writeDecimal(tokens, g.integerAt(n), p.precision);
-                break;
+            case GeneratedColumn::Dec: writeDecimal(tokens, g.integerAt(n), p.precision); break;
             case GeneratedColumn::Flt8: {
                 const double d = g.realAt(n);
                 tokens.u8(8);
@@ -622,9 +695,7 @@ qint64 writeResultRows(const ResultSet &rs, Buffer &tokens, PacketStream &out, c
                 break;
             }
             case GeneratedColumn::Money8:
-            case GeneratedColumn::Money4:
-                writeMoney(tokens, g.integerAt(n), p.op == GeneratedColumn::Money4);
-                break;
+            case GeneratedColumn::Money4: writeMoney(tokens, g.integerAt(n), p.op == GeneratedColumn::Money4); break;
             case GeneratedColumn::Text8:
             case GeneratedColumn::Text16:
                 writeGeneratedText(tokens, p, p.rowNumber ? n : g.integerAt(n), p.op == GeneratedColumn::Text16);
@@ -635,14 +706,9 @@ qint64 writeResultRows(const ResultSet &rs, Buffer &tokens, PacketStream &out, c
                 writeDateTimeParts(tokens, cols[c], days, ticks, g.offsetMinutes);
                 break;
             }
-            case GeneratedColumn::Constant:
-                tokens.bytes(p.constant);
-                break;
-            case GeneratedColumn::Null:
-                break;
-            case GeneratedColumn::Fallback:
-                writeValue(tokens, cols[c], rs.value(r, c), rs.extraTicks(r, c));
-                break;
+            case GeneratedColumn::Constant: tokens.bytes(p.constant); break;
+            case GeneratedColumn::Null: break;
+            case GeneratedColumn::Fallback: writeValue(tokens, cols[c], rs.value(r, c), rs.extraTicks(r, c)); break;
             }
         }
         if (tokens.size() >= Chunk && !pushChunk())

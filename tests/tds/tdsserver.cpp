@@ -16,19 +16,15 @@ QString TdsLogEntry::line() const
 {
     const QString prefix = QStringLiteral("[%1] ").arg(connection);
     switch (kind) {
-    case Login:
-        return prefix + QStringLiteral("login: ") + text;
-    case Batch:
-        return prefix + QStringLiteral("batch: ") + text;
+    case Login: return prefix + QStringLiteral("login: ") + text;
+    case Batch: return prefix + QStringLiteral("batch: ") + text;
     case Rpc:
-        return prefix + QStringLiteral("rpc %1: %2%3")
-                            .arg(procedure, text, params.isEmpty() ? QString() : QStringLiteral(" | ") + params);
-    case Transaction:
-        return prefix + QStringLiteral("tm ") + text;
-    case Attention:
-        return prefix + QStringLiteral("attention");
-    case Disconnect:
-        return prefix + (text.isEmpty() ? QStringLiteral("disconnect") : text);
+        return prefix
+               + QStringLiteral("rpc %1: %2%3")
+                     .arg(procedure, text, params.isEmpty() ? QString() : QStringLiteral(" | ") + params);
+    case Transaction: return prefix + QStringLiteral("tm ") + text;
+    case Attention: return prefix + QStringLiteral("attention");
+    case Disconnect: return prefix + (text.isEmpty() ? QStringLiteral("disconnect") : text);
     }
     return prefix;
 }
@@ -125,7 +121,10 @@ void TdsServer::Private::acceptLoop()
     }
 }
 
-TdsServer::TdsServer() : d(std::make_unique<Private>()) {}
+TdsServer::TdsServer()
+    : d(std::make_unique<Private>())
+{
+}
 
 TdsServer::~TdsServer()
 {

@@ -16,16 +16,16 @@
 struct TdsLogEntry
 {
     enum Kind {
-        Login,        // text: user, database and application
-        Batch,        // text: the SQL batch exactly as received
-        Rpc,          // procedure: "sp_executesql", "sp_prepexec", ...; text: the statement; params: rendered with types
-        Transaction,  // text: "begin", "commit", "rollback" (transaction manager requests);
-                      // "commit, begin" when the next transaction starts at once
-        Attention,    // the client cancelled
-        Disconnect    // the link closed (text "dropped" when the server dropped it)
+        Login,       // text: user, database and application
+        Batch,       // text: the SQL batch exactly as received
+        Rpc,         // procedure: "sp_executesql", "sp_prepexec", ...; text: the statement; params: rendered with types
+        Transaction, // text: "begin", "commit", "rollback" (transaction manager requests);
+                     // "commit, begin" when the next transaction starts at once
+        Attention,   // the client cancelled
+        Disconnect   // the link closed (text "dropped" when the server dropped it)
     };
     Kind kind = Batch;
-    int connection = 0;   // 1, 2, ... in the order connections were accepted
+    int connection = 0; // 1, 2, ... in the order connections were accepted
     QString text;
     QString procedure;
     QString params;
@@ -39,7 +39,7 @@ struct TdsLoginRecord
     int connection = 0;
     QString user;
     QString password;
-    QString database;      // as asked for; empty when the client named none
+    QString database; // as asked for; empty when the client named none
     QString appName;
     QString hostName;
     QString language;
@@ -52,15 +52,14 @@ class TdsServer
 {
 public:
     TdsServer();
-    ~TdsServer();   // stops
+    ~TdsServer(); // stops
     TdsServer(const TdsServer &) = delete;
     TdsServer &operator=(const TdsServer &) = delete;
 
     // Rules may be loaded and cleared while the server runs; a later load is
     // searched first. Errors name the file and line.
     bool loadRules(const QString &path, QString *error = nullptr);
-    bool loadRulesText(const QString &text, const QString &name = QStringLiteral("inline"),
-                       QString *error = nullptr);
+    bool loadRulesText(const QString &text, const QString &name = QStringLiteral("inline"), QString *error = nullptr);
     void clearRules();
 
     // Also writes every log entry to this file as it happens ("-": stdout).

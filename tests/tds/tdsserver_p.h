@@ -14,13 +14,13 @@ struct TdsServer::Private
     struct Connection
     {
         int id = 0;
-        int fd = -1;   // -1 once its thread has closed it
+        int fd = -1; // -1 once its thread has closed it
         std::thread thread;
         std::atomic<bool> finished{false};
-        std::atomic<bool> dropped{false};   // by dropConnections()
+        std::atomic<bool> dropped{false}; // by dropConnections()
     };
 
-    mutable std::mutex mutex;   // rules, log, logins, connections
+    mutable std::mutex mutex; // rules, log, logins, connections
     mutable std::condition_variable logChanged;
     tdsrules::RuleSet rules;
     QList<TdsLogEntry> log;
@@ -37,7 +37,7 @@ struct TdsServer::Private
     int nextConnection = 1;
 
     void acceptLoop();
-    void reapFinished();   // joins threads of closed connections; with mutex held
+    void reapFinished(); // joins threads of closed connections; with mutex held
     void closeLogStream();
 
     // Called from connection threads.

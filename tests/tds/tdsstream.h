@@ -136,7 +136,10 @@ private:
 class PacketStream
 {
 public:
-    explicit PacketStream(int fd) : m_fd(fd) {}
+    explicit PacketStream(int fd)
+        : m_fd(fd)
+    {
+    }
 
     void setPacketSize(int size) { m_packetSize = size; }
     int packetSize() const { return m_packetSize; }

@@ -18,7 +18,7 @@
 
 struct TDBParamValue
 {
-    QVariant value;             // null: NULL
+    QVariant value; // null: NULL
     TFieldType dataType = ftWideString;
     // Output, input-output and result parameters are read back after the
     // batch (TDBBatch::outputs); a pure output sends no value.
@@ -29,9 +29,9 @@ struct TDBParamValue
 
 struct TDBRequest
 {
-    QString sql;                      // "?" markers when params is not empty
+    QString sql; // "?" markers when params is not empty
     QList<TDBParamValue> params;
-    bool keepResults = true;          // false: read and drop the rows
+    bool keepResults = true; // false: read and drop the rows
     // When set, the connection hands the batch's output values here before
     // it raises a server error of the batch, so a failed call still shows
     // what its output parameters came back with.
@@ -41,9 +41,9 @@ struct TDBRequest
 // Everything a batch answered, in the order of the batch.
 struct TDBBatch
 {
-    std::vector<std::shared_ptr<TDBResultSet>> results;  // results that had columns
-    qint64 rowsAffected = -1;      // sum of the row counts outside results; -1 when none
-    QList<TDBMessage> messages;    // errors and messages, in order
+    std::vector<std::shared_ptr<TDBResultSet>> results; // results that had columns
+    qint64 rowsAffected = -1;                           // sum of the row counts outside results; -1 when none
+    QList<TDBMessage> messages;                         // errors and messages, in order
     // One per request parameter when any is an output: the value read back
     // (NULL for input parameters); empty otherwise. The driver hands them
     // out only after every result of the batch was read.

@@ -142,8 +142,7 @@ void TFDConnection::Close()
 bool TFDConnection::Connected() const
 {
     // A lost link that the next statement will restore still counts.
-    return m_state == State::Connected
-           || (m_state == State::Lost && m_autoReconnect && !m_lostInTransaction);
+    return m_state == State::Connected || (m_state == State::Lost && m_autoReconnect && !m_lostInTransaction);
 }
 
 void TFDConnection::SetConnected(bool connected)
@@ -221,8 +220,8 @@ TDBBatch TFDConnection::Execute(const TDBRequest &request, bool silent, const QO
         throw EDBError(TDBErrorKind::Busy, QString::fromUtf8(MsgBusy));
     ensureLink();
     TDBBatch batch = runBatch(request, silent);
-    if (batch.linkLost && !batch.answered && m_autoReconnect && !m_inTransaction && m_autoCommit
-        && !m_connecting && !SessionHeld()) {
+    if (batch.linkLost && !batch.answered && m_autoReconnect && !m_inTransaction && m_autoCommit && !m_connecting
+        && !SessionHeld()) {
         // Nothing came back: most likely the link was already gone when the
         // statement went out (an idle link the network or the server
         // dropped), so it goes again on a new session. A long statement cut

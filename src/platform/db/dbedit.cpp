@@ -19,9 +19,9 @@ bool isIntegerStorage(TDBStorage s)
 QDate parseDate(const QString &text)
 {
     const QString t = text.trimmed();
-    for (const QString &format : {DBFormatSettings().dateFormat, QStringLiteral("yyyy-MM-dd"),
-                                  QStringLiteral("yyyy/MM/dd"), QStringLiteral("yyyy/M/d"),
-                                  QStringLiteral("yyyy-M-d"), QStringLiteral("yyyyMMdd")}) {
+    for (const QString &format :
+         {DBFormatSettings().dateFormat, QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy/MM/dd"),
+          QStringLiteral("yyyy/M/d"), QStringLiteral("yyyy-M-d"), QStringLiteral("yyyyMMdd")}) {
         const QDate d = QDate::fromString(t, format);
         if (d.isValid())
             return d;
@@ -69,14 +69,17 @@ QString isoTime(qint64 ticks, int digits)
                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-        + fraction(ticks, digits);
+           + fraction(ticks, digits);
 }
 
 QString isoDate(qint32 days)
 {
     int y, m, d;
     dbtext::CivilFromDays(days, &y, &m, &d);
-    return QStringLiteral("%1-%2-%3").arg(y, 4, 10, QLatin1Char('0')).arg(m, 2, 10, QLatin1Char('0')).arg(d, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1-%2-%3")
+        .arg(y, 4, 10, QLatin1Char('0'))
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(d, 2, 10, QLatin1Char('0'));
 }
 
 // Fraction digits a datetime type keeps in its text form.
@@ -118,10 +121,14 @@ bool TextToFieldValue(const TDBColumnDef &def, const QString &text, QVariant *va
         const qint64 v = t.toLongLong(&ok);
         if (!ok)
             return false;
-        const qint64 lo = def.storage == TDBStorage::UInt8 ? 0 : def.storage == TDBStorage::Int16 ? -32768
-                        : def.storage == TDBStorage::Int32 ? qint64(INT_MIN) : LLONG_MIN;
-        const qint64 hi = def.storage == TDBStorage::UInt8 ? 255 : def.storage == TDBStorage::Int16 ? 32767
-                        : def.storage == TDBStorage::Int32 ? qint64(INT_MAX) : LLONG_MAX;
+        const qint64 lo = def.storage == TDBStorage::UInt8   ? 0
+                          : def.storage == TDBStorage::Int16 ? -32768
+                          : def.storage == TDBStorage::Int32 ? qint64(INT_MIN)
+                                                             : LLONG_MIN;
+        const qint64 hi = def.storage == TDBStorage::UInt8   ? 255
+                          : def.storage == TDBStorage::Int16 ? 32767
+                          : def.storage == TDBStorage::Int32 ? qint64(INT_MAX)
+                                                             : LLONG_MAX;
         if (v < lo || v > hi)
             return false;
         *value = v;
@@ -145,8 +152,8 @@ bool TextToFieldValue(const TDBColumnDef &def, const QString &text, QVariant *va
     case TDBStorage::BigDecimal: {
         static const QRegularExpression number(QStringLiteral("^[+-]?(\\d*)(?:\\.(\\d*))?$"));
         const QRegularExpressionMatch m = number.match(t);
-        if (!m.hasMatch() || (m.capturedLength(1) + m.capturedLength(2)) == 0
-            || m.capturedLength(2) > def.scale || m.capturedLength(1) > def.precision - def.scale)
+        if (!m.hasMatch() || (m.capturedLength(1) + m.capturedLength(2)) == 0 || m.capturedLength(2) > def.scale
+            || m.capturedLength(1) > def.precision - def.scale)
             return false;
         *value = t;
         return true;
@@ -181,15 +188,16 @@ bool TextToFieldValue(const TDBColumnDef &def, const QString &text, QVariant *va
         if (!dbtext::ParseDateTimeOffset(iso, &local, &offset))
             return false;
         const qint32 days = qint32(local / dbtext::TicksPerDay);
-        *value = QDateTime(dbtext::DateFromDays(days), timeOfTicks(local % dbtext::TicksPerDay),
-                           QTimeZone(offset * 60));
+        *value =
+            QDateTime(dbtext::DateFromDays(days), timeOfTicks(local % dbtext::TicksPerDay), QTimeZone(offset * 60));
         return true;
     }
     case TDBStorage::Guid: {
         const QUuid u(t);
-        if (u.isNull() && t.count(QLatin1Char('0')) + t.count(QLatin1Char('-')) + t.count(QLatin1Char('{'))
-                                  + t.count(QLatin1Char('}'))
-                              != t.size())
+        if (u.isNull()
+            && t.count(QLatin1Char('0')) + t.count(QLatin1Char('-')) + t.count(QLatin1Char('{'))
+                       + t.count(QLatin1Char('}'))
+                   != t.size())
             return false;
         if (u.isNull() && t.size() < 32)
             return false;
@@ -206,9 +214,7 @@ bool TextToFieldValue(const TDBColumnDef &def, const QString &text, QVariant *va
         *value = QByteArray::fromHex(hex.toLatin1());
         return true;
     }
-    case TDBStorage::Text:
-        *value = text;
-        return true;
+    case TDBStorage::Text: *value = text; return true;
     }
     return false;
 }
@@ -219,26 +225,20 @@ bool FieldAcceptsChar(const TDBColumnDef &def, QChar ch)
         return true;
     switch (def.storage) {
     case TDBStorage::Bool:
-    case TDBStorage::Text:
-        return true;
+    case TDBStorage::Text: return true;
     case TDBStorage::UInt8:
     case TDBStorage::Int16:
     case TDBStorage::Int32:
-    case TDBStorage::Int64:
-        return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
+    case TDBStorage::Int64: return ch.isDigit() || ch == QLatin1Char('+') || ch == QLatin1Char('-');
     case TDBStorage::Float32:
-    case TDBStorage::Float64:
-        return ch.isDigit() || QStringLiteral("+-.eE").contains(ch);
+    case TDBStorage::Float64: return ch.isDigit() || QStringLiteral("+-.eE").contains(ch);
     case TDBStorage::Decimal:
-    case TDBStorage::BigDecimal:
-        return ch.isDigit() || QStringLiteral("+-.").contains(ch);
+    case TDBStorage::BigDecimal: return ch.isDigit() || QStringLiteral("+-.").contains(ch);
     case TDBStorage::Date:
     case TDBStorage::Time:
     case TDBStorage::DateTime:
-    case TDBStorage::DateTimeOffset:
-        return ch.isDigit() || QStringLiteral("/-:. T+").contains(ch);
-    case TDBStorage::Guid:
-        return isxdigit(ch.unicode()) || QStringLiteral("-{}").contains(ch);
+    case TDBStorage::DateTimeOffset: return ch.isDigit() || QStringLiteral("/-:. T+").contains(ch);
+    case TDBStorage::Guid: return isxdigit(ch.unicode()) || QStringLiteral("-{}").contains(ch);
     case TDBStorage::Binary:
         return ch.unicode() < 128 && (isxdigit(ch.unicode()) || ch == QLatin1Char('x') || ch == QLatin1Char('X'));
     }
@@ -255,14 +255,12 @@ bool ParamNeedsCast(const TDBColumnDef &def)
     case TDBStorage::Int64:
     case TDBStorage::Float32:
     case TDBStorage::Float64:
-    case TDBStorage::Binary:
-        return false;
+    case TDBStorage::Binary: return false;
     case TDBStorage::Text:
         // Unicode texts go as they are; the others keep their code page.
         return !(def.typeName == QLatin1String("nvarchar") || def.typeName == QLatin1String("nchar")
                  || def.typeName == QLatin1String("ntext") || def.typeName == QLatin1String("sysname"));
-    default:
-        return true;
+    default: return true;
     }
 }
 
@@ -295,27 +293,23 @@ TDBParamValue CellParamValue(const TDBResultSet &store, int column, TRecordId re
         p.value = store.AsBytes(column, record);
         p.dataType = ftVarBytes;
         break;
-    case TDBStorage::Date:
-        p.value = isoDate(store.Days(column, record));
-        break;
-    case TDBStorage::Time:
-        p.value = isoTime(store.Ticks(column, record), def.scale);
-        break;
+    case TDBStorage::Date: p.value = isoDate(store.Days(column, record)); break;
+    case TDBStorage::Time: p.value = isoTime(store.Ticks(column, record), def.scale); break;
     case TDBStorage::DateTime: {
         const qint64 ticks = store.Ticks(column, record);
         p.value = isoDate(qint32(ticks / dbtext::TicksPerDay)) + QLatin1Char('T')
-                + isoTime(ticks % dbtext::TicksPerDay, dateTimeDigits(def));
+                  + isoTime(ticks % dbtext::TicksPerDay, dateTimeDigits(def));
         break;
     }
     case TDBStorage::DateTimeOffset: {
         const qint64 ticks = store.Ticks(column, record);
         const int offset = store.OffsetMinutes(column, record);
         p.value = isoDate(qint32(ticks / dbtext::TicksPerDay)) + QLatin1Char('T')
-                + isoTime(ticks % dbtext::TicksPerDay, def.scale)
-                + QStringLiteral(" %1%2:%3")
-                      .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                      .arg(qAbs(offset) / 60, 2, 10, QLatin1Char('0'))
-                      .arg(qAbs(offset) % 60, 2, 10, QLatin1Char('0'));
+                  + isoTime(ticks % dbtext::TicksPerDay, def.scale)
+                  + QStringLiteral(" %1%2:%3")
+                        .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                        .arg(qAbs(offset) / 60, 2, 10, QLatin1Char('0'))
+                        .arg(qAbs(offset) % 60, 2, 10, QLatin1Char('0'));
         break;
     }
     default:

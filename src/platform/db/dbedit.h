@@ -24,4 +24,3 @@ TDBParamValue CellParamValue(const TDBResultSet &store, int column, TRecordId re
 // CAST to the column's type (everything but nvarchar, nchar, ntext, bit,
 // integers, float and binary).
 bool ParamNeedsCast(const TDBColumnDef &def);
-

@@ -9,12 +9,12 @@
 // (PRINT, RAISERROR of severity 10 or below, "Changed database context").
 struct TDBMessage
 {
-    int number = 0;     // the server's message number; 0 for a driver record
-    int state = 0;      // -1 where the driver does not report it
+    int number = 0; // the server's message number; 0 for a driver record
+    int state = 0;  // -1 where the driver does not report it
     int severity = 0;
-    int line = 0;       // line in the batch, 0 when unknown
+    int line = 0; // line in the batch, 0 when unknown
     QString text;
-    QString sqlState;   // the driver's SQLSTATE ("42000", "01000", "08S01", ...)
+    QString sqlState; // the driver's SQLSTATE ("42000", "01000", "08S01", ...)
     QString procName;
 
     bool isError() const { return severity > 10 || (severity == 0 && !sqlState.startsWith(QLatin1String("01"))); }

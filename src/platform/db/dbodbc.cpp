@@ -37,7 +37,7 @@ constexpr SQLSMALLINT SQL_DIAG_SS_SEVERITY = -1153;
 constexpr SQLSMALLINT SQL_DIAG_SS_LINE = -1154;
 constexpr SQLSMALLINT SQL_DIAG_SS_PROCNAME = -1152;
 
-constexpr int GetDataChunk = 64 * 1024;  // bytes per SQLGetData call of a long value
+constexpr int GetDataChunk = 64 * 1024; // bytes per SQLGetData call of a long value
 constexpr qsizetype RowsetBytes = 1 << 20;
 constexpr SQLULEN MaxRowset = 1024;
 
@@ -115,9 +115,9 @@ struct OdbcApi
     DiagApi diag() const { return {diagRec, diagField}; }
 };
 
-const OdbcApi ManagerApi = {&SQLExecDirectW, &SQLMoreResults, &SQLNumResultCols, &SQLDescribeColW,
-                            &SQLColAttributeW, &SQLSetStmtAttrW, &SQLBindCol, &SQLFetch, &SQLGetData,
-                            &SQLRowCount, &SQLFreeStmt, &SQLCancel, &SQLGetDiagRecW, &SQLGetDiagFieldW};
+const OdbcApi ManagerApi = {&SQLExecDirectW,  &SQLMoreResults, &SQLNumResultCols, &SQLDescribeColW, &SQLColAttributeW,
+                            &SQLSetStmtAttrW, &SQLBindCol,     &SQLFetch,         &SQLGetData,      &SQLRowCount,
+                            &SQLFreeStmt,     &SQLCancel,      &SQLGetDiagRecW,   &SQLGetDiagFieldW};
 
 // The same functions of a driver library; false when one is missing.
 bool resolveApi(void *library, OdbcApi *api)
@@ -130,9 +130,8 @@ bool resolveApi(void *library, OdbcApi *api)
            && get(api->numResultCols, "SQLNumResultCols") && get(api->describeCol, "SQLDescribeColW")
            && get(api->colAttribute, "SQLColAttributeW") && get(api->setStmtAttr, "SQLSetStmtAttrW")
            && get(api->bindCol, "SQLBindCol") && get(api->fetch, "SQLFetch") && get(api->getData, "SQLGetData")
-           && get(api->rowCount, "SQLRowCount") && get(api->freeStmt, "SQLFreeStmt")
-           && get(api->cancel, "SQLCancel") && get(api->diagRec, "SQLGetDiagRecW")
-           && get(api->diagField, "SQLGetDiagFieldW");
+           && get(api->rowCount, "SQLRowCount") && get(api->freeStmt, "SQLFreeStmt") && get(api->cancel, "SQLCancel")
+           && get(api->diagRec, "SQLGetDiagRecW") && get(api->diagField, "SQLGetDiagFieldW");
 }
 
 struct Statement
@@ -163,8 +162,8 @@ void readDiagnostics(const DiagApi &api, SQLSMALLINT type, SQLHANDLE handle, boo
         m.sqlState = fromWide(state, 5);
         m.text = stripVendorPrefixes(fromWide(text.data(), qMin<qsizetype>(length, qsizetype(text.size()) - 1)));
         SQLINTEGER msgState = 0;
-        const bool hasMsgState = SQL_SUCCEEDED(
-            SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_MSGSTATE, &msgState, sizeof msgState, nullptr));
+        const bool hasMsgState =
+            SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_MSGSTATE, &msgState, sizeof msgState, nullptr));
         SQLUSMALLINT line = 0;
         if (SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_LINE, &line, sizeof line, nullptr)))
             m.line = line;
@@ -176,7 +175,8 @@ void readDiagnostics(const DiagApi &api, SQLSMALLINT type, SQLHANDLE handle, boo
         } else {
             m.state = hasMsgState ? msgState : 0;
             SQLINTEGER severity = 0;
-            if (SQL_SUCCEEDED(SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_SEVERITY, &severity, sizeof severity, nullptr)))
+            if (SQL_SUCCEEDED(
+                    SQLGetDiagFieldW(type, handle, i, SQL_DIAG_SS_SEVERITY, &severity, sizeof severity, nullptr)))
                 m.severity = severity;
             SQLWCHAR proc[256] = {};
             SQLSMALLINT procLength = 0;
@@ -262,8 +262,8 @@ bool kerberosConfigured()
 {
     QByteArray cache = qgetenv("KRB5CCNAME");
     if (cache.isEmpty()) {
-        const QByteArray conf = qEnvironmentVariableIsSet("KRB5_CONFIG") ? qgetenv("KRB5_CONFIG")
-                                                                         : QByteArray("/etc/krb5.conf");
+        const QByteArray conf =
+            qEnvironmentVariableIsSet("KRB5_CONFIG") ? qgetenv("KRB5_CONFIG") : QByteArray("/etc/krb5.conf");
         QFile f(QString::fromLocal8Bit(conf));
         if (!f.open(QIODevice::ReadOnly))
             return false;
@@ -272,7 +272,7 @@ bool kerberosConfigured()
             if (t.startsWith("default_ccache_name")) {
                 const QByteArray value = t.mid(t.indexOf('=') + 1).trimmed();
                 if (!value.startsWith("FILE:") && !value.startsWith('/'))
-                    return true;  // a keyring or KCM cache: let the driver look
+                    return true; // a keyring or KCM cache: let the driver look
             }
         }
         cache = "FILE:/tmp/krb5cc_" + QByteArray::number(uint(getuid()));
@@ -289,9 +289,9 @@ struct ColumnPlan
 {
     TDBStorage storage;
     SQLSMALLINT cType = SQL_C_WCHAR;
-    SQLLEN elementSize = 0;   // bytes per row in the bound buffer
-    bool getData = false;     // read with SQLGetData, not bound
-    bool longValue = false;   // unlimited text or binary
+    SQLLEN elementSize = 0; // bytes per row in the bound buffer
+    bool getData = false;   // read with SQLGetData, not bound
+    bool longValue = false; // unlimited text or binary
     std::vector<char> buffer;
     std::vector<SQLLEN> indicators;
 };
@@ -305,13 +305,34 @@ void planColumn(ColumnPlan &p, const TDBColumnDef &def, bool freetds)
 {
     p.storage = def.storage;
     switch (def.storage) {
-    case TDBStorage::Bool: p.cType = SQL_C_BIT; p.elementSize = 1; break;
-    case TDBStorage::UInt8: p.cType = SQL_C_UTINYINT; p.elementSize = 1; break;
-    case TDBStorage::Int16: p.cType = SQL_C_SSHORT; p.elementSize = 2; break;
-    case TDBStorage::Int32: p.cType = SQL_C_SLONG; p.elementSize = 4; break;
-    case TDBStorage::Int64: p.cType = SQL_C_SBIGINT; p.elementSize = 8; break;
-    case TDBStorage::Float32: p.cType = SQL_C_FLOAT; p.elementSize = 4; break;
-    case TDBStorage::Float64: p.cType = SQL_C_DOUBLE; p.elementSize = 8; break;
+    case TDBStorage::Bool:
+        p.cType = SQL_C_BIT;
+        p.elementSize = 1;
+        break;
+    case TDBStorage::UInt8:
+        p.cType = SQL_C_UTINYINT;
+        p.elementSize = 1;
+        break;
+    case TDBStorage::Int16:
+        p.cType = SQL_C_SSHORT;
+        p.elementSize = 2;
+        break;
+    case TDBStorage::Int32:
+        p.cType = SQL_C_SLONG;
+        p.elementSize = 4;
+        break;
+    case TDBStorage::Int64:
+        p.cType = SQL_C_SBIGINT;
+        p.elementSize = 8;
+        break;
+    case TDBStorage::Float32:
+        p.cType = SQL_C_FLOAT;
+        p.elementSize = 4;
+        break;
+    case TDBStorage::Float64:
+        p.cType = SQL_C_DOUBLE;
+        p.elementSize = 8;
+        break;
     case TDBStorage::Decimal:
     case TDBStorage::BigDecimal:
         if (freetds && def.fieldType != ftCurrency) {
@@ -322,11 +343,26 @@ void planColumn(ColumnPlan &p, const TDBColumnDef &def, bool freetds)
             p.elementSize = def.precision + 4;
         }
         break;
-    case TDBStorage::Date: p.cType = SQL_C_TYPE_DATE; p.elementSize = sizeof(SQL_DATE_STRUCT); break;
-    case TDBStorage::DateTime: p.cType = SQL_C_TYPE_TIMESTAMP; p.elementSize = sizeof(SQL_TIMESTAMP_STRUCT); break;
-    case TDBStorage::Time: p.cType = SQL_C_WCHAR; p.elementSize = 40 * 2; break;
-    case TDBStorage::DateTimeOffset: p.cType = SQL_C_WCHAR; p.elementSize = 48 * 2; break;
-    case TDBStorage::Guid: p.cType = SQL_C_GUID; p.elementSize = sizeof(SQLGUID); break;
+    case TDBStorage::Date:
+        p.cType = SQL_C_TYPE_DATE;
+        p.elementSize = sizeof(SQL_DATE_STRUCT);
+        break;
+    case TDBStorage::DateTime:
+        p.cType = SQL_C_TYPE_TIMESTAMP;
+        p.elementSize = sizeof(SQL_TIMESTAMP_STRUCT);
+        break;
+    case TDBStorage::Time:
+        p.cType = SQL_C_WCHAR;
+        p.elementSize = 40 * 2;
+        break;
+    case TDBStorage::DateTimeOffset:
+        p.cType = SQL_C_WCHAR;
+        p.elementSize = 48 * 2;
+        break;
+    case TDBStorage::Guid:
+        p.cType = SQL_C_GUID;
+        p.elementSize = sizeof(SQLGUID);
+        break;
     case TDBStorage::Text:
         p.cType = SQL_C_WCHAR;
         p.longValue = def.size < 0 || def.size > 4000;
@@ -408,9 +444,7 @@ bool appendCell(TDBResultSet &r, int c, const ColumnPlan &p, const char *cell, S
         r.AppendBytes(c, cell, ind);
         break;
     }
-    default:
-        r.AppendNull(c);
-        break;
+    default: r.AppendNull(c); break;
     }
     return true;
 }
@@ -607,10 +641,10 @@ struct TDBOdbcBackend::Private
     bool anyColumnGetData = false;
     QString driver;
     QStringList info;
-    std::mutex mutex;               // guards current
-    Statement current;              // the running statement, for Cancel
+    std::mutex mutex;  // guards current
+    Statement current; // the running statement, for Cancel
     void *driverLibrary = nullptr;
-    OdbcApi driverApi{};            // the driver's own functions, when found
+    OdbcApi driverApi{}; // the driver's own functions, when found
 
     QString infoString(SQLUSMALLINT what) const
     {
@@ -627,8 +661,9 @@ struct TDBOdbcBackend::Private
     Statement direct(const Statement &s) const
     {
         SQLHANDLE driverStatement = s.handle;
-        if (!driverLibrary || !SQL_SUCCEEDED(ODBC(SQLGetInfoW(dbc, SQL_DRIVER_HSTMT, &driverStatement,
-                                                              sizeof driverStatement, nullptr))))
+        if (!driverLibrary
+            || !SQL_SUCCEEDED(
+                ODBC(SQLGetInfoW(dbc, SQL_DRIVER_HSTMT, &driverStatement, sizeof driverStatement, nullptr))))
             return Statement{nullptr, SQL_NULL_HSTMT};
         return Statement{&driverApi, driverStatement};
     }
@@ -779,8 +814,9 @@ void TDBOdbcBackend::SetAutoCommit(bool on)
         readDiagnostics(SQL_HANDLE_DBC, d->dbc, d->freetds, &diags);
         throw EDBError(TDBErrorKind::Driver, diags);
     }
-    const SQLRETURN rc = ODBC(SQLSetConnectAttrW(
-        d->dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0));
+    const SQLRETURN rc =
+        ODBC(SQLSetConnectAttrW(d->dbc, SQL_ATTR_AUTOCOMMIT,
+                                reinterpret_cast<SQLPOINTER>(SQLULEN(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)), 0));
     if (!SQL_SUCCEEDED(rc)) {
         QList<TDBMessage> diags;
         readDiagnostics(SQL_HANDLE_DBC, d->dbc, d->freetds, &diags);
@@ -824,7 +860,8 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
         for (const TDBMessage &m : std::as_const(batch.messages))
             batch.linkLost |= isLinkFailure(m);
         if (batch.messages.isEmpty())
-            batch.messages.append({0, 0, 16, 0, QStringLiteral("ステートメントを作成できません。"), QStringLiteral("HY000"), {}});
+            batch.messages.append(
+                {0, 0, 16, 0, QStringLiteral("ステートメントを作成できません。"), QStringLiteral("HY000"), {}});
         return batch;
     }
     // Parameter buffers live until the statement is done; an output
@@ -834,7 +871,7 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
     {
         Kind kind = Kind::Text;
         QString text;
-        std::vector<char16_t> wide;  // an output text's buffer
+        std::vector<char16_t> wide; // an output text's buffer
         QByteArray bytes;
         qint64 integer = 0;
         double real = 0;
@@ -855,8 +892,8 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
         const bool output = pv.IsOutput();
         anyOutput = anyOutput || output;
         const SQLSMALLINT io = pv.paramType == ptInputOutput ? SQLSMALLINT(SQL_PARAM_INPUT_OUTPUT)
-                               : output                     ? SQLSMALLINT(SQL_PARAM_OUTPUT)
-                                                            : SQLSMALLINT(SQL_PARAM_INPUT);
+                               : output                      ? SQLSMALLINT(SQL_PARAM_OUTPUT)
+                                                             : SQLSMALLINT(SQL_PARAM_INPUT);
         SQLRETURN rc;
         const bool null = pv.value.isNull();
         // An input NULL goes as a text NULL; an output keeps its type, so
@@ -868,20 +905,30 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
             b.indicator = null ? SQL_NULL_DATA : 0;
             rc = ODBC(SQLBindParameter(st, n, io, SQL_C_BIT, SQL_BIT, 1, 0, &b.bit, 1, &b.indicator));
             break;
-        case ftByte: case ftShortint: case ftSmallint: case ftWord: case ftInteger: case ftLongWord:
-        case ftLargeint: case ftAutoInc:
+        case ftByte:
+        case ftShortint:
+        case ftSmallint:
+        case ftWord:
+        case ftInteger:
+        case ftLongWord:
+        case ftLargeint:
+        case ftAutoInc:
             b.kind = Kind::Integer;
             b.integer = pv.value.toLongLong();
             b.indicator = null ? SQL_NULL_DATA : 0;
             rc = ODBC(SQLBindParameter(st, n, io, SQL_C_SBIGINT, SQL_BIGINT, 19, 0, &b.integer, 8, &b.indicator));
             break;
-        case ftSingle: case ftFloat: case ftExtended:
+        case ftSingle:
+        case ftFloat:
+        case ftExtended:
             b.kind = Kind::Real;
             b.real = pv.value.toDouble();
             b.indicator = null ? SQL_NULL_DATA : 0;
             rc = ODBC(SQLBindParameter(st, n, io, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, &b.real, 8, &b.indicator));
             break;
-        case ftTimeStamp: case ftDateTime: case ftDate: {
+        case ftTimeStamp:
+        case ftDateTime:
+        case ftDate: {
             b.kind = Kind::Timestamp;
             const QDateTime dt = pv.value.toDateTime();
             b.timestamp.year = SQLSMALLINT(dt.date().year());
@@ -892,11 +939,13 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
             b.timestamp.second = SQLUSMALLINT(dt.time().second());
             b.timestamp.fraction = SQLUINTEGER(dt.time().msec()) * 1000000;
             b.indicator = null ? SQL_NULL_DATA : 0;
-            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 23, 3,
-                                       &b.timestamp, sizeof b.timestamp, &b.indicator));
+            rc = ODBC(SQLBindParameter(st, n, io, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 23, 3, &b.timestamp,
+                                       sizeof b.timestamp, &b.indicator));
             break;
         }
-        case ftBytes: case ftVarBytes: case ftBlob: {
+        case ftBytes:
+        case ftVarBytes:
+        case ftBlob: {
             b.kind = Kind::Bytes;
             b.bytes = pv.value.toByteArray();
             const qsizetype length = b.bytes.size();
@@ -948,7 +997,7 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
         text = call;
     SQLRETURN rc = ODBC(SQLExecDirectW(st, const_cast<SQLWCHAR *>(wide(text)), SQLINTEGER(text.size())));
     int fruitlessErrors = 0;
-    bool sent = true;  // the first round: what SQLExecDirect returned
+    bool sent = true; // the first round: what SQLExecDirect returned
     for (;;) {
         const qsizetype before = batch.messages.size();
         d->collect(stmt, batch, rc);
@@ -1019,7 +1068,8 @@ TDBBatch TDBOdbcBackend::Execute(const TDBRequest &request)
                                                      int(b.timestamp.fraction / 1000000))));
                 break;
             case Kind::Bytes: {
-                const qsizetype length = b.indicator < 0 ? b.bytes.size() : qMin<qsizetype>(b.indicator, b.bytes.size());
+                const qsizetype length =
+                    b.indicator < 0 ? b.bytes.size() : qMin<qsizetype>(b.indicator, b.bytes.size());
                 batch.outputs.append(b.bytes.left(length));
                 break;
             }
@@ -1044,10 +1094,12 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
         std::vector<SQLWCHAR> name(256);
         SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = SQL_NULLABLE_UNKNOWN;
         SQLULEN size = 0;
-        ODBC(s.api->describeCol(s.handle, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits, &nullable));
+        ODBC(s.api->describeCol(s.handle, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size,
+                                &digits, &nullable));
         if (nameLength >= SQLSMALLINT(name.size())) {
             name.resize(size_t(nameLength) + 1);
-            ODBC(s.api->describeCol(s.handle, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size, &digits, &nullable));
+            ODBC(s.api->describeCol(s.handle, i, name.data(), SQLSMALLINT(name.size()), &nameLength, &sqlType, &size,
+                                    &digits, &nullable));
         }
         SQLWCHAR typeName[128] = {};
         SQLSMALLINT typeLength = 0;
@@ -1064,9 +1116,9 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
             type = QStringLiteral("smalldatetime");
         else if (type == QLatin1String("money") && size == 10)
             type = QStringLiteral("smallmoney");
-        TDBColumnDef def = DescribeColumn(fromWide(name.data(), qMin<qsizetype>(nameLength, qsizetype(name.size()) - 1)),
-                                          type, int(qMin<SQLULEN>(size, 1u << 30)), precision, scale,
-                                          isBinarySqlType(sqlType));
+        TDBColumnDef def =
+            DescribeColumn(fromWide(name.data(), qMin<qsizetype>(nameLength, qsizetype(name.size()) - 1)), type,
+                           int(qMin<SQLULEN>(size, 1u << 30)), precision, scale, isBinarySqlType(sqlType));
         def.nullable = nullable != SQL_NO_NULLS;
         defs.append(def);
     }
@@ -1087,9 +1139,8 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
         if (!p.getData)
             rowBytes += p.elementSize + SQLLEN(sizeof(SQLLEN));
     }
-    const SQLULEN rows = firstGetData < columns
-                             ? 1
-                             : qBound<SQLULEN>(1, SQLULEN(RowsetBytes / qMax<SQLLEN>(rowBytes, 1)), MaxRowset);
+    const SQLULEN rows =
+        firstGetData < columns ? 1 : qBound<SQLULEN>(1, SQLULEN(RowsetBytes / qMax<SQLLEN>(rowBytes, 1)), MaxRowset);
     SQLULEN fetched = 0;
     ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0));
     ODBC(s.api->setStmtAttr(s.handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0));
@@ -1108,7 +1159,7 @@ void TDBOdbcBackend::Private::fetchResult(const Statement &s, SQLSMALLINT column
     for (;;) {
         SQLRETURN rc = ODBC(s.api->fetch(s.handle));
         if (rc == SQL_NO_DATA) {
-            collect(s, batch, rc);  // a message that followed the rows
+            collect(s, batch, rc); // a message that followed the rows
             break;
         }
         if (rc == SQL_SUCCESS_WITH_INFO || rc == SQL_ERROR) {
@@ -1227,9 +1278,8 @@ QString OdbcBraced(const QString &value, bool freetds)
     // either of them.
     const qsizetype brace = value.indexOf(QLatin1Char('}'));
     if (brace >= 0 && (value.contains(QLatin1String("};")) || value.indexOf(QLatin1Char('='), brace) >= 0))
-        throw EDBError(TDBErrorKind::Usage,
-                       QStringLiteral("接続の設定値に \"}\" の後に \";\" や \"=\" が続く文字列は、"
-                                      "FreeTDS ドライバでは使えません。"));
+        throw EDBError(TDBErrorKind::Usage, QStringLiteral("接続の設定値に \"}\" の後に \";\" や \"=\" が続く文字列は、"
+                                                           "FreeTDS ドライバでは使えません。"));
     return QLatin1Char('{') + value + QLatin1Char('}');
 }
 

@@ -33,9 +33,8 @@ bool TFDConnectionParams::Contains(const QString &name) const
 
 void TFDConnectionParams::Remove(const QString &name)
 {
-    m_items.removeIf([&](const QPair<QString, QString> &item) {
-        return item.first.compare(name, Qt::CaseInsensitive) == 0;
-    });
+    m_items.removeIf(
+        [&](const QPair<QString, QString> &item) { return item.first.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 QStringList TFDConnectionParams::Names() const

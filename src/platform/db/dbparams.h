@@ -40,7 +40,10 @@ enum TParamType : quint8 { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult
 class TFDParam
 {
 public:
-    explicit TFDParam(const QString &name = QString()) : m_name(name) {}
+    explicit TFDParam(const QString &name = QString())
+        : m_name(name)
+    {
+    }
 
     QString Name() const { return m_name; }
     void SetName(const QString &name) { m_name = name; }

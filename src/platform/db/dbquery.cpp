@@ -245,7 +245,7 @@ TDBBatch TFDQuery::run(bool keepResults)
     m_messages.clear();
     QString sql = m_sql;
     QList<TDBParamValue> values;
-    QStringList outputNames;  // the parameter of each marker
+    QStringList outputNames; // the parameter of each marker
     if (m_paramCreate) {
         TDBMarkers markers = ReplaceParamMarkers(sql);
         if (!markers.names.isEmpty()) {
@@ -267,7 +267,8 @@ TDBBatch TFDQuery::run(bool keepResults)
         }
     }
     QList<QVariant> outputs;
-    const bool anyOutput = std::any_of(values.cbegin(), values.cend(), [](const TDBParamValue &v) { return v.IsOutput(); });
+    const bool anyOutput =
+        std::any_of(values.cbegin(), values.cend(), [](const TDBParamValue &v) { return v.IsOutput(); });
     // The values come back also when the batch raised (a failed call).
     auto readBack = [&] {
         for (qsizetype i = 0; i < outputs.size() && i < values.size(); ++i) {

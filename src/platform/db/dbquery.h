@@ -99,8 +99,8 @@ private:
 
     friend class TFDQuery;
     TFDQuery *m_query;
-    int m_column;  // of the result
-    int m_index;   // among the query's fields
+    int m_column; // of the result
+    int m_index;  // among the query's fields
     QString m_displayLabel;
     int m_displayWidth;
     TAlignment m_alignment;
@@ -141,6 +141,7 @@ class TFDQuery : public QObject
 {
     Q_OBJECT
     friend class TField;
+
 public:
     explicit TFDQuery(QObject *parent = nullptr);
     ~TFDQuery() override;
@@ -217,7 +218,7 @@ public:
     {
         TRecordId record = -1;
         bool inserting = false;
-        QList<int> changedColumns;          // result columns, in writing order
+        QList<int> changedColumns;            // result columns, in writing order
         const TDBResultSet *before = nullptr; // record 0: every value before (edits)
     };
     // Writes a posted record (to the server) and brings the record's values
@@ -251,8 +252,7 @@ public:
     // takes them out of the result in one step; notify is told of each one
     // the handler deleted. A refusal stops it: the records deleted so far
     // leave the result, and the error goes on.
-    void DeleteRecords(const std::vector<TRecordId> &records,
-                       const std::function<void(TRecordId)> &notify = {});
+    void DeleteRecords(const std::vector<TRecordId> &records, const std::function<void(TRecordId)> &notify = {});
     // Writes the deletion of a record (to the server) before it leaves the
     // result; an exception keeps the record. Set by whoever posts changes.
     using TDeleteHandler = std::function<void(TFDQuery *query, TRecordId record)>;

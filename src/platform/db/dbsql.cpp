@@ -19,14 +19,14 @@ qsizetype skipQuoted(const QString &s, qsizetype i)
         while (j < n) {
             if (s.at(j) == close) {
                 if (j + 1 < n && s.at(j + 1) == close) {
-                    j += 2;  // doubled: part of the text
+                    j += 2; // doubled: part of the text
                     continue;
                 }
                 return j + 1;
             }
             ++j;
         }
-        return n;  // unterminated: the rest is inside it
+        return n; // unterminated: the rest is inside it
     }
     if (c == QLatin1Char('-') && i + 1 < n && s.at(i + 1) == QLatin1Char('-')) {
         qsizetype j = i + 2;
@@ -159,7 +159,7 @@ QStringList ParamNames(const QString &sql)
 bool SplitLeadingUse(const QString &sql, QString *useBatch, QString *rest)
 {
     const qsizetype n = sql.size();
-    qsizetype end = 0;  // end of the last "use" statement found
+    qsizetype end = 0; // end of the last "use" statement found
     qsizetype i = skipBlanksAndComments(sql, 0);
     for (;;) {
         if (i + 3 >= n || QStringView(sql).mid(i, 3).compare(QLatin1String("use"), Qt::CaseInsensitive) != 0
@@ -273,8 +273,9 @@ bool OdbcProcedureCall(const QString &sql, QString *call, QString *procedure)
     QStringList args;
     for (int k = 0; k < markers; ++k)
         args << QStringLiteral("?");
-    *call = QStringLiteral("{? = call ") + name + (markers ? QLatin1Char('(') + args.join(QLatin1Char(',')) + QLatin1Char(')') : QString())
-        + QLatin1Char('}');
+    *call = QStringLiteral("{? = call ") + name
+            + (markers ? QLatin1Char('(') + args.join(QLatin1Char(',')) + QLatin1Char(')') : QString())
+            + QLatin1Char('}');
     if (procedure)
         *procedure = name;
     return true;

@@ -15,7 +15,7 @@
 struct TDBMarkers
 {
     QString text;
-    QStringList names;  // one per marker, in text order; a name used twice appears twice
+    QStringList names; // one per marker, in text order; a name used twice appears twice
 };
 TDBMarkers ReplaceParamMarkers(const QString &sql);
 

@@ -119,9 +119,9 @@ void TDBBuffer::resize(qsizetype n, char fill)
 
 namespace {
 
+using dbstore_p::isVariable;
 using dbstore_p::NarrowFlag;
 using dbstore_p::OffsetMask;
-using dbstore_p::isVariable;
 
 int widthOf(TDBStorage s)
 {
@@ -141,7 +141,7 @@ int widthOf(TDBStorage s)
     case TDBStorage::Guid: return 16;
     case TDBStorage::Text:
     case TDBStorage::Binary:
-    case TDBStorage::BigDecimal: return 4;  // an offset per cell (see ColumnData)
+    case TDBStorage::BigDecimal: return 4; // an offset per cell (see ColumnData)
     }
     return 8;
 }
@@ -393,8 +393,7 @@ double TDBResultSet::AsDouble(int column, TRecordId id) const
     switch (d.storage) {
     case TDBStorage::Float32: return d.values.at<float>(id);
     case TDBStorage::Float64: return d.values.at<double>(id);
-    case TDBStorage::Decimal:
-        return double(d.values.at<qint64>(id)) / double(pow10(m_defs.at(column).scale));
+    case TDBStorage::Decimal: return double(d.values.at<qint64>(id)) / double(pow10(m_defs.at(column).scale));
     case TDBStorage::Text:
     case TDBStorage::BigDecimal: return Text(column, id).trimmed().toDouble();
     default: return double(AsInt64(column, id));
@@ -636,7 +635,7 @@ void TDBResultSet::ColumnData::widenOffsets()
 void TDBResultSet::ColumnData::appendWide(const char16_t *text, qsizetype size)
 {
     if (arena.size() & 1)
-        arena.grow(1);  // UTF-16 cells start on an even offset
+        arena.grow(1); // UTF-16 cells start on an even offset
     std::memcpy(arena.grow(size * 2), text, size_t(size) * 2);
     endCell(false);
 }
@@ -686,13 +685,9 @@ void TDBResultSet::AppendValue(int column, const QVariant &value)
     case TDBStorage::UInt8:
     case TDBStorage::Int16:
     case TDBStorage::Int32:
-    case TDBStorage::Int64:
-        AppendInt(column, value.toLongLong());
-        break;
+    case TDBStorage::Int64: AppendInt(column, value.toLongLong()); break;
     case TDBStorage::Float32:
-    case TDBStorage::Float64:
-        AppendDouble(column, value.toDouble());
-        break;
+    case TDBStorage::Float64: AppendDouble(column, value.toDouble()); break;
     case TDBStorage::Decimal:
     case TDBStorage::BigDecimal: {
         if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
@@ -715,12 +710,12 @@ void TDBResultSet::AppendValue(int column, const QVariant &value)
                                                                                        : value.toDate()));
         break;
     case TDBStorage::Time:
-        AppendTicks(column, ticksOfTime(value.typeId() == QMetaType::QDateTime ? value.toDateTime().time()
-                                                                              : value.toTime()));
+        AppendTicks(column,
+                    ticksOfTime(value.typeId() == QMetaType::QDateTime ? value.toDateTime().time() : value.toTime()));
         break;
     case TDBStorage::DateTime: {
-        const QDateTime dt = value.typeId() == QMetaType::QDate ? QDateTime(value.toDate(), QTime(0, 0))
-                                                                : value.toDateTime();
+        const QDateTime dt =
+            value.typeId() == QMetaType::QDate ? QDateTime(value.toDate(), QTime(0, 0)) : value.toDateTime();
         AppendTicks(column, ticksOfDateTime(dt));
         break;
     }
@@ -810,9 +805,9 @@ void TDBResultSet::DeleteRecords(std::vector<qint64> positions)
     const qint64 count = RecordCount();
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    positions.erase(std::remove_if(positions.begin(), positions.end(),
-                                   [count](qint64 p) { return p < 0 || p >= count; }),
-                    positions.end());
+    positions.erase(
+        std::remove_if(positions.begin(), positions.end(), [count](qint64 p) { return p < 0 || p >= count; }),
+        positions.end());
     if (positions.empty())
         return;
     materializeOrder();

@@ -66,7 +66,7 @@ private:
     char *m_data = nullptr;
     qsizetype m_size = 0;
     qsizetype m_capacity = 0;
-    qsizetype m_populated = 0;  // bytes backed by memory; all of a heap block
+    qsizetype m_populated = 0; // bytes backed by memory; all of a heap block
     bool m_mapped = false;
 };
 
@@ -167,7 +167,10 @@ public:
         }
         d.endCell(true);
     }
-    void AppendText(int column, const QString &text) { AppendText(column, reinterpret_cast<const char16_t *>(text.utf16()), text.size()); }
+    void AppendText(int column, const QString &text)
+    {
+        AppendText(column, reinterpret_cast<const char16_t *>(text.utf16()), text.size());
+    }
     void AppendLatin1(int column, const char *text, qsizetype size);
     void AppendUtf8(int column, const char *text, qsizetype size)
     {
@@ -231,9 +234,9 @@ private:
         TDBStorage storage;
         int scale;
         int width;
-        TDBBuffer values;  // fixed-width values, or cell end offsets of the arena
+        TDBBuffer values; // fixed-width values, or cell end offsets of the arena
         TDBBuffer arena;
-        TDBBuffer nulls;   // 64-bit words, empty until the first NULL
+        TDBBuffer nulls;               // 64-bit words, empty until the first NULL
         QHash<qint64, QVariant> edits; // changed cells of variable width
 
         qint64 count() const
@@ -275,7 +278,7 @@ private:
                 end = e & dbstore_p::OffsetMask;
             }
             if (!*narrow && (start & 1))
-                ++start;  // UTF-16 cells start on an even offset
+                ++start; // UTF-16 cells start on an even offset
             *p = arena.data() + start;
             *bytes = qsizetype(end - start);
         }
@@ -301,9 +304,9 @@ private:
 
     QList<TDBColumnDef> m_defs;
     std::vector<std::unique_ptr<ColumnData>> m_columns;
-    qint64 m_rows = 0;                 // physical rows, deleted ones included
-    bool m_hasOrder = false;           // records were inserted or deleted
-    std::vector<quint32> m_order;      // positions to rows, once m_hasOrder
+    qint64 m_rows = 0;                        // physical rows, deleted ones included
+    bool m_hasOrder = false;                  // records were inserted or deleted
+    std::vector<quint32> m_order;             // positions to rows, once m_hasOrder
     mutable std::vector<quint32> m_positions; // rows to positions, built on demand
     mutable bool m_positionsValid = false;
 };

@@ -71,7 +71,7 @@ void appendTime(QString &s, qint64 ticks, int digits)
         s.append(QTime(h, mi, se).toString(fmt));
     }
     if (g_timeFraction && digits > 0) {
-        qint64 frac = ticks % dbtext::TicksPerSecond;  // 7 digits
+        qint64 frac = ticks % dbtext::TicksPerSecond; // 7 digits
         for (int i = digits; i < 7; ++i)
             frac /= 10;
         s.append(QLatin1Char('.'));
@@ -100,7 +100,7 @@ bool parseDecimalImpl(const Char *p, const Char *end, int scale, qint64 *scaled)
             digits = true;
             if (frac >= 0) {
                 if (++frac > scale) {
-                    if (c != '0')  // trailing zeros beyond the scale are harmless
+                    if (c != '0') // trailing zeros beyond the scale are harmless
                         return false;
                     --frac;
                     continue;
@@ -189,7 +189,7 @@ qint32 DaysFromCivil(int y, int m, int d)
     const unsigned yoe = unsigned(y - era * 400);
     const unsigned doy = (153 * unsigned(m + (m > 2 ? -3 : 9)) + 2) / 5 + unsigned(d) - 1;
     const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const qint64 sinceEpoch0 = qint64(era) * 146097 + qint64(doe);  // days since 0000-03-01
+    const qint64 sinceEpoch0 = qint64(era) * 146097 + qint64(doe); // days since 0000-03-01
     return qint32(sinceEpoch0 - 306);
 }
 
@@ -443,8 +443,8 @@ bool ParseTime(QStringView text, qint64 *ticks)
     if (text.size() < 8 || text.at(2) != QLatin1Char(':') || text.at(5) != QLatin1Char(':'))
         return false;
     int h, m, s;
-    if (!parseInt(text.mid(0, 2), &h) || !parseInt(text.mid(3, 2), &m) || !parseInt(text.mid(6, 2), &s)
-        || h > 23 || m > 59 || s > 59)
+    if (!parseInt(text.mid(0, 2), &h) || !parseInt(text.mid(3, 2), &m) || !parseInt(text.mid(6, 2), &s) || h > 23
+        || m > 59 || s > 59)
         return false;
     qint64 frac = 0;
     if (text.size() > 8) {

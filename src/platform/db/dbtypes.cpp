@@ -7,7 +7,7 @@ struct TypeEntry
     const char *name;
     TFieldType fieldType;
     TDBStorage storage;
-    int fixedSize;  // bytes of a fixed type, 0 for sized ones
+    int fixedSize; // bytes of a fixed type, 0 for sized ones
 };
 
 // SQL Server's types by name. Sized types take their size from the driver.
@@ -61,14 +61,14 @@ const TypeEntry *findType(const QString &name)
 bool isUnlimitedType(const QString &t)
 {
     return t == QLatin1String("text") || t == QLatin1String("ntext") || t == QLatin1String("image")
-           || t == QLatin1String("xml") || t == QLatin1String("hierarchyid")
-           || t == QLatin1String("geography") || t == QLatin1String("geometry");
+           || t == QLatin1String("xml") || t == QLatin1String("hierarchyid") || t == QLatin1String("geography")
+           || t == QLatin1String("geometry");
 }
 
 } // namespace
 
-TDBColumnDef DescribeColumn(const QString &name, const QString &typeName, int size, int precision,
-                            int scale, bool binaryHint)
+TDBColumnDef DescribeColumn(const QString &name, const QString &typeName, int size, int precision, int scale,
+                            bool binaryHint)
 {
     TDBColumnDef c;
     c.name = name;
@@ -131,9 +131,7 @@ TDBColumnDef DescribeColumn(const QString &name, const QString &typeName, int si
                 c.fieldType = ftBlob;
         }
         break;
-    default:
-        c.size = t->fixedSize;
-        break;
+    default: c.size = t->fixedSize; break;
     }
     return c;
 }
@@ -146,9 +144,9 @@ QString TDBColumnDef::sqlTypeText() const
     if (typeName == QLatin1String("datetime2") || typeName == QLatin1String("time")
         || typeName == QLatin1String("datetimeoffset"))
         return QStringLiteral("%1(%2)").arg(typeName).arg(scale);
-    if (typeName == QLatin1String("char") || typeName == QLatin1String("varchar")
-        || typeName == QLatin1String("nchar") || typeName == QLatin1String("nvarchar")
-        || typeName == QLatin1String("binary") || typeName == QLatin1String("varbinary"))
+    if (typeName == QLatin1String("char") || typeName == QLatin1String("varchar") || typeName == QLatin1String("nchar")
+        || typeName == QLatin1String("nvarchar") || typeName == QLatin1String("binary")
+        || typeName == QLatin1String("varbinary"))
         return QStringLiteral("%1(%2)").arg(typeName, sz);
     return typeName;
 }
@@ -161,41 +159,57 @@ bool IsKnownSqlType(const QString &typeName)
 bool IsTextField(TFieldType type)
 {
     switch (type) {
-    case ftString: case ftFixedChar: case ftWideString: case ftFixedWideChar:
-    case ftMemo: case ftWideMemo: case ftFmtMemo: case ftOraClob:
-        return true;
-    default:
-        return false;
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftMemo:
+    case ftWideMemo:
+    case ftFmtMemo:
+    case ftOraClob: return true;
+    default: return false;
     }
 }
 
 bool IsNumericField(TFieldType type)
 {
     switch (type) {
-    case ftByte: case ftShortint: case ftSmallint: case ftWord: case ftInteger: case ftLongWord:
-    case ftLargeint: case ftAutoInc: case ftSingle: case ftFloat: case ftExtended:
-    case ftCurrency: case ftBCD: case ftFMTBcd:
-        return true;
-    default:
-        return false;
+    case ftByte:
+    case ftShortint:
+    case ftSmallint:
+    case ftWord:
+    case ftInteger:
+    case ftLongWord:
+    case ftLargeint:
+    case ftAutoInc:
+    case ftSingle:
+    case ftFloat:
+    case ftExtended:
+    case ftCurrency:
+    case ftBCD:
+    case ftFMTBcd: return true;
+    default: return false;
     }
 }
 
 bool IsBinaryField(TFieldType type)
 {
     switch (type) {
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary:
-    case ftParadoxOle: case ftDBaseOle: case ftOraBlob:
-        return true;
-    default:
-        return false;
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+    case ftParadoxOle:
+    case ftDBaseOle:
+    case ftOraBlob: return true;
+    default: return false;
     }
 }
 
 bool IsDateTimeField(TFieldType type)
 {
-    return type == ftDate || type == ftTime || type == ftDateTime || type == ftTimeStamp
-           || type == ftTimeStampOffset;
+    return type == ftDate || type == ftTime || type == ftDateTime || type == ftTimeStamp || type == ftTimeStampOffset;
 }
 
 int DefaultDisplayWidth(const TDBColumnDef &c)

@@ -16,24 +16,24 @@ enum TFieldType : quint8 {
     ftWideMemo,      // nvarchar(max), ntext, xml
     ftFmtMemo,
     // numbers
-    ftBoolean,  // bit
-    ftByte,     // tinyint
+    ftBoolean, // bit
+    ftByte,    // tinyint
     ftShortint,
     ftSmallint, // smallint
     ftWord,
-    ftInteger,  // int
+    ftInteger, // int
     ftLongWord,
     ftLargeint, // bigint
     ftAutoInc,
-    ftSingle,   // real
-    ftFloat,    // float
+    ftSingle, // real
+    ftFloat,  // float
     ftExtended,
     ftCurrency, // money, smallmoney
     ftBCD,      // decimal, numeric up to 15 digits
     ftFMTBcd,   // decimal, numeric of 16 to 38 digits
     // dates and times
-    ftDate,            // date
-    ftTime,            // time
+    ftDate, // date
+    ftTime, // time
     ftDateTime,
     ftTimeStamp,       // datetime, smalldatetime, datetime2
     ftTimeStampOffset, // datetimeoffset
@@ -61,8 +61,8 @@ enum TAlignment : quint8 { taLeftJustify, taRightJustify, taCenter };
 
 // How the column store keeps a column's values.
 enum class TDBStorage : quint8 {
-    Bool,           // 1 byte
-    UInt8,          // tinyint
+    Bool,  // 1 byte
+    UInt8, // tinyint
     Int16,
     Int32,
     Int64,
@@ -83,12 +83,12 @@ enum class TDBStorage : quint8 {
 struct TDBColumnDef
 {
     QString name;
-    QString typeName;      // lower case: "int", "nvarchar", "datetime2", ...
+    QString typeName; // lower case: "int", "nvarchar", "datetime2", ...
     TFieldType fieldType = ftUnknown;
     TDBStorage storage = TDBStorage::Text;
-    int size = 0;          // characters (text) or bytes (binary); -1 unlimited
-    int precision = 0;     // digits of exact numbers
-    int scale = 0;         // fraction digits of exact numbers and of times
+    int size = 0;      // characters (text) or bytes (binary); -1 unlimited
+    int precision = 0; // digits of exact numbers
+    int scale = 0;     // fraction digits of exact numbers and of times
     bool nullable = true;
     bool readOnly = false;
 
@@ -101,8 +101,8 @@ struct TDBColumnDef
 // a size of 0 or below, or above 8000, means unlimited). A type this layer
 // does not know becomes text, or binary when binaryHint is set, so that an
 // unknown type never fails a whole result.
-TDBColumnDef DescribeColumn(const QString &name, const QString &typeName, int size = 0,
-                            int precision = 0, int scale = 0, bool binaryHint = false);
+TDBColumnDef DescribeColumn(const QString &name, const QString &typeName, int size = 0, int precision = 0,
+                            int scale = 0, bool binaryHint = false);
 
 // Whether DescribeColumn knows the type by this name (ignoring case).
 bool IsKnownSqlType(const QString &typeName);

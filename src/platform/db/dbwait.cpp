@@ -119,8 +119,7 @@ protected:
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:
         case QEvent::Shortcut:
-        case QEvent::InputMethod:
-            return true;
+        case QEvent::InputMethod: return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -133,12 +132,9 @@ protected:
         case QEvent::TabletRelease:
         case QEvent::DragEnter:
         case QEvent::DragMove:
-        case QEvent::Drop:
-            return !isAllowed(watched);
-        case QEvent::Close:
-            return closesWindow(event);
-        default:
-            return false;
+        case QEvent::Drop: return !isAllowed(watched);
+        case QEvent::Close: return closesWindow(event);
+        default: return false;
         }
     }
 
@@ -242,8 +238,7 @@ void TDBWait::Run(const std::function<void()> &job, const std::function<void()> 
     bool finished;
     {
         std::unique_lock lock(state->mutex);
-        finished = state->done.wait_for(lock, std::chrono::milliseconds(QuietWaitMs),
-                                        [&] { return state->finished; });
+        finished = state->done.wait_for(lock, std::chrono::milliseconds(QuietWaitMs), [&] { return state->finished; });
     }
     if (!finished) {
         QEventLoop loop;
@@ -259,8 +254,7 @@ void TDBWait::Run(const std::function<void()> &job, const std::function<void()> 
         elapsed.start();
         QTimer tick;
         tick.setInterval(250);
-        QObject::connect(&tick, &QTimer::timeout, notifier,
-                         [&] { emit notifier->waitTick(elapsed.elapsed()); });
+        QObject::connect(&tick, &QTimer::timeout, notifier, [&] { emit notifier->waitTick(elapsed.elapsed()); });
         if (!background)
             tick.start();
         {

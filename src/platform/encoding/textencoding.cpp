@@ -21,7 +21,10 @@ constexpr const char *kQStringCode = "UTF-16BE";
 class Iconv
 {
 public:
-    Iconv(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    Iconv(const char *to, const char *from)
+        : m_cd(iconv_open(to, from))
+    {
+    }
     ~Iconv()
     {
         if (valid())
@@ -42,8 +45,8 @@ private:
 // is written and `skip` bytes of input are passed over (`skip` is a
 // function of the remaining input, so a surrogate pair can be skipped whole).
 template<typename SkipFn>
-QByteArray convert(const char *to, const char *from, const char *data, size_t size,
-                   const QByteArray &replacement, SkipFn skip)
+QByteArray convert(const char *to, const char *from, const char *data, size_t size, const QByteArray &replacement,
+                   SkipFn skip)
 {
     Iconv conv(to, from);
     if (!conv.valid())
@@ -118,8 +121,8 @@ QString decodeIconv(const char *code, const QByteArray &bytes)
         const char16_t fffd = 0xFFFD;
         return QByteArray(reinterpret_cast<const char *>(&fffd), 2);
     }();
-    const QByteArray units = convert(kQStringCode, code, bytes.constData(), size_t(bytes.size()),
-                                     replacement, [](const char *, size_t) -> size_t { return 1; });
+    const QByteArray units = convert(kQStringCode, code, bytes.constData(), size_t(bytes.size()), replacement,
+                                     [](const char *, size_t) -> size_t { return 1; });
     return QString(reinterpret_cast<const QChar *>(units.constData()), units.size() / 2);
 }
 
@@ -196,10 +199,8 @@ QString TEncoding::GetString(const QByteArray &bytes) const
     switch (m_kind) {
     case UTF7: return decodeIconv("UTF-7", bytes);
     case UTF8: return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)(bytes);
-    case Unicode:
-        return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless)(bytes);
-    case BigEndianUnicode:
-        return QStringDecoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless)(bytes);
+    case Unicode: return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless)(bytes);
+    case BigEndianUnicode: return QStringDecoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless)(bytes);
     case ANSI: return decodeIconv("CP932", bytes);
     }
     return {};
@@ -238,8 +239,7 @@ QString ReadTextFile(const QString &fileName, const TEncoding *encoding)
     return (encoding ? encoding : TEncoding::GetUTF8())->GetString(data);
 }
 
-void WriteTextFile(const QString &fileName, const QString &text, const TEncoding *encoding,
-                   bool writePreamble)
+void WriteTextFile(const QString &fileName, const QString &text, const TEncoding *encoding, bool writePreamble)
 {
     if (!encoding)
         encoding = TEncoding::GetUTF8();

@@ -39,7 +39,10 @@ public:
     TEncoding &operator=(const TEncoding &) = delete;
 
 private:
-    explicit TEncoding(Kind kind) : m_kind(kind) {}
+    explicit TEncoding(Kind kind)
+        : m_kind(kind)
+    {
+    }
     Kind m_kind;
 };
 
@@ -52,5 +55,4 @@ QString ReadTextFile(const QString &fileName, const TEncoding *encoding);
 // Writes a whole text file in `encoding`, with its byte-order mark first when
 // `writePreamble` is set. The file is replaced atomically, so a failed write
 // never leaves half a file. Raises Exception when it cannot be written.
-void WriteTextFile(const QString &fileName, const QString &text, const TEncoding *encoding,
-                   bool writePreamble);
+void WriteTextFile(const QString &fileName, const QString &text, const TEncoding *encoding, bool writePreamble);

@@ -47,8 +47,7 @@ void FontMap::install()
 {
     for (const Entry &e : kTable) {
         const QString face = QString::fromUtf16(e.face);
-        const QString fallback = e.fixedPitch ? QStringLiteral("DejaVu Sans Mono")
-                                              : QStringLiteral("DejaVu Sans");
+        const QString fallback = e.fixedPitch ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans");
         QFont::insertSubstitutions(QString::fromUtf16(e.windowsName), QStringList{face, fallback});
     }
 }

@@ -14,4 +14,4 @@ QString substitute(const QString &windowsName);
 bool isFixedPitchName(const QString &windowsName);
 // The installed families and the Windows names whose faces are installed.
 QStringList families();
-}
+} // namespace FontMap

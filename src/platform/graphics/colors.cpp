@@ -34,7 +34,10 @@ bool paletteRole(int index, QPalette::ColorRole *role, QPalette::ColorGroup *gro
     case 14: *role = QPalette::HighlightedText; return true;
     case 15: *role = QPalette::Button; return true;
     case 16: *role = QPalette::Mid; return true;
-    case 17: *role = QPalette::Text; *group = QPalette::Disabled; return true;
+    case 17:
+        *role = QPalette::Text;
+        *group = QPalette::Disabled;
+        return true;
     case 18: *role = QPalette::ButtonText; return true;
     case 20: *role = QPalette::Light; return true;
     default: return false;

@@ -60,13 +60,11 @@ bool InputGate::eventFilter(QObject *watched, QEvent *event)
     case QEvent::InputMethod:
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop:
-        return true;
+    case QEvent::Drop: return true;
     case QEvent::Close:
         // A window the user tries to close; the program's own closes pass.
         return event->spontaneous();
-    default:
-        return false;
+    default: return false;
     }
 }
 

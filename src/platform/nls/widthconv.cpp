@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr char16_t kHalfFirst = 0xFF61; // ｡
-constexpr char16_t kHalfLast = 0xFF9F;  // ﾟ
+constexpr char16_t kHalfFirst = 0xFF61;      // ｡
+constexpr char16_t kHalfLast = 0xFF9F;       // ﾟ
 constexpr char16_t kHalfVoiced = 0xFF9E;     // ﾞ
 constexpr char16_t kHalfSemiVoiced = 0xFF9F; // ﾟ
 
@@ -35,8 +35,14 @@ char16_t voiced(char16_t kana)
     if (kana >= 0x30AB && kana <= 0x30C1 && (kana - 0x30AB) % 2 == 0)
         return kana + 1;
     switch (kana) {
-    case 0x30C4: case 0x30C6: case 0x30C8:             // ツ テ ト
-    case 0x30CF: case 0x30D2: case 0x30D5: case 0x30D8: case 0x30DB: // ハ ヒ フ ヘ ホ
+    case 0x30C4:
+    case 0x30C6:
+    case 0x30C8: // ツ テ ト
+    case 0x30CF:
+    case 0x30D2:
+    case 0x30D5:
+    case 0x30D8:
+    case 0x30DB: // ハ ヒ フ ヘ ホ
         return kana + 1;
     case 0x30A6: return 0x30F4; // ウ → ヴ
     case 0x30EF: return 0x30F7; // ワ → ヷ
@@ -49,8 +55,11 @@ char16_t voiced(char16_t kana)
 char16_t semiVoiced(char16_t kana)
 {
     switch (kana) {
-    case 0x30CF: case 0x30D2: case 0x30D5: case 0x30D8: case 0x30DB:
-        return kana + 2;
+    case 0x30CF:
+    case 0x30D2:
+    case 0x30D5:
+    case 0x30D8:
+    case 0x30DB: return kana + 2;
     default: return 0;
     }
 }

@@ -23,8 +23,7 @@ TRegistry::~TRegistry()
 
 RegistryStore &TRegistry::store() const
 {
-    return RegistryStore::hive(m_root == HKEY_LOCAL_MACHINE ? RegHive::LocalMachine
-                                                            : RegHive::CurrentUser);
+    return RegistryStore::hive(m_root == HKEY_LOCAL_MACHINE ? RegHive::LocalMachine : RegHive::CurrentUser);
 }
 
 void TRegistry::SetRootKey(HKEY root)
@@ -218,11 +217,26 @@ double TRegistry::readDouble(const QString &name)
     return d;
 }
 
-double TRegistry::ReadFloat(const QString &name) { return readDouble(name); }
-TDateTime TRegistry::ReadDateTime(const QString &name) { return readDouble(name); }
-TDateTime TRegistry::ReadDate(const QString &name) { return readDouble(name); }
-TDateTime TRegistry::ReadTime(const QString &name) { return readDouble(name); }
-double TRegistry::ReadCurrency(const QString &name) { return readDouble(name); }
+double TRegistry::ReadFloat(const QString &name)
+{
+    return readDouble(name);
+}
+TDateTime TRegistry::ReadDateTime(const QString &name)
+{
+    return readDouble(name);
+}
+TDateTime TRegistry::ReadDate(const QString &name)
+{
+    return readDouble(name);
+}
+TDateTime TRegistry::ReadTime(const QString &name)
+{
+    return readDouble(name);
+}
+double TRegistry::ReadCurrency(const QString &name)
+{
+    return readDouble(name);
+}
 
 QByteArray TRegistry::ReadBinary(const QString &name)
 {
@@ -284,10 +298,22 @@ void TRegistry::WriteFloat(const QString &name, double value)
     WriteBinaryData(name, &value, sizeof value);
 }
 
-void TRegistry::WriteDateTime(const QString &name, TDateTime value) { WriteFloat(name, value); }
-void TRegistry::WriteDate(const QString &name, TDateTime value) { WriteFloat(name, value); }
-void TRegistry::WriteTime(const QString &name, TDateTime value) { WriteFloat(name, value); }
-void TRegistry::WriteCurrency(const QString &name, double value) { WriteFloat(name, value); }
+void TRegistry::WriteDateTime(const QString &name, TDateTime value)
+{
+    WriteFloat(name, value);
+}
+void TRegistry::WriteDate(const QString &name, TDateTime value)
+{
+    WriteFloat(name, value);
+}
+void TRegistry::WriteTime(const QString &name, TDateTime value)
+{
+    WriteFloat(name, value);
+}
+void TRegistry::WriteCurrency(const QString &name, double value)
+{
+    WriteFloat(name, value);
+}
 
 void TRegistry::WriteBinaryData(const QString &name, const void *buffer, int size)
 {

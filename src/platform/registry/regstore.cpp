@@ -62,8 +62,7 @@ QString RegistryStore::rootFolder()
     const QString env = qEnvironmentVariable("ZK_REGISTRY_ROOT");
     if (!env.isEmpty())
         return env;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/zekalon");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/zekalon");
 }
 
 void RegistryStore::resetAll()
@@ -88,8 +87,7 @@ bool RegistryStore::flushAll(QString *error)
 
 QString RegistryStore::hiveName() const
 {
-    return m_hive == RegHive::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER")
-                                          : QStringLiteral("HKEY_LOCAL_MACHINE");
+    return m_hive == RegHive::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER") : QStringLiteral("HKEY_LOCAL_MACHINE");
 }
 
 QString RegistryStore::filePath() const
@@ -100,7 +98,9 @@ QString RegistryStore::filePath() const
 RegistryStore::FileStamp RegistryStore::stamp() const
 {
     FileStamp s;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(filePath()).constData(), &st) == 0) {
         s.exists = true;
         s.inode = quint64(st.st_ino);
@@ -183,16 +183,12 @@ void RegistryStore::refresh()
 void RegistryStore::apply(RegKey &root, const Op &op) const
 {
     switch (op.kind) {
-    case Op::CreateKey:
-        root.ensure(op.path);
-        break;
+    case Op::CreateKey: root.ensure(op.path); break;
     case Op::DeleteKey:
         if (RegKey *parent = root.find(parentPath(op.path)))
             parent->removeChild(lastComponent(op.path));
         break;
-    case Op::SetValue:
-        root.ensure(op.path)->setValue(op.name, op.value);
-        break;
+    case Op::SetValue: root.ensure(op.path)->setValue(op.name, op.value); break;
     case Op::DeleteValue:
         if (RegKey *k = root.find(op.path))
             k->removeValue(op.name);

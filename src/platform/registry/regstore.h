@@ -82,8 +82,8 @@ private:
     RegHive m_hive;
     QRecursiveMutex m_mutex;
     bool m_loaded = false;
-    std::unique_ptr<RegKey> m_base;  // the file as last read or written
-    std::unique_ptr<RegKey> m_tree;  // m_base plus m_ops
+    std::unique_ptr<RegKey> m_base; // the file as last read or written
+    std::unique_ptr<RegKey> m_tree; // m_base plus m_ops
     std::vector<Op> m_ops;
     FileStamp m_stamp;
     QString m_loadedFrom;

@@ -38,27 +38,24 @@ int RegValue::dataSize() const
 {
     switch (type) {
     case RegDataType::String:
-    case RegDataType::ExpandString:
-        return int(text.size() + 1) * 2;
+    case RegDataType::ExpandString: return int(text.size() + 1) * 2;
     case RegDataType::MultiString: {
         int n = 1;
         for (const QString &l : lines)
             n += int(l.size()) + 1;
         return n * 2;
     }
-    case RegDataType::Integer:
-        return 4;
+    case RegDataType::Integer: return 4;
     case RegDataType::Binary:
-    case RegDataType::Unknown:
-        return int(bytes.size());
+    case RegDataType::Unknown: return int(bytes.size());
     }
     return 0;
 }
 
 bool RegValue::operator==(const RegValue &o) const
 {
-    return type == o.type && text == o.text && lines == o.lines && dword == o.dword
-           && bytes == o.bytes && rawType == o.rawType;
+    return type == o.type && text == o.text && lines == o.lines && dword == o.dword && bytes == o.bytes
+           && rawType == o.rawType;
 }
 
 RegKey *RegKey::child(const QString &n) const
@@ -234,8 +231,7 @@ QString valueText(const RegValue &v)
         if (hasControlChars(v.text))
             return QStringLiteral("hex(1):") + hexBytes(utf16le(v.text, true));
         return quoted(v.text);
-    case RegDataType::ExpandString:
-        return QStringLiteral("hex(2):") + hexBytes(utf16le(v.text, true));
+    case RegDataType::ExpandString: return QStringLiteral("hex(2):") + hexBytes(utf16le(v.text, true));
     case RegDataType::MultiString: {
         QByteArray b;
         for (const QString &l : v.lines)
@@ -243,12 +239,9 @@ QString valueText(const RegValue &v)
         b.append(2, '\0');
         return QStringLiteral("hex(7):") + hexBytes(b);
     }
-    case RegDataType::Integer:
-        return QStringLiteral("dword:") + QString::asprintf("%08x", v.dword);
-    case RegDataType::Binary:
-        return QStringLiteral("hex:") + hexBytes(v.bytes);
-    case RegDataType::Unknown:
-        return QStringLiteral("hex(%1):").arg(v.rawType, 0, 16) + hexBytes(v.bytes);
+    case RegDataType::Integer: return QStringLiteral("dword:") + QString::asprintf("%08x", v.dword);
+    case RegDataType::Binary: return QStringLiteral("hex:") + hexBytes(v.bytes);
+    case RegDataType::Unknown: return QStringLiteral("hex(%1):").arg(v.rawType, 0, 16) + hexBytes(v.bytes);
     }
     return {};
 }
@@ -349,9 +342,7 @@ bool parseValue(const QString &data, RegValue &v)
         v = RegValue::fromString(s, type == 1 ? RegDataType::String : RegDataType::ExpandString);
         return true;
     }
-    case 3:
-        v = RegValue::fromBinary(bytes);
-        return true;
+    case 3: v = RegValue::fromBinary(bytes); return true;
     case 4:
         if (bytes.size() != 4)
             return false;

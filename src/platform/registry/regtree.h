@@ -22,11 +22,11 @@ enum class RegDataType {
 struct RegValue
 {
     RegDataType type = RegDataType::Unknown;
-    QString text;         // String, ExpandString
-    QStringList lines;    // MultiString
-    quint32 dword = 0;    // Integer
-    QByteArray bytes;     // Binary, Unknown
-    quint32 rawType = 0;  // Unknown: the type number as read, written back as it came
+    QString text;        // String, ExpandString
+    QStringList lines;   // MultiString
+    quint32 dword = 0;   // Integer
+    QByteArray bytes;    // Binary, Unknown
+    quint32 rawType = 0; // Unknown: the type number as read, written back as it came
 
     static RegValue fromString(const QString &s, RegDataType t = RegDataType::String);
     static RegValue fromMulti(const QStringList &l);
@@ -80,4 +80,4 @@ QString write(const RegKey &root, const QString &rootName);
 // Parses text into root; the key lines must start with rootName. Returns
 // false with a reason on any line it cannot read.
 bool parse(const QString &text, const QString &rootName, RegKey &root, QString *error);
-}
+} // namespace RegFile

@@ -5,7 +5,7 @@
 namespace {
 const QDate kEpoch(1899, 12, 30);
 constexpr qint64 kMsPerDay = 86400000;
-}
+} // namespace
 
 // Negative values count whole days backwards but keep the fraction as a
 // positive time of day (-1.25 is 1899-12-29 06:00), as the stored format does.

@@ -18,8 +18,8 @@ QString FloatToStr(double value, int precision)
 
     // The rounded digits and the decimal exponent of the first of them.
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::abs(value), std::chars_format::scientific,
-                                   precision - 1);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::abs(value), std::chars_format::scientific, precision - 1);
     const std::string_view text(buf, size_t(res.ptr - buf));
     const size_t e = text.find('e');
     QString digits;

@@ -89,8 +89,7 @@ QString GetWindowsProductName(const QString &Default)
             if (!line.startsWith(QLatin1String("PRETTY_NAME=")))
                 continue;
             QString value = line.mid(12).trimmed();
-            if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
-                && value.back() == value.front())
+            if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
                 value = value.mid(1, value.size() - 2);
             value.replace(QLatin1String("\\\""), QLatin1String("\""));
             return value.isEmpty() ? Default : value;
@@ -139,7 +138,9 @@ QString GetExeBitness(const QString &FileName)
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("Unknown");
     const QByteArray head = file.read(5);
-    if (head.size() == 5 && head.startsWith("\x7f" "ELF")) {
+    if (head.size() == 5
+        && head.startsWith("\x7f"
+                           "ELF")) {
         if (head.at(4) == 1)
             return QStringLiteral("32ビット");
         if (head.at(4) == 2)

@@ -16,8 +16,7 @@
 // kernel texts and an unset UserGroups mean "ask the system".
 struct TSysInfoSources
 {
-    QStringList OsReleaseFiles{QStringLiteral("/etc/os-release"),
-                               QStringLiteral("/usr/lib/os-release")};
+    QStringList OsReleaseFiles{QStringLiteral("/etc/os-release"), QStringLiteral("/usr/lib/os-release")};
     QString MemInfoFile = QStringLiteral("/proc/meminfo");
     QString KernelRelease; // uname's release, e.g. "6.1.0-18-amd64"
     QString Machine;       // uname's machine, e.g. "x86_64"

@@ -54,8 +54,7 @@ TXlsxWorkbook::TXlsxWorkbook(const QString &fileName, bool constantMemory)
     d->fileName = QFileInfo(fileName).absoluteFilePath();
     const QFileInfo target(d->fileName);
     d->tempName = target.absolutePath() + QStringLiteral("/.~")
-                  + QString::number(QRandomGenerator::global()->generate(), 16) + QLatin1Char('~')
-                  + target.fileName();
+                  + QString::number(QRandomGenerator::global()->generate(), 16) + QLatin1Char('~') + target.fileName();
     d->tempPath = QFile::encodeName(d->tempName);
     lxw_workbook_options options = {};
     options.constant_memory = constantMemory ? LXW_TRUE : LXW_FALSE;
@@ -98,8 +97,8 @@ void TXlsxWorkbook::WriteString(int row, int col, const QString &text)
     // A surrogate pair cut in half would not be valid UTF-8.
     if (cell.size() < text.size() && cell.back().isHighSurrogate())
         cell.chop(1);
-    d->check(worksheet_write_string(d->sheet, lxw_row_t(row), lxw_col_t(col), cell.toUtf8().constData(), nullptr),
-             row, col);
+    d->check(worksheet_write_string(d->sheet, lxw_row_t(row), lxw_col_t(col), cell.toUtf8().constData(), nullptr), row,
+             col);
 }
 
 void TXlsxWorkbook::WriteNumber(int row, int col, double value)

@@ -78,7 +78,8 @@ protected:
         if (odbc())
             return int(server.logins().size());
         const QList<TScriptEntry> log = script->Log();
-        return int(std::count_if(log.begin(), log.end(), [](const TScriptEntry &e) { return e.kind == TScriptEntry::Login; }));
+        return int(
+            std::count_if(log.begin(), log.end(), [](const TScriptEntry &e) { return e.kind == TScriptEntry::Login; }));
     }
     void dropConnections()
     {
@@ -131,16 +132,37 @@ TEST_P(DbBackends, EveryTypeArrivesWithItsTextForm)
 {
     query.Open("select * from typed");
     ASSERT_EQ(query.RecordCount(), 2);
-    const QStringList expected = {
-        "int -2147483648", "bigint 9223372036854775807", "smallint -32768", "tinyint 255", "bit True",
-        "decimal(18,4) -12.3456", "decimal(38,10) -12345678901234567890.0123456789", "float 0.1", "real 0.5",
-        "money 922337203685477.5807", "smallmoney -214748.3648", "nvarchar(40) テスト's", "varchar(20) café",
-        "nchar(3) ab ", "nvarchar(max) long", "text txt", "ntext ユニコード", "xml <a>x</a>",
-        "datetime 2024/01/31 12:34:56", "smalldatetime 2024/01/31 12:35:00",
-        "datetime2(7) 2024/01/31 12:34:56", "date 0001/01/01", "time(7) 23:59:59",
-        "datetimeoffset(3) 2024/01/31 12:00:00 +09:00", "uniqueidentifier 6F9619FF-8B86-D011-B42D-00C04FC964FF",
-        "binary(4) 0x0A0B0000", "varbinary(10) 0x00FF", "varbinary(max) 0x010203", "image 0xFFD8",
-        "timestamp 0x00000000000007D1", "sql_variant 15.0"};
+    const QStringList expected = {"int -2147483648",
+                                  "bigint 9223372036854775807",
+                                  "smallint -32768",
+                                  "tinyint 255",
+                                  "bit True",
+                                  "decimal(18,4) -12.3456",
+                                  "decimal(38,10) -12345678901234567890.0123456789",
+                                  "float 0.1",
+                                  "real 0.5",
+                                  "money 922337203685477.5807",
+                                  "smallmoney -214748.3648",
+                                  "nvarchar(40) テスト's",
+                                  "varchar(20) café",
+                                  "nchar(3) ab ",
+                                  "nvarchar(max) long",
+                                  "text txt",
+                                  "ntext ユニコード",
+                                  "xml <a>x</a>",
+                                  "datetime 2024/01/31 12:34:56",
+                                  "smalldatetime 2024/01/31 12:35:00",
+                                  "datetime2(7) 2024/01/31 12:34:56",
+                                  "date 0001/01/01",
+                                  "time(7) 23:59:59",
+                                  "datetimeoffset(3) 2024/01/31 12:00:00 +09:00",
+                                  "uniqueidentifier 6F9619FF-8B86-D011-B42D-00C04FC964FF",
+                                  "binary(4) 0x0A0B0000",
+                                  "varbinary(10) 0x00FF",
+                                  "varbinary(max) 0x010203",
+                                  "image 0xFFD8",
+                                  "timestamp 0x00000000000007D1",
+                                  "sql_variant 15.0"};
     ASSERT_EQ(query.FieldCount(), expected.size());
     for (int i = 0; i < query.FieldCount(); ++i) {
         TField *f = query.Fields(i);
@@ -168,8 +190,10 @@ TEST_P(DbBackends, LongValuesAreNeverCut)
 {
     const QString longText = QString(70000, QChar(0x3042)) + QStringLiteral("end");
     const QString bytes = QStringLiteral("0x") + QString(2 * 70000, QLatin1Char('A'));
-    loadRules(QStringLiteral("rule exact: select long\n  result: t nvarchar(max), v varchar(max), b varbinary(max)\n  row: N'%1', '%2', %3\n")
-                  .arg(longText, QString(70000, QLatin1Char('x')), bytes));
+    loadRules(
+        QStringLiteral(
+            "rule exact: select long\n  result: t nvarchar(max), v varchar(max), b varbinary(max)\n  row: N'%1', '%2', %3\n")
+            .arg(longText, QString(70000, QLatin1Char('x')), bytes));
     query.Open("select long");
     EXPECT_EQ(query.Fields(0)->AsString(), longText);
     EXPECT_EQ(query.Fields(1)->AsString().size(), 70000);
@@ -178,7 +202,8 @@ TEST_P(DbBackends, LongValuesAreNeverCut)
 
 TEST_P(DbBackends, AParameterUsedTwiceIsBoundTwice)
 {
-    query.SetSQL("select count(*) as n from sys.objects where schema_id = schema_id(:OWNER) and principal_id = user_id(:OWNER)");
+    query.SetSQL(
+        "select count(*) as n from sys.objects where schema_id = schema_id(:OWNER) and principal_id = user_id(:OWNER)");
     query.ParamByName("OWNER").SetAsWideString("dbo");
     query.Open();
     EXPECT_EQ(query.Fields(0)->AsInteger(), 42);
@@ -217,8 +242,8 @@ TEST_P(DbBackends, OutputInputOutputAndReturnParametersAreReadBack)
     EXPECT_EQ(query.ParamByName("名前").AsString(), "山田");
     EXPECT_EQ(msg.Value(), QVariant(QStringLiteral("受付済")));
     EXPECT_EQ(ratio.Value(), QVariant(2.5));
-    EXPECT_EQ(n.Value(), QVariant(qlonglong(41)));  // nothing named it: what was sent
-    EXPECT_TRUE(gone.IsNull());                     // a pure output sends no value
+    EXPECT_EQ(n.Value(), QVariant(qlonglong(41))); // nothing named it: what was sent
+    EXPECT_TRUE(gone.IsNull());                    // a pure output sends no value
     // The call goes to the procedure by name: the driver hands outputs
     // back only from such a call.
     EXPECT_EQ(lastRequest(), "rpc: exec dbo.usp_out | @P1 nvarchar(4000) = N'山田', @P2 nvarchar(4000) = NULL output,"
@@ -246,20 +271,22 @@ TEST_P(DbBackends, UseChangesTheSessionDatabaseAlsoBeforeAParameterisedStatement
     ASSERT_FALSE(query.Messages().isEmpty());
     EXPECT_EQ(query.Messages().first().number, 5701);
 
-    query.SetSQL("use [master]\r\nselect count(*) as n from sys.objects where schema_id = schema_id(:A) and principal_id = user_id(:B)");
+    query.SetSQL(
+        "use [master]\r\nselect count(*) as n from sys.objects where schema_id = schema_id(:A) and principal_id = user_id(:B)");
     query.ParamByName("A").SetAsWideString("dbo");
     query.ParamByName("B").SetAsWideString("dbo");
     query.Open();
     EXPECT_EQ(lastRequest(1), "batch: use [master]");
     EXPECT_TRUE(lastRequest().startsWith("rpc: \r\nselect count(*)")) << lastRequest().toStdString();
     query.Open("select db_name()");
-    EXPECT_EQ(query.Fields(0)->AsString(), "master");  // the use outlived the parameterised call
+    EXPECT_EQ(query.Fields(0)->AsString(), "master"); // the use outlived the parameterised call
 }
 
 TEST_P(DbBackends, TextReachesTheServerUnchanged)
 {
-    const QString sql = QStringLiteral("select '{fn now()}', '!&?', N'::x' -- {d '2024-01-01'} ? :NOPARAM\n/* {call p} */");
-    EXPECT_THROW(query.Open(sql), EDBError);  // no rule answers it
+    const QString sql =
+        QStringLiteral("select '{fn now()}', '!&?', N'::x' -- {d '2024-01-01'} ? :NOPARAM\n/* {call p} */");
+    EXPECT_THROW(query.Open(sql), EDBError); // no rule answers it
     EXPECT_EQ(statements().last(), sql);
 }
 
@@ -314,14 +341,15 @@ TEST_P(DbBackends, OpenReadsTheWholeBatchAndExecCountsEveryRow)
     EXPECT_EQ(query.Fields(0)->FieldName(), "a");
     ASSERT_TRUE(query.NextRecordSet());
     EXPECT_EQ(column(query, 0), (QStringList{"x", "y"}));
-    EXPECT_THROW(query.Open("exec counts"), EDBError);  // no result set
+    EXPECT_THROW(query.Open("exec counts"), EDBError); // no result set
 }
 
 TEST_P(DbBackends, NothingAfterAFailedStatementOrAfterTheLastResultIsLost)
 {
     const auto attentions = [this] {
         const QList<TdsLogEntry> log = odbc() ? server.log() : QList<TdsLogEntry>();
-        return std::count_if(log.begin(), log.end(), [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
+        return std::count_if(log.begin(), log.end(),
+                             [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
     };
     try {
         query.ExecSQL("exec error_then_more");
@@ -329,13 +357,13 @@ TEST_P(DbBackends, NothingAfterAFailedStatementOrAfterTheLastResultIsLost)
     } catch (const EDBError &e) {
         ASSERT_EQ(e.ErrorCount(), 2);
         EXPECT_EQ(e.Errors().at(0).number, 2627);
-        EXPECT_EQ(e.Errors().at(1).number, 8152);  // after the rows: the batch was read to its end
+        EXPECT_EQ(e.Errors().at(1).number, 8152); // after the rows: the batch was read to its end
         EXPECT_EQ(e.Errors().at(1).line, 5);
     }
     query.Open("exec rows_then_print");
     ASSERT_EQ(query.Messages().size(), 1);
     EXPECT_EQ(query.Messages().first().text, "done printing");
-    EXPECT_EQ(attentions(), 0);  // no statement was cut short
+    EXPECT_EQ(attentions(), 0); // no statement was cut short
 }
 
 TEST_P(DbBackends, SeveralResultsStayOpenOnOneConnection)
@@ -385,11 +413,12 @@ TEST_P(DbBackends, EscapeCancelsAWaitforAndATimerCannotRunASecondStatement)
     EXPECT_EQ(refusal, "busy");
     if (odbc()) {
         EXPECT_TRUE(server.waitForLog([](const QList<TdsLogEntry> &log) {
-            return std::any_of(log.begin(), log.end(), [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
+            return std::any_of(log.begin(), log.end(),
+                               [](const TdsLogEntry &e) { return e.kind == TdsLogEntry::Attention; });
         }));
     }
     timer.stop();
-    query.Open("select id, name from people");  // the connection goes on
+    query.Open("select id, name from people"); // the connection goes on
     EXPECT_EQ(query.RecordCount(), 3);
 }
 
@@ -414,8 +443,8 @@ TEST_P(DbBackends, ALostLinkReconnectsAtTheNextStatementWhenSwitchedOn)
     QSignalSpy restored(&con, &TFDConnection::restored);
     QSignalSpy afterConnect(&con, &TFDConnection::afterConnect);
     QSignalSpy lost(&con, &TFDConnection::lost);
-    dropConnections();  // the network drops the idle link
-    query.Open("select id, name from people");  // never reached the server: runs on a new session
+    dropConnections();                         // the network drops the idle link
+    query.Open("select id, name from people"); // never reached the server: runs on a new session
     EXPECT_EQ(query.RecordCount(), 3);
     EXPECT_EQ(logins(), 2);
     EXPECT_EQ(lost.size(), 1);
@@ -427,16 +456,19 @@ TEST_P(DbBackends, ALostLinkReconnectsAtTheNextStatementWhenSwitchedOn)
 TEST_P(DbBackends, ALinkThatBreaksMidAnswerIsLostAndNeverRunAgain)
 {
     // The link breaks where more of the batch was still to come.
-    loadRules("rule exact: exec rows_then_drop\n  result: a int\n  row: 1\n  drop\n  rowcount: 1\n"
-              "rule exact: exec count_then_drop\n  rowcount: 3\n  drop\n  rowcount: 1\n"
-              "rule exact: exec error_then_drop\n  error: 547, 0, 16, 2, The statement conflicted.\n  drop\n  rowcount: 1\n");
+    loadRules(
+        "rule exact: exec rows_then_drop\n  result: a int\n  row: 1\n  drop\n  rowcount: 1\n"
+        "rule exact: exec count_then_drop\n  rowcount: 3\n  drop\n  rowcount: 1\n"
+        "rule exact: exec error_then_drop\n  error: 547, 0, 16, 2, The statement conflicted.\n  drop\n  rowcount: 1\n");
     struct Case
     {
         const char *sql;
         bool open;
     };
-    const Case cases[] = {{"exec rows_then_drop", true},   {"exec rows_then_drop", false},
-                          {"exec count_then_drop", false}, {"exec error_then_drop", false}};
+    const Case cases[] = {{"exec rows_then_drop", true},
+                          {"exec rows_then_drop", false},
+                          {"exec count_then_drop", false},
+                          {"exec error_then_drop", false}};
     for (bool reconnect : {false, true}) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(c.sql) + (c.open ? " open" : " exec") + (reconnect ? " reconnect" : ""));
@@ -566,8 +598,9 @@ TEST_P(DbBackends, EncryptionTheServerDoesNotOfferIsNamedAsTheCause)
         FAIL();
     } catch (const EDBError &e) {
         const QString text = e.message();
-        EXPECT_TRUE(text.startsWith(QStringLiteral("データベースに接続できませんでした。サーバーが暗号化接続を拒否したか、"
-                                                   "暗号化に対応していない可能性があります。")))
+        EXPECT_TRUE(
+            text.startsWith(QStringLiteral("データベースに接続できませんでした。サーバーが暗号化接続を拒否したか、"
+                                           "暗号化に対応していない可能性があります。")))
             << e.what();
         EXPECT_GT(text.size(), 60) << "the driver's text follows";
     }
@@ -593,13 +626,14 @@ TEST_P(DbBackends, WindowsAuthenticationWithoutKerberosFailsClearly)
         qunsetenv("KRB5CCNAME");
     else
         qputenv("KRB5CCNAME", saved);
-    EXPECT_EQ(logins(), 1);  // the Windows logon never reached the server
+    EXPECT_EQ(logins(), 1); // the Windows logon never reached the server
 }
 
 TEST(ScriptedBackend, AScopeMakesEveryNewConnectionScripted)
 {
     auto script = std::make_shared<TScript>();
-    ASSERT_TRUE(script->LoadText("rule exact: select name from sys.schemas\n  result: name nvarchar(128)\n  row: N'dbo'\n"));
+    ASSERT_TRUE(
+        script->LoadText("rule exact: select name from sys.schemas\n  result: name nvarchar(128)\n  row: N'dbo'\n"));
     {
         TScriptedScope scope(script);
         TFDConnection c;
@@ -611,8 +645,9 @@ TEST(ScriptedBackend, AScopeMakesEveryNewConnectionScripted)
         EXPECT_EQ(q.Fields(0)->AsString(), "dbo");
         EXPECT_NE(dynamic_cast<TScriptedBackend *>(c.Backend()), nullptr);
     }
-    EXPECT_EQ(script->LogLines(), (QStringList{"[1] login: u database=master app=", "[1] batch: SET TEXTSIZE 2147483647",
-                                               "[1] batch: select name from sys.schemas", "[1] disconnect"}));
+    EXPECT_EQ(script->LogLines(),
+              (QStringList{"[1] login: u database=master app=", "[1] batch: SET TEXTSIZE 2147483647",
+                           "[1] batch: select name from sys.schemas", "[1] disconnect"}));
     TFDConnection plain;
     EXPECT_EQ(dynamic_cast<TScriptedBackend *>(plain.Backend()), nullptr);
 }

@@ -31,7 +31,8 @@ QList<QPair<QString, QString>> parse(const QString &s, bool freetds)
             ++j;
             if (freetds) {
                 qsizetype end = j;
-                while (end < s.size() && !(s.at(end) == QLatin1Char('}') && end + 1 < s.size() && s.at(end + 1) == QLatin1Char(';')))
+                while (end < s.size()
+                       && !(s.at(end) == QLatin1Char('}') && end + 1 < s.size() && s.at(end + 1) == QLatin1Char(';')))
                     ++end;
                 value = s.mid(j, end - j);
                 j = end + 1;
@@ -54,7 +55,7 @@ QList<QPair<QString, QString>> parse(const QString &s, bool freetds)
                 value += s.at(j++);
         }
         out.append({key, value});
-        i = j + 1;  // past ";"
+        i = j + 1; // past ";"
     }
     return out;
 }
@@ -82,13 +83,18 @@ TEST(DbConnectionString, ParametersIgnoreCaseAndUnsetReadsEmpty)
 
 TEST(DbConnectionString, FreeTDSKeysWithEveryValueBraced)
 {
-    const QString s = OdbcConnectionString(params({{"Server", " db1,1433 "}, {"User_Name", "sa"}, {"Password", "pw"},
-                                                   {"Database", "master"}, {"ApplicationName", "zekalon"},
-                                                   {"Encrypt", "Yes"}, {"OSAuthent", "No"}}),
+    const QString s = OdbcConnectionString(params({{"Server", " db1,1433 "},
+                                                   {"User_Name", "sa"},
+                                                   {"Password", "pw"},
+                                                   {"Database", "master"},
+                                                   {"ApplicationName", "zekalon"},
+                                                   {"Encrypt", "Yes"},
+                                                   {"OSAuthent", "No"}}),
                                            "FreeTDS");
     EXPECT_EQ(s, "DRIVER={FreeTDS};SERVER={db1,1433};DATABASE={master};UID={sa};PWD={pw};APP={zekalon};"
                  "TDS_Version={7.4};ClientCharset={UTF-8};Encryption={require};");
-    const auto noEncrypt = parse(OdbcConnectionString(params({{"Server", "h\\SQLEXPRESS"}, {"Encrypt", "No"}}), "FreeTDS"), true);
+    const auto noEncrypt =
+        parse(OdbcConnectionString(params({{"Server", "h\\SQLEXPRESS"}, {"Encrypt", "No"}}), "FreeTDS"), true);
     EXPECT_EQ(valueOf(noEncrypt, "SERVER"), "h\\SQLEXPRESS");
     EXPECT_EQ(valueOf(noEncrypt, "Encryption"), "request");
     EXPECT_EQ(valueOf(noEncrypt, "DATABASE"), "<none>");
@@ -101,9 +107,9 @@ TEST(DbConnectionString, HostileValuesCannotEndAValueOrAddKeys)
         const bool freetds = IsFreeTDSDriver(driver);
         for (const char *pw : hostile) {
             SCOPED_TRACE(std::string(driver) + ": " + pw);
-            const auto pairs = parse(OdbcConnectionString(params({{"Server", "h"}, {"User_Name", "u;x=1"}, {"Password", pw}}),
-                                                          driver),
-                                     freetds);
+            const auto pairs =
+                parse(OdbcConnectionString(params({{"Server", "h"}, {"User_Name", "u;x=1"}, {"Password", pw}}), driver),
+                      freetds);
             EXPECT_EQ(valueOf(pairs, "PWD"), QString::fromUtf8(pw));
             EXPECT_EQ(valueOf(pairs, "UID"), "u;x=1");
             EXPECT_EQ(valueOf(pairs, "DRIVER"), QString::fromUtf8(driver));
@@ -115,7 +121,8 @@ TEST(DbConnectionString, HostileValuesCannotEndAValueOrAddKeys)
     for (const char *pw : {"a};b", "}};DRIVER={evil}", "x}=y"}) {
         SCOPED_TRACE(pw);
         EXPECT_THROW(OdbcConnectionString(params({{"Server", "h"}, {"Password", pw}}), "FreeTDS"), EDBError);
-        const auto ms = parse(OdbcConnectionString(params({{"Server", "h"}, {"Password", pw}}), "ODBC Driver 18 for SQL Server"), false);
+        const auto ms = parse(
+            OdbcConnectionString(params({{"Server", "h"}, {"Password", pw}}), "ODBC Driver 18 for SQL Server"), false);
         EXPECT_EQ(valueOf(ms, "PWD"), QString::fromUtf8(pw));
         EXPECT_EQ(valueOf(ms, "DRIVER"), "ODBC Driver 18 for SQL Server");
     }
@@ -123,9 +130,8 @@ TEST(DbConnectionString, HostileValuesCannotEndAValueOrAddKeys)
 
 TEST(DbConnectionString, WindowsAuthenticationAndOtherDrivers)
 {
-    const auto trusted = parse(OdbcConnectionString(params({{"Server", "h"}, {"OSAuthent", "Yes"}, {"User_Name", ""}}),
-                                                    "FreeTDS"),
-                               true);
+    const auto trusted = parse(
+        OdbcConnectionString(params({{"Server", "h"}, {"OSAuthent", "Yes"}, {"User_Name", ""}}), "FreeTDS"), true);
     EXPECT_EQ(valueOf(trusted, "Trusted_Connection"), "Yes");
     EXPECT_EQ(valueOf(trusted, "UID"), "<none>");
 

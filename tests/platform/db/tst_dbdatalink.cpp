@@ -21,9 +21,9 @@ protected:
         auto b = std::make_unique<FakeBackend>();
         b->answer = [](const TDBRequest &) {
             TDBBatch batch;
-            batch.results.push_back(FakeBackend::table(
-                {DescribeColumn("id", "int"), DescribeColumn("name", "nvarchar", 10)},
-                {{1, "a"}, {2, "b"}, {3, QVariant()}, {4, "d"}}));
+            batch.results.push_back(
+                FakeBackend::table({DescribeColumn("id", "int"), DescribeColumn("name", "nvarchar", 10)},
+                                   {{1, "a"}, {2, "b"}, {3, QVariant()}, {4, "d"}}));
             return batch;
         };
         con.SetBackend(std::move(b));
@@ -59,7 +59,7 @@ TEST_F(DbDataLink, MovingAFieldKeepsItsValuesAndIsALayoutChange)
     EXPECT_EQ(query->Fields(0)->AsString(), "a");
     EXPECT_EQ(query->Fields(1)->AsInteger(), 1);
     EXPECT_EQ(layout.count(), 1);
-    name->SetIndex(7);  // clamped to the last place
+    name->SetIndex(7); // clamped to the last place
     EXPECT_EQ(name->Index(), 1);
 }
 
@@ -68,7 +68,7 @@ TEST_F(DbDataLink, DisplayPropertiesAreLayoutChangesHeldWhileControlsAreDisabled
     QSignalSpy layout(query.get(), &TFDQuery::layoutChanged);
     QSignalSpy changed(query.get(), &TFDQuery::dataSetChanged);
     TField *f = query->Fields(0);
-    f->SetDisplayWidth(f->DisplayWidth());  // unchanged: nothing
+    f->SetDisplayWidth(f->DisplayWidth()); // unchanged: nothing
     f->SetDisplayLabel("番号");
     f->SetAlignment(taCenter);
     f->SetReadOnly(true);
@@ -101,11 +101,11 @@ TEST_F(DbDataLink, DeleteWritesThroughTheHandlerAndStopsAtItsRefusal)
     query->Delete();
     EXPECT_EQ(written, (QList<TRecordId>{1}));
     EXPECT_EQ(ids(), (QList<int>{1, 3, 4}));
-    EXPECT_EQ(query->Fields(0)->AsInteger(), 3);  // the next record is current
-    EXPECT_EQ(query->Bookmark(), third);          // and keeps its id
+    EXPECT_EQ(query->Fields(0)->AsInteger(), 3); // the next record is current
+    EXPECT_EQ(query->Bookmark(), third);         // and keeps its id
     EXPECT_EQ(changed.count(), 1);
     query->Last();
-    EXPECT_THROW(query->Delete(), EDBError);  // id 3 is the fourth record
+    EXPECT_THROW(query->Delete(), EDBError); // id 3 is the fourth record
     EXPECT_EQ(ids(), (QList<int>{1, 3, 4}));
     query->SetReadOnly(true);
     EXPECT_FALSE(query->CanModify());
@@ -140,9 +140,8 @@ TEST_F(DbDataLink, ADestroyedQueryLetsGoOfItsFieldsFirst)
 {
     bool fieldsReadable = false;
     TFDQuery *q = query.get();
-    QObject::connect(q, &TFDQuery::activeChanged, [&](bool active) {
-        fieldsReadable = !active && q->FieldCount() == 2;
-    });
+    QObject::connect(q, &TFDQuery::activeChanged,
+                     [&](bool active) { fieldsReadable = !active && q->FieldCount() == 2; });
     query.reset();
     EXPECT_TRUE(fieldsReadable);
 }

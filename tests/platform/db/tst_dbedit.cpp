@@ -21,10 +21,10 @@ protected:
         auto b = std::make_unique<FakeBackend>();
         b->answer = [](const TDBRequest &) {
             TDBBatch batch;
-            batch.results.push_back(FakeBackend::table(
-                {DescribeColumn("id", "int"), DescribeColumn("name", "nvarchar", 20),
-                 DescribeColumn("stamp", "datetime2", 0, 0, 7)},
-                {{1, "a", QVariant()}, {2, "b", QVariant()}, {3, "c", QVariant()}}));
+            batch.results.push_back(
+                FakeBackend::table({DescribeColumn("id", "int"), DescribeColumn("name", "nvarchar", 20),
+                                    DescribeColumn("stamp", "datetime2", 0, 0, 7)},
+                                   {{1, "a", QVariant()}, {2, "b", QVariant()}, {3, "c", QVariant()}}));
             return batch;
         };
         con.SetBackend(std::move(b));
@@ -65,7 +65,7 @@ TEST_F(DbEdit, EditPostAndCancelKeepEveryDigit)
     EXPECT_EQ(query.State(), dsBrowse);
     query.Edit();
     EXPECT_EQ(query.State(), dsEdit);
-    query.Post();  // nothing changed: nothing posted
+    query.Post(); // nothing changed: nothing posted
     EXPECT_TRUE(posts.isEmpty());
     EXPECT_EQ(query.State(), dsBrowse);
 
@@ -95,7 +95,7 @@ TEST_F(DbEdit, EditPostAndCancelKeepEveryDigit)
 TEST_F(DbEdit, MovingPostsAChangeAndDropsAnUntouchedInsert)
 {
     query.Next();
-    query.Insert();  // before b
+    query.Insert(); // before b
     EXPECT_EQ(names(), (QStringList{"a", "", "b", "c"}));
     query.Next();
     EXPECT_EQ(names(), (QStringList{"a", "b", "c"}));
@@ -125,7 +125,7 @@ TEST_F(DbEdit, WritingOutsideEditIsRefusedAndBadTextNamesValueAndField)
     } catch (const EDBError &e) {
         EXPECT_EQ(e.message(), QStringLiteral("'abc' はフィールド 'id' の有効な値ではありません。"));
     }
-    query.Fields(0)->SetText(QString());  // empty: NULL
+    query.Fields(0)->SetText(QString()); // empty: NULL
     EXPECT_TRUE(query.Fields(0)->IsNull());
 }
 
@@ -139,7 +139,7 @@ TEST_F(DbEdit, BulkInsertPlacesTheRecordsOnceBeforeTheCurrentOne)
         query.Insert();
         query.Fields(1)->SetText(QString::fromUtf8(name));
     }
-    query.Insert();  // the last one stays open, empty
+    query.Insert(); // the last one stays open, empty
     query.EndBulkInsert();
     query.EnableControls();
     EXPECT_EQ(changed.count(), 1);

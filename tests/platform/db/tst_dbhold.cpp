@@ -27,7 +27,8 @@ protected:
     int logins() const
     {
         const QList<TScriptEntry> log = script->Log();
-        return int(std::count_if(log.begin(), log.end(), [](const TScriptEntry &e) { return e.kind == TScriptEntry::Login; }));
+        return int(
+            std::count_if(log.begin(), log.end(), [](const TScriptEntry &e) { return e.kind == TScriptEntry::Login; }));
     }
     static TDBErrorKind kindOf(const std::function<void()> &run)
     {

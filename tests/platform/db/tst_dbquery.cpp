@@ -31,8 +31,9 @@ protected:
     {
         TDBBatch b;
         if (r.sql.contains(QLatin1String("select"))) {
-            b.results.push_back(FakeBackend::table({DescribeColumn("id", "int"), DescribeColumn("Name", "nvarchar", 20)},
-                                                   {{1, "a"}, {2, "b"}, {3, QVariant()}}));
+            b.results.push_back(
+                FakeBackend::table({DescribeColumn("id", "int"), DescribeColumn("Name", "nvarchar", 20)},
+                                   {{1, "a"}, {2, "b"}, {3, QVariant()}}));
         } else if (r.sql.startsWith(QLatin1String("two"))) {
             b.results.push_back(FakeBackend::table({DescribeColumn("x", "int")}, {{1}}));
             b.results.push_back(FakeBackend::table({DescribeColumn("y", "nvarchar", 5)}, {{"y1"}, {"y2"}}));
@@ -50,7 +51,8 @@ protected:
             b.answered = !r.sql.startsWith(QLatin1String("drop unanswered"));
             b.messages.append({0, 0, 16, 0, "Communication link failure", "08S01", {}});
         } else if (r.sql == QLatin1String("COMMIT TRANSACTION") && commitFails) {
-            b.messages.append(FakeBackend::error(3902, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."));
+            b.messages.append(
+                FakeBackend::error(3902, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."));
         }
         return b;
     }
@@ -74,7 +76,7 @@ TEST_F(DbQuery, OpenReadsTheResultAndNavigates)
     for (query.First(); !query.Eof(); query.Next())
         names << query.FieldByName("NAME")->AsString() + (query.Fields(1)->IsNull() ? "!" : "");
     EXPECT_EQ(names, (QStringList{"a", "b", "!"}));
-    EXPECT_EQ(query.RecNo(), 3);  // Eof keeps the last record current
+    EXPECT_EQ(query.RecNo(), 3); // Eof keeps the last record current
     query.Prior();
     EXPECT_EQ(query.Fields(0)->AsInteger(), 2);
     EXPECT_EQ(query.MoveBy(-5), -1);
@@ -214,7 +216,7 @@ TEST_F(DbQuery, LinksHearOpenCloseAndScrollAndHoldThemWhileDisabled)
     EXPECT_EQ(changed.size(), 1);
     query.Close();
     ASSERT_EQ(active.size(), 2);
-    EXPECT_EQ(fieldsWhenClosing, 2);  // fields still there for the links to let go
+    EXPECT_EQ(fieldsWhenClosing, 2); // fields still there for the links to let go
 }
 
 TEST_F(DbQuery, BookmarksFollowRecordsThroughStoreChanges)
@@ -241,8 +243,8 @@ TEST_F(DbQuery, TransactionsStartedHereAreTracked)
     EXPECT_FALSE(con.InTransaction());
     con.StartTransaction();
     con.Rollback();
-    EXPECT_EQ(backend->sqlTexts().mid(1), (QStringList{"BEGIN TRANSACTION", "COMMIT TRANSACTION", "BEGIN TRANSACTION",
-                                                       "ROLLBACK TRANSACTION"}));
+    EXPECT_EQ(backend->sqlTexts().mid(1),
+              (QStringList{"BEGIN TRANSACTION", "COMMIT TRANSACTION", "BEGIN TRANSACTION", "ROLLBACK TRANSACTION"}));
     // A transaction the server already ended: the commit fails and the flag clears.
     con.StartTransaction();
     commitFails = true;
@@ -272,9 +274,9 @@ TEST_F(DbQuery, ATransactionGuardRollsBackUnlessCommitted)
         EXPECT_FALSE(tr.Owns());
     }
     EXPECT_TRUE(con.InTransaction());
-    EXPECT_EQ(backend->sqlTexts().mid(before), (QStringList{"BEGIN TRANSACTION", "fail", "ROLLBACK TRANSACTION",
-                                                            "BEGIN TRANSACTION", "COMMIT TRANSACTION",
-                                                            "BEGIN TRANSACTION"}));
+    EXPECT_EQ(backend->sqlTexts().mid(before),
+              (QStringList{"BEGIN TRANSACTION", "fail", "ROLLBACK TRANSACTION", "BEGIN TRANSACTION",
+                           "COMMIT TRANSACTION", "BEGIN TRANSACTION"}));
 }
 
 TEST_F(DbQuery, EveryOpenIsANewGeneration)
@@ -306,7 +308,7 @@ TEST_F(DbQuery, AutomaticReconnectRestoresTheLinkAtTheNextStatement)
     QSignalSpy restored(&con, &TFDConnection::restored);
     QSignalSpy connected(&con, &TFDConnection::afterConnect);
     EXPECT_THROW(query.Open("drop"), EDBError);
-    EXPECT_TRUE(con.Connected());  // recoverable
+    EXPECT_TRUE(con.Connected()); // recoverable
     query.Open("select");
     EXPECT_EQ(query.RecordCount(), 3);
     EXPECT_EQ(backend->connects, 2);

@@ -16,20 +16,35 @@ TEST(DbSql, MarkersBecomeDriverMarkersOutsideLiteralsNamesAndComments)
 {
     const MarkerCase cases[] = {
         {"plain", "select * from t where a = :A and b=:b_2", "select * from t where a = ? and b=?", {"A", "b_2"}},
-        {"same name twice", "where object_id(:OWNER + '.' + :NAME) and s = :OWNER",
-         "where object_id(? + '.' + ?) and s = ?", {"OWNER", "NAME", "OWNER"}},
-        {"string literal", "select ':X', N':Y', 'it''s :Z' from t where a = :A",
-         "select ':X', N':Y', 'it''s :Z' from t where a = ?", {"A"}},
-        {"bracketed and quoted names", "select [a:b]]:c], \"x:y\"\"z\" from t", "select [a:b]]:c], \"x:y\"\"z\" from t", {}},
+        {"same name twice",
+         "where object_id(:OWNER + '.' + :NAME) and s = :OWNER",
+         "where object_id(? + '.' + ?) and s = ?",
+         {"OWNER", "NAME", "OWNER"}},
+        {"string literal",
+         "select ':X', N':Y', 'it''s :Z' from t where a = :A",
+         "select ':X', N':Y', 'it''s :Z' from t where a = ?",
+         {"A"}},
+        {"bracketed and quoted names",
+         "select [a:b]]:c], \"x:y\"\"z\" from t",
+         "select [a:b]]:c], \"x:y\"\"z\" from t",
+         {}},
         {"line comment", "select 1 -- :NOT here\nwhere a = :A", "select 1 -- :NOT here\nwhere a = ?", {"A"}},
         {"nested block comment", "/* a /* :X */ :Y */ select :Z", "/* a /* :X */ :Y */ select ?", {"Z"}},
-        {"scope qualifier", "grant select on schema::dbo to x; select * from ::fn_helpcollations()",
-         "grant select on schema::dbo to x; select * from ::fn_helpcollations()", {}},
+        {"scope qualifier",
+         "grant select on schema::dbo to x; select * from ::fn_helpcollations()",
+         "grant select on schema::dbo to x; select * from ::fn_helpcollations()",
+         {}},
         {"lone colon", "select 1 : 2, a:", "select 1 : 2, a:", {}},
-        {"escapes untouched", "select '{fn now()}', '!&?' -- {d '2024-01-01'} ?", "select '{fn now()}', '!&?' -- {d '2024-01-01'} ?", {}},
+        {"escapes untouched",
+         "select '{fn now()}', '!&?' -- {d '2024-01-01'} ?",
+         "select '{fn now()}', '!&?' -- {d '2024-01-01'} ?",
+         {}},
         {"unterminated literal", "select 'abc :X", "select 'abc :X", {}},
         {"japanese name", "where a = :名前", "where a = ?", {"名前"}},
-        {"at sign inside a name", "execute :zk_ret = p :a@b,:c output", "execute ? = p ?,? output", {"zk_ret", "a@b", "c"}},
+        {"at sign inside a name",
+         "execute :zk_ret = p :a@b,:c output",
+         "execute ? = p ?,? output",
+         {"zk_ret", "a@b", "c"}},
         {"at sign first is no name", "select :@x, @@rowcount", "select :@x, @@rowcount", {}},
     };
     for (const MarkerCase &c : cases) {
@@ -88,7 +103,7 @@ TEST(DbSql, ProcedureCallsWithAReturnValueBecomeTheCallEscape)
     struct Case
     {
         const char *sql;
-        const char *call;  // empty: no such call
+        const char *call; // empty: no such call
     } cases[] = {
         {"execute ? = [dbo].[usp]\r\n", "{? = call [dbo].[usp]}"},
         {"execute ? = [dbo].[usp]\r\n?,? output", "{? = call [dbo].[usp](?,?)}"},

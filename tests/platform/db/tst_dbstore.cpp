@@ -129,8 +129,8 @@ TEST(DbStore, FloatTextsArePlainDecimalsWithinReason)
         EXPECT_EQ(dbtext::FormatDouble(value).toDouble(), value) << text;
     }
     const std::pair<float, const char *> singles[] = {
-        {1000000.0f, "1000000"}, {0.1f, "0.1"}, {-3.25f, "-3.25"}, {1e20f, "1E+20"}, {1.1e-6f, "1.1E-6"},
-        {16777216.0f, "16777216"},
+        {1000000.0f, "1000000"}, {0.1f, "0.1"},       {-3.25f, "-3.25"},
+        {1e20f, "1E+20"},        {1.1e-6f, "1.1E-6"}, {16777216.0f, "16777216"},
     };
     for (const auto &[value, text] : singles)
         EXPECT_EQ(dbtext::FormatSingle(value), QString::fromLatin1(text)) << text;
@@ -157,10 +157,17 @@ TEST(DbStore, DecimalTextParsesExactlyOrNotAtAll)
         qint64 value;
     };
     const Case cases[] = {
-        {"12.5", 2, true, 1250},     {"-0.01", 2, true, -1},  {".5", 1, true, 5},
-        {"7", 3, true, 7000},        {"1.2300", 2, true, 123}, {"1.234", 2, false, 0},
-        {"1e3", 0, false, 0},        {"", 0, false, 0},      {"-", 0, false, 0},
-        {"922337203685477.5807", 4, true, INT64_MAX}, {"922337203685477.5808", 4, false, 0},
+        {"12.5", 2, true, 1250},
+        {"-0.01", 2, true, -1},
+        {".5", 1, true, 5},
+        {"7", 3, true, 7000},
+        {"1.2300", 2, true, 123},
+        {"1.234", 2, false, 0},
+        {"1e3", 0, false, 0},
+        {"", 0, false, 0},
+        {"-", 0, false, 0},
+        {"922337203685477.5807", 4, true, INT64_MAX},
+        {"922337203685477.5808", 4, false, 0},
         {"-922337203685477.5808", 4, true, INT64_MIN},
     };
     for (const Case &c : cases) {
@@ -175,8 +182,8 @@ TEST(DbStore, DecimalTextParsesExactlyOrNotAtAll)
 
 TEST(DbStore, ValuesKeepTheirTypes)
 {
-    TDBResultSet r({DescribeColumn("i", "int"), DescribeColumn("d", "decimal", 0, 10, 2), DescribeColumn("t", "datetime"),
-                    DescribeColumn("b", "bit"), DescribeColumn("s", "nvarchar", 10)});
+    TDBResultSet r({DescribeColumn("i", "int"), DescribeColumn("d", "decimal", 0, 10, 2),
+                    DescribeColumn("t", "datetime"), DescribeColumn("b", "bit"), DescribeColumn("s", "nvarchar", 10)});
     r.AppendInt(0, 42);
     r.AppendValue(1, "12.30");
     r.AppendValue(2, utc(2024, 1, 2, 3, 4, 5, 6));
@@ -202,13 +209,13 @@ TEST(DbStore, RecordIdsSurviveInsertsAndDeletes)
         r.AppendValue(1, QStringLiteral("row %1").arg(i));
         r.EndRow();
     }
-    EXPECT_EQ(r.RecordId(3), 3);  // identity until the first change
+    EXPECT_EQ(r.RecordId(3), 3); // identity until the first change
     r.DeleteRecord(1);
     const TRecordId added = r.InsertRecord(0);
     EXPECT_EQ(r.RecordCount(), 5);
     EXPECT_EQ(r.RecordId(0), added);
     EXPECT_EQ(r.PositionOf(added), 0);
-    EXPECT_EQ(r.PositionOf(1), -1);  // deleted
+    EXPECT_EQ(r.PositionOf(1), -1); // deleted
     EXPECT_EQ(r.PositionOf(4), 4);
     EXPECT_TRUE(r.IsNull(0, added));
     r.SetValue(0, added, 99);
@@ -237,13 +244,13 @@ TEST(DbStore, TextsMixOneByteAndTwoByteCells)
     for (qsizetype i = 0; i < values.size(); ++i)
         EXPECT_EQ(r.Text(0, i), values.at(i)) << i;
     EXPECT_TRUE(r.IsNull(0, values.size()));
-    EXPECT_FALSE(r.IsNull(0, 2));  // empty is not NULL
+    EXPECT_FALSE(r.IsNull(0, 2)); // empty is not NULL
 }
 
 TEST(DbStore, CellOffsetsWidenWhenTheArenaOutgrowsThem)
 {
     const quint64 saved = dbstore_p::offsetLimit32;
-    dbstore_p::offsetLimit32 = 64;  // as if 2 GB had been reached
+    dbstore_p::offsetLimit32 = 64; // as if 2 GB had been reached
     TDBResultSet r({DescribeColumn("s", "nvarchar", -1), DescribeColumn("b", "varbinary", -1)});
     QStringList texts;
     for (int i = 0; i < 40; ++i) {

@@ -26,7 +26,8 @@ TEST(DbConnectionThreads, AbortJobAndBusyFromAnotherThread)
     });
     for (int i = 0; i < 20; ++i) {
         con.Open(); // the first one creates the backend
-        EXPECT_THROW(con.ExecSQL(QStringLiteral("waitfor delay '00:00:10'")), EDBError) << "cancelled from the other thread";
+        EXPECT_THROW(con.ExecSQL(QStringLiteral("waitfor delay '00:00:10'")), EDBError)
+            << "cancelled from the other thread";
         con.ExecSQL(QStringLiteral("select 1"));
         con.Close();
         con.SetBackend(std::make_unique<FakeBackend>());

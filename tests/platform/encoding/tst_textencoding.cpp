@@ -21,15 +21,15 @@ struct EncodingCase
 TEST(TEncoding, EncodesAndDecodesKnownForms)
 {
     const EncodingCase cases[] = {
-        {"UTF-8", TEncoding::GetUTF8(), QStringLiteral("Aあ漢～"),
-         QByteArray("A\xE3\x81\x82\xE6\xBC\xA2\xEF\xBD\x9E"), QByteArray("\xEF\xBB\xBF")},
+        {"UTF-8", TEncoding::GetUTF8(), QStringLiteral("Aあ漢～"), QByteArray("A\xE3\x81\x82\xE6\xBC\xA2\xEF\xBD\x9E"),
+         QByteArray("\xEF\xBB\xBF")},
         {"UTF-16LE", TEncoding::GetUnicode(), QStringLiteral("Aあ"), QByteArray("A\0\x42\x30", 4),
          QByteArray("\xFF\xFE")},
-        {"UTF-16BE", TEncoding::GetBigEndianUnicode(), QStringLiteral("Aあ"),
-         QByteArray("\0A\x30\x42", 4), QByteArray("\xFE\xFF")},
+        {"UTF-16BE", TEncoding::GetBigEndianUnicode(), QStringLiteral("Aあ"), QByteArray("\0A\x30\x42", 4),
+         QByteArray("\xFE\xFF")},
         // The desktop's code page: the full-width tilde is 81 60, the backslash stays 5C.
-        {"CP932", TEncoding::GetANSI(), QStringLiteral("Aあ漢～\\"),
-         QByteArray("A\x82\xA0\x8A\xBF\x81\x60\x5C"), QByteArray()},
+        {"CP932", TEncoding::GetANSI(), QStringLiteral("Aあ漢～\\"), QByteArray("A\x82\xA0\x8A\xBF\x81\x60\x5C"),
+         QByteArray()},
         {"UTF-7", TEncoding::GetUTF7(), QStringLiteral("Aあ"), QByteArray("A+MEI-"), QByteArray()},
     };
     for (const EncodingCase &c : cases) {
@@ -59,8 +59,7 @@ TEST(TEncoding, SharedInstancesAreComparedByIdentity)
     EXPECT_EQ(TEncoding::GetUTF8(), TEncoding::GetUTF8());
     EXPECT_NE(TEncoding::GetUnicode(), TEncoding::GetBigEndianUnicode());
     int length = -1;
-    EXPECT_EQ(TEncoding::FromPreamble(QByteArray("\xFE\xFFx"), &length),
-              TEncoding::GetBigEndianUnicode());
+    EXPECT_EQ(TEncoding::FromPreamble(QByteArray("\xFE\xFFx"), &length), TEncoding::GetBigEndianUnicode());
     EXPECT_EQ(length, 2);
     EXPECT_EQ(TEncoding::FromPreamble(QByteArray("abc"), &length), nullptr);
     EXPECT_EQ(length, 0);
@@ -94,8 +93,7 @@ TEST(TextFile, FailuresRaise)
 {
     QTemporaryDir dir;
     EXPECT_THROW(ReadTextFile(dir.filePath("missing.txt"), TEncoding::GetUTF8()), Exception);
-    EXPECT_THROW(WriteTextFile(dir.filePath("no/such/folder.txt"), "x", TEncoding::GetUTF8(), true),
-                 Exception);
+    EXPECT_THROW(WriteTextFile(dir.filePath("no/such/folder.txt"), "x", TEncoding::GetUTF8(), true), Exception);
 }
 
 } // namespace

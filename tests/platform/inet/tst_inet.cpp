@@ -11,7 +11,8 @@ namespace {
 class HeaderServer
 {
 public:
-    explicit HeaderServer(QByteArray headers) : m_headers(std::move(headers))
+    explicit HeaderServer(QByteArray headers)
+        : m_headers(std::move(headers))
     {
         m_server.listen(QHostAddress::LocalHost);
         QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
@@ -25,10 +26,7 @@ public:
             });
         });
     }
-    QUrl url() const
-    {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/news.txt").arg(m_server.serverPort()));
-    }
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/news.txt").arg(m_server.serverPort())); }
     const QByteArray &request() const { return m_request; }
 
 private:

@@ -48,12 +48,10 @@ TEST_F(InputGateTest, SeesEscapeAndDropsOtherInput)
     postKey(edit, Qt::Key_A, QStringLiteral("a"));
     QTest::mouseClick(button, Qt::LeftButton); // delivered at once, not gated
     clicked.clear();
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5),
-                                                        QPointF(5, 5), Qt::LeftButton,
-                                                        Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(5, 5),
-                                                        QPointF(5, 5), Qt::LeftButton,
-                                                        Qt::NoButton, Qt::NoModifier));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
+                                                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5),
+                                                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
     EXPECT_FALSE(PollEscapeKey());
     EXPECT_EQ(edit->text(), QString());
     EXPECT_EQ(clicked.count(), 0);

@@ -221,8 +221,8 @@ TEST_F(Registry, DamagedFileIsKeptAsideAndTheStoreStartsEmpty)
         EXPECT_FALSE(reg.KeyExists("\\Software"));
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         EXPECT_FALSE(warning.isEmpty());
-        const QStringList aside = QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"},
-                                                      QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList aside =
+            QDir(dir).entryList({"HKEY_CURRENT_USER.reg.damaged-*"}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         ASSERT_EQ(aside.size(), 1);
         EXPECT_TRUE(warning.contains(aside.first()));
 

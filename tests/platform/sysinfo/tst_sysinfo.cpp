@@ -39,11 +39,9 @@ protected:
 
 TEST_F(SysInfo, ProductNameFromOsRelease)
 {
-    EXPECT_EQ(GetWindowsProductName(QStringLiteral("Unknown")),
-              QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
+    EXPECT_EQ(GetWindowsProductName(QStringLiteral("Unknown")), QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     // The first file missing: the second is read.
-    SysInfoSources().OsReleaseFiles = {m_dir.filePath(QStringLiteral("none")),
-                                       fixtures + QStringLiteral("os-release")};
+    SysInfoSources().OsReleaseFiles = {m_dir.filePath(QStringLiteral("none")), fixtures + QStringLiteral("os-release")};
     EXPECT_EQ(GetWindowsProductName(QStringLiteral("x")), QStringLiteral("Debian GNU/Linux 12 (bookworm)"));
     SysInfoSources().OsReleaseFiles = {m_dir.filePath(QStringLiteral("none"))};
     EXPECT_EQ(GetWindowsProductName(QStringLiteral("既定")), QStringLiteral("既定"));
@@ -53,10 +51,14 @@ TEST_F(SysInfo, ProductNameFromOsRelease)
 
 TEST_F(SysInfo, VersionTextCodes)
 {
-    const struct { int code; const char *text; } cases[] = {
-        {0, "64ビット"}, {1, "0"}, {2, "6"}, {3, "1"},
-        {4, "Debian GNU/Linux 12 (bookworm)"}, {5, "Linux"}, {6, "0.0"}, {7, "0"},
-        {8, "0"}, {9, "6.1.0"}, {10, "既定"}, {-1, "既定"},
+    const struct
+    {
+        int code;
+        const char *text;
+    } cases[] = {
+        {0, "64ビット"}, {1, "0"},     {2, "6"}, {3, "1"}, {4, "Debian GNU/Linux 12 (bookworm)"},
+        {5, "Linux"},    {6, "0.0"},   {7, "0"}, {8, "0"}, {9, "6.1.0"},
+        {10, "既定"},    {-1, "既定"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.code);
@@ -79,9 +81,13 @@ TEST_F(SysInfo, VersionTextWithoutKernelReleaseIsEmpty)
 
 TEST_F(SysInfo, SystemBitnessByMachine)
 {
-    const struct { const char *machine; const char *text; } cases[] = {
+    const struct
+    {
+        const char *machine;
+        const char *text;
+    } cases[] = {
         {"x86_64", "64ビット"}, {"aarch64", "64ビット"}, {"i686", "32ビット"},
-        {"i386", "32ビット"}, {"armv7l", "32ビット"}, {"riscv128", "既定"},
+        {"i386", "32ビット"},   {"armv7l", "32ビット"},  {"riscv128", "既定"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.machine);
@@ -93,14 +99,30 @@ TEST_F(SysInfo, SystemBitnessByMachine)
 TEST_F(SysInfo, ExeBitnessFromElfHeader)
 {
     QByteArray elf32(52, '\0');
-    elf32.replace(0, 5, QByteArray("\x7f" "ELF\x01", 5));
+    elf32.replace(0, 5,
+                  QByteArray("\x7f"
+                             "ELF\x01",
+                             5));
     QByteArray pe(300, '\0');
     pe.replace(0, 2, "MZ");
-    const struct { const char *name; QString path; const char *text; } cases[] = {
+    const struct
+    {
+        const char *name;
+        QString path;
+        const char *text;
+    } cases[] = {
         {"this test", QCoreApplication::applicationFilePath(), "64ビット"},
         {"32-bit header", writeFile(QStringLiteral("elf32"), elf32), "32ビット"},
-        {"3 bytes", writeFile(QStringLiteral("short"), QByteArray("\x7f" "EL", 3)), "Unknown"},
-        {"class 3", writeFile(QStringLiteral("odd"), QByteArray("\x7f" "ELF\x03", 5)), "Unknown"},
+        {"3 bytes",
+         writeFile(QStringLiteral("short"), QByteArray("\x7f"
+                                                       "EL",
+                                                       3)),
+         "Unknown"},
+        {"class 3",
+         writeFile(QStringLiteral("odd"), QByteArray("\x7f"
+                                                     "ELF\x03",
+                                                     5)),
+         "Unknown"},
         {"PE file", writeFile(QStringLiteral("pe.exe"), pe), "Unknown"},
         {"missing", m_dir.filePath(QStringLiteral("none")), "Unknown"},
         {"folder", m_dir.path(), "Unknown"},
@@ -113,7 +135,14 @@ TEST_F(SysInfo, ExeBitnessFromElfHeader)
 
 TEST_F(SysInfo, UserGroupByRootAndAdminGroups)
 {
-    const struct { const char *name; unsigned euid; QStringList groups; bool readable; const char *text; } cases[] = {
+    const struct
+    {
+        const char *name;
+        unsigned euid;
+        QStringList groups;
+        bool readable;
+        const char *text;
+    } cases[] = {
         {"root", 0, {}, true, "Administrator"},
         {"sudo member", 1000, {"users", "sudo"}, true, "Administrator"},
         {"wheel member", 1000, {"wheel"}, true, "Administrator"},

@@ -38,7 +38,7 @@ TEST(XlsxWorkbook, WritesTextsAndNumbersInBothMemoryModes)
             book.WriteString(1, 0, QStringLiteral("顧客マスタ"));
             book.WriteNumber(1, 1, 864);
             book.WriteString(2, 0, QStringLiteral("a < b & \"c\""));
-            book.WriteString(2, 1, QString()); // an empty cell
+            book.WriteString(2, 1, QString());                // an empty cell
             book.WriteString(3, 2, QStringLiteral("𠮷野家")); // beyond the plane of UTF-16 units
             book.Save();
         }

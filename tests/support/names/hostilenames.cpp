@@ -9,10 +9,9 @@ namespace {
 const QSet<QString> &reservedWords()
 {
     static const QSet<QString> words = {
-        QStringLiteral("SELECT"), QStringLiteral("DROP"),  QStringLiteral("TABLE"),
-        QStringLiteral("ORDER"),  QStringLiteral("USER"),  QStringLiteral("FROM"),
-        QStringLiteral("WHERE"),  QStringLiteral("GO"),    QStringLiteral("USE"),
-        QStringLiteral("EXEC"),   QStringLiteral("INSERT"), QStringLiteral("DELETE"),
+        QStringLiteral("SELECT"), QStringLiteral("DROP"), QStringLiteral("TABLE"),  QStringLiteral("ORDER"),
+        QStringLiteral("USER"),   QStringLiteral("FROM"), QStringLiteral("WHERE"),  QStringLiteral("GO"),
+        QStringLiteral("USE"),    QStringLiteral("EXEC"), QStringLiteral("INSERT"), QStringLiteral("DELETE"),
     };
     return words;
 }

@@ -202,19 +202,16 @@ QString renderValue(const QVariant &value, const QString &typeName)
         return QStringLiteral("NULL");
     const QString t = typeName.toLower();
     switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
-    case QMetaType::UChar:
-        return value.toString();
+    case QMetaType::UChar: return value.toString();
     case QMetaType::Double:
-    case QMetaType::Float:
-        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    case QMetaType::Float: return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     case QMetaType::QByteArray:
         return QStringLiteral("0x") + QString::fromLatin1(value.toByteArray().toHex().toUpper());
     case QMetaType::QDate:
@@ -235,8 +232,7 @@ QString renderValue(const QVariant &value, const QString &typeName)
     }
     case QMetaType::QUuid:
         return QLatin1Char('\'') + value.toUuid().toString(QUuid::WithoutBraces).toUpper() + QLatin1Char('\'');
-    default:
-        break;
+    default: break;
     }
     const QString s = value.toString();
     if (t.startsWith(QLatin1String("decimal")) || t.startsWith(QLatin1String("numeric"))
@@ -244,8 +240,8 @@ QString renderValue(const QVariant &value, const QString &typeName)
         return s;
     QString quoted = s;
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    const bool single = t.startsWith(QLatin1String("char")) || t.startsWith(QLatin1String("varchar"))
-                     || t == QLatin1String("text");
+    const bool single =
+        t.startsWith(QLatin1String("char")) || t.startsWith(QLatin1String("varchar")) || t == QLatin1String("text");
     return (single ? QStringLiteral("'") : QStringLiteral("N'")) + quoted + QLatin1Char('\'');
 }
 
@@ -291,7 +287,7 @@ bool builtinAnswer(const QString &text, Session *session, QList<Answer> *out)
         Answer a;
         a.kind = Answer::Delay;
         a.delayMs = ((m.captured(1).toInt() * 60 + m.captured(2).toInt()) * 60 + m.captured(3).toInt()) * 1000
-                  + m.captured(4).leftJustified(3, QLatin1Char('0')).toInt();
+                    + m.captured(4).leftJustified(3, QLatin1Char('0')).toInt();
         *out << a;
         return true;
     }
@@ -311,8 +307,13 @@ bool builtinAnswer(const QString &text, Session *session, QList<Answer> *out)
     if (const auto m = endRe.match(body); m.hasMatch()) {
         const bool commit = m.captured(1).compare(QLatin1String("commit"), Qt::CaseInsensitive) == 0;
         if (session->tranCount == 0) {
-            *out << (commit ? errorAnswer(3902, 1, 16, 1, QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."))
-                            : errorAnswer(3903, 1, 16, 1, QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.")));
+            *out << (commit ? errorAnswer(
+                         3902, 1, 16, 1,
+                         QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."))
+                            : errorAnswer(
+                                3903, 1, 16, 1,
+                                QStringLiteral(
+                                    "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.")));
             return true;
         }
         if (commit && session->tranCount > 1) {

@@ -24,10 +24,8 @@ bool isTextType(Type t)
     case Type::NVarChar:
     case Type::NText:
     case Type::Xml:
-    case Type::SqlVariant:
-        return true;
-    default:
-        return false;
+    case Type::SqlVariant: return true;
+    default: return false;
     }
 }
 
@@ -38,8 +36,8 @@ bool isSingleByteText(Type t)
 
 bool isDateType(Type t)
 {
-    return t == Type::DateTime || t == Type::SmallDateTime || t == Type::DateTime2 || t == Type::Date
-        || t == Type::Time || t == Type::DateTimeOffset;
+    return t == Type::DateTime || t == Type::SmallDateTime || t == Type::DateTime2 || t == Type::Date || t == Type::Time
+           || t == Type::DateTimeOffset;
 }
 
 // Bytes a text takes in its column (characters for Unicode columns); -1 when
@@ -84,18 +82,14 @@ void sequenceDateTime(const Column &c, qint64 value, qint64 *days, qint64 *ticks
         *ticks = value % TicksPerDay;
     }
     switch (c.type) {
-    case Type::Date:
-        *ticks = 0;
-        break;
+    case Type::Date: *ticks = 0; break;
     case Type::DateTime: {
         const qint64 t300 = *ticks * 3 / 100000;
         const qint64 seconds = t300 / 300;
         *ticks = seconds * TicksPerSecond + qint64(datetimeMsFromTicks(int(t300 % 300))) * 10000;
         break;
     }
-    case Type::SmallDateTime:
-        *ticks -= *ticks % (60 * TicksPerSecond);
-        break;
+    case Type::SmallDateTime: *ticks -= *ticks % (60 * TicksPerSecond); break;
     case Type::DateTime2:
     case Type::Time:
     case Type::DateTimeOffset: {
@@ -105,8 +99,7 @@ void sequenceDateTime(const Column &c, qint64 value, qint64 *days, qint64 *ticks
         *ticks -= *ticks % unit;
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -129,44 +122,33 @@ QVariant ResultSet::value(qint64 row, int column) const
     const Column &c = columns.at(column);
     const qint64 n = row + 1;
     switch (g.kind) {
-    case Generator::Constant:
-        return g.constant;
+    case Generator::Constant: return g.constant;
     case Generator::Template: {
         QString s = g.text;
         s.replace(QLatin1String("{n}"), QString::number(n));
         return padded(s, c);
     }
-    case Generator::Sequence:
-        break;
+    case Generator::Sequence: break;
     }
     const qint64 v = g.integerAt(n);
     switch (c.type) {
     case Type::Int:
     case Type::BigInt:
     case Type::SmallInt:
-    case Type::TinyInt:
-        return v;
-    case Type::Bit:
-        return (v & 1) != 0;
+    case Type::TinyInt: return v;
+    case Type::Bit: return (v & 1) != 0;
     case Type::Decimal:
-    case Type::Numeric:
-        return formatScaled(v, c.scale);
+    case Type::Numeric: return formatScaled(v, c.scale);
     case Type::Money:
-    case Type::SmallMoney:
-        return formatScaled(v, 4);
-    case Type::Float:
-        return g.realAt(n);
-    case Type::Real:
-        return double(float(g.realAt(n)));
-    case Type::UniqueIdentifier:
-        return QUuid::fromRfc4122(sequenceBytes(v, c));
+    case Type::SmallMoney: return formatScaled(v, 4);
+    case Type::Float: return g.realAt(n);
+    case Type::Real: return double(float(g.realAt(n)));
+    case Type::UniqueIdentifier: return QUuid::fromRfc4122(sequenceBytes(v, c));
     case Type::Binary:
     case Type::VarBinary:
     case Type::Image:
-    case Type::Timestamp:
-        return sequenceBytes(v, c);
-    default:
-        break;
+    case Type::Timestamp: return sequenceBytes(v, c);
+    default: break;
     }
     if (isDateType(c.type)) {
         qint64 days = 0, ticks = 0;
@@ -199,7 +181,7 @@ QString stripComment(const QString &text)
         const QChar c = text[i];
         if (!quote.isNull()) {
             if (c == quote)
-                quote = QChar();   // a doubled quote reopens at once
+                quote = QChar(); // a doubled quote reopens at once
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             quote = c;
         } else if (c == QLatin1Char('[')) {
@@ -222,7 +204,7 @@ QStringList splitTopLevel(QStringView text)
         if (!quote.isNull()) {
             if (c == quote) {
                 if (i + 1 < text.size() && text[i + 1] == quote)
-                    ++i;   // a doubled quote or ]] stays inside
+                    ++i; // a doubled quote or ]] stays inside
                 else
                     quote = QChar();
             }
@@ -270,7 +252,8 @@ bool parseGenerator(const QString &text, const Column &c, qint64 count, Generato
                 return fail(error, QStringLiteral("'%1' has a character with no place in a code page").arg(lit.text));
             if (c.length > 0 && size > c.length)
                 return fail(error, QStringLiteral("'%1' does not fit column %2 %3 for %4 rows")
-                                       .arg(lit.text, c.name, c.sqlType()).arg(count));
+                                       .arg(lit.text, c.name, c.sqlType())
+                                       .arg(count));
         } else {
             g.kind = Generator::Constant;
             if (!convertLiteral(lit, c, &g.constant, &g.constantTicks, error))
@@ -288,7 +271,9 @@ bool parseGenerator(const QString &text, const Column &c, qint64 count, Generato
         return fail(error, QStringLiteral("seq takes a start and a step"));
     const QString where = QStringLiteral("seq of column %1 %2").arg(c.name, c.sqlType());
     auto badArg = [&] { return fail(error, QStringLiteral("bad start or step in %1").arg(where)); };
-    auto outOfRange = [&] { return fail(error, QStringLiteral("%1 leaves the column's range within %2 rows").arg(where).arg(count)); };
+    auto outOfRange = [&] {
+        return fail(error, QStringLiteral("%1 leaves the column's range within %2 rows").arg(where).arg(count));
+    };
 
     switch (c.type) {
     case Type::Float:
@@ -320,9 +305,9 @@ bool parseGenerator(const QString &text, const Column &c, qint64 count, Generato
         g.start = qint64(vals[0]);
         g.step = qint64(vals[1]);
         const Int128 last = vals[0] + Int128(count - 1) * vals[1];
-        Int128 maxAbs = c.type == Type::Money ? limit
-                      : c.type == Type::SmallMoney ? Int128(std::numeric_limits<qint32>::max())
-                                                   : limit;
+        Int128 maxAbs = c.type == Type::Money        ? limit
+                        : c.type == Type::SmallMoney ? Int128(std::numeric_limits<qint32>::max())
+                                                     : limit;
         if (last > maxAbs || last < -maxAbs)
             return outOfRange();
         if ((c.type == Type::Decimal || c.type == Type::Numeric)
@@ -331,8 +316,7 @@ bool parseGenerator(const QString &text, const Column &c, qint64 count, Generato
         *out = g;
         return true;
     }
-    default:
-        break;
+    default: break;
     }
 
     if (isDateType(c.type)) {
@@ -364,8 +348,9 @@ bool parseGenerator(const QString &text, const Column &c, qint64 count, Generato
         g.step = qint64(step);
         if (c.type != Type::Time) {
             const Int128 last = Int128(g.start) + Int128(count - 1) * step;
-            const qint64 minDays = c.type == Type::DateTime ? daysOf(QDate(1753, 1, 1))
-                                 : c.type == Type::SmallDateTime ? Days1900 : 0;
+            const qint64 minDays = c.type == Type::DateTime        ? daysOf(QDate(1753, 1, 1))
+                                   : c.type == Type::SmallDateTime ? Days1900
+                                                                   : 0;
             const qint64 maxDays = daysOf(c.type == Type::SmallDateTime ? QDate(2079, 6, 6) : QDate(9999, 12, 31));
             for (Int128 v : {Int128(g.start), last}) {
                 if (v < Int128(minDays) * TicksPerDay || v >= Int128(maxDays + 1) * TicksPerDay)

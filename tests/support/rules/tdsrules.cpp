@@ -13,8 +13,8 @@ const QString ModeContains = QStringLiteral("contains");
 const QString ModeRegex = QStringLiteral("regex");
 const QString ModeLogin = QStringLiteral("login");
 
-constexpr auto RegexOptions = QRegularExpression::CaseInsensitiveOption
-                            | QRegularExpression::DotMatchesEverythingOption;
+constexpr auto RegexOptions =
+    QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption;
 
 // A column name: [bracketed] (]] inside), 'quoted' or "quoted", or a word;
 // the rest of the item is its type.
@@ -229,7 +229,8 @@ bool RuleSet::loadText(const QString &text, const QString &name, QString *error)
             if (!parseLiterals(arg, &lits, &why))
                 return failAt(lineNo, why);
             if (lits.size() != rs.columns.size())
-                return failAt(lineNo, QStringLiteral("%1 values for %2 columns").arg(lits.size()).arg(rs.columns.size()));
+                return failAt(lineNo,
+                              QStringLiteral("%1 values for %2 columns").arg(lits.size()).arg(rs.columns.size()));
             QList<QVariant> row;
             row.reserve(lits.size());
             for (int c = 0; c < lits.size(); ++c) {
@@ -257,7 +258,8 @@ bool RuleSet::loadText(const QString &text, const QString &name, QString *error)
             if (gens.size() == 1 && gens.first().isEmpty())
                 gens = QStringList(rs.columns.size(), QStringLiteral("seq"));
             if (gens.size() != rs.columns.size())
-                return failAt(lineNo, QStringLiteral("%1 generators for %2 columns").arg(gens.size()).arg(rs.columns.size()));
+                return failAt(lineNo,
+                              QStringLiteral("%1 generators for %2 columns").arg(gens.size()).arg(rs.columns.size()));
             for (int c = 0; c < gens.size(); ++c) {
                 Generator g;
                 if (!parseGenerator(gens[c], rs.columns[c], std::max<qint64>(rs.generatedRows, 1), &g, &why))

@@ -14,23 +14,49 @@
 namespace tdsrules {
 
 enum class Type {
-    Int, BigInt, SmallInt, TinyInt, Bit, Decimal, Numeric, Float, Real, Money, SmallMoney,
-    Char, VarChar, NChar, NVarChar, Text, NText,
-    DateTime, SmallDateTime, DateTime2, Date, Time, DateTimeOffset,
-    UniqueIdentifier, Binary, VarBinary, Image, Xml, SqlVariant, Timestamp
+    Int,
+    BigInt,
+    SmallInt,
+    TinyInt,
+    Bit,
+    Decimal,
+    Numeric,
+    Float,
+    Real,
+    Money,
+    SmallMoney,
+    Char,
+    VarChar,
+    NChar,
+    NVarChar,
+    Text,
+    NText,
+    DateTime,
+    SmallDateTime,
+    DateTime2,
+    Date,
+    Time,
+    DateTimeOffset,
+    UniqueIdentifier,
+    Binary,
+    VarBinary,
+    Image,
+    Xml,
+    SqlVariant,
+    Timestamp
 };
 
 struct Column
 {
     QString name;
-    QString typeName;    // lower case: "int", "nvarchar", "decimal", ...
+    QString typeName; // lower case: "int", "nvarchar", "decimal", ...
     Type type = Type::Int;
-    int length = 0;      // char/varchar/binary/varbinary: bytes; nchar/nvarchar: characters; -1 for max
-    int precision = 0;   // decimal/numeric
-    int scale = 0;       // decimal/numeric; fraction digits of datetime2/time/datetimeoffset
-    int codePage = 0;    // char/varchar/text: 1252, or 932 when a value needs Japanese
+    int length = 0;    // char/varchar/binary/varbinary: bytes; nchar/nvarchar: characters; -1 for max
+    int precision = 0; // decimal/numeric
+    int scale = 0;     // decimal/numeric; fraction digits of datetime2/time/datetimeoffset
+    int codePage = 0;  // char/varchar/text: 1252, or 932 when a value needs Japanese
 
-    QString sqlType() const;   // "nvarchar(40)", "decimal(18,4)", "varbinary(max)", "datetime2(7)"
+    QString sqlType() const; // "nvarchar(40)", "decimal(18,4)", "varbinary(max)", "datetime2(7)"
     bool isMax() const { return length < 0; }
 };
 
@@ -38,9 +64,9 @@ struct Column
 struct Generator
 {
     enum Kind {
-        Sequence,   // start + (n - 1) * step, in the column's unit (see README)
-        Constant,   // the same value (or NULL) in every row
-        Template    // text with "{n}" replaced by n
+        Sequence, // start + (n - 1) * step, in the column's unit (see README)
+        Constant, // the same value (or NULL) in every row
+        Template  // text with "{n}" replaced by n
     };
     Kind kind = Sequence;
     // Integers, bit, text digits, GUID and binary: plain integers; decimal and
@@ -48,12 +74,12 @@ struct Generator
     // 0001-01-01 00:00, time of day for time).
     qint64 start = 1;
     qint64 step = 1;
-    double realStart = 1;   // float, real
+    double realStart = 1; // float, real
     double realStep = 1;
     QVariant constant;
-    int constantTicks = 0;  // 100 ns units below the millisecond of a date/time constant
-    int offsetMinutes = 0;  // datetimeoffset sequence
-    QString text;           // Template
+    int constantTicks = 0; // 100 ns units below the millisecond of a date/time constant
+    int offsetMinutes = 0; // datetimeoffset sequence
+    QString text;          // Template
 
     qint64 integerAt(qint64 n) const { return start + (n - 1) * step; }
     double realAt(qint64 n) const { return realStart + double(n - 1) * realStep; }
@@ -81,23 +107,23 @@ struct ResultSet
 struct Answer
 {
     enum Kind {
-        Result,        // a result set, then a DONE with its row count
-        RowCount,      // a DONE with a row count
-        Message,       // an INFO token (PRINT, low-severity RAISERROR)
-        Error,         // an ERROR token, then a DONE with the error flag
-        Delay,         // wait delayMs; an attention (cancel) ends the wait and the answer
-        Drop,          // close the connection without answering further
-        UseDatabase,   // the session's database changes to text (ENVCHANGE + INFO 5701)
-        Transaction,   // text "begin", "commit" or "rollback" (ENVCHANGE)
-        Output,        // values of the call's output parameters (outputs); sent after the answers
-        Return         // the return status (number) of the procedure the call runs
+        Result,      // a result set, then a DONE with its row count
+        RowCount,    // a DONE with a row count
+        Message,     // an INFO token (PRINT, low-severity RAISERROR)
+        Error,       // an ERROR token, then a DONE with the error flag
+        Delay,       // wait delayMs; an attention (cancel) ends the wait and the answer
+        Drop,        // close the connection without answering further
+        UseDatabase, // the session's database changes to text (ENVCHANGE + INFO 5701)
+        Transaction, // text "begin", "commit" or "rollback" (ENVCHANGE)
+        Output,      // values of the call's output parameters (outputs); sent after the answers
+        Return       // the return status (number) of the procedure the call runs
     };
     Kind kind = RowCount;
     ResultSet result;
-    qint64 rowCount = -1;   // Result: the DONE count (-1: the number of rows); RowCount: the count
+    qint64 rowCount = -1; // Result: the DONE count (-1: the number of rows); RowCount: the count
     int number = 0;
     int state = 0;
-    int severity = 0;       // the class of a message or error
+    int severity = 0; // the class of a message or error
     int line = 0;
     QString text;
     int delayMs = 0;
@@ -111,9 +137,9 @@ Answer errorAnswer(int number, int state, int severity, int line, const QString 
 
 struct Rule
 {
-    QString mode;           // "exact", "contains", "regex", or "login" (a regex on the user name)
+    QString mode; // "exact", "contains", "regex", or "login" (a regex on the user name)
     QString pattern;
-    QString paramsPattern;  // regex on the parameters rendered without types; empty: any
+    QString paramsPattern; // regex on the parameters rendered without types; empty: any
     QList<Answer> answers;
     QString file;
     int line = 0;
@@ -138,9 +164,9 @@ struct Session
 // A parameter of an RPC (sp_executesql and friends), as logged and matched.
 struct Param
 {
-    QString name;       // "@P1"
-    QString typeName;   // "nvarchar(4000)", "int", "decimal(18,4)", ...
-    QVariant value;     // as ResultSet values hold them
+    QString name;     // "@P1"
+    QString typeName; // "nvarchar(4000)", "int", "decimal(18,4)", ...
+    QVariant value;   // as ResultSet values hold them
     bool output = false;
 };
 

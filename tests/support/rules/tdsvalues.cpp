@@ -18,16 +18,39 @@ struct TypeInfo
 };
 
 const TypeInfo TypeNames[] = {
-    {"int", Type::Int}, {"integer", Type::Int}, {"bigint", Type::BigInt}, {"smallint", Type::SmallInt},
-    {"tinyint", Type::TinyInt}, {"bit", Type::Bit}, {"decimal", Type::Decimal}, {"dec", Type::Decimal},
-    {"numeric", Type::Numeric}, {"float", Type::Float}, {"real", Type::Real}, {"money", Type::Money},
-    {"smallmoney", Type::SmallMoney}, {"char", Type::Char}, {"varchar", Type::VarChar},
-    {"nchar", Type::NChar}, {"nvarchar", Type::NVarChar}, {"text", Type::Text}, {"ntext", Type::NText},
-    {"datetime", Type::DateTime}, {"smalldatetime", Type::SmallDateTime}, {"datetime2", Type::DateTime2},
-    {"date", Type::Date}, {"time", Type::Time}, {"datetimeoffset", Type::DateTimeOffset},
-    {"uniqueidentifier", Type::UniqueIdentifier}, {"binary", Type::Binary}, {"varbinary", Type::VarBinary},
-    {"image", Type::Image}, {"xml", Type::Xml}, {"sql_variant", Type::SqlVariant},
-    {"timestamp", Type::Timestamp}, {"rowversion", Type::Timestamp},
+    {"int", Type::Int},
+    {"integer", Type::Int},
+    {"bigint", Type::BigInt},
+    {"smallint", Type::SmallInt},
+    {"tinyint", Type::TinyInt},
+    {"bit", Type::Bit},
+    {"decimal", Type::Decimal},
+    {"dec", Type::Decimal},
+    {"numeric", Type::Numeric},
+    {"float", Type::Float},
+    {"real", Type::Real},
+    {"money", Type::Money},
+    {"smallmoney", Type::SmallMoney},
+    {"char", Type::Char},
+    {"varchar", Type::VarChar},
+    {"nchar", Type::NChar},
+    {"nvarchar", Type::NVarChar},
+    {"text", Type::Text},
+    {"ntext", Type::NText},
+    {"datetime", Type::DateTime},
+    {"smalldatetime", Type::SmallDateTime},
+    {"datetime2", Type::DateTime2},
+    {"date", Type::Date},
+    {"time", Type::Time},
+    {"datetimeoffset", Type::DateTimeOffset},
+    {"uniqueidentifier", Type::UniqueIdentifier},
+    {"binary", Type::Binary},
+    {"varbinary", Type::VarBinary},
+    {"image", Type::Image},
+    {"xml", Type::Xml},
+    {"sql_variant", Type::SqlVariant},
+    {"timestamp", Type::Timestamp},
+    {"rowversion", Type::Timestamp},
 };
 
 bool fail(QString *error, const QString &text)
@@ -61,8 +84,7 @@ QString Column::sqlType() const
 {
     switch (type) {
     case Type::Decimal:
-    case Type::Numeric:
-        return QStringLiteral("%1(%2,%3)").arg(typeName).arg(precision).arg(scale);
+    case Type::Numeric: return QStringLiteral("%1(%2,%3)").arg(typeName).arg(precision).arg(scale);
     case Type::Char:
     case Type::VarChar:
     case Type::NChar:
@@ -72,10 +94,8 @@ QString Column::sqlType() const
         return QStringLiteral("%1(%2)").arg(typeName, length < 0 ? QStringLiteral("max") : QString::number(length));
     case Type::DateTime2:
     case Type::Time:
-    case Type::DateTimeOffset:
-        return QStringLiteral("%1(%2)").arg(typeName).arg(scale);
-    default:
-        return typeName;
+    case Type::DateTimeOffset: return QStringLiteral("%1(%2)").arg(typeName).arg(scale);
+    default: return typeName;
     }
 }
 
@@ -100,10 +120,10 @@ bool parseType(const QString &text, Column *column, QString *error)
         return fail(error, QStringLiteral("unknown column type '%1'").arg(name));
     Column &c = *column;
     c.type = info->type;
-    c.typeName = name == QLatin1String("integer") ? QStringLiteral("int")
-               : name == QLatin1String("dec")     ? QStringLiteral("decimal")
-               : name == QLatin1String("rowversion") ? QStringLiteral("timestamp")
-                                                    : name;
+    c.typeName = name == QLatin1String("integer")      ? QStringLiteral("int")
+                 : name == QLatin1String("dec")        ? QStringLiteral("decimal")
+                 : name == QLatin1String("rowversion") ? QStringLiteral("timestamp")
+                                                       : name;
     const bool hasArg = m.hasCaptured(2);
     const bool isMax = m.captured(2).compare(QLatin1String("max"), Qt::CaseInsensitive) == 0;
     const int arg1 = isMax ? -1 : m.captured(2).toInt();
@@ -155,21 +175,15 @@ bool parseType(const QString &text, Column *column, QString *error)
             return fail(error, QStringLiteral("bad fraction digits in '%1'").arg(text.trimmed()));
         c.scale = hasArg ? arg1 : 7;
         return true;
-    case Type::Text:
-        c.codePage = 1252;
-        return noArgs();
-    case Type::Timestamp:
-        c.length = 8;
-        return noArgs();
-    default:
-        return noArgs();
+    case Type::Text: c.codePage = 1252; return noArgs();
+    case Type::Timestamp: c.length = 8; return noArgs();
+    default: return noArgs();
     }
 }
 
 bool parseLiterals(QStringView text, QList<Literal> *out, QString *error)
 {
-    static const QRegularExpression number(
-        QStringLiteral("\\G[+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+)(?:[eE][+-]?\\d+)?"));
+    static const QRegularExpression number(QStringLiteral("\\G[+-]?(?:\\d+(?:\\.\\d*)?|\\.\\d+)(?:[eE][+-]?\\d+)?"));
     out->clear();
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -187,8 +201,8 @@ bool parseLiterals(QStringView text, QList<Literal> *out, QString *error)
         }
         Literal lit;
         const QChar c = text[i];
-        if (c == QLatin1Char('\'') || ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n
-                                        && text[i + 1] == QLatin1Char('\''))) {
+        if (c == QLatin1Char('\'')
+            || ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n && text[i + 1] == QLatin1Char('\''))) {
             lit.kind = Literal::Text;
             lit.national = c != QLatin1Char('\'');
             i += lit.national ? 2 : 1;
@@ -208,14 +222,16 @@ bool parseLiterals(QStringView text, QList<Literal> *out, QString *error)
             }
             if (!closed)
                 return fail(error, QStringLiteral("a quoted text is not closed"));
-        } else if (c == QLatin1Char('0') && i + 1 < n && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+        } else if (c == QLatin1Char('0') && i + 1 < n
+                   && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
             i += 2;
             const qsizetype from = i;
             while (i < n && isxdigit(text[i].toLatin1()))
                 ++i;
             const QByteArray hex = text.mid(from, i - from).toLatin1();
             if (hex.size() % 2)
-                return fail(error, QStringLiteral("binary 0x%1 has an odd number of digits").arg(QString::fromLatin1(hex)));
+                return fail(error,
+                            QStringLiteral("binary 0x%1 has an odd number of digits").arg(QString::fromLatin1(hex)));
             lit.kind = Literal::Binary;
             lit.bytes = QByteArray::fromHex(hex);
         } else if (text.mid(i, 4).compare(QLatin1String("null"), Qt::CaseInsensitive) == 0
@@ -273,7 +289,7 @@ bool parseScaled(QStringView text, int scale, Int128 *out)
     }
     Int128 value = 0;
     int digits = 0;
-    int fraction = -1;   // digits after the point so far; -1 before the point
+    int fraction = -1; // digits after the point so far; -1 before the point
     bool any = false;
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -290,7 +306,7 @@ bool parseScaled(QStringView text, int scale, Int128 *out)
         if (fraction >= 0) {
             if (fraction >= scale) {
                 if (d != 0)
-                    return false;   // more precision than the column keeps
+                    return false; // more precision than the column keeps
                 continue;
             }
             ++fraction;
@@ -400,14 +416,10 @@ QVariant dateTimeValue(Type type, qint64 days, qint64 ticks, int offsetMinutes)
     const QDate date = dateFromDays(days);
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(ticks / 10000));
     switch (type) {
-    case Type::Date:
-        return date;
-    case Type::Time:
-        return time;
-    case Type::DateTimeOffset:
-        return QDateTime(date, time, Qt::OffsetFromUTC, offsetMinutes * 60);
-    default:
-        return QDateTime(date, time, Qt::UTC);
+    case Type::Date: return date;
+    case Type::Time: return time;
+    case Type::DateTimeOffset: return QDateTime(date, time, Qt::OffsetFromUTC, offsetMinutes * 60);
+    default: return QDateTime(date, time, Qt::UTC);
     }
 }
 
@@ -490,8 +502,8 @@ bool convertLiteral(const Literal &lit, const Column &col, QVariant *value, int 
     }
     auto misfit = [&](const QString &why = {}) {
         return fail(error, QStringLiteral("%1 does not fit column %2 %3%4")
-                               .arg(describe(lit), col.name.isEmpty() ? QStringLiteral("''") : col.name,
-                                    col.sqlType(), why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
+                               .arg(describe(lit), col.name.isEmpty() ? QStringLiteral("''") : col.name, col.sqlType(),
+                                    why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
     };
     switch (col.type) {
     case Type::Int:
@@ -611,7 +623,7 @@ bool convertLiteral(const Literal &lit, const Column &col, QVariant *value, int 
             }
         } else if (t == Type::SmallDateTime) {
             const qint64 minute = 60 * TicksPerSecond;
-            ticks = (ticks + minute / 2 + 10000) / minute * minute;   // 29.998 s rounds down, 29.999 s up
+            ticks = (ticks + minute / 2 + 10000) / minute * minute; // 29.998 s rounds down, 29.999 s up
             if (ticks >= TicksPerDay) {
                 ticks -= TicksPerDay;
                 ++days;
@@ -625,8 +637,8 @@ bool convertLiteral(const Literal &lit, const Column &col, QVariant *value, int 
         return true;
     }
     case Type::UniqueIdentifier: {
-        static const QRegularExpression guid(QStringLiteral(
-            "^\\{?[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}?$"));
+        static const QRegularExpression guid(
+            QStringLiteral("^\\{?[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}?$"));
         if (lit.kind != Literal::Text || !guid.match(lit.text).hasMatch())
             return misfit(QStringLiteral("a quoted GUID is expected"));
         *value = QUuid::fromString(lit.text);

@@ -16,9 +16,9 @@ struct Literal
 {
     enum Kind { Null, Text, Number, Binary };
     Kind kind = Null;
-    QString text;        // Text: the unquoted text; Number: as written
+    QString text; // Text: the unquoted text; Number: as written
     bool national = false;
-    QByteArray bytes;    // Binary
+    QByteArray bytes; // Binary
 };
 
 // "nvarchar(40)", "decimal(18,4)", "varbinary(max)", "datetime2" ...
@@ -29,8 +29,7 @@ bool parseLiterals(QStringView text, QList<Literal> *out, QString *error);
 
 // Converts a literal to the column's type; *subTicks gets the 100 ns units
 // below the millisecond of a date/time value. Fails when it does not fit.
-bool convertLiteral(const Literal &literal, const Column &column, QVariant *value, int *subTicks,
-                    QString *error);
+bool convertLiteral(const Literal &literal, const Column &column, QVariant *value, int *subTicks, QString *error);
 
 // The values an integer type holds (bigint's for any other type).
 void integerRange(Type type, qint64 *lo, qint64 *hi);
@@ -39,7 +38,7 @@ void integerRange(Type type, qint64 *lo, qint64 *hi);
 // fraction digits than the scale, or overflow of 38 digits.
 bool parseScaled(QStringView text, int scale, Int128 *out);
 QString formatScaled(Int128 value, int scale);
-int digitCount(Int128 value);   // of the magnitude; 1 for 0
+int digitCount(Int128 value); // of the magnitude; 1 for 0
 
 // '2024-01-31 12:34:56.1234567 +09:00', '2024-01-31', '12:34:56' ...
 struct DateTimeParts
@@ -48,7 +47,7 @@ struct DateTimeParts
     bool hasTime = false;
     bool hasOffset = false;
     QDate date;
-    qint64 ticks = 0;         // 100 ns since midnight
+    qint64 ticks = 0; // 100 ns since midnight
     int fractionDigits = 0;
     int offsetMinutes = 0;
 };
@@ -59,7 +58,7 @@ constexpr qint64 TicksPerDay = 86400 * TicksPerSecond;
 // Days from 0001-01-01 to 1900-01-01 (the epoch of datetime/smalldatetime).
 constexpr qint64 Days1900 = 693595;
 QDate dateFromDays(qint64 daysSince0001);
-qint64 daysOf(const QDate &date);   // since 0001-01-01
+qint64 daysOf(const QDate &date); // since 0001-01-01
 // A date/time value as the QVariant a column holds (ms precision).
 QVariant dateTimeValue(Type type, qint64 days, qint64 ticks, int offsetMinutes);
 

@@ -26,12 +26,25 @@ QString paramTypeName(const TDBParamValue &p)
 {
     switch (p.dataType) {
     case ftBoolean: return QStringLiteral("bit");
-    case ftByte: case ftShortint: case ftSmallint: case ftWord: case ftInteger: case ftLongWord:
-    case ftLargeint: case ftAutoInc: return QStringLiteral("bigint");
-    case ftSingle: case ftFloat: case ftExtended: return QStringLiteral("float");
-    case ftDate: case ftDateTime: case ftTimeStamp: return QStringLiteral("datetime2");
-    case ftBytes: case ftVarBytes: case ftBlob:
-        return p.value.toByteArray().size() > 8000 ? QStringLiteral("varbinary(max)") : QStringLiteral("varbinary(8000)");
+    case ftByte:
+    case ftShortint:
+    case ftSmallint:
+    case ftWord:
+    case ftInteger:
+    case ftLongWord:
+    case ftLargeint:
+    case ftAutoInc: return QStringLiteral("bigint");
+    case ftSingle:
+    case ftFloat:
+    case ftExtended: return QStringLiteral("float");
+    case ftDate:
+    case ftDateTime:
+    case ftTimeStamp: return QStringLiteral("datetime2");
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+        return p.value.toByteArray().size() > 8000 ? QStringLiteral("varbinary(max)")
+                                                   : QStringLiteral("varbinary(8000)");
     default:
         return p.value.toString().size() > 4000 ? QStringLiteral("nvarchar(max)") : QStringLiteral("nvarchar(4000)");
     }
@@ -72,9 +85,7 @@ std::shared_ptr<TDBResultSet> toResult(const tdsrules::ResultSet &rs)
             case TDBStorage::Time:
                 result->AppendTicks(c, qint64(v.toTime().msecsSinceStartOfDay()) * 10000 + extra);
                 break;
-            default:
-                result->AppendValue(c, v);
-                break;
+            default: result->AppendValue(c, v); break;
             }
         }
         result->EndRow();
@@ -198,8 +209,10 @@ void TScriptedBackend::Connect(const TFDConnectionParams &params)
     if (!database.isEmpty())
         m_session.database = database;
     m_session.appName = params.Value(QStringLiteral("ApplicationName"));
-    m_script->append({TScriptEntry::Login, m_connection,
-                      QStringLiteral("%1 database=%2 app=%3").arg(user, m_session.database, m_session.appName), {}});
+    m_script->append({TScriptEntry::Login,
+                      m_connection,
+                      QStringLiteral("%1 database=%2 app=%3").arg(user, m_session.database, m_session.appName),
+                      {}});
     const QString prefix = QStringLiteral("データベースに接続できませんでした。");
     if (params.Value(QStringLiteral("OSAuthent")).compare(QLatin1String("Yes"), Qt::CaseInsensitive) == 0) {
         throw EDBError(TDBErrorKind::Driver,
@@ -264,8 +277,8 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
     // procedure by name (as the ODBC backend sends it): its arguments
     // without the return value, which takes the return status.
     QString call, procedure;
-    const bool procCall = rpc && request.params.first().IsOutput()
-        && OdbcProcedureCall(request.sql, &call, &procedure) && call.count(QLatin1Char('?')) == request.params.size();
+    const bool procCall = rpc && request.params.first().IsOutput() && OdbcProcedureCall(request.sql, &call, &procedure)
+                          && call.count(QLatin1Char('?')) == request.params.size();
     if (procCall)
         sql = QStringLiteral("exec ") + procedure;
     QList<tdsrules::Param> params;
@@ -304,7 +317,7 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
         }
     }
 
-    bool sentSomething = false;  // before a drop: the server had answered
+    bool sentSomething = false; // before a drop: the server had answered
     for (qsizetype i = 0; i < answers.size(); ++i) {
         const tdsrules::Answer &a = answers.at(i);
         switch (a.kind) {
@@ -312,9 +325,7 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
             if (request.keepResults)
                 batch.results.push_back(toResult(a.result));
             break;
-        case tdsrules::Answer::RowCount:
-            batch.rowsAffected = qMax<qint64>(batch.rowsAffected, 0) + a.rowCount;
-            break;
+        case tdsrules::Answer::RowCount: batch.rowsAffected = qMax<qint64>(batch.rowsAffected, 0) + a.rowCount; break;
         case tdsrules::Answer::Message:
             batch.messages.append(message(a.number, a.state, a.severity, a.line, a.text, "01000"));
             break;
@@ -346,8 +357,7 @@ TDBBatch TScriptedBackend::Execute(const TDBRequest &request)
             return batch;
         case tdsrules::Answer::Transaction:
         case tdsrules::Answer::Output:
-        case tdsrules::Answer::Return:
-            break;
+        case tdsrules::Answer::Return: break;
         }
         sentSomething = sentSomething || a.kind != tdsrules::Answer::Delay;
     }
@@ -368,8 +378,10 @@ void TScriptedBackend::SetAutoCommit(bool on)
 
 void TScriptedBackend::EndTransaction(bool commit)
 {
-    m_script->append({TScriptEntry::EndTransaction, m_connection,
-                      commit ? QStringLiteral("commit") : QStringLiteral("rollback"), {}});
+    m_script->append({TScriptEntry::EndTransaction,
+                      m_connection,
+                      commit ? QStringLiteral("commit") : QStringLiteral("rollback"),
+                      {}});
 }
 
 QString TScriptedBackend::DriverName() const
@@ -387,8 +399,7 @@ QStringList TScriptedBackend::InfoReport() const
 
 TScriptedScope::TScriptedScope(std::shared_ptr<TScript> script)
 {
-    TFDConnection::SetDefaultBackendFactory(
-        [script] { return std::make_unique<TScriptedBackend>(script); });
+    TFDConnection::SetDefaultBackendFactory([script] { return std::make_unique<TScriptedBackend>(script); });
 }
 
 TScriptedScope::~TScriptedScope()

@@ -28,9 +28,9 @@ struct TScriptEntry
 {
     enum Kind { Login, Batch, Rpc, AutoCommit, Disconnect, EndTransaction };
     Kind kind = Batch;
-    int connection = 0;  // 1, 2, ... in the order backends logged on
-    QString text;        // statement (markers numbered), login "user database=... app=...", "on"/"off"
-    QString params;      // RPC parameters with types: "@P1 nvarchar(4000) = N'dbo'"
+    int connection = 0; // 1, 2, ... in the order backends logged on
+    QString text;       // statement (markers numbered), login "user database=... app=...", "on"/"off"
+    QString params;     // RPC parameters with types: "@P1 nvarchar(4000) = N'dbo'"
 
     QString line() const;
 };

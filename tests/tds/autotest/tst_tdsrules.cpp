@@ -180,16 +180,15 @@ TEST(TdsRules, MalformedFilesAreRejected)
 
 TEST(TdsRules, ModesMatchAsDocumented)
 {
-    const RuleSet rules = load(QStringLiteral(
-        "rule exact: SELECT  a\t FROM t\n  rowcount: 1\n"
-        "rule contains: from   sys.objects\n  rowcount: 2\n"
-        "rule regex: ^\\s*update\\s+t1\\b\n  rowcount: 3\n"
-        "rule regex: delete.from\n  rowcount: 4\n"
-        "rule exact:\n  | select 1\n  | union all select 2\n  rowcount: 5\n"));
+    const RuleSet rules = load(QStringLiteral("rule exact: SELECT  a\t FROM t\n  rowcount: 1\n"
+                                              "rule contains: from   sys.objects\n  rowcount: 2\n"
+                                              "rule regex: ^\\s*update\\s+t1\\b\n  rowcount: 3\n"
+                                              "rule regex: delete.from\n  rowcount: 4\n"
+                                              "rule exact:\n  | select 1\n  | union all select 2\n  rowcount: 5\n"));
     struct Case
     {
         const char *sql;
-        int line;   // of the matching rule; 0: none
+        int line; // of the matching rule; 0: none
     } cases[] = {
         {"select a from t", 1},
         {"\r\n  select\ta\r\nfrom   T  ", 1},
@@ -227,23 +226,22 @@ TEST(TdsRules, LaterFilesWinAndParametersNarrowARule)
         return a.size() == 1 && a[0].kind == Answer::RowCount ? a[0].rowCount : -1;
     };
     EXPECT_EQ(count("select * from t where x = @P1", QStringLiteral("@P1 = N'dbo'")), 3);
-    EXPECT_EQ(count("select * from t where x = @P1", QStringLiteral("@P1 = N'sys'")), 1);   // first file, first rule
+    EXPECT_EQ(count("select * from t where x = @P1", QStringLiteral("@P1 = N'sys'")), 1); // first file, first rule
     EXPECT_EQ(count("select * from t"), 1);
 }
 
 TEST(TdsRules, AnswersKeepTheirOrderAndRowCounts)
 {
-    const RuleSet rules = load(QStringLiteral(
-        "rule exact: q\n"
-        "  message: 0, 1, 0, PRINT text, with a comma\n"
-        "  result: [my col] int, '' nvarchar(5)   # a comment\n"
-        "  row: 1, N'a'   # a comment\n"
-        "  row: 2, NULL\n"
-        "  rowcount: 7\n"
-        "  rowcount: 3\n"
-        "  error: 547, 0, 16, 2, The UPDATE statement conflicted, really\n"
-        "  delay: 250\n"
-        "  drop\n"));
+    const RuleSet rules = load(QStringLiteral("rule exact: q\n"
+                                              "  message: 0, 1, 0, PRINT text, with a comma\n"
+                                              "  result: [my col] int, '' nvarchar(5)   # a comment\n"
+                                              "  row: 1, N'a'   # a comment\n"
+                                              "  row: 2, NULL\n"
+                                              "  rowcount: 7\n"
+                                              "  rowcount: 3\n"
+                                              "  error: 547, 0, 16, 2, The UPDATE statement conflicted, really\n"
+                                              "  delay: 250\n"
+                                              "  drop\n"));
     const QList<Answer> a = rules.answer(QStringLiteral("q"));
     ASSERT_EQ(a.size(), 6);
     EXPECT_EQ(a[0].kind, Answer::Message);
@@ -252,7 +250,7 @@ TEST(TdsRules, AnswersKeepTheirOrderAndRowCounts)
     EXPECT_EQ(a[1].result.columns[0].name, QStringLiteral("my col"));
     EXPECT_EQ(a[1].result.columns[1].name, QString());
     EXPECT_EQ(a[1].result.rowCount(), 2);
-    EXPECT_EQ(a[1].rowCount, 7);   // the first rowcount belongs to the result
+    EXPECT_EQ(a[1].rowCount, 7); // the first rowcount belongs to the result
     EXPECT_TRUE(a[1].result.value(1, 1).isNull());
     EXPECT_EQ(a[2].kind, Answer::RowCount);
     EXPECT_EQ(a[2].rowCount, 3);
@@ -314,8 +312,8 @@ TEST(TdsRules, BuiltInAnswersCoverTheLogonStatements)
     EXPECT_EQ(single("select serverproperty('ProductVersion')"), QVariant(QStringLiteral("15.0.2000.5")));
     EXPECT_EQ(single("select CONVERT(int, 1)"), QVariant(QStringLiteral("?")));
 
-    const QList<Answer> several = rules.answer(
-        QStringLiteral("select serverproperty('Edition') as ed, @@spid [id], user_name()"), {}, &s);
+    const QList<Answer> several =
+        rules.answer(QStringLiteral("select serverproperty('Edition') as ed, @@spid [id], user_name()"), {}, &s);
     ASSERT_EQ(several.size(), 1);
     const ResultSet &rs = several[0].result;
     ASSERT_EQ(rs.columns.size(), 3);
@@ -344,8 +342,9 @@ TEST(TdsRules, TransactionsAreCounted)
     Session s;
     EXPECT_EQ(rules.answer(QStringLiteral("commit"), {}, &s).value(0).number, 3902);
     EXPECT_EQ(rules.answer(QStringLiteral("begin tran"), {}, &s).value(0).text, QStringLiteral("begin"));
-    EXPECT_TRUE(rules.answer(QStringLiteral("begin transaction inner"), {}, &s).isEmpty());   // nested
-    EXPECT_EQ(rules.answer(QStringLiteral("select @@trancount"), {}, &s).value(0).result.value(0, 0), QVariant(qint64(2)));
+    EXPECT_TRUE(rules.answer(QStringLiteral("begin transaction inner"), {}, &s).isEmpty()); // nested
+    EXPECT_EQ(rules.answer(QStringLiteral("select @@trancount"), {}, &s).value(0).result.value(0, 0),
+              QVariant(qint64(2)));
     EXPECT_TRUE(rules.answer(QStringLiteral("commit"), {}, &s).isEmpty());
     EXPECT_EQ(rules.answer(QStringLiteral("rollback transaction"), {}, &s).value(0).text, QStringLiteral("rollback"));
     EXPECT_EQ(s.tranCount, 0);
@@ -372,7 +371,7 @@ TEST(TdsRules, GeneratedRowsFollowTheirGenerators)
     EXPECT_EQ(rs.value(3, 2), QVariant(1.25));
     EXPECT_EQ(rs.value(41, 3), QVariant(QStringLiteral("名前 42")));
     EXPECT_EQ(rs.value(1, 4), QVariant(QStringLiteral("20      ")));
-    EXPECT_EQ(rs.value(1, 5), QVariant(QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0, 1), Qt::UTC)));   // 1.5 ms cut to 1
+    EXPECT_EQ(rs.value(1, 5), QVariant(QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0, 1), Qt::UTC))); // 1.5 ms cut to 1
     EXPECT_EQ(rs.value(0, 6), QVariant(true));
     EXPECT_EQ(rs.value(1, 6), QVariant(false));
     EXPECT_TRUE(rs.value(5, 7).isNull());
@@ -440,15 +439,17 @@ TEST(TdsRules, OutputAndReturnAnswersGiveTheOutputParametersTheirValues)
                         {"@P5", "bigint", qint64(41), true}};
     QString error;
     ASSERT_TRUE(applyOutputs(a, statement, &params, &error)) << error.toStdString();
-    EXPECT_EQ(params[0].value, QVariant(qint64(-4)));  // "exec @P1 = ..." takes the status
+    EXPECT_EQ(params[0].value, QVariant(qint64(-4))); // "exec @P1 = ..." takes the status
     EXPECT_EQ(params[1].value, QVariant(QStringLiteral("in")));
     EXPECT_EQ(params[2].value, QVariant(QStringLiteral("受付済")));
     EXPECT_EQ(params[3].value, QVariant(2.5));
-    EXPECT_EQ(params[4].value, QVariant(qint64(41)));  // not named: as sent
+    EXPECT_EQ(params[4].value, QVariant(qint64(41))); // not named: as sent
 
     // A value the parameter's type cannot take is refused, naming it.
-    QList<Param> text{{"@P1", "bigint", QVariant(), true}, {"@P2", "nvarchar(4000)", QVariant(), true},
-                      {"@P3", "nvarchar(4000)", QVariant(), true}, {"@P4", "int", QVariant(), true}};
+    QList<Param> text{{"@P1", "bigint", QVariant(), true},
+                      {"@P2", "nvarchar(4000)", QVariant(), true},
+                      {"@P3", "nvarchar(4000)", QVariant(), true},
+                      {"@P4", "int", QVariant(), true}};
     EXPECT_FALSE(applyOutputs(a, statement, &text, &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("output @P4"))) << error.toStdString();
 }

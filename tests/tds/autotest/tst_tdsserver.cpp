@@ -86,8 +86,8 @@ public:
 
     bool connect(const QString &connectionString)
     {
-        const SQLRETURN r = SQLDriverConnectW(m_dbc, nullptr, w(connectionString), SQL_NTS, nullptr, 0, nullptr,
-                                              SQL_DRIVER_NOPROMPT);
+        const SQLRETURN r =
+            SQLDriverConnectW(m_dbc, nullptr, w(connectionString), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
         m_connected = SQL_SUCCEEDED(r);
         diags = diagnostics(SQL_HANDLE_DBC, m_dbc);
         if (m_connected)
@@ -126,7 +126,8 @@ public:
                 return QStringLiteral("<error>");
             if (ind == SQL_NULL_DATA)
                 return std::nullopt;
-            const SQLLEN chars = (ind == SQL_NO_TOTAL || ind >= SQLLEN(sizeof buf)) ? SQLLEN(sizeof buf / 2 - 1) : ind / 2;
+            const SQLLEN chars =
+                (ind == SQL_NO_TOTAL || ind >= SQLLEN(sizeof buf)) ? SQLLEN(sizeof buf / 2 - 1) : ind / 2;
             out += QString::fromUtf16(reinterpret_cast<const char16_t *>(buf), chars);
             if (r == SQL_SUCCESS)
                 break;
@@ -191,7 +192,8 @@ protected:
     void SetUp() override
     {
         QString error;
-        ASSERT_TRUE(server.loadRules(QStringLiteral(ZK_FIXTURES_DIR "/tds_server.rules"), &error)) << error.toStdString();
+        ASSERT_TRUE(server.loadRules(QStringLiteral(ZK_FIXTURES_DIR "/tds_server.rules"), &error))
+            << error.toStdString();
         ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
         ASSERT_NE(server.port(), 0);
     }
@@ -230,13 +232,38 @@ TEST_F(TdsServerTest, EveryColumnTypeComesBackTyped)
         const char *name;
         SQLSMALLINT type;
     } meta[] = {
-        {"i", SQL_INTEGER}, {"bi", SQL_BIGINT}, {"si", SQL_SMALLINT}, {"ti", SQL_TINYINT}, {"b", SQL_BIT},
-        {"d", SQL_NUMERIC}, {"n", SQL_NUMERIC}, {"f", SQL_DOUBLE}, {"r", SQL_REAL}, {"m", SQL_DECIMAL},
-        {"sm", SQL_DECIMAL}, {"c", SQL_CHAR}, {"vc", SQL_VARCHAR}, {"nc", SQL_WCHAR}, {"nv", SQL_WVARCHAR},
-        {"t", SQL_LONGVARCHAR}, {"nt", SQL_WLONGVARCHAR}, {"dt", SQL_TYPE_TIMESTAMP}, {"sdt", SQL_TYPE_TIMESTAMP},
-        {"dt2", SQL_TYPE_TIMESTAMP}, {"da", SQL_TYPE_DATE}, {"tm", -154}, {"dto", -155}, {"g", SQL_GUID},
-        {"bin", SQL_BINARY}, {"vb", SQL_VARBINARY}, {"vbmax", SQL_VARBINARY}, {"img", SQL_LONGVARBINARY},
-        {"x", -152}, {"sv", -150}, {"ts", SQL_BINARY}, {"vj", SQL_VARCHAR},
+        {"i", SQL_INTEGER},
+        {"bi", SQL_BIGINT},
+        {"si", SQL_SMALLINT},
+        {"ti", SQL_TINYINT},
+        {"b", SQL_BIT},
+        {"d", SQL_NUMERIC},
+        {"n", SQL_NUMERIC},
+        {"f", SQL_DOUBLE},
+        {"r", SQL_REAL},
+        {"m", SQL_DECIMAL},
+        {"sm", SQL_DECIMAL},
+        {"c", SQL_CHAR},
+        {"vc", SQL_VARCHAR},
+        {"nc", SQL_WCHAR},
+        {"nv", SQL_WVARCHAR},
+        {"t", SQL_LONGVARCHAR},
+        {"nt", SQL_WLONGVARCHAR},
+        {"dt", SQL_TYPE_TIMESTAMP},
+        {"sdt", SQL_TYPE_TIMESTAMP},
+        {"dt2", SQL_TYPE_TIMESTAMP},
+        {"da", SQL_TYPE_DATE},
+        {"tm", -154},
+        {"dto", -155},
+        {"g", SQL_GUID},
+        {"bin", SQL_BINARY},
+        {"vb", SQL_VARBINARY},
+        {"vbmax", SQL_VARBINARY},
+        {"img", SQL_LONGVARBINARY},
+        {"x", -152},
+        {"sv", -150},
+        {"ts", SQL_BINARY},
+        {"vj", SQL_VARCHAR},
     };
     SQLSMALLINT count = 0;
     SQLNumResultCols(db.stmt(), &count);
@@ -315,12 +342,13 @@ TEST_F(TdsServerTest, LongValuesArriveWhole)
     for (int i = 0; i < longBytes.size(); ++i)
         longBytes[i] = char(i * 7);
     QString error;
-    ASSERT_TRUE(server.loadRulesText(QStringLiteral("rule exact: select long_values\n"
-                                                    "  result: t nvarchar(max), b varbinary(max), s varchar(max), n nvarchar(max)\n"
-                                                    "  row: N'%1', 0x%2, 'short', N''\n"
-                                                    "  row: NULL, NULL, NULL, NULL\n")
-                                         .arg(longText, QString::fromLatin1(longBytes.toHex())),
-                                     QStringLiteral("long"), &error))
+    ASSERT_TRUE(server.loadRulesText(
+        QStringLiteral("rule exact: select long_values\n"
+                       "  result: t nvarchar(max), b varbinary(max), s varchar(max), n nvarchar(max)\n"
+                       "  row: N'%1', 0x%2, 'short', N''\n"
+                       "  row: NULL, NULL, NULL, NULL\n")
+            .arg(longText, QString::fromLatin1(longBytes.toHex())),
+        QStringLiteral("long"), &error))
         << error.toStdString();
     Odbc db;
     connect(db);
@@ -385,13 +413,14 @@ TEST_F(TdsServerTest, ParameterisedStatementsAreMatchedAndLogged)
     ASSERT_TRUE(SQL_SUCCEEDED(SQLPrepareW(db.stmt(), w(sql), SQL_NTS)));
     SQLWCHAR value[64] = {};
     SQLLEN ind = SQL_NTS;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLBindParameter(db.stmt(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 128, 0,
-                                               value, sizeof value, &ind)));
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLBindParameter(db.stmt(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 128, 0, value, sizeof value, &ind)));
     for (const char *name : {"dbo", "sys"}) {
         SCOPED_TRACE(name);
         const QString n = QString::fromLatin1(name);
         std::memcpy(value, n.utf16(), size_t(n.size() + 1) * 2);
-        ASSERT_TRUE(SQL_SUCCEEDED(SQLExecute(db.stmt()))) << diagnostics(SQL_HANDLE_STMT, db.stmt()).value(0).text.toStdString();
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLExecute(db.stmt())))
+            << diagnostics(SQL_HANDLE_STMT, db.stmt()).value(0).text.toStdString();
         int rows = 0;
         while (SQLFetch(db.stmt()) == SQL_SUCCESS)
             ++rows;
@@ -401,7 +430,8 @@ TEST_F(TdsServerTest, ParameterisedStatementsAreMatchedAndLogged)
         ASSERT_FALSE(rpcs.isEmpty());
         EXPECT_EQ(rpcs.last().text, QStringLiteral("select name from sys.schemas where name = @P1"));
         EXPECT_TRUE(rpcs.last().params.startsWith(QLatin1String("@P1 nvarchar(")));
-        EXPECT_TRUE(rpcs.last().params.endsWith(QStringLiteral(") = N'%1'").arg(n))) << rpcs.last().params.toStdString();
+        EXPECT_TRUE(rpcs.last().params.endsWith(QStringLiteral(") = N'%1'").arg(n)))
+            << rpcs.last().params.toStdString();
     }
     SQLFreeStmt(db.stmt(), SQL_RESET_PARAMS);
 
@@ -450,7 +480,7 @@ TEST_F(TdsServerTest, LeadingUseLinesChangeTheDatabase)
     ASSERT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
     EXPECT_EQ(db.text(1), QStringLiteral("test]db"));
     SQLFreeStmt(db.stmt(), SQL_CLOSE);
-    EXPECT_EQ(server.statements().last(), batch);   // logged exactly as received
+    EXPECT_EQ(server.statements().last(), batch); // logged exactly as received
 
     SQLWCHAR catalog[128] = {};
     SQLINTEGER len = 0;
@@ -494,9 +524,8 @@ TEST_F(TdsServerTest, CancelEndsADelay)
             result = SQLExecDirectW(db.stmt(), w(QString::fromLatin1(sql)), SQL_NTS);
             diags = diagnostics(SQL_HANDLE_STMT, db.stmt());
         });
-        ASSERT_TRUE(server.waitForLog([&](const QList<TdsLogEntry> &log) {
-            return !log.isEmpty() && log.last().text == QLatin1String(sql);
-        }));
+        ASSERT_TRUE(server.waitForLog(
+            [&](const QList<TdsLogEntry> &log) { return !log.isEmpty() && log.last().text == QLatin1String(sql); }));
         QThread::msleep(100);
         EXPECT_TRUE(SQL_SUCCEEDED(SQLCancel(db.stmt())));
         worker.join();
@@ -585,7 +614,7 @@ TEST_F(TdsServerTest, GeneratedRowsStream)
             EXPECT_EQ(db.text(3), rows == 1 ? QStringLiteral("0.0001") : QStringLiteral("200019.0000"));
             const auto ts = db.value<SQL_TIMESTAMP_STRUCT>(4, SQL_C_TYPE_TIMESTAMP);
             ASSERT_TRUE(ts);
-            EXPECT_EQ(ts->fraction, SQLUINTEGER((rows - 1) * 100));   // 100 ns a row
+            EXPECT_EQ(ts->fraction, SQLUINTEGER((rows - 1) * 100)); // 100 ns a row
             EXPECT_EQ(db.value<unsigned char>(5, SQL_C_BIT), rows % 2);
             EXPECT_EQ(db.text(6), QStringLiteral("C%1").arg(rows));
             EXPECT_EQ(db.text(7), std::nullopt);
@@ -600,9 +629,9 @@ TEST_F(TdsServerTest, GeneratedRowsStream)
 TEST_F(TdsServerTest, TsqlLogsOnAndQueries)
 {
     QProcess tsql;
-    tsql.start(QStringLiteral("tsql"), {QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                                        QString::number(server.port()), QStringLiteral("-U"), QStringLiteral("sa"),
-                                        QStringLiteral("-P"), QStringLiteral("x")});
+    tsql.start(QStringLiteral("tsql"),
+               {QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(server.port()),
+                QStringLiteral("-U"), QStringLiteral("sa"), QStringLiteral("-P"), QStringLiteral("x")});
     ASSERT_TRUE(tsql.waitForStarted(10000));
     tsql.write("select @@version\ngo\nselect * from all_types\ngo\nexec several\ngo\nexit\n");
     tsql.closeWriteChannel();
@@ -647,7 +676,8 @@ TEST(TdsServerProgram, ListensOnTheChosenPortAndLogs)
 
     QProcess bad;
     bad.start(QStringLiteral(ZK_BINARY_DIR "/bin/zk-tds-server"),
-              {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--rules"), dir.filePath(QStringLiteral("none.rules"))});
+              {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--rules"),
+               dir.filePath(QStringLiteral("none.rules"))});
     ASSERT_TRUE(bad.waitForFinished(10000));
     EXPECT_EQ(bad.exitCode(), 1);
     EXPECT_TRUE(bad.readAllStandardError().contains("none.rules"));
@@ -664,14 +694,14 @@ TEST_F(TdsServerTest, TransactionRequestsAreAnsweredAndLogged)
         SQLCloseCursor(db.stmt());
         return n.value_or(-1);
     };
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
-                                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
     EXPECT_EQ(tranCount(), 1);
     EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_COMMIT)));
-    EXPECT_EQ(tranCount(), 1);   // without autocommit the next transaction starts at once
+    EXPECT_EQ(tranCount(), 1); // without autocommit the next transaction starts at once
     EXPECT_TRUE(SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, db.dbc(), SQL_ROLLBACK)));
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT,
-                                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
+    ASSERT_TRUE(SQL_SUCCEEDED(
+        SQLSetConnectAttr(db.dbc(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0)));
     EXPECT_EQ(tranCount(), 0);
     QStringList tm;
     for (const TdsLogEntry &e : entries(TdsLogEntry::Transaction))
@@ -703,10 +733,9 @@ TEST_F(TdsServerTest, ClosingAResultEarlyCancelsTheStream)
     for (int i = 0; i < 10; ++i)
         ASSERT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
     EXPECT_TRUE(SQL_SUCCEEDED(SQLCloseCursor(db.stmt())));
-    EXPECT_TRUE(server.waitForLog([](const QList<TdsLogEntry> &log) {
-        return log.last().kind == TdsLogEntry::Attention;
-    }));
+    EXPECT_TRUE(
+        server.waitForLog([](const QList<TdsLogEntry> &log) { return log.last().kind == TdsLogEntry::Attention; }));
     ASSERT_TRUE(SQL_SUCCEEDED(db.exec(QStringLiteral("select @@spid"))));
     EXPECT_EQ(SQLFetch(db.stmt()), SQL_SUCCESS);
-    EXPECT_LT(timer.elapsed(), 5000);   // far less than streaming every row
+    EXPECT_LT(timer.elapsed(), 5000); // far less than streaming every row
 }
