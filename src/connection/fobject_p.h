@@ -2,21 +2,11 @@
 
 #include "connection/fobject.h"
 #include "connection/fobject_sql.h"
+#include "connection/fsqlwait.h"
 #include "controls/zkcomctrls.h"
 #include "core/zkoption.h"
 
 #include <QApplication>
-
-// The wait cursor while statements or the logon run; the previous cursor
-// comes back however the block ends.
-class TSQLWaitCursor
-{
-public:
-    TSQLWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TSQLWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TSQLWaitCursor(const TSQLWaitCursor &) = delete;
-    TSQLWaitCursor &operator=(const TSQLWaitCursor &) = delete;
-};
 
 // The frame of a command over the object list's selected items: the wait
 // cursor, the list's change event detached (deselecting each processed item
@@ -35,16 +25,6 @@ private:
     TSQLWaitCursor m_wait;
     TfrmObject *m_form;
 };
-
-// The catalogue dialect of a connection window, with the option ShowSysObj.
-inline TCatalogDialect DialectOf(const TfrmObject *form)
-{
-    TCatalogDialect d;
-    d.DBVer = form->DBVer;
-    d.IsAzure = form->IsAzure;
-    d.ShowSysObj = zkOption.ShowSysObj;
-    return d;
-}
 
 // The first selected item after `item`, in list order; -1 when none.
 inline int nextSelected(const TzkListView *list, int item)

@@ -1,4 +1,5 @@
 #include "controls/rdata.h"
+#include "core/zkwaitcursor.h"
 
 #include "controls/zkdbgrid_edit.h"
 #include "core/zkeditcommands.h"
@@ -42,15 +43,6 @@ const QString kWidthKeyAll = QStringLiteral("(ALL)");
 constexpr TColor kStripeColor = 0xFFF4F9;
 constexpr TColor kPrimaryTitleColor = 8910335;
 constexpr int kManyColumns = 100;
-
-class TSQLWaitCursor
-{
-public:
-    TSQLWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TSQLWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TSQLWaitCursor(const TSQLWaitCursor &) = delete;
-    TSQLWaitCursor &operator=(const TSQLWaitCursor &) = delete;
-};
 
 bool IsStringField(TFieldType t)
 {

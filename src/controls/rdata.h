@@ -51,6 +51,10 @@ public:
         Q_UNUSED(comment)
         return false;
     }
+    // The table an INSERT script of the frame's rows names, as the owner
+    // shows it (the test-data generator: schema + "." + name); empty when
+    // the owner has none.
+    virtual QString DataInsertTableName() const { return QString(); }
 };
 
 // --- Texts the frame builds (no window needed) -----------------------------------
@@ -103,6 +107,10 @@ public:
     // The long-text editor (set by the SQL window's folder at start-up):
     // returns 1 on OK, when text and nullChecked take the new value.
     static inline std::function<int(QString &text, bool &nullChecked, bool showNull, bool readOnly)> ShowMemoWindow;
+    // Re-reads the frame's result before an export when the user asks for
+    // it (set by the SQL window for its frames); returns true when it took
+    // the frame. Without it, or when it declines, the owner gets WM_RELOAD.
+    static inline std::function<bool(TfraData *frame)> RefreshForExport;
 
     // --- Components --------------------------------------------------------------
     TFDQuery *qryData;

@@ -1,5 +1,6 @@
 // The data grid's selection bookkeeping and its copy command.
 #include "controls/zkdbgrid.h"
+#include "core/zkwaitcursor.h"
 
 #include "controls/zkdbgrid_p.h"
 #include "controls/zkdbgrid_shared.h"
@@ -8,13 +9,6 @@
 #include <QClipboard>
 
 namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // A value holding a tab, a line break or a quote is quoted, its line
 // breaks made single line feeds and its quotes doubled.
@@ -97,7 +91,7 @@ bool DBGridRangeText(TGridDataLink *link, TBookmarkList *bookmarks, TField *curr
         parts.push_back({field, whole ? p > 0 : p > low, type == ftOraBlob || type == ftOraClob});
     }
     const bool lineEnds = bookmarks->Count() > 1;
-    const WaitCursor wait;
+    const TSQLWaitCursor wait;
     QString result;
     bookmarks->ForEach([&](TRecordId record) {
         for (const Part &part : parts) {

@@ -1,4 +1,5 @@
 #include "core/zksub_history.h"
+#include "core/zkwaitcursor.h"
 
 #include "core/zkoption.h"
 #include "core/zksub.h"
@@ -29,15 +30,6 @@ QString workFolder()
         dir += QLatin1Char('/');
     return dir;
 }
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -188,7 +180,7 @@ void SaveWhereHistory(const QString &server, const QString &database, const QStr
 
 bool RunCommandToMemo(const QString &commandLine, IzkLineSink *memo)
 {
-    WaitCursor busy;
+    TSQLWaitCursor busy;
     return RunCommandLines(commandLine, [memo](const QString &line) {
         if (memo)
             memo->AddLine(line);

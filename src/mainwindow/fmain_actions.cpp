@@ -4,6 +4,7 @@
 
 #include "mainwindow/fmain.h"
 #include "mainwindow/fsupport.h"
+#include "mainwindow/ftmplate.h"
 
 #include "core/zkactions.h"
 #include "core/zkforms.h"
@@ -190,6 +191,8 @@ void TfrmMain::CreateActions()
     m_actMain->SetOnExecute(Action(QStringLiteral("actFileExit")), [this] { close(); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actDBLogon")), [this] { actDBLogonExecute(); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actHelpSupport")), [] { TfrmSupport::ShowWindow(); });
+    m_actMain->SetOnExecute(Action(QStringLiteral("actViewTemplate")),
+                            [] { TfrmTemplate::ShowWindow(TfrmTemplate::FocusedSelText()); });
     m_actMain->SetOnExecute(Action(QStringLiteral("actWindowCascade")), [this] {
         // Each a step below and right of the one before, three quarters of
         // the area in size (a plain cascade would shrink the windows to

@@ -1,4 +1,6 @@
 #include "sqlwindow/fexecprc.h"
+#include "core/zkwaitcursor.h"
+#include "sqlwindow/fsql.h"
 #include "sqlwindow/fmemo.h"
 
 #include "connection/fobject.h"
@@ -35,14 +37,6 @@ namespace {
 
 const QString kLayoutKey = ZK_REG_ROOT + QStringLiteral("\\GUI\\EXECPROC");
 const QString kOutputHead = QStringLiteral("【 実行後パラメータ値 】");
-
-// Restores the default cursor however a command ends.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QString RightTrim(const QString &s)
 {
@@ -425,6 +419,7 @@ void RegisterSqlWindowWindows()
         return TfrmExecProc::Open(owner, a.DataBase, a.Schema, a.ObjectName, a.ObjectType);
     });
     RegisterMemoWindow();
+    RegisterSqlWindow();
 }
 
 void TfrmExecProc::Init()
@@ -447,7 +442,7 @@ void TfrmExecProc::LoadParams()
     FPreNode = nullptr;
     auto change = std::move(lstParam->OnChange);
     lstParam->OnChange = nullptr;
-    TWaitCursor wait;
+    TSQLWaitCursor wait;
     struct Reattach
     {
         TzkTreeView *view;
@@ -580,7 +575,7 @@ void TfrmExecProc::SetParams()
 
 void TfrmExecProc::btnExecClick()
 {
-    TWaitCursor wait;
+    TSQLWaitCursor wait;
     StoreEditor();
     SetParams();
     tm = Now();

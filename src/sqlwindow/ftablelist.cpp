@@ -1,4 +1,5 @@
 #include "sqlwindow/ftablelist.h"
+#include "core/zkwaitcursor.h"
 
 #include "sqlwindow/pickers_p.h"
 
@@ -43,16 +44,6 @@ const QString kLayoutKey = ZK_REG_ROOT + QStringLiteral("\\GUI\\TABLELIST");
 constexpr int kDesignWidth = 291;
 constexpr int kDesignHeight = 404;
 constexpr int kKindRole = Qt::UserRole;
-
-// Restores the cursor however a listing ends.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
 
 // Names in the order the user reads them: by the locale, capitals and small
 // letters alike (a code-point order would put every capital first).
@@ -382,7 +373,7 @@ TTableListKinds TfrmTableList::Kinds() const
 
 void TfrmTableList::FillList()
 {
-    TWaitCursor wait;
+    TSQLWaitCursor wait;
     lstTable->setUpdatesEnabled(false);
     lstTable->clear();
     const auto restore = qScopeGuard([this] {

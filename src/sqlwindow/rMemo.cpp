@@ -1,5 +1,5 @@
 #include "sqlwindow/rMemo.h"
-#include "sqlwindow/rMemo_p.h"
+#include "core/zkwaitcursor.h"
 
 #include "connection/fobject.h"
 #include "controls/zkcomctrls.h"
@@ -354,7 +354,7 @@ void TfraMemo::ShowData()
     if (!form)
         return;
     L_wOwnerForm = dynamic_cast<TfrmObject *>(form->OwnerForm());
-    TMemoWaitCursor wait;
+    TSQLWaitCursor wait;
     PrepareShow();
     BuildObjectTree();
 }
@@ -401,7 +401,7 @@ void TfraMemo::DBChanged()
     if (!form)
         return;
     L_wOwnerForm = dynamic_cast<TfrmObject *>(form->OwnerForm());
-    TMemoWaitCursor wait;
+    TSQLWaitCursor wait;
     BuildObjectTree();
     lstObject->BeginUpdate();
     lstObject->ClearItems();

@@ -1,7 +1,7 @@
 // The palette of the source-editor frame: the object tree, the column
 // reverse lookup, and how their names reach the editor (command, Enter, drag).
 #include "sqlwindow/rMemo.h"
-#include "sqlwindow/rMemo_p.h"
+#include "core/zkwaitcursor.h"
 
 #include "connection/fobject.h"
 #include "controls/zkcomctrls.h"
@@ -836,7 +836,7 @@ void TfraMemo::TreeSelectAllCol()
     if (nodes.size() != 1)
         return;
     TzkTreeNode *node = nodes.first();
-    TMemoWaitCursor wait;
+    TSQLWaitCursor wait;
     const int image = node->ImageIndex();
     if (image == 45 || image == 47) {
         if (!node->Expanded()) {
@@ -863,7 +863,7 @@ void TfraMemo::TreeExpandAllNode()
                        MB_YESNO | MB_ICONWARNING)
         != IDYES)
         return;
-    TMemoWaitCursor wait;
+    TSQLWaitCursor wait;
     TUpdateBlock<TzkTreeView> update(trvObject);
     node->Expand(true);
 }
@@ -873,7 +873,7 @@ void TfraMemo::TreeCollapseAllNode()
     TzkTreeNode *node = trvObject->Selected();
     if (!node)
         return;
-    TMemoWaitCursor wait;
+    TSQLWaitCursor wait;
     TUpdateBlock<TzkTreeView> update(trvObject);
     node->Collapse(true);
 }

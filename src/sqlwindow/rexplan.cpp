@@ -1,4 +1,5 @@
 #include "sqlwindow/rexplan.h"
+#include "core/zkwaitcursor.h"
 
 #include "controls/zkcomctrls.h"
 #include "core/zkimagelist.h"
@@ -44,15 +45,6 @@ enum PlanColumn {
 // the parent search reads.
 constexpr int subNodeId = 5;
 constexpr int shownSubItems = 5;
-
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
 
 void setDefMessage()
 {
@@ -411,7 +403,7 @@ void TfraExplan::btnExcelClick()
     if (!ShowExcelSaveDialog(this, fileName))
         return;
     try {
-        TWaitCursor wait;
+        TSQLWaitCursor wait;
         TXlsxWorkbook book(fileName);
         book.AddSheet();
         book.SetColumnWidth(0, 50);

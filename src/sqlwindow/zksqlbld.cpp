@@ -3,6 +3,8 @@
 #include "controls/zkgrid.h"
 #include "core/zksub_text.h"
 #include "platform/db/dbconnection.h"
+#include "platform/db/dbquery.h"
+#include "sqlwindow/zksqlbld_text.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -894,36 +896,184 @@ void TzkSQLDesigner::ItemListDblClick(TzkSQLBuildTable *Box)
 }
 
 // --- Statement text ------------------------------------------------------------------
-// Stubs until the translation between design and SQL lands: a table is
-// placed as an empty box, and neither direction writes anything yet. Both
-// directions must end by setting FSaveSQL and calling UpdateTablesEnabled.
+// Writing the statement lives beside the editor (zksqlbld_memo.cpp); the
+// text itself is a function of the design (zksqlbld_text.h).
+
+namespace {
+
+// Two parts are schema and name, three database, schema and name; any other
+// count names a table of the default schema (its first part).
+void NameFromParts(const QStringList &Parts, const QString &ConnDb, const std::function<QString()> &DefSchema,
+                   QString &Database, QString &Schema, QString &Name)
+{
+    if (Parts.size() == 3) {
+        Database = Parts[0];
+        Schema = Parts[1];
+        Name = Parts[2];
+        return;
+    }
+    Database = ConnDb;
+    Schema = Parts.size() == 2 ? Parts[0] : DefSchema();
+    Name = Parts.size() == 2 ? Parts[1] : Parts.value(0);
+}
+
+} // namespace
 
 TzkSQLBuildTable *TzkSQLDesigner::AddTable(const QString &ATableName)
 {
-    return AddTable(ATableName, QString());
+    const bool aliased = FSQLType == sqltSelect || FSQLType == sqltCreateView;
+    return AddTable(ATableName, aliased ? GetNewAlias() : QString());
 }
 
 TzkSQLBuildTable *TzkSQLDesigner::AddTable(const QString &ATableName, const QString &AAlias)
 {
     auto *box = new TzkSQLBuildTable(this);
     box->SetAlias(AAlias);
-    box->SetTableName(TrimBlanks(ATableName));
+    // A free place: step right, and at the right edge start a new row.
+    QRect r = box->geometry();
+    for (;;) {
+        const auto hit = std::find_if(FTables.cbegin(), FTables.cend(), [&](const TzkSQLBuildTable *other) {
+            return other != box && other->geometry().intersects(r);
+        });
+        if (hit == FTables.cend())
+            break;
+        r.translate(150, 0);
+        if (r.left() > width())
+            r.moveTo(16, r.top() + 176);
+    }
+    box->setGeometry(r);
+    // Nothing to ask without a session: the box shows the name alone.
+    if (!FConnection || !Connection()->Connected()) {
+        box->SetTableName(TrimBlanks(ATableName));
+        return box;
+    }
+
+    const QString name = TrimBlanks(ATableName);
+    const bool selectLike = FSQLType == sqltSelect || FSQLType == sqltCreateView;
+    if (name.startsWith(QLatin1Char('(')) && name.endsWith(QLatin1Char(')'))) {
+        box->SetTableName(name);
+        if (selectLike)
+            box->ItemList()->AddColumn(QStringLiteral("*"));
+        // Unnamed or duplicate inner columns make the server refuse it: the
+        // box then simply has no columns.
+        try {
+            TFDQuery query;
+            query.SetConnection(Connection());
+            query.Open(DerivedColumnsSQL(name));
+            for (int i = 0; i < query.FieldCount(); ++i)
+                box->ItemList()->AddColumn(query.Fields(i)->DisplayName());
+        } catch (...) {
+        }
+        return box;
+    }
+
+    const QString connDb = Connection()->Params().Value(QStringLiteral("Database"));
+    QString database, schema, table;
+    NameFromParts(
+        SplitTableName(name), connDb, [this] { return GetDefSchema(); }, database, schema, table);
+    if (database.isEmpty())
+        database = connDb;
+    if (schema.isEmpty())
+        schema = GetDefSchema();
+    box->SetTableName(table);
+    box->SetTableSchema(schema);
+    box->SetTableDatabase(database);
+    if (selectLike)
+        box->ItemList()->AddColumn(QStringLiteral("*"));
+    AddCatalogColumns(box, database, schema, table);
     return box;
 }
 
-void TzkSQLDesigner::DesignToSQL()
+void TzkSQLDesigner::AddCatalogColumns(TzkSQLBuildTable *Box, QString Database, QString Schema, QString Name)
 {
-    if (FSQLDesign || !FConnection || !FGrid || !FSQLText)
-        return;
+    TFDQuery query;
+    query.SetConnection(Connection());
+    if (GetDBVer() >= 9) {
+        query.SetSQL(SynonymTargetSQL(Database));
+        query.ParamByName(QStringLiteral("OWNER")).SetAsWideString(Schema);
+        query.ParamByName(QStringLiteral("NAME")).SetAsWideString(Name);
+        query.Open();
+        if (!query.Eof()) {
+            // The box keeps the synonym's names; the columns are its target's.
+            NameFromParts(
+                SplitTableName(query.Fields(0)->AsString()), Connection()->Params().Value(QStringLiteral("Database")),
+                [this] { return GetDefSchema(); }, Database, Schema, Name);
+        }
+        query.Close();
+    }
+
+    QStringList keys;
+    query.SetSQL(KeyColumnsSQL(Database, FIsAzure));
+    query.ParamByName(QStringLiteral("OWNER")).SetAsWideString(Schema);
+    query.ParamByName(QStringLiteral("TABLE")).SetAsWideString(Name);
+    query.Open();
+    for (; !query.Eof(); query.Next())
+        keys << query.Fields(0)->AsString();
+    query.Close();
+
+    query.SetSQL(TableColumnsSQL(Database));
+    query.ParamByName(QStringLiteral("OWNER")).SetAsWideString(Schema);
+    query.ParamByName(QStringLiteral("NAME")).SetAsWideString(Name);
+    query.Open();
+    for (; !query.Eof(); query.Next()) {
+        const QString column = query.Fields(0)->AsString();
+        Box->ItemList()->AddColumn(column, keys.contains(column, Qt::CaseInsensitive));
+    }
+    query.Close();
 }
 
-void TzkSQLDesigner::SQLToDesign()
+QString TzkSQLDesigner::GetNewAlias() const
 {
-    if (FSQLDesign || !FConnection || !FGrid || !FSQLText || EditorText() == FSaveSQL)
-        return;
+    QStringList used;
+    for (const TzkSQLBuildTable *box : FTables)
+        used << box->Alias();
+    return FirstFreeAlias(used);
+}
+
+TzkSQLBuildTable *TzkSQLDesigner::FindTableByColumn(const QString &Alias, const QString &Column) const
+{
+    for (qsizetype i = FTables.size() - 1; i >= 0; --i) {
+        TzkSQLBuildTable *box = FTables[i];
+        if (!Alias.isEmpty() && QString::compare(box->Alias(), Alias, Qt::CaseInsensitive) != 0)
+            continue;
+        if (box->ItemList()->IndexOf(Column) >= 0)
+            return box;
+    }
+    return nullptr;
+}
+
+int TzkSQLDesigner::GetDBVer()
+{
+    if (!FConnection || !Connection()->Connected())
+        return 99;
+    try {
+        TFDQuery query;
+        query.SetConnection(Connection());
+        query.Open(QStringLiteral("select SERVERPROPERTY('productversion')"));
+        const QString text = query.Eof() ? QString() : query.Fields(0)->AsString();
+        const qsizetype dot = text.indexOf(QLatin1Char('.'));
+        bool ok = false;
+        const int version = dot < 0 ? 0 : text.left(dot).toInt(&ok);
+        return ok ? version : 99;
+    } catch (...) {
+        return 99;
+    }
 }
 
 QString TzkSQLDesigner::GetDefSchema()
 {
-    return QStringLiteral("dbo");
+    QString result = QStringLiteral("dbo");
+    if (!FConnection || !Connection()->Connected())
+        return result;
+    try {
+        if (GetDBVer() < 9)
+            return Connection()->Params().Value(QStringLiteral("User_Name"));
+        TFDQuery query;
+        query.SetConnection(Connection());
+        query.Open(QStringLiteral("select default_schema_name from sys.database_principals where name = user_name()"));
+        if (!query.Eof())
+            result = query.Fields(0)->AsString();
+    } catch (...) {
+    }
+    return result;
 }

@@ -315,6 +315,7 @@ public:
     virtual void DesignToSQL();
     virtual void SQLToDesign();
     QString GetDefSchema();
+    int GetDBVer();
 
     // The editor's whole text, as FSaveSQL keeps it.
     QString EditorText() const;
@@ -336,6 +337,10 @@ private:
     // The selected columns of a box's list become grid rows.
     void ItemListDblClick(TzkSQLBuildTable *Box);
     void updateSurfaceSize();
+    QString GetNewAlias() const;
+    TzkSQLBuildTable *FindTableByColumn(const QString &Alias, const QString &Column) const;
+    // The box's columns from the catalogue (names already split).
+    void AddCatalogColumns(TzkSQLBuildTable *Box, QString Database, QString Schema, QString Name);
     void focusChanged(QWidget *Old, QWidget *Now);
 
     TzkSQLType FSQLType = sqltSelect;

@@ -155,7 +155,7 @@ TEST_F(DesignerTest, SurfaceScrollsAFixedAreaByThirtyTwo)
 
 TEST_F(DesignerTest, ANewBoxIs120WideAt16AndFiveRowsHigh)
 {
-    TzkSQLBuildTable *b = designer->AddTable("Orders");
+    TzkSQLBuildTable *b = designer->AddTable("Orders", QString());
     EXPECT_EQ(b->geometry().topLeft(), QPoint(16, 16));
     EXPECT_EQ(b->width(), 120);
     EXPECT_EQ(b->ItemList()->viewport()->height(), 5 * b->ItemList()->ItemHeight());
@@ -426,7 +426,7 @@ TEST_F(DesignerTest, NamePrefixesOfGeneratedText)
     TFDConnection con;
     con.Params().SetValue("Database", "Sales");
     designer->SetConnection(&con);
-    TzkSQLBuildTable *b = designer->AddTable("Orders");
+    TzkSQLBuildTable *b = designer->AddTable("Orders", QString());
     const bool lower = zkOption.UseLowerName;
     zkOption.UseLowerName = true;
     const struct
