@@ -161,10 +161,14 @@ TfrmNameTable::TfrmNameTable(QObject *AOwner)
     mnuInstData->setToolTip(QStringLiteral("初期データ登録"));
     btnCommit->setMenu(popDataGenerate);
     btnCommit->setPopupMode(QToolButton::MenuButtonPopup);
+    // Buttons added as widgets do not take the tool bar's style: without it
+    // they would show their glyphs alone.
+    btnCommit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     btnExit = new QToolButton(tolCmd);
     btnExit->setObjectName(QStringLiteral("btnExit"));
     btnExit->setText(QStringLiteral("終了(&X)"));
     btnExit->setMinimumWidth(78);
+    btnExit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     if (zkMainForm && zkMainForm->imgMain()) {
         btnCommit->setIcon(zkMainForm->imgMain()->Icon(15));
         mnuInstData->setIcon(zkMainForm->imgMain()->Icon(39));
@@ -247,7 +251,7 @@ void TfrmNameTable::Start()
 
 TfrmObject *TfrmNameTable::Connection() const
 {
-    return OwnerForm() ? dynamic_cast<TfrmObject *>(OwnerForm()->Form()) : nullptr;
+    return dynamic_cast<TfrmObject *>(m_connection.data());
 }
 
 void TfrmNameTable::CopyConnections()
@@ -276,6 +280,8 @@ void TfrmNameTable::cmbConnectionSelect()
         SetOwnerForm(chosen);
         SwitchConnectionDisplay();
     }
+    m_connection = chosen->Form();
+    m_sessionID = chosen->MYSID;
     TfrmObject *form = Connection();
     if (!form)
         return;
@@ -442,9 +448,8 @@ void TfrmNameTable::mnuInstDataClick()
 
 void TfrmNameTable::DBChange()
 {
-    const int sid = OwnerForm() ? OwnerForm()->MYSID : 0;
     CopyConnections();
-    const int i = GetItemIndexHasSessionID(cmbConnection, sid);
+    const int i = GetItemIndexHasSessionID(cmbConnection, m_sessionID);
     if (i < 0) {
         Close();
         return;

@@ -2,6 +2,7 @@
 
 #include "core/zkforms.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -71,4 +72,8 @@ private:
     void FillTables();
     void UpdateCaption();
     bool m_loading = false;
+    // The chosen connection: it may close while the window is open, and the
+    // window then closes too (DBChange), so it is held guarded.
+    QPointer<QObject> m_connection;
+    int m_sessionID = 0;
 };

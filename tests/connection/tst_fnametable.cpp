@@ -7,7 +7,7 @@
 #include "core/modal.h"
 #include "core/zksub.h"
 
-#include <QMessageBox>
+#include <QLabel>
 #include <QPushButton>
 
 // The script name table window over the demo catalogue: which table a
@@ -20,50 +20,52 @@ QString u(const char *s)
     return QString::fromUtf8(s);
 }
 
-// Answers the next message boxes in turn and records their texts.
-void answers(QStringList buttons, std::shared_ptr<QStringList> texts, QWidget *notThis = nullptr)
+// Answers the next message boxes in turn and records their texts. The next
+// answer waits for a box shown after this one is answered (and hidden): a
+// new box may take the old one's address.
+void answers(QStringList buttons, std::shared_ptr<QStringList> texts)
 {
     if (buttons.isEmpty())
         return;
-    WhenModal(
-        [buttons, texts](QWidget *box) mutable {
-            if (auto *m = qobject_cast<QMessageBox *>(box))
-                *texts << m->text();
-            const QString name = buttons.takeFirst();
-            answers(buttons, texts, box);
-            if (QPushButton *b = box->findChild<QPushButton *>(name))
-                b->click();
-            else
-                box->close();
-        },
-        notThis);
+    WhenModal([buttons, texts](QWidget *box) mutable {
+        if (auto *label = box->findChild<QLabel *>(QStringLiteral("Message")))
+            *texts << label->text();
+        const QString name = buttons.takeFirst();
+        if (QPushButton *b = box->findChild<QPushButton *>(name))
+            b->click();
+        else
+            box->close();
+        answers(buttons, texts);
+    });
 }
 
 const char *kRules = R"(
-rule contains: FROM SalesDB.dbo.scriptnames
+rule contains: FROM [SalesDB].[dbo].[scriptnames]
   result: DATABASE_NAME nvarchar(128), OWNER nvarchar(128), OBJECT_NAME nvarchar(128), OBJECT_TYPE nvarchar(30), SCRIPT_NAME nvarchar(128)
   row: N'SalesDB', N'dbo', N'Orders', N'TABLE', N'Orders.sql'
   row: N'SalesDB', N'dbo', N'Staff', N'TABLE', N'社員.sql'
-rule contains: FROM SalesDB.dbo.wrongcols
+rule contains: FROM [SalesDB].[dbo].[wrongcols]
   error: 207, 1, 16, 1, Invalid column name 'SCRIPT_NAME'.
-rule contains: FROM SalesDB.dbo.newnames
+rule contains: FROM [SalesDB].[dbo].[newnames]
   result: DATABASE_NAME nvarchar(128), OWNER nvarchar(128), OBJECT_NAME nvarchar(128), OBJECT_TYPE nvarchar(30), SCRIPT_NAME nvarchar(128)
-rule contains: FROM SalesDB.dbo.denied
+rule contains: FROM [SalesDB].[dbo].[denied]
   error: 208, 1, 16, 1, Invalid object name 'dbo.denied'.
 rule contains: select count(object_id(
-  params: @P1 = N'dbo.scriptnames'
+  params: @P1 = N'\[dbo\]\.\[scriptnames\]'
   result: n int
   row: 1
 rule contains: select count(object_id(
-  params: @P1 = N'dbo.wrongcols'
+  params: @P1 = N'\[dbo\]\.\[wrongcols\]'
   result: n int
   row: 1
 rule contains: select count(object_id(
   result: n int
   row: 0
-rule contains: create table dbo.denied
+rule contains: create table [dbo].[denied]
   error: 262, 1, 14, 1, CREATE TABLE permission denied in database 'SalesDB'.
 rule contains: create table
+  rowcount: 0
+rule contains: create clustered index
   rowcount: 0
 )";
 
@@ -119,7 +121,7 @@ TEST_F(NameTableTest, StoredLineChoosesDatabaseSchemaAndTable)
     }
 }
 
-TEST_F(NameTableTest, DISABLED_CaptionRowsAndClosingTheConnection)
+TEST_F(NameTableTest, CaptionRowsAndClosingTheConnection)
 {
     open(u("SalesDB.dbo.scriptnames"));
     EXPECT_EQ(window->windowTitle(), u("スクリプト名テーブル編集 - SalesDB.dbo.scriptnames @ srv1"));
@@ -129,7 +131,7 @@ TEST_F(NameTableTest, DISABLED_CaptionRowsAndClosingTheConnection)
     EXPECT_EQ(window->fraData->TableName(), u("[dbo].[scriptnames]"));
     EXPECT_TRUE(sentByTheWindow().contains(
         u("SELECT [DATABASE_NAME], [OWNER], [OBJECT_NAME], [OBJECT_TYPE], [SCRIPT_NAME] FROM "
-          "SalesDB.dbo.scriptnames")));
+          "[SalesDB].[dbo].[scriptnames]")));
 
     window->show();
     form->Form()->close();
@@ -138,7 +140,7 @@ TEST_F(NameTableTest, DISABLED_CaptionRowsAndClosingTheConnection)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(NameTableTest, DISABLED_Registration)
+TEST_F(NameTableTest, Registration)
 {
     auto texts = std::make_shared<QStringList>();
 
