@@ -1,5 +1,6 @@
 #include "connection/fscriptoption.h"
 
+#include "connection/fnametable.h"
 #include "connection/fobject.h"
 #include "connection/fobject_script.h"
 #include "core/dsqlserver.h"
@@ -292,6 +293,8 @@ void TfrmScriptOption::btnNameTableClick()
     SetNameTableLine(ServerName(), cmbNameTable->currentText());
     if (ShowNameTable)
         ShowNameTable(FOwner);
+    else
+        TfrmNameTable::ShowWindow(FOwner);
     cmbNameTable->setEditText(NameTableLine(ServerName()));
 }
 

@@ -31,8 +31,8 @@ public:
     // The options form, without target and name table.
     static bool ShowWindow();
 
-    // Opens the name table window for a connection; set by the name table
-    // unit. Without it "設定" does nothing.
+    // Opens the name table window for a connection; tests replace it.
+    // Unset, "設定" opens TfrmNameTable.
     static inline std::function<void(TfrmObject *owner)> ShowNameTable;
     // Opens a help context; set by the help layer.
     static inline std::function<void(QWidget *form, int context)> HelpHook;

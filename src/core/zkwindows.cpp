@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QWidget>
 
 IzkMainForm *zkMainForm = nullptr;
@@ -23,11 +24,13 @@ TzkConnectionWindow *ComboConnection(const QComboBox *combo, int index)
 {
     if (!combo || index < 0 || index >= combo->count())
         return nullptr;
-    auto *object = combo->itemData(index).value<QObject *>();
-    return dynamic_cast<TzkConnectionWindow *>(object);
+    // Guarded: a combo may still show a connection window that has just
+    // closed, until its window hears of the change.
+    const QPointer<QObject> object = combo->itemData(index).value<QPointer<QObject>>();
+    return dynamic_cast<TzkConnectionWindow *>(object.data());
 }
 
 void AddComboConnection(QComboBox *combo, const QString &text, TzkConnectionWindow *form)
 {
-    combo->addItem(text, QVariant::fromValue<QObject *>(form ? form->Form() : nullptr));
+    combo->addItem(text, QVariant::fromValue(QPointer<QObject>(form ? form->Form() : nullptr)));
 }
