@@ -14,7 +14,7 @@ struct TCatalogDialect
     bool ShowSysObj = false; // list system objects too
 };
 
-// "use " + the bracketed name + CR LF; empty for an empty name.
+// "use " + the name in [ ] + CR LF; empty for an empty name.
 QString UseText(const QString &DataBase);
 
 // Leaves the system objects (and the designer's support objects) out of a
