@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -97,13 +98,33 @@ struct Figures
 };
 Figures g_figures[2];
 
+QStringList filesBelow(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+TScriptRequest tableRequest(const QString &name)
+{
+    TScriptRequest r;
+    r.ObjectType = 45;
+    r.Database = QStringLiteral("SalesDB");
+    r.Schema = QStringLiteral("dbo");
+    r.ObjectName = name;
+    return r;
+}
+
 // Every file below `path`, concatenated in name order: both sides must leave
 // the same bytes.
 QByteArray contents(const QString &path)
 {
     QByteArray all;
     const QFileInfo info(path);
-    const QStringList files = info.isFile() ? QStringList{QString()} : FilesBelow(path);
+    const QStringList files = info.isFile() ? QStringList{QString()} : filesBelow(path);
     for (const QString &f : files) {
         QFile file(f.isEmpty() ? path : path + QLatin1Char('/') + f);
         if (file.open(QIODevice::ReadOnly))
@@ -169,11 +190,9 @@ void BM_PlainLoop(benchmark::State &state)
             TMemoryScriptSink text;
             TScriptOption options(ScriptOption);
             options.Drop = true;
-            writeTable(g_owner, TScriptRequest{45, QStringLiteral("SalesDB"), QStringLiteral("dbo"), name}, options,
-                       text);
+            writeTable(g_owner, tableRequest(name), options, text);
             options.Drop = false;
-            writeTable(g_owner, TScriptRequest{45, QStringLiteral("SalesDB"), QStringLiteral("dbo"), name}, options,
-                       text);
+            writeTable(g_owner, tableRequest(name), options, text);
             TGrantContext c;
             c.DatabaseOption = ScriptOption.Database;
             c.OwnerOption = ScriptOption.Owner;
@@ -182,8 +201,8 @@ void BM_PlainLoop(benchmark::State &state)
             c.CurrentDatabase = g_owner->dmSQLServer->DataBase();
             c.DefaultSchema = g_owner->GetCurrentSchema();
             QList<TGrantRow> rows;
-            TFDQuery *q = g_owner->OpenSQL(g_owner->Use(c.Database) + GrantQuerySQL(g_owner->DBVer, false),
-                                           {c.Schema, name});
+            TFDQuery *q =
+                g_owner->OpenSQL(g_owner->Use(c.Database) + GrantQuerySQL(g_owner->DBVer, false), {c.Schema, name});
             for (; !q->Eof(); q->Next())
                 rows << TGrantRow{q->Fields(0)->AsString(), q->Fields(1)->AsString(),
                                   q->Fields(2)->AsString().trimmed(), q->Fields(3)->AsString(),

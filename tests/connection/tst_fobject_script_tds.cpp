@@ -93,8 +93,9 @@ TEST_F(ScriptOutputServerTest, ThreeTablesGiveThreeFiles)
     const TScriptRunResult result = form->RunScriptOutput(dir.path() + u("/"), QString());
     EXPECT_TRUE(result.Failed.isEmpty()) << result.Failed.join(u("; ")).toStdString();
     EXPECT_EQ(result.Written, 3);
-    EXPECT_EQ(FilesBelow(dir.path()), (QStringList{u("SalesDB/dbo/TABLE/Customers.SQL"), u("SalesDB/dbo/TABLE/Orders.SQL"),
-                                                   u("SalesDB/sales/TABLE/Staff.SQL")}));
+    EXPECT_EQ(FilesBelow(dir.path()),
+              (QStringList{u("SalesDB/dbo/TABLE/Customers.SQL"), u("SalesDB/dbo/TABLE/Orders.SQL"),
+                           u("SalesDB/sales/TABLE/Staff.SQL")}));
 
     auto text = [&](const char *file) {
         QFile f(dir.path() + u("/") + u(file));
