@@ -20,7 +20,8 @@ QString UseText(const QString &DataBase)
 {
     if (DataBase.isEmpty())
         return QString();
-    return QStringLiteral("use ") + BracketCatalogName(DataBase) + QStringLiteral("\r\n");
+    // Always bracketed: a catalogue name may be a keyword or begin with "[".
+    return QStringLiteral("use ") + QuoteName(DataBase) + QStringLiteral("\r\n");
 }
 
 QString SystemObjectFilter(int DBVer)
@@ -60,7 +61,7 @@ QString GetUserSQL(const TCatalogDialect &Dialect, const QString &Database, bool
                          "uid = 16383 then 1 else 0 end as bit) = 0 or name = N'guest'))) or ((issqlrole = 1) and "
                          "(cast(case when cast(uid as int) > 16383 and cast(uid as int) < 16400 then 1 else 0 end "
                          "as bit)=0)) or (isapprole = 1) order by name"));
-    return QStringLiteral("use ") + BracketCatalogName(Database)
+    return QStringLiteral("use ") + QuoteName(Database)
            + ver(Dialect,
                  QStringLiteral(" SELECT sc.name from sys.schemas sc") + blanks(41)
                      + QStringLiteral("inner join sys.database_principals ow on sc.principal_id = ow.principal_id "

@@ -19,7 +19,7 @@ struct TCatalogDialect
     int ServerVersion() const { return ServerVer > 0 ? ServerVer : DBVer; }
 };
 
-// "use " + the bracketed name + CR LF; empty for an empty name.
+// "use " + the name in [ ] + CR LF; empty for an empty name.
 QString UseText(const QString &DataBase);
 
 // Leaves the system objects (and the designer's support objects) out of a

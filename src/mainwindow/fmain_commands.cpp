@@ -6,6 +6,7 @@
 
 #include "connection/fobject.h"
 #include "connection/fobject_open.h"
+#include "connection/fscriptoption.h"
 #include "core/dsqlserver.h"
 #include "core/zkactions.h"
 #include "core/zkapp.h"
@@ -112,6 +113,7 @@ void TfrmMain::CreateCommands()
     execute("actDBRollback", [this] { actDBRollbackExecute(); });
     execute("actDBLogoff", [this] { actDBLogoffExecute(); });
     execute("actToolEditorOption", [this] { actToolEditorOptionExecute(); });
+    execute("actToolScriptOption", [] { TfrmScriptOption::ShowWindow(); });
     for (const ToolWindow &w : kToolWindows) {
         const QString windowClass = QLatin1String(w.windowClass);
         const bool needsConnection = w.needsConnection;

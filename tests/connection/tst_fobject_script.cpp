@@ -3,6 +3,7 @@
 #include "connection/fobject.h"
 #include "connection/fobject_script.h"
 #include "connection/fscriptoption.h"
+#include "controls/printtest.h"
 #include "controls/zkcomctrls.h"
 #include "core/dsqlserver.h"
 #include "core/modal.h"
@@ -291,9 +292,9 @@ TEST(GrantScript, StatementsAndUseLines)
         {"database 0 with rows",
          ctx(0, 2, "dbo", "SalesDB"),
          {select},
-         {u("use SalesDB"), u("go"), u("GRANT SELECT ON [t] TO [u] WITH GRANT OPTION"), u("go")}},
+         {u("use [SalesDB]"), u("go"), u("GRANT SELECT ON [t] TO [u] WITH GRANT OPTION"), u("go")}},
         {"database 0 without rows", ctx(0, 2, "dbo", "master"), {}, {}},
-        {"database 1 other database, no rows", ctx(1, 2, "dbo", "master"), {}, {u("use SalesDB"), u("go")}},
+        {"database 1 other database, no rows", ctx(1, 2, "dbo", "master"), {}, {u("use [SalesDB]"), u("go")}},
         {"database 1 same database", ctx(1, 2, "dbo", "SalesDB"), {}, {}},
     };
     for (const auto &c : cases) {
@@ -349,7 +350,7 @@ TEST_F(ScriptOutputTest, OutputGrantQueriesTheObjectAndWritesItsStatements)
     const TScriptEntry last = script->Log().last();
     // The "use" line goes ahead of the parameterised query.
     EXPECT_TRUE(last.text.trimmed().startsWith(u("select d.name as GRANTEE"))) << last.text.toStdString();
-    EXPECT_TRUE(script->Statements().contains(u("use SalesDB"))) << script->LogLines().join(u("\n")).toStdString();
+    EXPECT_TRUE(script->Statements().contains(u("use [SalesDB]"))) << script->LogLines().join(u("\n")).toStdString();
     EXPECT_TRUE(last.params.contains(u("N'dbo'")) && last.params.contains(u("N'Orders'")));
 }
 
@@ -544,6 +545,63 @@ TEST_F(ScriptOutputTest, CommandReportsFailedObjects)
     EXPECT_TRUE(shown.contains(u("次のオブジェクトは出力できませんでした。"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(u("SalesDB.dbo.IX_Date: 索引が見つかりません。"))) << shown.toStdString();
     EXPECT_EQ(FilesBelow(dir.path()), (QStringList{u("Orders.IX_Date.SQL"), u("Orders.SQL"), u("Staff.SQL")}));
+}
+
+// --- Printing ---------------------------------------------------------------------------------
+
+// The texts recorded on every page of the print job.
+QStringList printedTexts()
+{
+    QStringList texts;
+    for (int page = 0; page < PrintData().PageCount(); ++page)
+        for (const TMetafileEx::TOp &op : PrintData().Pages(page).Ops())
+            if (op.Kind == TMetafileEx::okText)
+                texts << op.Text;
+    return texts;
+}
+
+TEST_F(ScriptOutputTest, PrintObjectScriptsPrintsEachSelectedObjectUnderItsTitle)
+{
+    auto backend = std::make_unique<FakePrinterBackend>();
+    zkPrinter.SetBackend(std::move(backend));
+    zkPrinter.Refresh();
+    struct Restore
+    {
+        ~Restore() { zkPrinter.SetBackend(nullptr); }
+    } restore;
+
+    // The primary key's index comes with its table and is not printed.
+    listDemo();
+    script->ClearLog();
+    form->PrintObjectScripts();
+    const QStringList texts = printedTexts();
+    for (const char *want : {"SalesDB.dbo.Orders", "CREATE dbo.Orders", "SalesDB.dbo.IX_Date", "CREATE dbo.IX_Date",
+                             "SalesDB.sales.Staff", "CREATE sales.Staff"})
+        EXPECT_TRUE(texts.contains(u(want))) << want << " in " << texts.join(u("|")).toStdString();
+    EXPECT_FALSE(texts.join(u("|")).contains(u("PK_Orders")));
+    // Each object starts on a page of its own, numbered from 1.
+    EXPECT_EQ(PrintData().PageCount(), 3);
+    EXPECT_EQ(texts.count(u("1")), 3) << texts.join(u("|")).toStdString();
+    EXPECT_EQ(form->lstObject->SelCount(), 0);
+    // The constraint test names the index by database, schema and name.
+    QStringList probed;
+    for (const TScriptEntry &e : script->Log())
+        if (e.text.contains(u("sysconstraints")))
+            probed << e.params;
+    EXPECT_EQ(probed.size(), 2);
+    EXPECT_TRUE(probed.join(u("|")).contains(u("N'SalesDB.dbo.PK_Orders'"))) << probed.join(u("|")).toStdString();
+
+    // A failing generator: the others are printed, the failure is named.
+    RegisterScriptGenerator(u("TfrmIndex"), [](TfrmObject *, const TScriptRequest &, const TScriptOption &,
+                                               TScriptSink &) { throw Exception(u("索引が見つかりません。")); });
+    listDemo();
+    QString shown;
+    WhenModal(readMessage(shown));
+    form->PrintObjectScripts();
+    EXPECT_TRUE(shown.contains(u("次のオブジェクトは印刷できませんでした。"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u("SalesDB.dbo.IX_Date: 索引が見つかりません。"))) << shown.toStdString();
+    EXPECT_TRUE(printedTexts().contains(u("CREATE sales.Staff")));
+    EXPECT_FALSE(printedTexts().contains(u("SalesDB.dbo.IX_Date")));
 }
 
 // --- The dialog -------------------------------------------------------------------------------

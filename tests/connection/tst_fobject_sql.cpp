@@ -95,9 +95,9 @@ TEST_F(CatalogueStatements, NamesAreBracketedWithTheirClosingBracketDoubled)
     EXPECT_EQ(UseText(QStringLiteral("[Sales]")), QStringLiteral("use [[Sales]]]\r\n"));
     EXPECT_TRUE(GetObjectSQL({16, false, false}, QStringLiteral("x]y"), QStringLiteral("VIEW"))
                     .startsWith(QStringLiteral("use [x]]y]\r\nselect  a.name   from  [x]]y].sys.objects as a ")));
-    // Without the option a plain name goes unbracketed.
+    // A catalogue name is bracketed whatever the option says.
     zkOption.UseLowerName = false;
-    EXPECT_EQ(UseText(QStringLiteral("SalesDB")), QStringLiteral("use SalesDB\r\n"));
+    EXPECT_EQ(UseText(QStringLiteral("SalesDB")), QStringLiteral("use [SalesDB]\r\n"));
 }
 
 TEST_F(CatalogueStatements, UsersAndSchemasDatabasesAndTypes)

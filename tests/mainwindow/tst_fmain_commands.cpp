@@ -9,9 +9,11 @@
 #include "sqleditor/zksub_editor.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -537,6 +539,25 @@ TEST_F(MainConnectionTest, ToolCommandsOpenTheirWindowsForTheCurrentConnection)
     main->Action(QStringLiteral("actViewSQL"))->trigger();
     main->Action(QStringLiteral("actAdminLock"))->trigger();
     EXPECT_EQ(opened(), (QStringList{"TfrmUserCommand", "TfrmSQL@srv1", "TfrmLock@srv1"}));
+}
+
+TEST_F(MainConnectionTest, ScriptOptionsCommandOpensTheOptionsForm)
+{
+    // Without a connection too: the form edits the options only.
+    QString title;
+    bool nameTable = true;
+    WhenModal([&](QWidget *w) {
+        title = w->windowTitle();
+        if (auto *combo = w->findChild<QComboBox *>(QStringLiteral("cmbNameTable")))
+            nameTable = combo->isEnabled();
+        if (auto *cancel = w->findChild<QPushButton *>(QStringLiteral("btnCancel")))
+            cancel->click();
+        else
+            w->close();
+    });
+    main->Action(QStringLiteral("actToolScriptOption"))->trigger();
+    EXPECT_EQ(title, QStringLiteral("スクリプト出力オプション"));
+    EXPECT_FALSE(nameTable);
 }
 
 TEST_F(MainConnectionTest, NewObjectButtonsOpenAnEditorOfTheirKind)
