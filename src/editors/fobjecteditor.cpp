@@ -125,6 +125,7 @@ void TfrmObjectEditor::InitShown()
 {
     InitForm();
     CreateTaskButton();
+    BeforeFirstLoad();
     SetIsNew(FObjectName.isEmpty());
     ChangedIsNew();
     m_shown = true;
