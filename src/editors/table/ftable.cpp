@@ -37,6 +37,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -91,7 +92,7 @@ TfrmTable::TfrmTable(TfrmObject *owner)
     : TfrmObjectEditor(owner)
 {
     setObjectName(QStringLiteral("frmTable"));
-    resize(820, 600);
+    resize(980, 640);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -182,9 +183,9 @@ void TfrmTable::BuildHeader(QWidget *header)
     cmbSchema = Named(new TzkComboBox(pnlName), "cmbSchema");
     cmbSchema->SetEditable(true);
     txtName = Named(new TzkStrEdit(pnlName), "txtName");
-    cmbDataBase->setMinimumWidth(140);
-    cmbSchema->setMinimumWidth(110);
-    txtName->setMinimumWidth(200);
+    cmbDataBase->setMinimumWidth(130);
+    cmbSchema->setMinimumWidth(100);
+    txtName->setMinimumWidth(180);
     g->addWidget(Label(QStringLiteral("データベース"), pnlName), 0, 0);
     g->addWidget(Label(QStringLiteral("所有者"), pnlName), 0, 1);
     g->addWidget(Label(QStringLiteral("名前"), pnlName), 0, 2);
@@ -986,10 +987,14 @@ void TfrmTable::showEvent(QShowEvent *event)
     TfrmObject *owner = Connection();
     if (owner->DBVer < 13 || owner->IsAzure)
         grdColumn->SetColWidths(tgMask, 0);
-    const int total = spl1->height();
-    const int constHeight = m_constHeight > 0 ? std::min(m_constHeight, std::max(total - 40, 40)) : total / 3;
-    spl1->setSizes({std::max(total - constHeight, 40), constHeight});
-    FormResize();
+    // The splitter has its height once the layout has run.
+    QTimer::singleShot(0, this, [this] {
+        const int total = spl1->height();
+        const int constHeight =
+            m_constHeight > 0 ? std::min(m_constHeight, std::max(total - 40, 40)) : pnlDefine->height() / 3;
+        spl1->setSizes({std::max(total - constHeight, 40), constHeight});
+        FormResize();
+    });
 }
 
 void TfrmTable::Activate()

@@ -526,3 +526,21 @@ TEST_F(TfrmTableTest, ConstraintPanelHeightIsKept)
     ASSERT_TRUE(reg.OpenKeyReadOnly(ZK_REG_ROOT + QStringLiteral("\\GUI\\TABLE")));
     EXPECT_EQ(reg.GetInteger("ConstHeight", -1), w->pnlConst->height());
 }
+
+// The demo catalogue's tables open in the editor (what ./zk demo shows).
+class DemoTableTest : public ConnectionWindowTest
+{
+};
+
+TEST_F(DemoTableTest, OrdersOpensWithItsColumns)
+{
+    TfrmObject *form = logon();
+    ASSERT_TRUE(form);
+    TfrmTable *w = TfrmTable::Open(form, "SalesDB", "dbo", "Orders", omDefine, 0);
+    EXPECT_EQ(w->grdColumn->Cols(tgName).mid(1),
+              (QStringList{"OrderID", "CustomerID", "OrderDate", "Amount", "Note", ""}));
+    EXPECT_EQ(w->FPrimary, QStringList{"OrderID"});
+    EXPECT_EQ(w->FDefaultColumns, (QList<TDefaultColumn>{{"OrderDate", "DF_Orders_OrderDate"}}));
+    w = TfrmTable::Open(form, "SalesDB", "dbo", "Customers", omDefine, 0);
+    EXPECT_EQ(w->grdColumn->Cells(tgMask, 5), QStringLiteral("partial(0,\"XXX-XXXX-\",4)"));
+}
