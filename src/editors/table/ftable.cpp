@@ -92,7 +92,7 @@ TfrmTable::TfrmTable(TfrmObject *owner)
     : TfrmObjectEditor(owner)
 {
     setObjectName(QStringLiteral("frmTable"));
-    resize(980, 640);
+    resize(900, 520);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -183,9 +183,9 @@ void TfrmTable::BuildHeader(QWidget *header)
     cmbSchema = Named(new TzkComboBox(pnlName), "cmbSchema");
     cmbSchema->SetEditable(true);
     txtName = Named(new TzkStrEdit(pnlName), "txtName");
-    cmbDataBase->setMinimumWidth(130);
-    cmbSchema->setMinimumWidth(100);
-    txtName->setMinimumWidth(180);
+    cmbDataBase->setMinimumWidth(120);
+    cmbSchema->setMinimumWidth(90);
+    txtName->setMinimumWidth(160);
     g->addWidget(Label(QStringLiteral("データベース"), pnlName), 0, 0);
     g->addWidget(Label(QStringLiteral("所有者"), pnlName), 0, 1);
     g->addWidget(Label(QStringLiteral("名前"), pnlName), 0, 2);
@@ -320,9 +320,10 @@ void TfrmTable::BuildTemporalTab()
     v->addWidget(grpCreateTmpTbl);
     auto *gv = new QVBoxLayout(grpCreateTmpTbl);
 
-    grpSelectTmpHistTbl = Named(
-        new QGroupBox(QStringLiteral("履歴テーブルの指定 (指定しない場合はSQLServerにて自動的に作成)"), grpCreateTmpTbl),
-        "grpSelectTmpHistTbl");
+    grpSelectTmpHistTbl =
+        Named(new QGroupBox(QStringLiteral("履歴テーブルの指定 (指定しない場合はSQLServerにて自動的に作成)"),
+                            grpCreateTmpTbl),
+              "grpSelectTmpHistTbl");
     auto *hg = new QGridLayout(grpSelectTmpHistTbl);
     cmbTmpHistSchema = Named(new TzkComboBox(grpSelectTmpHistTbl), "cmbTmpHistSchema");
     cmbTmpHistSchema->SetEditable(false);
@@ -330,10 +331,10 @@ void TfrmTable::BuildTemporalTab()
     txtTmpHistTblName = Named(new TzkStrEdit(grpSelectTmpHistTbl), "txtTmpHistTblName");
     btnTmpHistTblSelect = Button(QStringLiteral("テーブル一覧で指定"), "btnTmpHistTblSelect", grpSelectTmpHistTbl);
     btnTmpHistTblOpen = Button(QStringLiteral("履歴テーブルを表示"), "btnTmpHistTblOpen", grpSelectTmpHistTbl);
-    chkTmpConsistency =
-        Named(new TzkCheckBox(QStringLiteral("作成時に履歴テーブルのデータと整合性チェックを行う(DATA_CONSISTENCY_CHECK)"),
-                              grpSelectTmpHistTbl),
-              "chkTmpConsistency");
+    chkTmpConsistency = Named(
+        new TzkCheckBox(QStringLiteral("作成時に履歴テーブルのデータと整合性チェックを行う(DATA_CONSISTENCY_CHECK)"),
+                        grpSelectTmpHistTbl),
+        "chkTmpConsistency");
     hg->addWidget(Named(Label(QStringLiteral("所有者"), grpSelectTmpHistTbl), "lblTmpHistSchemaName"), 0, 0);
     hg->addWidget(cmbTmpHistSchema, 0, 1);
     hg->addWidget(Named(Label(QStringLiteral("テーブル名"), grpSelectTmpHistTbl), "lblTmpHistTblName"), 0, 2);
@@ -364,8 +365,8 @@ void TfrmTable::BuildTemporalTab()
     };
     build(grpTmpHistStartCol, QStringLiteral("期間開始列の指定"), "grpTmpHistStartCol", cmbTmpHistStartCol,
           "cmbTmpHistStartCol", "lblTmpHistStartCol", chkTmpHistStartColHidden, "chkTmpHistStartColHidden");
-    build(grpTmpHistEndCol, QStringLiteral("期間終了列の指定"), "grpTmpHistEndCol", cmbTmpHistEndCol, "cmbTmpHistEndCol",
-          "lblTmpHistEndCol", chkTmpHistEndColHidden, "chkTmpHistEndColHidden");
+    build(grpTmpHistEndCol, QStringLiteral("期間終了列の指定"), "grpTmpHistEndCol", cmbTmpHistEndCol,
+          "cmbTmpHistEndCol", "lblTmpHistEndCol", chkTmpHistEndColHidden, "chkTmpHistEndColHidden");
 
     connect(chkCreateTmpTbl, &QCheckBox::toggled, this, [this] { chkCreateTmpTblClick(); });
     connect(cmbTmpHistSchema, &QComboBox::currentTextChanged, this, [this] {
@@ -391,11 +392,16 @@ void TfrmTable::BuildActions()
         int image;
     };
     const Def defs[] = {
-        {&actCompile, "actCompile", "作成(&C)", 15},      {&actRefresh, "actRefresh", "戻す(&R)", 16},
-        {&actDelete, "actDelete", "削除(&D)", 41},        {&actDataGenerate, "actDataGenerate", "生成(&W)", 103},
-        {&actOutput, "actOutput", "出力(&P)", 36},        {&actPrint, "actPrint", "印刷(&P)", 98},
-        {&actSave, "actSave", "ファイル保存(&S)", 18},    {&actExit, "actExit", "終了(&X)", 42},
-        {&actColUp, "actColUp", "", 35},                  {&actColDown, "actColDown", "", 36},
+        {&actCompile, "actCompile", "作成(&C)", 15},
+        {&actRefresh, "actRefresh", "戻す(&R)", 16},
+        {&actDelete, "actDelete", "削除(&D)", 41},
+        {&actDataGenerate, "actDataGenerate", "生成(&W)", 103},
+        {&actOutput, "actOutput", "出力(&P)", 36},
+        {&actPrint, "actPrint", "印刷(&P)", 98},
+        {&actSave, "actSave", "ファイル保存(&S)", 18},
+        {&actExit, "actExit", "終了(&X)", 42},
+        {&actColUp, "actColUp", "", 35},
+        {&actColDown, "actColDown", "", 36},
     };
     for (const Def &d : defs) {
         *d.action = actObject->Add(QLatin1String(d.name), QString::fromUtf8(d.caption));
@@ -430,9 +436,9 @@ void TfrmTable::BuildActions()
         QAction *action;
         const char *name;
     };
-    for (const Btn &b : {Btn{actCompile, "btnCompile"}, Btn{actDataGenerate, "btnDataGenerate"},
-                         Btn{actOutput, "btnOutput"}, Btn{actDelete, "btnDelete"}, Btn{actRefresh, "btnRollback"},
-                         Btn{actExit, "btnExit"}}) {
+    for (const Btn &b :
+         {Btn{actCompile, "btnCompile"}, Btn{actDataGenerate, "btnDataGenerate"}, Btn{actOutput, "btnOutput"},
+          Btn{actDelete, "btnDelete"}, Btn{actRefresh, "btnRollback"}, Btn{actExit, "btnExit"}}) {
         tolCmd->addAction(b.action);
         if (QWidget *w = tolCmd->widgetForAction(b.action))
             w->setObjectName(QLatin1String(b.name));
@@ -451,8 +457,8 @@ void TfrmTable::BuildActions()
     mnuTool->addAction(actPrint);
 }
 
-TfrmTable *TfrmTable::Open(TfrmObject *owner, const QString &database, const QString &schema,
-                           const QString &objectName, TOpenMode openMode, int defTopRecord)
+TfrmTable *TfrmTable::Open(TfrmObject *owner, const QString &database, const QString &schema, const QString &objectName,
+                           TOpenMode openMode, int defTopRecord)
 {
     TfrmTable *form = TfrmObjectEditor::Open<TfrmTable>(owner, database, schema, objectName, [&](TfrmTable &f) {
         f.m_openMode = openMode;
@@ -724,8 +730,7 @@ void TfrmTable::FillColumns()
     int r = 1;
     for (const TTableColumn &c : cols) {
         grdColumn->SetRows(r, {c.Primary ? QStringLiteral("1") : QString(), c.Name, c.DataType, c.Length,
-                               c.NotNull ? QStringLiteral("1") : QString(), c.Default, c.Collation, c.Mask,
-                               c.Comment});
+                               c.NotNull ? QStringLiteral("1") : QString(), c.Default, c.Collation, c.Mask, c.Comment});
         // The loaded row number tells later which column a row was.
         grdColumn->SetObjects(tgName, r, reinterpret_cast<void *>(qintptr(c.LoadedRow)));
         ++r;
@@ -770,9 +775,9 @@ void TfrmTable::ShowDataTab()
     const QString schema = cmbSchema->Text();
     const QString name = txtName->text();
     if (owner->IsAzure && !IsNew()) {
-        TFDQuery *q = owner->OpenSQL(QStringLiteral("select type from sys.indexes where object_id = object_id(N")
-                                     + QuoteSQLStr(QuoteName(schema) + QLatin1Char('.') + QuoteName(name))
-                                     + QLatin1Char(')'));
+        TFDQuery *q =
+            owner->OpenSQL(QStringLiteral("select type from sys.indexes where object_id = object_id(N")
+                           + QuoteSQLStr(QuoteName(schema) + QLatin1Char('.') + QuoteName(name)) + QLatin1Char(')'));
         bool clustered = false;
         for (; q && !q->Eof(); q->Next())
             clustered = clustered || q->Fields(0)->AsString() == QLatin1String("1");
@@ -832,9 +837,8 @@ void TfrmTable::PrintProc()
     } end;
     QStringList source;
     GetSourceCreate(source);
-    TfrmPrint::PrintSource(cmbDataBase->Text() + QLatin1Char('.') + cmbSchema->Text() + QLatin1Char('.')
-                               + txtName->text(),
-                           source, true);
+    TfrmPrint::PrintSource(
+        cmbDataBase->Text() + QLatin1Char('.') + cmbSchema->Text() + QLatin1Char('.') + txtName->text(), source, true);
 }
 
 void TfrmTable::actSaveExecute()
@@ -843,10 +847,10 @@ void TfrmTable::actSaveExecute()
     const QString unique = MakeUniqueFileName(folder + RemoveInvalidFileChars(cmbSchema->Text()) + QLatin1Char('.')
                                               + RemoveInvalidFileChars(txtName->text()) + QStringLiteral(".sql"));
     const QString proposed = QFileInfo(unique).fileName();
-    QString file = SaveFileName ? SaveFileName(this, folder, proposed)
-                                : QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"),
-                                                               folder + proposed,
-                                                               QStringLiteral("SQLファイル(*.sql);;すべてのファイル(*)"));
+    QString file = SaveFileName
+                       ? SaveFileName(this, folder, proposed)
+                       : QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), folder + proposed,
+                                                      QStringLiteral("SQLファイル(*.sql);;すべてのファイル(*)"));
     if (file.isEmpty())
         return;
     if (!HasKnownFileExt(file))
@@ -883,10 +887,10 @@ void TfrmTable::cmbSchemaDropDown()
 void TfrmTable::UpdateTemporalEnabling()
 {
     const bool on = chkCreateTmpTbl->isChecked();
-    for (const char *name : {"lblTmpHistSchemaName", "cmbTmpHistSchema", "grpSelectTmpHistTbl", "lblTmpHistTblName",
-                             "txtTmpHistTblName", "btnTmpHistTblSelect", "btnTmpHistTblOpen", "lblTmpHistStartCol",
-                             "cmbTmpHistStartCol", "chkTmpHistStartColHidden", "lblTmpHistEndCol", "cmbTmpHistEndCol",
-                             "chkTmpHistEndColHidden"})
+    for (const char *name :
+         {"lblTmpHistSchemaName", "cmbTmpHistSchema", "grpSelectTmpHistTbl", "lblTmpHistTblName", "txtTmpHistTblName",
+          "btnTmpHistTblSelect", "btnTmpHistTblOpen", "lblTmpHistStartCol", "cmbTmpHistStartCol",
+          "chkTmpHistStartColHidden", "lblTmpHistEndCol", "cmbTmpHistEndCol", "chkTmpHistEndColHidden"})
         if (auto *w = tabTemporal->findChild<QWidget *>(QLatin1String(name)))
             w->setEnabled(on);
 }
@@ -941,8 +945,8 @@ void TfrmTable::btnTmpHistTblOpenClick()
         FieldError(QStringLiteral("所有者を入力してください。"), cmbTmpHistSchema);
     if (txtTmpHistTblName->text().isEmpty())
         FieldError(QStringLiteral("テーブル名を入力してください。"), txtTmpHistTblName);
-    Connection()->OpenObject(45, cmbDataBase->Text(), cmbTmpHistSchema->Text(), txtTmpHistTblName->text(), omData,
-                             true, 0, QString());
+    Connection()->OpenObject(45, cmbDataBase->Text(), cmbTmpHistSchema->Text(), txtTmpHistTblName->text(), omData, true,
+                             0, QString());
 }
 
 void TfrmTable::btnExecSQLClick()

@@ -61,8 +61,8 @@ public:
     // the mode names; DefTopRecord above 0 replaces the option as the data
     // tab's row count. Raises EAbort when the table's window is open already
     // (it comes forward) or the first load failed.
-    static TfrmTable *Open(TfrmObject *owner, const QString &database, const QString &schema,
-                           const QString &objectName, TOpenMode openMode, int defTopRecord);
+    static TfrmTable *Open(TfrmObject *owner, const QString &database, const QString &schema, const QString &objectName,
+                           TOpenMode openMode, int defTopRecord);
 
     // A default of a Unicode column needs an N prefix.
     static bool ChkNPrefixForDef(const QString &Value, const QString &DataType);

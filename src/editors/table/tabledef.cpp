@@ -52,16 +52,15 @@ QString ColumnSQL9(const QString &use, bool v13)
                "N'N' END AS IS_NULLABLE, cols.COLUMN_DEFAULT ,cast(prop.value as nvarchar(max)) as comment  "
                ",COLUMNPROPERTY(col.id, col.name, N'IsIdentity') as isIdentity  ,case when pk.COLUMN_NAME is not "
                "null then N'Y' else N'N' end as isPrimary  ,scol.scale  ,col.collation ")
-           + m1 + QStringLiteral(" from INFORMATION_SCHEMA.COLUMNS cols") + QStringLiteral(" inner join syscolumns col on ")
-           + colsId + QStringLiteral(" = col.id and COLUMNPROPERTY(") + colsId
-           + QStringLiteral(", cols.COLUMN_NAME, N'ColumnID') = col.colid")
+           + m1 + QStringLiteral(" from INFORMATION_SCHEMA.COLUMNS cols")
+           + QStringLiteral(" inner join syscolumns col on ") + colsId + QStringLiteral(" = col.id and COLUMNPROPERTY(")
+           + colsId + QStringLiteral(", cols.COLUMN_NAME, N'ColumnID') = col.colid")
            + QStringLiteral(" left outer join sys.extended_properties prop on prop.name = N'MS_Description' and "
                             "prop.major_id = col.id and prop.minor_id = col.colid and prop.class = 1")
            + QStringLiteral(" left outer join ( ")
            + QStringLiteral(" select pkey.TABLE_SCHEMA, pkey.TABLE_NAME, pkey.COLUMN_NAME ")
            + QStringLiteral(" from INFORMATION_SCHEMA.KEY_COLUMN_USAGE pkey ")
-           + QStringLiteral(" inner join sys.all_objects obj ")
-           + QStringLiteral(" on pkey.CONSTRAINT_NAME = obj.name ")
+           + QStringLiteral(" inner join sys.all_objects obj ") + QStringLiteral(" on pkey.CONSTRAINT_NAME = obj.name ")
            + QStringLiteral(" and obj.schema_id = schema_id(pkey.TABLE_SCHEMA) ")
            + QStringLiteral(" and obj.parent_object_id = object_id(")
            + QuotedPair("pkey.TABLE_SCHEMA", "pkey.TABLE_NAME") + QStringLiteral(") ")
@@ -108,13 +107,14 @@ QString ColumnSQL8(const QString &use)
 QString Const1SQL(const QString &use, bool v9, bool azure)
 {
     if (azure)
-        return use + QStringLiteral("select schema_name(schema_id), name, type, objectproperty(object_id, "
-                                    "'CnstIsDisabled'), ")
+        return use
+               + QStringLiteral("select schema_name(schema_id), name, type, objectproperty(object_id, "
+                                "'CnstIsDisabled'), ")
                + QStringLiteral("case type ") + QStringLiteral("when 'PK' then '0' ")
                + QStringLiteral("when 'F'  then '1' ") + QStringLiteral("when 'UQ' then '2' ")
                + QStringLiteral("when 'C'  then '3' ") + QStringLiteral("else '4' ") + QStringLiteral("end as ntype ")
-               + QStringLiteral("from sys.all_objects ") + QStringLiteral("where parent_object_id = ")
-               + kObjectIdParams + QStringLiteral(" ") + QStringLiteral("and type in ('PK', 'UQ', 'C', 'F') ")
+               + QStringLiteral("from sys.all_objects ") + QStringLiteral("where parent_object_id = ") + kObjectIdParams
+               + QStringLiteral(" ") + QStringLiteral("and type in ('PK', 'UQ', 'C', 'F') ")
                + QStringLiteral("order by ntype, name");
     const QString b = v9 ? QStringLiteral("schema_name(b.uid)") : QStringLiteral("user_name(b.uid)");
     return use + QStringLiteral("select ") + b + QStringLiteral(", b.name, b.xtype,     ")
@@ -126,9 +126,8 @@ QString Const1SQL(const QString &use, bool v9, bool azure)
            + QStringLiteral("end as ntype                                    ")
            + QStringLiteral("from sysconstraints a                         ")
            + QStringLiteral("inner join sysobjects b                       ")
-           + QStringLiteral("on a.constid = b.id                           ")
-           + QStringLiteral("where b.parent_obj  = ") + kObjectIdParams + QStringLiteral(" ")
-           + QStringLiteral("order by ntype, b.name");
+           + QStringLiteral("on a.constid = b.id                           ") + QStringLiteral("where b.parent_obj  = ")
+           + kObjectIdParams + QStringLiteral(" ") + QStringLiteral("order by ntype, b.name");
 }
 
 QString Const2SQL(const QString &use, bool v9, bool azure)
@@ -313,8 +312,7 @@ void TTableDefReader::ReadColumns(TFDQuery &query, TTableDef &def) const
     query.Open();
     int row = 1;
     for (; !query.Eof(); query.Next())
-        def.Columns << ColumnFromRow(query, row++, m_connection->DBVer, m_connection->IsAzure, def.Seed,
-                                     def.Increment);
+        def.Columns << ColumnFromRow(query, row++, m_connection->DBVer, m_connection->IsAzure, def.Seed, def.Increment);
 }
 
 void TTableDefReader::ReadDefaultColumns(TFDQuery &query, TTableDef &def) const

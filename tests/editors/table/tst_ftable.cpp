@@ -26,16 +26,15 @@ struct Profile
     int version;
     bool azure;
 };
-const Profile kProfiles[] = {{"V8", 8, false},   {"V9", 9, false},  {"V10", 10, false},
-                             {"V13", 13, false}, {"AZ", 12, true},  {"AZ13", 13, true}};
+const Profile kProfiles[] = {{"V8", 8, false},   {"V9", 9, false}, {"V10", 10, false},
+                             {"V13", 13, false}, {"AZ", 12, true}, {"AZ13", 13, true}};
 
 QString QueriesText(const TTableQueries &q)
 {
     QStringList parts;
-    const QList<QPair<const char *, QString>> named{{"qryTable", q.Table},       {"qryColumn", q.Column},
-                                                    {"qryConst1", q.Const1},     {"qryConst2", q.Const2},
-                                                    {"qryConst3", q.Const3},     {"qryTemporal", q.Temporal},
-                                                    {"qryConstDef", q.ConstDef}};
+    const QList<QPair<const char *, QString>> named{
+        {"qryTable", q.Table},   {"qryColumn", q.Column},     {"qryConst1", q.Const1},    {"qryConst2", q.Const2},
+        {"qryConst3", q.Const3}, {"qryTemporal", q.Temporal}, {"qryConstDef", q.ConstDef}};
     for (const auto &p : named)
         parts << QStringLiteral("-- ") + QLatin1String(p.first) + QStringLiteral("\r\n") + p.second;
     return parts.join(QStringLiteral("\r\n"));
@@ -175,8 +174,7 @@ protected:
     {
         ConnectionWindowTest::SetUp();
         QString error;
-        ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/editors/table_catalogue.rules", &error))
-            << error.toStdString();
+        ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/editors/table_catalogue.rules", &error)) << error.toStdString();
         RegisterTableEditorWindows();
         form = logon();
         ASSERT_TRUE(form);
@@ -247,8 +245,8 @@ TEST_F(TfrmTableTest, OpensFromTheConnectionWindowWithItsColumns)
     EXPECT_FALSE(w->Modified());
     EXPECT_FALSE(w->grdColumn->IsChanged());
     EXPECT_FALSE(w->pnlName->isEnabled());
-    EXPECT_EQ(visibleTabs(w), (QStringList{"tabDefine", "tabSource", "tabData", "tabStorage", "tabGrant", "tabCross",
-                                           "tabTemporal"}));
+    EXPECT_EQ(visibleTabs(w),
+              (QStringList{"tabDefine", "tabSource", "tabData", "tabStorage", "tabGrant", "tabCross", "tabTemporal"}));
     EXPECT_TRUE(messages.isEmpty());
 
     // A second window on the same table is refused; the first stays alone.
@@ -299,16 +297,24 @@ TEST_F(TfrmTableTest, GridFillByServer)
         {"T1", "UpdatedAt", tgLength, {"", "3", "3", "3", "3", "3"}},
         {"T1", "ID", tgLength, {"", "", "", "", "", ""}},
         {"T1", "Code", tgLength, {"10", "10", "10", "10", "10", "10"}},
-        {"T1", "ID", tgDefault, {"IDENTITY(1000, 10)", "IDENTITY(1000, 10)", "IDENTITY(1000, 10)",
-                                 "IDENTITY(1000, 10)", "IDENTITY(1000, 10)", "IDENTITY(1000, 10)"}},
+        {"T1",
+         "ID",
+         tgDefault,
+         {"IDENTITY(1000, 10)", "IDENTITY(1000, 10)", "IDENTITY(1000, 10)", "IDENTITY(1000, 10)", "IDENTITY(1000, 10)",
+          "IDENTITY(1000, 10)"}},
         {"T1", "Price", tgDefault, {"((0))", "((0))", "((0))", "((0))", "((0))", "((0))"}},
         {"T1", "Name", tgMask, {"", "", "", "default()", "", ""}},
         {"T1", "Name", tgNotNull, {"", "", "", "", "", ""}},
         {"T1", "Code", tgNotNull, {"1", "1", "1", "1", "1", "1"}},
-        {"T1", "Code", tgCollation,
+        {"T1",
+         "Code",
+         tgCollation,
          {"Japanese_CI_AS", "Japanese_CI_AS", "Japanese_CI_AS", "Japanese_CI_AS", "Japanese_CI_AS", "Japanese_CI_AS"}},
-        {"T2", "Big", tgDefault, {"IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)",
-                                  "IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)"}},
+        {"T2",
+         "Big",
+         tgDefault,
+         {"IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)",
+          "IDENTITY(3000000000, 1)", "IDENTITY(3000000000, 1)"}},
         {"T2", "Flag", tgDefault, {"", "", "", "", "", ""}},
         {"T2", "Bin", tgLength, {"-1", "max", "max", "max", "max", "max"}},
         {"T2", "At", tgLength, {"", "7", "7", "7", "7", "7"}},
