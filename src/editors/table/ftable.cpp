@@ -263,20 +263,24 @@ void TfrmTable::BuildDataTab()
     h->setContentsMargins(0, 0, 0, 0);
     auto *btnExec = Button(QString(), "btnExec", pnlWhere);
     btnExec->setIcon(Image(28));
-    btnExec->setToolTip(QStringLiteral("戻す"));
+    btnExec->setToolTip(QStringLiteral("データを表示"));
     connect(btnExec, &QToolButton::clicked, this, [this] { Reload(); });
     auto *btnField = Button(QString(), "btnField", pnlWhere);
     btnField->setIcon(Image(12));
+    btnField->setToolTip(QStringLiteral("表示項目の指定"));
     btnWhere = Button(QString(), "btnWhere", pnlWhere);
     btnWhere->setIcon(Image(96));
     btnWhere->setCheckable(true);
+    btnWhere->setToolTip(QStringLiteral("抽出条件・ソート順設定"));
     auto *btnGrdWhereClear = Button(QString(), "btnGrdWhereClear", pnlWhere);
     btnGrdWhereClear->setIcon(Image(136));
+    btnGrdWhereClear->setToolTip(QStringLiteral("抽出条件・ソート順設定クリア"));
     cmbWhere = Named(new TzkComboBox(pnlWhere), "cmbWhere");
     cmbWhere->SetEditable(true);
-    chkIncNull = Named(new TzkCheckBox(QStringLiteral("NULL を含む"), pnlWhere), "chkIncNull");
+    chkIncNull = Named(new TzkCheckBox(QStringLiteral("’’(空)にNULLを含める"), pnlWhere), "chkIncNull");
     txtRecord = Named(new TzkNumEdit(pnlWhere), "txtRecord");
     txtRecord->setMaximumWidth(80);
+    txtRecord->setMaxLength(9);
     btnExecSQL = Button(QString(), "btnExecSQL", pnlWhere);
     btnExecSQL->setIcon(Image(10));
     btnExecSQL->setToolTip(QStringLiteral("指定した条件のSELECT文をクリップボードに出力"));
@@ -303,6 +307,7 @@ void TfrmTable::BuildDataTab()
     grdWhere->setMaximumHeight(120);
     v->addWidget(grdWhere);
     connect(btnWhere, &QToolButton::toggled, grdWhere, &QWidget::setVisible);
+    connect(btnWhere, &QToolButton::toggled, btnGrdWhereClear, &QWidget::setVisible);
     fraData = Named(new TfraData(this, tabData), "fraData");
     v->addWidget(fraData, 1);
 }
@@ -493,6 +498,8 @@ void TfrmTable::Construct(TOpenMode openMode, int defTopRecord)
     FDefaultColumns.clear();
     btnWhere->setChecked(zkOption.ShowWhereGrid);
     grdWhere->setVisible(zkOption.ShowWhereGrid);
+    if (auto *clear = findChild<QToolButton *>(QStringLiteral("btnGrdWhereClear")))
+        clear->setVisible(zkOption.ShowWhereGrid);
     if (owner->IsAzure)
         cmbDataBase->setEnabled(false);
     chkCreateTmpTbl->setChecked(false);
