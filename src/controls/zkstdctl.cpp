@@ -312,13 +312,6 @@ TzkComboBox::TzkComboBox(QWidget *parent)
     useButtonFaceWhenDisabled(this);
 }
 
-void TzkComboBox::showPopup()
-{
-    if (OnDropDown)
-        OnDropDown();
-    QComboBox::showPopup();
-}
-
 void TzkComboBox::setupEdit()
 {
     QLineEdit *edit = lineEdit();

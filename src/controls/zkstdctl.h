@@ -6,8 +6,6 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include <functional>
-
 // The program's input controls. Each of the first five remembers a saved
 // value (Save) and tells whether the user changed it since (IsChanged); the
 // editors decide from this whether an object changed and which clauses their
@@ -163,10 +161,6 @@ public:
     // The combo becomes editable (a drop-down with an edit) or not (a
     // drop-down list); the edit gets the combo's settings.
     void SetEditable(bool editable);
-
-    // Runs before the list drops down, so a handler can refill it.
-    std::function<void()> OnDropDown;
-    void showPopup() override;
 
 protected:
     void SaveNow() override { Save(); }

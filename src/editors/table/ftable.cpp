@@ -178,9 +178,9 @@ void TfrmTable::BuildHeader(QWidget *header)
     auto *g = new QGridLayout(pnlName);
     g->setContentsMargins(4, 2, 4, 2);
     g->setVerticalSpacing(1);
-    cmbDataBase = Named(new TzkComboBox(pnlName), "cmbDataBase");
+    cmbDataBase = Named(new TzkDropDownComboBox(pnlName), "cmbDataBase");
     cmbDataBase->SetEditable(true);
-    cmbSchema = Named(new TzkComboBox(pnlName), "cmbSchema");
+    cmbSchema = Named(new TzkDropDownComboBox(pnlName), "cmbSchema");
     cmbSchema->SetEditable(true);
     txtName = Named(new TzkStrEdit(pnlName), "txtName");
     cmbDataBase->setMinimumWidth(120);
@@ -350,19 +350,19 @@ void TfrmTable::BuildTemporalTab()
     hg->setColumnStretch(3, 1);
     gv->addWidget(grpSelectTmpHistTbl);
 
-    auto build = [&](QGroupBox *&group, const QString &title, const char *groupName, TzkComboBox *&combo,
+    auto build = [&](QGroupBox *&group, const QString &title, const char *groupName, TzkDropDownComboBox *&combo,
                      const char *comboName, const char *labelName, TzkCheckBox *&hidden, const char *hiddenName) {
         group = Named(new QGroupBox(title, grpCreateTmpTbl), groupName);
         auto *h = new QHBoxLayout(group);
         h->addWidget(Named(Label(QStringLiteral("列名(必須)"), group), labelName));
-        combo = Named(new TzkComboBox(group), comboName);
+        combo = Named(new TzkDropDownComboBox(group), comboName);
         combo->SetEditable(true);
         combo->setMinimumWidth(200);
         h->addWidget(combo);
         hidden = Named(new TzkCheckBox(QStringLiteral("隠し項目(HIDDEN)"), group), hiddenName);
         h->addWidget(hidden);
         h->addStretch(1);
-        TzkComboBox *c = combo;
+        TzkDropDownComboBox *c = combo;
         combo->OnDropDown = [this, c] { cmbTmpHistColDropDown(c); };
         connect(combo, &QComboBox::currentTextChanged, this, [this] { Onchange(); });
         connect(hidden, &QCheckBox::clicked, this, [this] { Onchange(); });
@@ -913,7 +913,7 @@ void TfrmTable::UpdateConsistency()
     chkTmpConsistency->setEnabled(!cmbTmpHistSchema->Text().isEmpty() && !txtTmpHistTblName->text().isEmpty());
 }
 
-void TfrmTable::cmbTmpHistColDropDown(TzkComboBox *combo)
+void TfrmTable::cmbTmpHistColDropDown(TzkDropDownComboBox *combo)
 {
     QStringList names;
     for (int r = 1; r < grdColumn->RowCount(); ++r) {

@@ -7,6 +7,7 @@
 //   TfrmTable::Open(owner, "SalesDB", "dbo", "", omDefine, 0);        // a new table
 
 #include "editors/fobjecteditor.h"
+#include "editors/zkdropdowncombo.h"
 #include "editors/table/tabledef.h"
 #include "sqlwindow/rMemo.h"
 
@@ -91,7 +92,7 @@ public:
     void cmbDatabaseDropDown();
     void cmbSchemaDropDown();
     void chkCreateTmpTblClick();
-    void cmbTmpHistColDropDown(TzkComboBox *combo);
+    void cmbTmpHistColDropDown(TzkDropDownComboBox *combo);
     void btnTmpHistTblSelectClick();
     void btnTmpHistTblOpenClick();
     void btnExecSQLClick();
@@ -109,8 +110,8 @@ public:
     QFrame *pnlPersonalColor = nullptr;
     QToolBar *tolCmd = nullptr;
     QWidget *pnlName = nullptr;
-    TzkComboBox *cmbDataBase = nullptr;
-    TzkComboBox *cmbSchema = nullptr;
+    TzkDropDownComboBox *cmbDataBase = nullptr;
+    TzkDropDownComboBox *cmbSchema = nullptr;
     TzkStrEdit *txtName = nullptr;
     TzkObjectPages *pagObject = nullptr;
     QWidget *tabDefine = nullptr;
@@ -152,10 +153,10 @@ public:
     QToolButton *btnTmpHistTblOpen = nullptr;
     TzkCheckBox *chkTmpConsistency = nullptr;
     QGroupBox *grpTmpHistStartCol = nullptr;
-    TzkComboBox *cmbTmpHistStartCol = nullptr;
+    TzkDropDownComboBox *cmbTmpHistStartCol = nullptr;
     TzkCheckBox *chkTmpHistStartColHidden = nullptr;
     QGroupBox *grpTmpHistEndCol = nullptr;
-    TzkComboBox *cmbTmpHistEndCol = nullptr;
+    TzkDropDownComboBox *cmbTmpHistEndCol = nullptr;
     TzkCheckBox *chkTmpHistEndColHidden = nullptr;
     // Commands.
     TzkActionList *actObject = nullptr;

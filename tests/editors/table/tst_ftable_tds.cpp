@@ -24,9 +24,8 @@ TEST_F(TableEditorServerTest, DemoTableOpens)
     QString error;
     ASSERT_TRUE(server.loadRules(ZK_FIXTURES_DIR "/demo.rules", &error)) << error.toStdString();
     ASSERT_TRUE(server.start(0, &error)) << error.toStdString();
-    auto *form = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"),
-                                QStringLiteral("demo"), QStringLiteral("127.0.0.1,%1").arg(server.port()), 0xFFFFE0,
-                                false);
+    auto *form = new TfrmObject(main.get(), QStringLiteral("SalesDB"), QStringLiteral("zkdemo"), QStringLiteral("demo"),
+                                QStringLiteral("127.0.0.1,%1").arg(server.port()), 0xFFFFE0, false);
     server.clearLog();
     TfrmTable *w = TfrmTable::Open(form, "SalesDB", "dbo", "Orders", omDefine, 0);
     EXPECT_EQ(w->grdColumn->Cols(tgName).mid(1),
