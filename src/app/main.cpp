@@ -2,6 +2,7 @@
 #include "core/zkapp.h"
 #include "core/zksub.h"
 #include "core/zkwindows.h"
+#include "editors/table/ftable.h"
 #include "mainwindow/fmain.h"
 #include "sqlwindow/fexecprc.h"
 #include "platform/fonts/fontmap.h"
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
         RegisterConnectionWindows();
         RegisterMainWindowWindows();
         RegisterSqlWindowWindows();
+        RegisterTableEditorWindows();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())
             ShowAppMessage(warning, MB_ICONWARNING);

@@ -242,6 +242,7 @@ void TfrmObjectEditor::InitShown()
         pal.setColor(QPalette::Window, ColorToQColor(ConnectionManager->GetBackgroundColor(m_connection->MYSID)));
         pnlPersonalColor->setPalette(pal);
     }
+    BeforeFirstLoad();
     SetIsNew(FObjectName.isEmpty());
     ChangedIsNew();
     m_shown = true;

@@ -108,10 +108,20 @@ public:
     template<class T>
     static T *Open(TfrmObject *owner, const QString &database, const QString &schema, const QString &objectName)
     {
+        return Open<T>(owner, database, schema, objectName, [](T &) {});
+    }
+
+    // As above, with `prepare` run on the new form once the caption test has
+    // passed and before it is built and loaded (an editor's own arguments).
+    template<class T, class Prepare>
+    static T *Open(TfrmObject *owner, const QString &database, const QString &schema, const QString &objectName,
+                   Prepare &&prepare)
+    {
         auto form = std::make_unique<T>(owner);
         form->SetNames(database, schema, objectName);
         if (zkMainForm && zkMainForm->FindWindow(T::staticMetaObject, form->WindowCaption(), true))
             throw EAbort();
+        prepare(*form);
         form->InitShown();
         form->ShowMDIChild();
         return form.release();
@@ -236,6 +246,9 @@ protected:
     // whatever answered them before (a source frame answers its own).
     void TakeCodeAssist(TzkMemo *memo);
     void CodeAssistIn(TzkMemo *memo, const QPoint &caret, const QString &database, const QString &schema);
+    // A shown window between its task tab and its first load: the editor's
+    // own construction steps (tab of the open mode, lists, history).
+    virtual void BeforeFirstLoad() {}
 
     // The page control, created by the editor before InitForm (whose
     // Ctrl+PgUp/PgDn go to the first tab widget found), with the protocol
