@@ -1,3 +1,4 @@
+#include "admin/fdb.h"
 #include "connection/fobject_open.h"
 #include "core/zkapp.h"
 #include "core/zksub.h"
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
         RegisterConnectionWindows();
         RegisterMainWindowWindows();
         RegisterSqlWindowWindows();
+        RegisterAdminWindows();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())
             ShowAppMessage(warning, MB_ICONWARNING);
