@@ -273,7 +273,7 @@ void Tfrmdb::CreateControls()
     chkQuote = check(QStringLiteral("引用符で囲まれた識別子を使用"), "chkQuote", grpSetting);
     chkMultiDB = check(QString(), "chkMultiDB", grpSetting);
     chkMultiDB->hide();
-    const QList<TzkCheckBox *> settings{chkAnsiNull, chkTrigger,    chkAutoUpdate, chkPageVerify,
+    const QList<TzkCheckBox *> settings{chkAnsiNull,  chkTrigger,    chkAutoUpdate, chkPageVerify,
                                         chkAutoClose, chkAutoShrink, chkAutoCreate, chkQuote};
     for (int i = 0; i < settings.size(); ++i)
         set->addWidget(settings[i], i % 4, i / 4);
@@ -301,8 +301,8 @@ void Tfrmdb::CreateControls()
     grdFile->SetHeader({QStringLiteral("論理名"), QStringLiteral("ファイルの種類"), QStringLiteral("ファイルグループ"),
                         QStringLiteral("初期サイズ(MB)"), QStringLiteral("パス"), QStringLiteral("ファイル名"),
                         QString(), QString(), QString()});
-    const TzkGridEditStyle fileStyles[] = {geSimple,   gePickList, gePickList, geSimple, geEllipsis,
-                                           geSimple,   geSimple,   geSimple,   geSimple};
+    const TzkGridEditStyle fileStyles[] = {geSimple, gePickList, gePickList, geSimple, geEllipsis,
+                                           geSimple, geSimple,   geSimple,   geSimple};
     const int fileWidths[] = {150, 150, 150, 100, 250, 100, -1, -1, -1};
     for (int c = 0; c < 9; ++c) {
         grdFile->SetEditStyles(c, fileStyles[c]);
@@ -424,8 +424,8 @@ void Tfrmdb::Prepare()
         pagObject->setTabVisible(pagObject->indexOf(tabFileGrp), false);
         pagObject->setTabVisible(pagObject->indexOf(taboption), false);
         for (QWidget *w : std::initializer_list<QWidget *>{
-                 ChkAccess, radbtnsingle, radbtndbowner, chkReadOnly, cmbBkMode, chkAnsiNull, chkAutoClose,
-                 chkTrigger, chkAutoShrink, chkAutoCreate, chkAutoUpdate, chkPageVerify, chkQuote, cmbGokan})
+                 ChkAccess, radbtnsingle, radbtndbowner, chkReadOnly, cmbBkMode, chkAnsiNull, chkAutoClose, chkTrigger,
+                 chkAutoShrink, chkAutoCreate, chkAutoUpdate, chkPageVerify, chkQuote, cmbGokan})
             w->setEnabled(false);
     }
     if (ConnectionManager) {
@@ -479,13 +479,12 @@ void Tfrmdb::Prepare()
         grdFile->SetRowCount(4);
         grdFile->SetRows(1, {QString(), QStringLiteral("データ"), QStringLiteral("PRIMARY"), QString(), folder,
                              QString(), QStringLiteral("128"), QStringLiteral("1"), QStringLiteral("-1")});
-        grdFile->SetRows(2, {QStringLiteral("_log"), QStringLiteral("ログ"), QString::fromUtf8(kNoFilegroup),
-                             QString(), folder, QString(), QStringLiteral("10"), QStringLiteral("2"),
-                             QStringLiteral("-1")});
+        grdFile->SetRows(2, {QStringLiteral("_log"), QStringLiteral("ログ"), QString::fromUtf8(kNoFilegroup), QString(),
+                             folder, QString(), QStringLiteral("10"), QStringLiteral("2"), QStringLiteral("-1")});
         grdFile->SetRows(3, QStringList(9));
         grdFileGroup->SetRowCount(3);
-        grdFileGroup->SetRows(1, {QStringLiteral("PRIMARY"), QStringLiteral("1"), QStringLiteral("-1"),
-                                  QStringLiteral("1")});
+        grdFileGroup->SetRows(
+            1, {QStringLiteral("PRIMARY"), QStringLiteral("1"), QStringLiteral("-1"), QStringLiteral("1")});
         grdFileGroup->SetRows(2, QStringList(4));
         ShowFileGrowth(1);
         btnColDelete->setEnabled(false);
@@ -608,13 +607,12 @@ void Tfrmdb::LoadDefinition(bool WithDrop)
                     QString folder, file;
                     SplitServerPath(f("filename")->AsString(), folder, file);
                     const QString group = f("group_name")->AsString();
-                    grdFile->SetRows(row, {f("name")->AsString().trimmed(),
-                                           f("filekind")->AsInteger() != 0 ? QStringLiteral("ログ")
-                                                                           : QStringLiteral("データ"),
-                                           group.isEmpty() ? QString::fromUtf8(kNoFilegroup) : group,
-                                           pagesToMb(f("size")->AsString()), folder, file,
-                                           f("growth")->AsString(), f("persentgrowth")->AsString(),
-                                           f("maxsize")->AsString()});
+                    grdFile->SetRows(
+                        row, {f("name")->AsString().trimmed(),
+                              f("filekind")->AsInteger() != 0 ? QStringLiteral("ログ") : QStringLiteral("データ"),
+                              group.isEmpty() ? QString::fromUtf8(kNoFilegroup) : group,
+                              pagesToMb(f("size")->AsString()), folder, file, f("growth")->AsString(),
+                              f("persentgrowth")->AsString(), f("maxsize")->AsString()});
                 }
             } catch (...) {
                 qryDataFile->Close();
@@ -680,9 +678,9 @@ void Tfrmdb::SaveControls()
 {
     for (TzkComboBox *c : {cmbUser, cmbSyogo, cmbSyogoAzure, cmbSize, cmbEdition, cmbBkMode, cmbGokan, cmbContainment})
         c->Save();
-    for (TzkCheckBox *c : {chkFullTextIndex, chkAutoExt, chkFullTextIndexAzure, ChkAccess, chkReadOnly, chkAnsiNull,
-                           chkTrigger, chkAutoUpdate, chkPageVerify, chkAutoClose, chkAutoShrink, chkAutoCreate,
-                           chkQuote})
+    for (TzkCheckBox *c :
+         {chkFullTextIndex, chkAutoExt, chkFullTextIndexAzure, ChkAccess, chkReadOnly, chkAnsiNull, chkTrigger,
+          chkAutoUpdate, chkPageVerify, chkAutoClose, chkAutoShrink, chkAutoCreate, chkQuote})
         c->Save();
     radbtnsingle->Save();
     radbtndbowner->Save();
@@ -791,8 +789,7 @@ void Tfrmdb::txtPersentSizeExit()
 
 bool Tfrmdb::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut && watched->isWidgetType()
-        && static_cast<QWidget *>(watched)->isEnabled()) {
+    if (event->type() == QEvent::FocusOut && watched->isWidgetType() && static_cast<QWidget *>(watched)->isEnabled()) {
         try {
             if (watched == txtMaxsize)
                 txtMaxsizeExit();
@@ -903,7 +900,7 @@ void Tfrmdb::FillOptionGrid()
             FOptionValues << QString();
             continue;
         }
-        const QString value = field(r->Source)->AsString();
+        const QString value = qryOption->FieldByName(QString::fromUtf8(r->Source))->AsString();
         FOptionValues << (r->Edit == oeLanguage ? GetLanguageAlias(value) : value);
     }
 }

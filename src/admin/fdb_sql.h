@@ -68,7 +68,7 @@ enum TDbOptionClause {
 struct TDbOptionRow
 {
     const char *Caption;
-    int FromVersion; // 9, 10 or 11: shown when DBVer >= FromVersion
+    int FromVersion;    // 9, 10 or 11: shown when DBVer >= FromVersion
     const char *Source; // the option query's alias
     const char *NewValue;
     TDbOptionEdit Edit;

@@ -22,8 +22,7 @@ protected:
     {
         ConnectionWindowTest::SetUp();
         QString error;
-        ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/editors/database_sales.rules", &error))
-            << error.toStdString();
+        ASSERT_TRUE(script->LoadFile(ZK_FIXTURES_DIR "/editors/database_sales.rules", &error)) << error.toStdString();
         saved = EditorServices();
         EditorServices().Message = [this](const QString &text, int) {
             messages << text;
@@ -55,7 +54,21 @@ protected:
     {
         return TfrmObjectEditor::Open<Tfrmdb>(form, QString(), owner, name);
     }
-    QStringList column(TzkStringGrid *grid, int col) const { return grid->Cols(col); }
+    // With ZK_SHOT_DIR set, the window's pages as pictures to look at.
+    void shoot(Tfrmdb *w, const QString &name)
+    {
+        const QString dir = qEnvironmentVariable("ZK_SHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        w->parentWidget()->resize(760, 640);
+        for (int i = 0; i < w->pagObject->count(); ++i) {
+            if (!w->pagObject->isTabVisible(i))
+                continue;
+            w->pagObject->setCurrentIndex(i);
+            processEvents();
+            w->grab().save(QStringLiteral("%1/%2_%3.png").arg(dir, name).arg(i));
+        }
+    }
 
     TEditorServices saved;
     QStringList messages;
@@ -69,8 +82,8 @@ TEST_F(DatabaseEditorTest, SalesLoadsFilesAndFilegroups)
     EXPECT_EQ(w->windowTitle(), QStringLiteral("データベース - sa.Sales @ srv1.SalesDB"));
     TzkStringGrid *f = w->grdFile;
     EXPECT_EQ(f->RowCount(), 5);
-    EXPECT_EQ(f->Rows(1), (QStringList{"Sales", "データ", "PRIMARY", "100", "C:\\SQL\\DATA\\", "Sales.mdf", "128", "1",
-                                       "-1"}));
+    EXPECT_EQ(f->Rows(1),
+              (QStringList{"Sales", "データ", "PRIMARY", "100", "C:\\SQL\\DATA\\", "Sales.mdf", "128", "1", "-1"}));
     EXPECT_EQ(f->Cells(3, 2), "0.78125");
     EXPECT_EQ(f->Cells(2, 3), "適用なし");
     EXPECT_EQ(f->Cells(1, 3), "ログ");
@@ -91,8 +104,11 @@ TEST_F(DatabaseEditorTest, SalesLoadsFilesAndFilegroups)
 
     // The use line and the file select go as one batch, the filegroups after it.
     const QStringList sent = sentByTheWindow();
-    const qsizetype files = sent.indexOf(QRegularExpression("^use Sales\\r\\nselect  fileid"));
-    ASSERT_GE(files, 0) << sent.join("\n---\n").toStdString();
+    const QRegularExpression useAndFiles("^use \\[?Sales\\]?\\r\\nselect  fileid");
+    qsizetype files = 0;
+    while (files < sent.size() && !useAndFiles.match(sent[files]).hasMatch())
+        ++files;
+    ASSERT_LT(files, sent.size()) << sent.join("\n---\n").toStdString();
     ASSERT_LT(files + 1, sent.size());
     EXPECT_TRUE(sent[files + 1].startsWith("select  gp.groupid"));
 }
@@ -182,8 +198,8 @@ TEST_F(DatabaseEditorTest, NewDatabaseDefaults)
     rules("rule contains: xp_instance_regread\n  result: '' nvarchar(512)\n  row: N'/var/opt/mssql'\n");
     Tfrmdb *w = open(logonTo("11"), "", "");
     EXPECT_TRUE(w->IsNew());
-    EXPECT_EQ(w->grdFile->Rows(1), (QStringList{"", "データ", "PRIMARY", "", "/var/opt/mssql/DATA/", "", "128", "1",
-                                                "-1"}));
+    EXPECT_EQ(w->grdFile->Rows(1),
+              (QStringList{"", "データ", "PRIMARY", "", "/var/opt/mssql/DATA/", "", "128", "1", "-1"}));
     EXPECT_EQ(w->grdFile->Rows(2).mid(0, 3), (QStringList{"_log", "ログ", "適用なし"}));
     EXPECT_EQ(w->grdFileGroup->Rows(1), (QStringList{"PRIMARY", "1", "-1", "1"}));
     EXPECT_EQ(w->G_FGrpRowCnt, 1);
@@ -240,9 +256,9 @@ TEST_F(DatabaseEditorTest, OptionRowsByVersion)
         SCOPED_TRACE(c.profile);
         Tfrmdb *w = open(logonTo(c.profile), "Sales");
         EXPECT_EQ(w->FOptionItems.size(), c.rows);
-        EXPECT_EQ(w->grdSetting->isVisibleTo(w), c.grid);
-        EXPECT_EQ(w->grpSetting->isVisibleTo(w), !c.grid);
-        EXPECT_EQ(w->cmbContainment->isVisibleTo(w), c.containment);
+        EXPECT_EQ(!w->grdSetting->isHidden(), c.grid);
+        EXPECT_EQ(!w->grpSetting->isHidden(), !c.grid);
+        EXPECT_EQ(!w->cmbContainment->isHidden(), c.containment);
         if (c.grid) {
             EXPECT_EQ(w->FOptionValues.size(), c.rows);
             EXPECT_EQ(w->grdSetting->RowCount(), c.rows + 1);
@@ -251,6 +267,7 @@ TEST_F(DatabaseEditorTest, OptionRowsByVersion)
         } else {
             EXPECT_TRUE(w->chkAutoUpdate->isChecked());
             EXPECT_FALSE(w->chkQuote->isChecked());
+            shoot(w, "sales8");
         }
         delete w;
     }
@@ -271,6 +288,7 @@ TEST_F(DatabaseEditorTest, ExistingDatabaseOptionValuesOn15)
     EXPECT_EQ(value("2桁表記の年の基準になる年"), "");
     EXPECT_EQ(w->cmbGokan->currentText(), "SQL Server 2017 (140)");
     EXPECT_TRUE(sentByTheWindow().contains("sp_db_vardecimal_storage_format N'Sales'"));
+    shoot(w, "sales15");
 }
 
 TEST_F(DatabaseEditorTest, PartialContainmentReadsTheLanguageAlias)
@@ -334,8 +352,8 @@ TEST(DatabaseEditorTexts, QueriesMatchTheGoldenTexts)
     for (const char *profile : {"8", "9", "10", "11", "15", "Azure"}) {
         SCOPED_TRACE(profile);
         const bool azure = QLatin1String(profile) == QLatin1String("Azure");
-        const TDbQueryTexts t = DbQueryTexts(azure ? 12 : QString::fromLatin1(profile).toInt(), azure,
-                                             QStringLiteral("use Sales\r\n"));
+        const TDbQueryTexts t =
+            DbQueryTexts(azure ? 12 : QString::fromLatin1(profile).toInt(), azure, QStringLiteral("use Sales\r\n"));
         const QString all = QStringList{t.Syogo, t.DataFile, t.FileGroup, t.Option}.join("\r\n--\r\n") + "\r\n";
         QFile golden(QStringLiteral(ZK_SOURCE_DIR "/tests/admin/data/queries_%1.sql").arg(QLatin1String(profile)));
         if (!golden.exists() && qEnvironmentVariableIsSet("ZK_WRITE_GOLDEN")) {
