@@ -174,6 +174,7 @@ void Tfrmdb::CreateControls()
     extGrid->addWidget(txtPersentSize, 0, 1);
     extGrid->addWidget(radExtMb, 1, 0);
     extGrid->addWidget(txtMbSize, 1, 1);
+    extGrid->setColumnStretch(2, 1);
     rdgrpfileMax = named(new QGroupBox(QStringLiteral("ファイルの最大サイズ"), pnlAutoExt), "rdgrpfileMax");
     auto *maxGrid = new QGridLayout(rdgrpfileMax);
     radMaxLimited = radio(QStringLiteral("ファイル拡張の制限(MB)"), "radMaxLimited", rdgrpfileMax);
@@ -182,6 +183,7 @@ void Tfrmdb::CreateControls()
     maxGrid->addWidget(radMaxLimited, 0, 0);
     maxGrid->addWidget(txtMaxsize, 0, 1);
     maxGrid->addWidget(radMaxUnlimited, 1, 0);
+    maxGrid->setColumnStretch(2, 1);
     ext->addWidget(rdgrpExt);
     ext->addWidget(rdgrpfileMax);
     all->addWidget(pnlAutoExt);
@@ -279,6 +281,7 @@ void Tfrmdb::CreateControls()
         set->addWidget(settings[i], i % 4, i / 4);
     opt->addWidget(grpSetting);
     grdSetting = named(new TzkStringGrid(taboption), "grdSetting");
+    grdSetting->installEventFilter(this);
     opt->addWidget(grdSetting, 1);
     pagObject->addTab(taboption, QStringLiteral("オプション"));
 
@@ -789,6 +792,8 @@ void Tfrmdb::txtPersentSizeExit()
 
 bool Tfrmdb::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == grdSetting && event->type() == QEvent::Resize)
+        FormResize();
     if (event->type() == QEvent::FocusOut && watched->isWidgetType() && static_cast<QWidget *>(watched)->isEnabled()) {
         try {
             if (watched == txtMaxsize)
@@ -826,8 +831,8 @@ void Tfrmdb::FormResize()
     // The layouts place the controls; the fixed widths shrink with a
     // narrow window so that every control keeps its right margin.
     const int W = pagObject->width();
-    auto fit = [W](QWidget *w, int width, int margin) {
-        const int left = w->mapTo(w->window(), QPoint(0, 0)).x();
+    auto fit = [this, W](QWidget *w, int width, int margin) {
+        const int left = w->mapTo(pagObject, QPoint(0, 0)).x();
         w->setFixedWidth(W < left + width + margin ? std::max(20, W - left - margin) : width);
     };
     fit(cmbSyogo, 234, 25);
@@ -838,10 +843,10 @@ void Tfrmdb::FormResize()
     fit(cmbGokan, 261, 15);
     fit(cmbContainment, 234, 15);
     const int gw = grdSetting->width();
-    if (gw - 30 < 300)
-        grdSetting->SetColWidths(0, std::max(40, gw - 30));
+    if (grdSetting->ColWidths(1) > 0 || gw - 30 >= 300)
+        grdSetting->SetColWidths(1, std::max(20, gw - grdSetting->ColWidths(0) - 30));
     else
-        grdSetting->SetColWidths(1, gw - grdSetting->ColWidths(0) - 30);
+        grdSetting->SetColWidths(0, std::max(40, gw - 30));
 }
 
 // --- Option grid ---------------------------------------------------------
