@@ -1,3 +1,4 @@
+#include "admin/fdb.h"
 #include "connection/fobject_open.h"
 #include "core/zkapp.h"
 #include "core/zksub.h"
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
         RegisterMainWindowWindows();
         RegisterSqlWindowWindows();
         RegisterTableEditorWindows();
+        RegisterAdminWindows();
         const QString warning = RegistryStore::hive(RegHive::CurrentUser).takeLoadWarning();
         if (!warning.isEmpty())
             ShowAppMessage(warning, MB_ICONWARNING);

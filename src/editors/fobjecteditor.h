@@ -100,7 +100,7 @@ public:
     const TScriptOption &Options() const { return m_options ? *m_options : ScriptOption; }
 
     // The caption a window of this object would carry.
-    QString WindowCaption() const;
+    virtual QString WindowCaption() const;
 
     // A shown editor: brings forward an open window of the same caption and
     // raises EAbort, or builds, loads and shows a new one. Raises what the
