@@ -76,7 +76,7 @@ TzkForm::TzkForm(QObject *AOwner)
     QFont formFont(QStringLiteral("ＭＳ Ｐゴシック"));
     formFont.setPixelSize(12);
     setFont(formFont);
-    FOwnerForm = ownerFormOf(AOwner);
+    WatchOwnerForm(ownerFormOf(AOwner));
     if (AOwner) {
         // Owned windows go with their owner.
         connect(AOwner, &QObject::destroyed, this, [this] {
@@ -144,8 +144,18 @@ void TzkForm::SetOwnerForm(TzkConnectionWindow *form)
 {
     if (form == FOwnerForm)
         return;
-    FOwnerForm = form;
+    WatchOwnerForm(form);
     BindQueries();
+}
+
+// A connection window may close while a window it owned stays open (a
+// tool window that outlives it): the pointer must not dangle.
+void TzkForm::WatchOwnerForm(TzkConnectionWindow *form)
+{
+    QObject::disconnect(m_ownerFormGone);
+    FOwnerForm = form;
+    if (QWidget *w = form ? form->Form() : nullptr)
+        m_ownerFormGone = connect(w, &QObject::destroyed, this, [this] { FOwnerForm = nullptr; });
 }
 
 void TzkForm::SwitchConnectionDisplay()

@@ -155,6 +155,8 @@ private:
 
     QPointer<QObject> m_owner;
     TzkConnectionWindow *FOwnerForm = nullptr;
+    QMetaObject::Connection m_ownerFormGone;
+    void WatchOwnerForm(TzkConnectionWindow *form);
     int FObjType = 0;
     bool FIsNew = false;
     bool FModified = false;

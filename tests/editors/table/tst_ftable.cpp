@@ -505,7 +505,7 @@ TEST_F(TfrmTableTest, SaveAppendsSqlButKeepsAKnownExtension)
     for (const char *name : {"out", "out.txt"}) {
         SCOPED_TRACE(name);
         messages.clear();
-        TfrmTable::SaveFileName = [&](QWidget *, const QString &, const QString &p) {
+        TfrmTable::SaveFileName = [&proposed, &dir, name](QWidget *, const QString &, const QString &p) {
             proposed = p;
             return dir.filePath(QString::fromUtf8(name));
         };
